@@ -1,0 +1,43 @@
+#pragma once
+// The integration jobs: outside programs in the exchange folder that turn the exchange CSV
+// (outacc.csv) into a velocity or displacement record and its amplitude spectrum.
+//
+// A job is started by its full path, with no arguments and no working folder of its own, and
+// waited for without a time limit. Its results are checked, so a job that fails or writes
+// nothing stops the run instead of letting an old result pass for the new one.
+
+#include <string>
+#include <vector>
+
+namespace accprep {
+
+inline constexpr char kVelocityJob[] = "fftvel.bat";
+inline constexpr char kDisplacementJob[] = "fftdis.bat";
+inline constexpr char kExchangeCsv[] = "outacc.csv";
+inline constexpr char kVelocityResult[] = "velout.csv";
+inline constexpr char kDisplacementResult[] = "disout.csv";
+inline constexpr char kSpectrumResult[] = "amp3.csv";
+
+// Removes each of `resultPaths` that exists, starts the job at `jobPath`, waits for it, and
+// checks that it ended with exit code 0 and left every one of `resultPaths`.
+// Throws EngineError kJob naming the job's path and: that it could not be started (and the
+// system's reason), its exit code or signal together with the last lines of its error
+// output, or the result file it left missing. kIo if a stale result cannot be removed.
+void RunIntegrationJob(const std::string& jobPath, const std::vector<std::string>& resultPaths);
+
+namespace detail {
+
+// How a started process ended. The one platform-specific piece of the job starter (fork and
+// exec here; CreateProcess on the .bat file would take its place on Windows).
+struct ProcessOutcome {
+  bool started = false;
+  std::string startFailure;   // the system's reason when !started
+  int exitCode = -1;          // when it exited normally
+  int signal = 0;             // when a signal ended it, else 0
+  std::string errorTail;      // the last lines (about 20) it wrote to its error output
+};
+
+ProcessOutcome StartAndWait(const std::string& path);
+
+}  // namespace detail
+}  // namespace accprep

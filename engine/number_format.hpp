@@ -1,0 +1,58 @@
+#pragma once
+// The two number-to-text forms of the output files, and the number parser of the readers.
+//
+// Text form: the shortest digits that read back to the same double; plain decimal notation
+// for magnitudes from 1e-5 up to below 1e15 ("0.1235", "-0.0762", "12.5", "100000"), exponent
+// form outside it ("1.5e-07", "2e+15"); zero, negative zero included, is "0". The channel CSVs
+// always use a point; the matrix files use the decimal separator of the user's numeric locale.
+// Neither form uses digit grouping, blanks or quotes.
+
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace accprep {
+
+// Large enough for any double in either form with a separator of up to 8 bytes.
+inline constexpr int kMaxNumberText = 40;
+
+struct NumberForm {
+  std::string decimalSeparator = ".";
+
+  // The point form of the channel CSVs.
+  static NumberForm Point();
+  // The separator of LC_NUMERIC as the environment sets it (LC_ALL, LC_NUMERIC, LANG), looked
+  // up once per call; "." when the environment names no usable locale.
+  static NumberForm FromEnvironment();
+};
+
+// Writes the text of `value` at `out` (at least kMaxNumberText bytes) and returns the end.
+// Never fails and never allocates. Non-finite values, which no reader lets in, come out as
+// "nan", "inf" or "-inf".
+char* FormatNumber(char* out, double value, const NumberForm& form);
+
+// As FormatNumber, but rounded to `significantDigits` (1..17) significant digits first, with
+// trailing zeros dropped: 9 digits give "0.123456789", "12.5" or "1.23456789e-06".
+char* FormatSignificant(char* out, double value, int significantDigits, const NumberForm& form);
+
+// Convenience for tests and messages.
+std::string FormatNumber(double value, const NumberForm& form = NumberForm::Point());
+
+enum class ParseError {
+  kNone,
+  kEmpty,        // nothing between the separators
+  kNotANumber,   // not the syntax of a decimal number, or trailing characters after it
+  kNotFinite,    // "nan", "inf" or a number beyond the double range
+};
+
+struct ParseResult {
+  double value = 0.0;
+  ParseError error = ParseError::kNone;
+};
+
+// Parses the whole of `text` (no blanks around it) as a decimal number: optional sign, digits
+// with an optional decimal point, optional exponent. A number too small for a double becomes
+// 0 or a subnormal, as the nearest double; one too large is kNotFinite. Never allocates.
+ParseResult ParseNumber(std::string_view text);
+
+}  // namespace accprep

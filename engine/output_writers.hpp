@@ -1,0 +1,70 @@
+#pragma once
+// The writers of the output files: matrix files (41 tab-separated fields a line, no header,
+// the locale's decimal separator) and channel CSVs (optional comment line, the quoted header
+// "time","1ch",...,"40ch", 41 comma-separated fields a line, point as decimal separator).
+// Both write rows 1..rowCount, columns 0..40, every line ending in CR LF.
+//
+// One output file is open at a time. It is written to a temporary file in the destination
+// folder and renamed over its final name only by CloseOutputFile, so a failed write never
+// leaves a half-written file under the final name, and an earlier file of that name stays
+// intact until the new one is complete.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/number_format.hpp"
+#include "engine/sample_table.hpp"
+
+namespace accprep {
+
+// Called once per data row with the row number, before anything of that row is written.
+using ProgressFn = std::function<void(float row)>;
+
+class OutputWriter {
+ public:
+  // matrixForm is the number form of the matrix files; the channel CSVs always use a point.
+  explicit OutputWriter(NumberForm matrixForm = NumberForm::FromEnvironment());
+  // Abandons a file that was created and not closed: its temporary file is removed.
+  ~OutputWriter();
+  OutputWriter(const OutputWriter&) = delete;
+  OutputWriter& operator=(const OutputWriter&) = delete;
+
+  // Opens `path` for output (a temporary file beside it, see above). The folder must exist;
+  // none is created. Throws EngineError kIo naming the path and the system's reason; throws
+  // std::logic_error if a file is already open.
+  void CreateOutputFile(const std::string& path);
+
+  // Writes the matrix lines of rows 1..rowCount (none for rowCount <= 0).
+  void WriteMatrixRows(const SampleTable& table, std::int32_t rowCount, const ProgressFn& progress);
+
+  // Writes the comment line (only when a comment is given; an empty one writes an empty line),
+  // the header line, then the data lines of rows 1..rowCount.
+  void WriteChannelCsv(const SampleTable& table, std::int32_t rowCount,
+                       const std::optional<std::string>& comment, const ProgressFn& progress);
+
+  // Flushes, closes and renames the file into place. Afterwards all written text is in the
+  // file under its final name.
+  void CloseOutputFile();
+
+  // Write failures in the functions above throw EngineError kIo naming the final path and
+  // the system's reason ("No space left on device"); the temporary file is then removed.
+
+ private:
+  void Put(const char* text, std::size_t size);
+  void Flush();
+  [[noreturn]] void Fail(const std::string& what, int errorNumber);
+  void Discard() noexcept;
+
+  NumberForm matrixForm_;
+  NumberForm pointForm_;
+  std::string finalPath_;
+  std::string temporaryPath_;
+  int descriptor_ = -1;
+  std::vector<char> buffer_;
+  std::size_t used_ = 0;
+};
+
+}  // namespace accprep
