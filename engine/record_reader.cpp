@@ -1,0 +1,177 @@
+#include "engine/record_reader.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <stdexcept>
+#include <unistd.h>
+#include <vector>
+
+#include "engine/engine_error.hpp"
+#include "engine/number_format.hpp"
+
+namespace accprep {
+namespace {
+
+constexpr std::size_t kBlockSize = 4 << 20;
+// A quoted field in a message is cut to this many characters.
+constexpr std::size_t kQuoteLimit = 40;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string Quote(const char* begin, const char* end) {
+  std::string text(begin, std::min<std::size_t>(end - begin, kQuoteLimit));
+  if (static_cast<std::size_t>(end - begin) > kQuoteLimit) text += "...";
+  return "\"" + text + "\"";
+}
+
+// Hands out the lines of a file one by one, reading it in large blocks. A line is given
+// without its line end (LF or CR LF); the last line may lack one.
+class LineSource {
+ public:
+  LineSource(const std::string& path) : path_(path), buffer_(kBlockSize) {
+    do {
+      descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (descriptor_ < 0 && errno == EINTR);
+    if (descriptor_ < 0)
+      throw EngineError(ErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
+  }
+  ~LineSource() { ::close(descriptor_); }
+  LineSource(const LineSource&) = delete;
+  LineSource& operator=(const LineSource&) = delete;
+
+  bool Next(const char*& begin, const char*& end) {
+    for (;;) {
+      char* const data = buffer_.data();
+      if (void* found = std::memchr(data + start_, '\n', filled_ - start_)) {
+        char* newline = static_cast<char*>(found);
+        begin = data + start_;
+        end = (newline > begin && newline[-1] == '\r') ? newline - 1 : newline;
+        start_ = newline - data + 1;
+        return true;
+      }
+      if (atEnd_) {
+        if (start_ == filled_) return false;
+        begin = data + start_;
+        end = data + filled_;
+        if (end > begin && end[-1] == '\r') --end;
+        start_ = filled_;
+        return true;
+      }
+      Refill();
+    }
+  }
+
+ private:
+  void Refill() {
+    // Keep the unfinished line, then fill up the rest of the block; a line longer than the
+    // block grows it (once per such line, never per record).
+    const std::size_t rest = filled_ - start_;
+    std::memmove(buffer_.data(), buffer_.data() + start_, rest);
+    start_ = 0;
+    filled_ = rest;
+    if (filled_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+    for (;;) {
+      const ssize_t got = ::read(descriptor_, buffer_.data() + filled_, buffer_.size() - filled_);
+      if (got > 0) {
+        filled_ += static_cast<std::size_t>(got);
+        return;
+      }
+      if (got == 0) {
+        atEnd_ = true;
+        return;
+      }
+      if (errno != EINTR)
+        throw EngineError(ErrorKind::kIo, "cannot read the file: " + SystemReason(errno), path_);
+    }
+  }
+
+  const std::string& path_;
+  int descriptor_ = -1;
+  std::vector<char> buffer_;
+  std::size_t start_ = 0;
+  std::size_t filled_ = 0;
+  bool atEnd_ = false;
+};
+
+}  // namespace
+
+std::int32_t ReadRecord(SampleTable& table, const std::string& path, int headerLines,
+                        int fieldsPerRecord, const ProgressMaximumFn& progressMaximum) {
+  if (fieldsPerRecord < 1 || fieldsPerRecord > kTableColumns || headerLines < 0)
+    throw std::invalid_argument("ReadRecord: fields per record must lie in 1..43");
+
+  LineSource lines(path);
+  const char* begin = nullptr;
+  const char* end = nullptr;
+  std::int64_t lineNumber = 0;
+  for (int h = 1; h <= headerLines; ++h) {
+    if (!lines.Next(begin, end))
+      throw EngineError(ErrorKind::kInput,
+                        "the file ends before header line " + std::to_string(h), path);
+    ++lineNumber;
+  }
+
+  std::int32_t rowCount = 0;
+  double* row = nullptr;
+  int filledFields = 0;  // fields of the current record read so far; 0 between records
+  std::int64_t recordLine = 0;
+  while (lines.Next(begin, end)) {
+    ++lineNumber;
+    const char* p = begin;
+    while (p < end && IsBlank(*p)) ++p;
+    if (p == end) continue;  // a blank line holds no field and starts no record
+
+    for (int fieldInLine = 1;; ++fieldInLine) {
+      // p is at the start of a field, past its leading blanks.
+      const char* comma = static_cast<const char*>(std::memchr(p, ',', end - p));
+      const char* fieldEnd = comma != nullptr ? comma : end;
+      const char* textEnd = fieldEnd;
+      while (textEnd > p && IsBlank(textEnd[-1])) --textEnd;
+
+      if (filledFields == 0) {
+        if (rowCount == kMaxRecords)
+          throw EngineError(ErrorKind::kCapacity,
+                            "more than 450000 records: record 450001 does not fit the sample "
+                            "table",
+                            path, lineNumber);
+        row = table.row(++rowCount);
+        recordLine = lineNumber;
+      }
+      const ParseResult parsed = ParseNumber(std::string_view(p, textEnd - p));
+      if (parsed.error != ParseError::kNone) {
+        const char* why = parsed.error == ParseError::kEmpty       ? "empty field"
+                          : parsed.error == ParseError::kNotFinite ? "value is not finite: "
+                                                                   : "not a number: ";
+        std::string reason = why;
+        if (parsed.error != ParseError::kEmpty) reason += Quote(p, textEnd);
+        throw EngineError(ErrorKind::kInput, reason, path, lineNumber, fieldInLine);
+      }
+      row[filledFields++] = parsed.value;
+
+      if (filledFields == fieldsPerRecord) {
+        filledFields = 0;
+        if (comma != nullptr)
+          throw EngineError(ErrorKind::kInput,
+                            "the line holds more values than its record needs (" +
+                                std::to_string(fieldsPerRecord) +
+                                "); a record must not begin in the middle of a line",
+                            path, lineNumber, fieldInLine + 1);
+      }
+      if (comma == nullptr) break;
+      p = comma + 1;
+      while (p < end && IsBlank(*p)) ++p;
+    }
+  }
+  if (filledFields != 0)
+    throw EngineError(ErrorKind::kInput,
+                      "the file ends inside record " + std::to_string(rowCount) +
+                          " (begun on line " + std::to_string(recordLine) + "): " +
+                          std::to_string(filledFields) + " of " +
+                          std::to_string(fieldsPerRecord) + " values read",
+                      path);
+  if (progressMaximum) progressMaximum(static_cast<float>(rowCount));
+  return rowCount;
+}
+
+}  // namespace accprep
