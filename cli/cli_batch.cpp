@@ -1,0 +1,55 @@
+#include "cli/cli_batch.hpp"
+
+#include <exception>
+#include <new>
+
+#include "cli/batch_naming.hpp"
+
+namespace accprep {
+namespace {
+
+void ReportFailure(const TerminalOutput& output, const CliOptions& options, std::size_t index,
+                   const std::string& message) {
+  const std::size_t count = options.inputs.size();
+  if (count == 1) {
+    output.status << "error: " << message << '\n' << std::flush;
+    return;
+  }
+  output.status << "error: " << options.inputs[index] << ": " << message << '\n'
+                << index << " of " << count << " inputs converted; the batch stopped at "
+                << options.inputs[index] << '\n'
+                << std::flush;
+}
+
+}  // namespace
+
+int RunBatch(const CliOptions& options, const std::string& exchangeFolder,
+             const TerminalOutput& output, const ConversionFn& convert) {
+  const std::size_t count = options.inputs.size();
+  for (std::size_t index = 0; index < count; ++index) {
+    const std::string& input = options.inputs[index];
+    if (count > 1) {
+      output.status << '[' << index + 1 << '/' << count << "] " << input << '\n' << std::flush;
+    }
+    TerminalHost host(
+        {input, BatchBaseName(options.baseName, input, count), options.comment, exchangeFolder},
+        output);
+    std::string failure;
+    try {
+      convert(host);
+      continue;
+    } catch (const std::bad_alloc&) {
+      // The one large allocation of a run is the sample table (about 155 MB).
+      failure = "not enough memory for the sample table";
+    } catch (const std::exception& error) {
+      // EngineError's text already leads with the step and names the file and position.
+      failure = error.what();
+    }
+    host.ClearProgress();
+    ReportFailure(output, options, index, failure);
+    return kExitFailure;
+  }
+  return kExitSuccess;
+}
+
+}  // namespace accprep

@@ -1,0 +1,63 @@
+#include "cli/cli_options.hpp"
+
+#include <CLI/CLI.hpp>
+
+#include "cli/batch_naming.hpp"
+
+namespace accprep {
+namespace {
+
+constexpr char kDescription[] =
+    "Converts acceleration records as the Start button of accprep does: removes each "
+    "channel's mean, rounds to four decimals, writes the matrix files to out/ beside this "
+    "program and the channel CSVs beside each INPUT, and runs the velocity and displacement "
+    "jobs of this program's folder. Status lines go to the error output; \"done\" ends the "
+    "standard output of each record converted.";
+
+std::string UsageFailure(const CLI::App* app, const CLI::Error& error) {
+  return std::string("error: ") + error.what() + "\n" + app->help();
+}
+
+}  // namespace
+
+ParseOutcome ParseCommandLine(int argc, const char* const* argv, std::ostream& out,
+                              std::ostream& err) {
+  CliOptions options;
+  CLI::App app(kDescription, "accprep-cli");
+  app.set_version_flag("--version", std::string("accprep-cli ") + ACCPREP_VERSION);
+  app.failure_message(UsageFailure);
+  app.add_option("-n,--name", options.baseName,
+                 "output base name of the matrix files out/BASE_accmat.prn, _velmat.prn, "
+                 "_dismat.prn; with several inputs each gets BASE_<input name>")
+      ->required()
+      ->type_name("BASE")
+      ->check(CLI::Validator(
+          [](const std::string& value) {
+            return value.empty() ? std::string("must not be empty") : std::string();
+          },
+          ""));
+  app.add_option("-c,--comment", options.comment,
+                 "first line of the public channel CSV (default: an empty line)")
+      ->type_name("TEXT");
+  app.add_option("INPUT", options.inputs, "acceleration record(s) to convert, in turn")
+      ->type_name("FILE")
+      ->required();
+
+  try {
+    app.parse(argc, argv);
+    if (const auto collision = FindBatchCollision(options.baseName, options.inputs)) {
+      throw CLI::ValidationError("INPUT", collision->firstInput + " and " +
+                                              collision->secondInput +
+                                              " would both write the matrix files of " +
+                                              collision->baseName);
+    }
+  } catch (const CLI::ParseError& error) {
+    const int code = app.exit(error, out, err);
+    // CLI11 numbers its own failures from 100 on; a usage mistake is 2 here, as for
+    // other command-line tools.
+    return {std::nullopt, code == 0 ? kExitSuccess : kExitUsage};
+  }
+  return {std::move(options), kExitSuccess};
+}
+
+}  // namespace accprep

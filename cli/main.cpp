@@ -1,0 +1,25 @@
+// accprep-cli: the conversion run of accprep with a terminal as its host, for scripts and
+// batches. See cli_options.hpp for the command line and cli_batch.hpp for what it does.
+
+#include <unistd.h>
+
+#include <exception>
+#include <iostream>
+#include <string>
+
+#include "cli/cli_batch.hpp"
+#include "cli/cli_options.hpp"
+
+int main(int argc, char** argv) {
+  const accprep::ParseOutcome parsed = accprep::ParseCommandLine(argc, argv, std::cout, std::cerr);
+  if (!parsed.options) return parsed.exitCode;
+  std::string programFolder;
+  try {
+    programFolder = accprep::ProgramFolder();
+  } catch (const std::exception& error) {
+    std::cerr << "error: " << error.what() << '\n';
+    return accprep::kExitFailure;
+  }
+  const accprep::TerminalOutput output{std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1};
+  return accprep::RunBatch(*parsed.options, programFolder, output);
+}
