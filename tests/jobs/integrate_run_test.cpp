@@ -1,0 +1,369 @@
+// accprep-integrate end to end: the shipped job files on real and closed-form records, the
+// form of their results, and what a user is told when the input cannot be integrated.
+
+#include "jobs/integrate_run.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "closed_form.hpp"
+#include "engine/baseline.hpp"
+#include "engine/engine_error.hpp"
+#include "engine/integration_jobs.hpp"
+#include "engine/number_format.hpp"
+#include "engine/output_writers.hpp"
+#include "engine/record_reader.hpp"
+#include "jobs/fft_integrator.hpp"
+#include "job_test_support.hpp"
+
+namespace accprep {
+namespace {
+
+using testing::Exists;
+using testing::InstallShippedJobs;
+using testing::ReadFile;
+using testing::TempFolder;
+using testing::WindowedSine;
+using testing::WriteFile;
+
+void NoProgress(float) {}
+
+// outacc.csv as the conversion run writes it.
+void WriteExchangeCsv(const std::string& path, const SampleTable& table, std::int32_t records) {
+  OutputWriter writer(NumberForm::Point());
+  writer.CreateOutputFile(path);
+  writer.WriteChannelCsv(table, records, std::nullopt, NoProgress);
+  writer.CloseOutputFile();
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t begin = 0;
+  while (begin < text.size()) {
+    std::size_t end = text.find("\r\n", begin);
+    if (end == std::string::npos) {
+      lines.push_back(text.substr(begin) + "<no CR LF>");
+      break;
+    }
+    lines.push_back(text.substr(begin, end - begin));
+    begin = end + 2;
+  }
+  return lines;
+}
+
+std::string Header(const char* first) {
+  std::string header = std::string("\"") + first + "\"";
+  for (int c = 1; c <= 40; ++c) header += ",\"" + std::to_string(c) + "ch\"";
+  return header;
+}
+
+std::vector<std::string> Fields(const std::string& line) {
+  std::vector<std::string> fields;
+  std::size_t begin = 0;
+  for (;;) {
+    std::size_t comma = line.find(',', begin);
+    fields.push_back(line.substr(begin, comma - begin));
+    if (comma == std::string::npos) return fields;
+    begin = comma + 1;
+  }
+}
+
+bool LeftoverTemporaryFiles(const std::string& folder) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().filename().string().find(".part") != std::string::npos) return true;
+  }
+  return false;
+}
+
+// Checks the form of a result or spectrum file against the contract and returns its rows.
+void ExpectWellFormed(const std::string& path, const char* firstName, std::size_t rows,
+                      const std::vector<std::string>& firstFields) {
+  const std::vector<std::string> lines = Lines(ReadFile(path));
+  ASSERT_EQ(lines.size(), rows + 1) << path;
+  EXPECT_EQ(lines[0], Header(firstName)) << path;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    const std::vector<std::string> fields = Fields(lines[i]);
+    ASSERT_EQ(fields.size(), 41u) << path << " line " << i + 1 << ": " << lines[i];
+    if (!firstFields.empty()) {
+      ASSERT_EQ(fields[0], firstFields[i - 1]) << path << " line " << i + 1;
+    }
+    for (const std::string& field : fields) {
+      ASSERT_EQ(ParseNumber(field).error, ParseError::kNone) << path << " line " << i + 1;
+      // 9 significant digits at most: the mantissa carries no more.
+      std::string digits = field.substr(0, field.find('e'));
+      digits.erase(std::remove_if(digits.begin(), digits.end(),
+                                  [](char c) { return c < '0' || c > '9'; }),
+                   digits.end());
+      digits.erase(0, digits.find_first_not_of('0'));
+      ASSERT_LE(digits.size(), 9u) << path << " line " << i + 1 << ": " << field;
+    }
+  }
+}
+
+std::vector<std::string> TimeTexts(const std::string& exchangeCsv) {
+  std::vector<std::string> times;
+  const std::vector<std::string> lines = Lines(ReadFile(exchangeCsv));
+  for (std::size_t i = 1; i < lines.size(); ++i) times.push_back(Fields(lines[i])[0]);
+  return times;
+}
+
+TEST(ShippedJobs, IntegrateTheExampleRecordToWellFormedResults) {
+  TempFolder folder("program folder");
+  InstallShippedJobs(folder.path());
+  auto table = std::make_unique<SampleTable>();
+  const std::int32_t records =
+      ReadRecord(*table, ACCPREP_SOURCE_DIR "/examples/example-record.csv", 2, 43, NoProgress);
+  ASSERT_EQ(records, 2000);
+  ChannelMeans means{};
+  RemoveBaseline(*table, means, records);
+  WriteExchangeCsv(folder / kExchangeCsv, *table, records);
+  const std::vector<std::string> times = TimeTexts(folder / kExchangeCsv);
+
+  const std::size_t frequencies = FastFftLength(2 * 2000) / 2;
+  std::vector<std::string> frequencyTexts;
+  for (std::size_t k = 1; k <= frequencies; ++k)
+    frequencyTexts.push_back(FormatNumber(static_cast<double>(k) / 40.0));
+
+  for (const char* job : {kVelocityJob, kDisplacementJob}) {
+    const std::string result =
+        folder / (std::string(job) == kVelocityJob ? kVelocityResult : kDisplacementResult);
+    RunIntegrationJob(folder / job, {result, folder / kSpectrumResult});
+    ExpectWellFormed(result, "time", 2000, times);
+    ExpectWellFormed(folder / kSpectrumResult, "freq", frequencies, frequencyTexts);
+    // The conversion run reads the result back with its own reader.
+    SampleTable back;
+    EXPECT_EQ(ReadRecord(back, result, 1, 41, NoProgress), 2000);
+    EXPECT_FALSE(LeftoverTemporaryFiles(folder.path()));
+  }
+}
+
+// The closed-form record through everything a run puts it through: rounding to four
+// decimals, outacc.csv, the shipped job, nine digits in the result, the reader.
+class ShippedJobAccuracy : public ::testing::TestWithParam<IntegrationMode> {};
+
+TEST_P(ShippedJobAccuracy, ClosedFormRecordSurvivesTheExchangeFiles) {
+  const IntegrationMode mode = GetParam();
+  const bool velocity = mode == IntegrationMode::kVelocity;
+  TempFolder folder;
+  InstallShippedJobs(folder.path());
+
+  // d(t) with 2 Hz, 100 Hz sampling, 20 s; 2 cm amplitude gives about 300 gal.
+  WindowedSine signal;
+  signal.amplitude = 2.0;
+  const std::int32_t records = 2000;
+  auto table = std::make_unique<SampleTable>();
+  for (std::int32_t row = 1; row <= records; ++row) {
+    const double t = (row - 1) * 0.01;
+    table->at(row, 0) = ToHalfAdjust(t, 2);
+    for (std::int16_t c = 1; c <= 40; ++c)
+      table->at(row, c) = ToHalfAdjust(signal.Acceleration(t) * c / 40.0, kKeptDecimals);
+  }
+  WriteExchangeCsv(folder / kExchangeCsv, *table, records);
+
+  const std::string result = folder / (velocity ? kVelocityResult : kDisplacementResult);
+  RunIntegrationJob(folder / (velocity ? kVelocityJob : kDisplacementJob),
+                    {result, folder / kSpectrumResult});
+  SampleTable back;
+  ASSERT_EQ(ReadRecord(back, result, 1, 41, NoProgress), records);
+
+  double worstPeak = 0.0;
+  double worstPointwise = 0.0;
+  for (std::int16_t c = 1; c <= 40; ++c) {
+    double expectedPeak = 0.0, actualPeak = 0.0, largestError = 0.0;
+    for (std::int32_t row = 1; row <= records; ++row) {
+      const double t = (row - 1) * 0.01;
+      ASSERT_EQ(back.at(row, 0), table->at(row, 0));
+      const double expected =
+          (velocity ? signal.Velocity(t) : signal.Displacement(t)) * c / 40.0;
+      expectedPeak = std::max(expectedPeak, std::fabs(expected));
+      actualPeak = std::max(actualPeak, std::fabs(back.at(row, c)));
+      largestError = std::max(largestError, std::fabs(back.at(row, c) - expected));
+    }
+    worstPeak = std::max(worstPeak, std::fabs(actualPeak / expectedPeak - 1));
+    worstPointwise = std::max(worstPointwise, largestError / expectedPeak);
+  }
+  EXPECT_LT(worstPeak, 0.005);
+  EXPECT_LT(worstPointwise, 0.01);
+  RecordProperty("relative_peak_error", std::to_string(worstPeak));
+  RecordProperty("relative_pointwise_error", std::to_string(worstPointwise));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothJobs, ShippedJobAccuracy,
+                         ::testing::Values(IntegrationMode::kVelocity,
+                                           IntegrationMode::kDisplacement));
+
+// The real strong-motion record through both jobs: the two results must agree with each
+// other. With the zero-frequency term removed, d(t) - d(t1) is the integral of v exactly, so
+// a trapezoid sum of the velocity must retrace the displacement (up to the sum's own error at
+// the record's higher frequencies, where displacement is small). The quiet second before the
+// event must stay quiet, which it would not if a transform wrapped the record's end round to
+// its start.
+TEST(ShippedJobs, RealRecordVelocityAndDisplacementAgree) {
+  TempFolder folder;
+  InstallShippedJobs(folder.path());
+  auto table = std::make_unique<SampleTable>();
+  const std::int32_t records =
+      ReadRecord(*table, ACCPREP_SHARED_DATA_DIR "/knet-aomori-2018.csv", 2, 43, NoProgress);
+  ASSERT_EQ(records, 9500);
+  ChannelMeans means{};
+  RemoveBaseline(*table, means, records);
+  WriteExchangeCsv(folder / kExchangeCsv, *table, records);
+
+  RunIntegrationJob(folder / kVelocityJob, {folder / kVelocityResult, folder / kSpectrumResult});
+  SampleTable velocity;
+  ASSERT_EQ(ReadRecord(velocity, folder / kVelocityResult, 1, 41, NoProgress), records);
+  RunIntegrationJob(folder / kDisplacementJob,
+                    {folder / kDisplacementResult, folder / kSpectrumResult});
+  SampleTable displacement;
+  ASSERT_EQ(ReadRecord(displacement, folder / kDisplacementResult, 1, 41, NoProgress), records);
+
+  const double step = 0.01;
+  for (std::int16_t c = 1; c <= 40; ++c) {
+    double velocityPeak = 0.0, displacementPeak = 0.0, before = 0.0, largestError = 0.0;
+    for (std::int32_t row = 1; row <= records; ++row) {
+      velocityPeak = std::max(velocityPeak, std::fabs(velocity.at(row, c)));
+      displacementPeak = std::max(displacementPeak, std::fabs(displacement.at(row, c)));
+      if (row <= 100) before = std::max(before, std::fabs(displacement.at(row, c)));
+    }
+    double integral = displacement.at(1, c);
+    for (std::int32_t row = 2; row <= records; ++row) {
+      integral += 0.5 * step * (velocity.at(row - 1, c) + velocity.at(row, c));
+      largestError = std::max(largestError, std::fabs(integral - displacement.at(row, c)));
+    }
+    ASSERT_GT(velocityPeak, 0.0) << "channel " << c;
+    EXPECT_LT(largestError, 0.01 * displacementPeak) << "channel " << c;
+    EXPECT_LT(before, 0.05 * displacementPeak) << "channel " << c;
+  }
+}
+
+// --- failures ------------------------------------------------------------------------------
+
+SampleTable& UniformTable(SampleTable& table, std::int32_t records, double step) {
+  for (std::int32_t row = 1; row <= records; ++row) {
+    table.at(row, 0) = (row - 1) * step;
+    table.at(row, 1) = std::sin(row * 0.3);
+  }
+  return table;
+}
+
+std::string InputFailure(const JobOptions& options) {
+  try {
+    RunIntegration(options);
+  } catch (const EngineError& error) {
+    return error.what();
+  }
+  ADD_FAILURE() << "RunIntegration was expected to fail";
+  return {};
+}
+
+TEST(UniformTimeStep, AcceptsJitterAndReturnsTheAverageStep) {
+  auto table = std::make_unique<SampleTable>();
+  const std::int32_t records = 1001;
+  for (std::int32_t row = 1; row <= records; ++row)
+    table->at(row, 0) = 5.0 + (row - 1) * 0.005 + (row % 2 ? 1e-7 : -1e-7);
+  EXPECT_NEAR(UniformTimeStep(*table, records, "a.csv"), 0.005, 1e-12);
+}
+
+TEST(UniformTimeStep, NamesTheFirstLineWhereTheStepChanges) {
+  auto table = std::make_unique<SampleTable>();
+  UniformTable(*table, 10, 0.01);
+  table->at(5, 0) = 0.05;  // row 4 -> 5 steps 0.02 s: a sample is missing
+  for (std::int32_t row = 6; row <= 10; ++row) table->at(row, 0) = (row) * 0.01;
+  try {
+    UniformTimeStep(*table, 10, "/x/outacc.csv");
+    FAIL() << "no error";
+  } catch (const EngineError& error) {
+    EXPECT_EQ(error.kind(), ErrorKind::kInput);
+    EXPECT_EQ(std::string(error.what()),
+              "/x/outacc.csv: line 6: the time step is not uniform: 0.02 s from the record "
+              "before, where the record starts with steps of 0.01 s");
+  }
+
+  UniformTable(*table, 10, 0.01);
+  table->at(2, 0) = 0.0;
+  try {
+    UniformTimeStep(*table, 10, "/x/outacc.csv");
+    FAIL() << "no error";
+  } catch (const EngineError& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "/x/outacc.csv: line 3: the time does not increase from the first record to the "
+              "second (0 s, then 0 s)");
+  }
+}
+
+TEST(IntegrateRun, RefusesRecordsItCannotIntegrateAndLeavesEarlierResultsAlone) {
+  TempFolder folder;
+  JobOptions options;
+  options.folder = folder.path();
+  const std::string input = folder / kExchangeCsv;
+  WriteFile(folder / kVelocityResult, "an earlier result\n");
+
+  EXPECT_EQ(InputFailure(options),
+            input + ": cannot open the file: No such file or directory");
+
+  auto table = std::make_unique<SampleTable>();
+  WriteExchangeCsv(input, UniformTable(*table, 1, 0.01), 1);
+  EXPECT_EQ(InputFailure(options),
+            input + ": integration needs at least 2 records; this file holds 1");
+
+  WriteExchangeCsv(input, UniformTable(*table, 100, 0.01), 100);
+  options.filter.highPassCorner = 50.0;
+  EXPECT_EQ(InputFailure(options),
+            input + ": the high-pass corner 50 Hz lies at or above the record's Nyquist "
+                    "frequency 50 Hz, which would leave nothing");
+
+  EXPECT_EQ(ReadFile(folder / kVelocityResult), "an earlier result\n");
+  EXPECT_FALSE(Exists(folder / kSpectrumResult));
+  EXPECT_FALSE(LeftoverTemporaryFiles(folder.path()));
+}
+
+TEST(ShippedJobs, BadRecordFailsTheJobWithAOneLineMessageTheRunQuotes) {
+  TempFolder folder;
+  InstallShippedJobs(folder.path());
+  auto table = std::make_unique<SampleTable>();
+  UniformTable(*table, 50, 0.01);
+  table->at(30, 0) = 0.31;
+  WriteExchangeCsv(folder / kExchangeCsv, *table, 50);
+
+  const std::string job = folder / kVelocityJob;
+  try {
+    RunIntegrationJob(job, {folder / kVelocityResult, folder / kSpectrumResult});
+    FAIL() << "no error";
+  } catch (const EngineError& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "job " + job + " ended with exit code 1; its last error output:\n"
+              "accprep-integrate: " + (folder / kExchangeCsv) +
+              ": line 31: the time step is not uniform: 0.03 s from the record before, where "
+              "the record starts with steps of 0.01 s");
+  }
+  EXPECT_FALSE(Exists(folder / kVelocityResult));
+  EXPECT_FALSE(LeftoverTemporaryFiles(folder.path()));
+}
+
+TEST(ShippedJobs, WrongCommandLineInAnEditedJobFileIsReported) {
+  TempFolder folder;
+  InstallShippedJobs(folder.path());
+  const std::string job = folder / kVelocityJob;
+  std::string text = ReadFile(job);
+  const std::string setting = "highpass_order=4";
+  ASSERT_NE(text.find(setting), std::string::npos);
+  text.replace(text.find(setting), setting.size(), "highpass_order=four");
+  WriteFile(job, text, 0755);
+  try {
+    RunIntegrationJob(job, {folder / kVelocityResult});
+    FAIL() << "no error";
+  } catch (const EngineError& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "job " + job + " ended with exit code 2; its last error output:\n"
+              "accprep-integrate: --highpass-order needs a whole number from 1 to 12, not "
+              "\"four\" (see --help)");
+  }
+}
+
+}  // namespace
+}  // namespace accprep
