@@ -1,0 +1,194 @@
+#include "engine/record_reader.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/engine_error.hpp"
+#include "test_files.hpp"
+
+namespace accprep {
+namespace {
+
+using testing::TemporaryFolder;
+using testing::WriteWholeFile;
+
+// A line of `fields` values: r.0, r.1, r.2, ... so each cell tells where it came from.
+std::string Line(int record, int fields, const std::string& end = "\r\n") {
+  std::string text;
+  for (int f = 0; f < fields; ++f) {
+    if (f > 0) text += ",";
+    text += std::to_string(record) + "." + std::to_string(f);
+  }
+  return text + end;
+}
+
+class RecordReaderTest : public ::testing::Test {
+ protected:
+  std::int32_t Read(const std::string& content, int headerLines = 2, int fields = 43) {
+    WriteWholeFile(path_, content);
+    maxima_.clear();
+    return ReadRecord(table_, path_, headerLines, fields,
+                      [this](float maximum) { maxima_.push_back(maximum); });
+  }
+  // The message the user gets for `content`.
+  std::string Failure(const std::string& content, int headerLines = 2, int fields = 43) {
+    try {
+      Read(content, headerLines, fields);
+    } catch (const EngineError& error) {
+      return error.what();
+    }
+    return "no error";
+  }
+
+  TemporaryFolder folder_;
+  std::string path_ = folder_.File("record.csv");
+  SampleTable table_;
+  std::vector<float> maxima_;
+};
+
+TEST_F(RecordReaderTest, ReadsRecordsIntoRowsFromOne) {
+  EXPECT_EQ(Read("h1\r\nh2\r\n" + Line(1, 43) + Line(2, 43)), 2);
+  EXPECT_EQ(table_.at(1, 0), 1.0);
+  EXPECT_EQ(table_.at(1, 42), 1.42);
+  EXPECT_EQ(table_.at(2, 17), 2.17);
+  EXPECT_EQ(table_.at(0, 0), 0.0);
+  EXPECT_EQ(table_.at(3, 0), 0.0);
+  EXPECT_EQ(maxima_, std::vector<float>{2.0f});
+}
+
+TEST_F(RecordReaderTest, HeaderContentsAndLineEndsDoNotMatter) {
+  EXPECT_EQ(Read("1,2,3\n\n" + Line(1, 43, "\n") + Line(2, 43, "")), 2);  // LF, no final end
+  EXPECT_EQ(table_.at(2, 42), 2.42);
+  EXPECT_EQ(Read("only header\r\n" + Line(1, 41) + Line(2, 41, "\r\n\r\n  \r\n\t"), 1, 41), 2);
+  EXPECT_EQ(table_.at(2, 40), 2.4);
+}
+
+TEST_F(RecordReaderTest, HeaderOnlyFileYieldsNoRowsAndSetsMaximumZero) {
+  table_.at(1, 0) = 7.0;
+  EXPECT_EQ(Read("a\r\nb\r\n"), 0);
+  EXPECT_EQ(Read("a\r\nb"), 0);
+  EXPECT_EQ(table_.at(1, 0), 7.0);
+  EXPECT_EQ(maxima_, std::vector<float>{0.0f});
+}
+
+TEST_F(RecordReaderTest, AcceptsBlanksAroundCommasSignsAndExponents) {
+  std::string text = "h\r\nh\r\n +1.5 ,\t-2e-3,3 , .5";
+  for (int f = 4; f < 43; ++f) text.append(",").append(std::to_string(f));
+  text += "  \r\n";
+  EXPECT_EQ(Read(text), 1);
+  EXPECT_EQ(table_.at(1, 0), 1.5);
+  EXPECT_EQ(table_.at(1, 1), -0.002);
+  EXPECT_EQ(table_.at(1, 2), 3.0);
+  EXPECT_EQ(table_.at(1, 3), 0.5);
+}
+
+TEST_F(RecordReaderTest, RecordMayContinueOverWholeLines) {
+  // 43 fields as lines of 20, 20 and 3.
+  std::string record = "1";
+  for (int f = 1; f < 43; ++f) record += (f % 20 == 0 ? "\r\n" : ",") + std::to_string(f);
+  EXPECT_EQ(Read("h\r\nh\r\n" + record + "\r\n" + Line(2, 43)), 2);
+  EXPECT_EQ(table_.at(1, 20), 20.0);
+  EXPECT_EQ(table_.at(1, 42), 42.0);
+  EXPECT_EQ(table_.at(2, 0), 2.0);
+}
+
+TEST_F(RecordReaderTest, LeavesCellsBeyondTheFieldsAndRowsAsTheyWere) {
+  Read("h\r\nh\r\n" + Line(1, 43) + Line(2, 43) + Line(3, 43));
+  EXPECT_EQ(Read("h\r\n" + Line(9, 41), 1, 41), 1);
+  EXPECT_EQ(table_.at(1, 40), 9.4);
+  EXPECT_EQ(table_.at(1, 41), 1.41);  // trailing columns keep the acceleration values
+  EXPECT_EQ(table_.at(2, 0), 2.0);    // so do the rows beyond the new count
+}
+
+TEST_F(RecordReaderTest, RefusesLineWithExtraValues) {
+  EXPECT_EQ(Failure("h\r\nh\r\n" + Line(1, 43) + Line(2, 44) + Line(3, 43)),
+            path_ + ": line 4, field 44: the line holds more values than its record needs "
+                    "(43); a record must not begin in the middle of a line");
+}
+
+TEST_F(RecordReaderTest, RefusesRecordBeginningInTheMiddleOfALine) {
+  // A line of 42 fields is completed by the first field of the next one.
+  EXPECT_EQ(Failure("h\r\nh\r\n" + Line(1, 42) + Line(2, 43)),
+            path_ + ": line 4, field 2: the line holds more values than its record needs "
+                    "(43); a record must not begin in the middle of a line");
+}
+
+TEST_F(RecordReaderTest, NamesEmptyNonNumericAndNonFiniteFields) {
+  std::string line = Line(1, 43);
+  EXPECT_EQ(Failure("h\nh\n1,,2\n"), path_ + ": line 3, field 2: empty field");
+  EXPECT_EQ(Failure("h\nh\n1,2,\n"), path_ + ": line 3, field 3: empty field");
+  EXPECT_EQ(Failure("h\nh\n" + line + "1, abc ,2\n"),
+            path_ + ": line 4, field 2: not a number: \"abc\"");
+  EXPECT_EQ(Failure("h\nh\n1;2\n"), path_ + ": line 3, field 1: not a number: \"1;2\"");
+  EXPECT_EQ(Failure("h\nh\n1,nan\n"), path_ + ": line 3, field 2: value is not finite: \"nan\"");
+  EXPECT_EQ(Failure("h\nh\n1,-inf\n"), path_ + ": line 3, field 2: value is not finite: \"-inf\"");
+  EXPECT_EQ(Failure("h\nh\n1e999\n"), path_ + ": line 3, field 1: value is not finite: \"1e999\"");
+  EXPECT_EQ(Failure("h\nh\n\"1.5\"\n"), path_ + ": line 3, field 1: not a number: \"\"1.5\"\"");
+  const std::string longText(60, 'x');
+  EXPECT_EQ(Failure("h\nh\n" + longText + "\n"),
+            path_ + ": line 3, field 1: not a number: \"" + std::string(40, 'x') + "...\"");
+}
+
+TEST_F(RecordReaderTest, NamesRecordCutShortByTheEndOfTheFile) {
+  EXPECT_EQ(Failure("h\r\nh\r\n" + Line(1, 43) + Line(2, 20)),
+            path_ + ": the file ends inside record 2 (begun on line 4): 20 of 43 values read");
+  EXPECT_TRUE(maxima_.empty());
+}
+
+TEST_F(RecordReaderTest, NamesMissingHeaderAndMissingFile) {
+  EXPECT_EQ(Failure("one line\r\n"), path_ + ": the file ends before header line 2");
+  EXPECT_EQ(Failure("", 1, 41), path_ + ": the file ends before header line 1");
+  try {
+    ReadRecord(table_, folder_.File("absent.csv"), 2, 43, nullptr);
+    FAIL() << "no error";
+  } catch (const EngineError& error) {
+    EXPECT_EQ(error.kind(), ErrorKind::kIo);
+    EXPECT_EQ(std::string(error.what()),
+              folder_.File("absent.csv") + ": cannot open the file: No such file or directory");
+  }
+}
+
+TEST_F(RecordReaderTest, ReadsLinesLongerThanOneBlock) {
+  // A header line of 9 MB crosses two block boundaries and must be skipped whole.
+  EXPECT_EQ(Read(std::string(9 << 20, 'x') + "\r\nh\r\n" + Line(1, 43)), 1);
+  EXPECT_EQ(table_.at(1, 42), 1.42);
+}
+
+// The capacity bound: 450,000 records fit, the 450,001st fails as it begins.
+class RecordReaderCapacityTest : public RecordReaderTest {
+ protected:
+  static std::string Records(int count) {
+    std::string text = "h\nh\n";
+    text.reserve(static_cast<std::size_t>(count) * 90);
+    std::string tail;
+    for (int f = 1; f < 43; ++f) tail += ",0";
+    tail += "\n";
+    for (int r = 1; r <= count; ++r) text += std::to_string(r) + tail;
+    return text;
+  }
+};
+
+TEST_F(RecordReaderCapacityTest, ReadsExactlyFourHundredFiftyThousandRecords) {
+  EXPECT_EQ(Read(Records(kMaxRecords)), kMaxRecords);
+  EXPECT_EQ(table_.at(kMaxRecords, 0), 450000.0);
+  EXPECT_EQ(maxima_, std::vector<float>{450000.0f});
+}
+
+TEST_F(RecordReaderCapacityTest, FailsAsTheRecordBeyondCapacityBegins) {
+  try {
+    Read(Records(kMaxRecords + 1));
+    FAIL() << "no error";
+  } catch (const EngineError& error) {
+    EXPECT_EQ(error.kind(), ErrorKind::kCapacity);
+    EXPECT_EQ(std::string(error.what()),
+              path_ + ": line 450003: more than 450000 records: record 450001 does not fit "
+                      "the sample table");
+  }
+  EXPECT_EQ(table_.at(kMaxRecords, 0), 450000.0);
+  EXPECT_TRUE(maxima_.empty());
+}
+
+}  // namespace
+}  // namespace accprep
