@@ -1,6 +1,5 @@
 #include "engine/output_writers.hpp"
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +9,7 @@
 #include <unistd.h>
 
 #include "engine/engine_error.hpp"
+#include "engine/file_operations.hpp"
 
 namespace accprep {
 namespace {
@@ -25,17 +25,6 @@ const std::string& HeaderLine() {
     return text + "\r\n";
   }();
   return header;
-}
-
-// A name for the temporary file in the same folder, so that the final rename never crosses a
-// file system. The leading dot keeps it out of ordinary listings while it is written.
-std::string TemporaryPathFor(const std::string& path) {
-  static std::atomic<unsigned> counter{0};
-  const std::size_t slash = path.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  return folder + "." + name + ".part-" + std::to_string(::getpid()) + "-" +
-         std::to_string(counter++);
 }
 
 }  // namespace
