@@ -41,9 +41,19 @@ std::size_t FastFftLength(std::size_t minimum) {
   return n;
 }
 
-struct FftIntegrator::Plans {
+struct FftIntegrator::Shared {
+  Shared() = default;
+  Shared(const Shared&) = delete;
+  Shared& operator=(const Shared&) = delete;
+  ~Shared() {
+    if (forward != nullptr) fftw_destroy_plan(forward);
+    if (inverse != nullptr) fftw_destroy_plan(inverse);
+    fftw_free(weights);
+  }
+
   fftw_plan forward = nullptr;
   fftw_plan inverse = nullptr;
+  double* weights = nullptr;  // per bin: filter / (2 pi f)^p / fftLength
 };
 
 FftIntegrator::FftIntegrator(std::size_t records, double step, IntegrationMode mode,
@@ -51,33 +61,33 @@ FftIntegrator::FftIntegrator(std::size_t records, double step, IntegrationMode m
     : records_(records), step_(step), mode_(mode), fftLength_(FastFftLength(2 * records)) {
   if (records < 2 || !(step > 0.0) || !std::isfinite(step))
     throw std::invalid_argument("FftIntegrator needs at least 2 records and a positive step");
+  AllocateBuffers();
   const std::size_t bins = fftLength_ / 2 + 1;
-  plans_ = std::make_unique<Plans>();
+  auto shared = std::make_shared<Shared>();
   try {
-    signal_ = FftwAllocate<double>(fftLength_);
-    spectrumBuffer_ = FftwAllocate<double>(2 * bins);
-    weights_ = FftwAllocate<double>(bins);
+    shared->weights = FftwAllocate<double>(bins);
     auto* complexBuffer = reinterpret_cast<fftw_complex*>(spectrumBuffer_);
     // FFTW_ESTIMATE plans without touching the arrays and in tens of milliseconds; measuring
     // plans would cost seconds for a single record's 40 transforms.
-    plans_->forward = fftw_plan_dft_r2c_1d(static_cast<int>(fftLength_), signal_, complexBuffer,
+    shared->forward = fftw_plan_dft_r2c_1d(static_cast<int>(fftLength_), signal_, complexBuffer,
                                            FFTW_ESTIMATE);
-    plans_->inverse = fftw_plan_dft_c2r_1d(static_cast<int>(fftLength_), complexBuffer, signal_,
+    shared->inverse = fftw_plan_dft_c2r_1d(static_cast<int>(fftLength_), complexBuffer, signal_,
                                            FFTW_ESTIMATE);
-    if (plans_->forward == nullptr || plans_->inverse == nullptr)
+    if (shared->forward == nullptr || shared->inverse == nullptr)
       throw std::runtime_error("FFTW could not plan a transform of this length");
   } catch (...) {
-    Release();
+    ReleaseBuffers();
     throw;
   }
 
   // The weights fold together everything that is the same for every channel: the filter
   // magnitudes, 1/(2 pi f) once or twice, and the 1/N the unnormalised inverse needs. The
   // factor i (or i^2) of the division is applied in Integrate.
+  double* weights = shared->weights;
   const double df = frequencyStep();
   const int integrations = mode == IntegrationMode::kVelocity ? 1 : 2;
   const double inverseLength = 1.0 / static_cast<double>(fftLength_);
-  weights_[0] = 0.0;  // the zero-frequency term has no integral; drift would come from it
+  weights[0] = 0.0;  // the zero-frequency term has no integral; drift would come from it
   for (std::size_t k = 1; k < bins; ++k) {
     const double f = static_cast<double>(k) * df;
     double weight = inverseLength;
@@ -87,25 +97,41 @@ FftIntegrator::FftIntegrator(std::size_t records, double step, IntegrationMode m
       weight /= std::sqrt(1.0 + EvenPower(f / filter.lowPassCorner, filter.lowPassOrder));
     const double omega = 2.0 * std::numbers::pi * f;
     for (int i = 0; i < integrations; ++i) weight /= omega;
-    weights_[k] = weight;
+    weights[k] = weight;
   }
   // At the Nyquist bin a single integration would turn the real value into an imaginary one,
   // which a real record cannot carry; it is dropped rather than silently misread.
-  if (integrations == 1) weights_[bins - 1] = 0.0;
+  if (integrations == 1) weights[bins - 1] = 0.0;
+  shared_ = std::move(shared);
 }
 
-FftIntegrator::~FftIntegrator() { Release(); }
+FftIntegrator::FftIntegrator(const FftIntegrator& other)
+    : records_(other.records_),
+      step_(other.step_),
+      mode_(other.mode_),
+      fftLength_(other.fftLength_),
+      shared_(other.shared_) {
+  AllocateBuffers();
+}
 
-void FftIntegrator::Release() noexcept {
-  if (plans_ != nullptr) {
-    if (plans_->forward != nullptr) fftw_destroy_plan(plans_->forward);
-    if (plans_->inverse != nullptr) fftw_destroy_plan(plans_->inverse);
-    plans_->forward = plans_->inverse = nullptr;
+FftIntegrator::~FftIntegrator() { ReleaseBuffers(); }
+
+void FftIntegrator::AllocateBuffers() {
+  // fftw_malloc gives every buffer the alignment the plans were made for, which the
+  // new-array execute functions require.
+  try {
+    signal_ = FftwAllocate<double>(fftLength_);
+    spectrumBuffer_ = FftwAllocate<double>(2 * (fftLength_ / 2 + 1));
+  } catch (...) {
+    ReleaseBuffers();
+    throw;
   }
+}
+
+void FftIntegrator::ReleaseBuffers() noexcept {
   fftw_free(signal_);
   fftw_free(spectrumBuffer_);
-  fftw_free(weights_);
-  signal_ = spectrumBuffer_ = weights_ = nullptr;
+  signal_ = spectrumBuffer_ = nullptr;
 }
 
 void FftIntegrator::Integrate(double* samples, std::size_t stride, double* spectrum,
@@ -122,31 +148,32 @@ void FftIntegrator::Integrate(double* samples, std::size_t stride, double* spect
   for (std::size_t i = 0; i < n; ++i) signal_[i] = samples[i * stride] - mean;
   for (std::size_t i = n; i < fftLength_; ++i) signal_[i] = 0.0;
 
-  fftw_execute_dft_r2c(plans_->forward, signal_, complexBuffer);
+  const double* weights = shared_->weights;
+  fftw_execute_dft_r2c(shared_->forward, signal_, complexBuffer);
   double* c = spectrumBuffer_;
   if (mode_ == IntegrationMode::kVelocity) {
     // X / (i w) = -i X / w: (re, im) -> (im, -re) / w
     for (std::size_t k = 0; k < bins; ++k) {
       const double re = c[2 * k];
       const double im = c[2 * k + 1];
-      c[2 * k] = im * weights_[k];
-      c[2 * k + 1] = -re * weights_[k];
+      c[2 * k] = im * weights[k];
+      c[2 * k + 1] = -re * weights[k];
     }
   } else {
     // X / (i w)^2 = -X / w^2
     for (std::size_t k = 0; k < bins; ++k) {
-      c[2 * k] = -c[2 * k] * weights_[k];
-      c[2 * k + 1] = -c[2 * k + 1] * weights_[k];
+      c[2 * k] = -c[2 * k] * weights[k];
+      c[2 * k + 1] = -c[2 * k + 1] * weights[k];
     }
   }
-  fftw_execute_dft_c2r(plans_->inverse, complexBuffer, signal_);
+  fftw_execute_dft_c2r(shared_->inverse, complexBuffer, signal_);
   for (std::size_t i = 0; i < n; ++i) samples[i * stride] = signal_[i];
 
   if (spectrum == nullptr) return;
   // The spectrum belongs to the record as written, so the tail the inverse transform left in
   // the padding is cut off before the second forward transform.
   for (std::size_t i = n; i < fftLength_; ++i) signal_[i] = 0.0;
-  fftw_execute_dft_r2c(plans_->forward, signal_, complexBuffer);
+  fftw_execute_dft_r2c(shared_->forward, signal_, complexBuffer);
   for (std::size_t k = 1; k < bins; ++k) {
     const double re = c[2 * k];
     const double im = c[2 * k + 1];

@@ -7,7 +7,9 @@
 // zero-frequency term set to zero; the inverse transform is cut back to the record's length.
 // The amplitude spectrum is that of the cut-back result, zero padded the same way.
 //
-// One FFTW plan pair serves every channel of a record; the buffers are allocated once.
+// One FFTW plan pair serves every channel of a record. A copy shares the plans and the filter
+// weights and has buffers of its own, so copies may integrate channels on several threads at
+// once (FFTW's execute functions with new arrays are safe to call concurrently).
 
 #include <cstddef>
 #include <memory>
@@ -42,7 +44,8 @@ class FftIntegrator {
   FftIntegrator(std::size_t records, double step, IntegrationMode mode,
                 const FilterSettings& filter);
   ~FftIntegrator();
-  FftIntegrator(const FftIntegrator&) = delete;
+  // Same transform, own buffers (see above). Planning is not thread-safe: copy on one thread.
+  FftIntegrator(const FftIntegrator& other);
   FftIntegrator& operator=(const FftIntegrator&) = delete;
 
   std::size_t fftLength() const { return fftLength_; }
@@ -53,22 +56,23 @@ class FftIntegrator {
   // Replaces the `records` values at samples[0], samples[stride], ... (acceleration) by their
   // integral, and writes the result's amplitude spectrum |FFT| * step (result units x s) for
   // k = 1..spectrumLength() at spectrum[0], spectrum[spectrumStride], ... when spectrum is
-  // not null. Never allocates.
+  // not null. Never allocates. A channel's buffers are the only memory it touches besides
+  // its own samples and spectrum, so different copies may work on different channels.
   void Integrate(double* samples, std::size_t stride, double* spectrum,
                  std::size_t spectrumStride);
 
  private:
-  struct Plans;
-  void Release() noexcept;
+  struct Shared;  // plans and weights
+  void AllocateBuffers();
+  void ReleaseBuffers() noexcept;
 
   std::size_t records_;
   double step_;
   IntegrationMode mode_;
   std::size_t fftLength_;
+  std::shared_ptr<const Shared> shared_;
   double* signal_ = nullptr;          // fftLength_ reals
   double* spectrumBuffer_ = nullptr;  // fftLength_/2 + 1 complex values, interleaved
-  double* weights_ = nullptr;         // per bin: filter / (2 pi f)^p / fftLength_
-  std::unique_ptr<Plans> plans_;
 };
 
 }  // namespace accprep

@@ -1,7 +1,11 @@
 #include "jobs/integrate_run.hpp"
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "engine/engine_error.hpp"
 #include "engine/integration_jobs.hpp"
@@ -22,6 +26,35 @@ std::string Seconds(double value) {
 // outacc.csv: one header line, then time and the 40 channels.
 constexpr int kExchangeHeaderLines = 1;
 constexpr int kExchangeFields = kWrittenColumns;
+
+// Channels are integrated on this many threads at most: each brings two transform buffers of
+// 7 MB for the largest record, and the machines this runs on have two cores.
+constexpr unsigned kMaxIntegrationThreads = 2;
+
+// Integrates channels 1..40 of rows 1..records in place and writes channel c's spectrum at
+// spectrum + (c - 1) * spectrumLength: each channel's spectrum is one run of memory, so the
+// transforms write it in sequence instead of one cache line a value.
+void IntegrateChannels(SampleTable& table, FftIntegrator& integrator, double* spectrum) {
+  const unsigned threads =
+      std::clamp(std::thread::hardware_concurrency(), 1u, kMaxIntegrationThreads);
+  // The helpers' copies are made and destroyed here, on this thread: FFTW's planner, which
+  // creates and destroys plans, is not thread-safe.
+  std::vector<std::unique_ptr<FftIntegrator>> copies;
+  for (unsigned i = 1; i < threads; ++i) copies.push_back(std::make_unique<FftIntegrator>(integrator));
+  double* firstRow = table.row(1);
+  const std::size_t length = integrator.spectrumLength();
+  std::atomic<int> nextChannel{1};
+  auto work = [&](FftIntegrator* worker) {
+    for (int channel = nextChannel++; channel <= kChannels; channel = nextChannel++) {
+      worker->Integrate(firstRow + channel, kTableColumns,
+                        spectrum + static_cast<std::size_t>(channel - 1) * length, 1);
+    }
+  };
+  std::vector<std::thread> helpers;
+  for (auto& copy : copies) helpers.emplace_back(work, copy.get());
+  work(&integrator);
+  for (std::thread& helper : helpers) helper.join();
+}
 
 std::string InFolder(const std::string& folder, const char* name) {
   if (!folder.empty() && folder.back() == '/') return folder + name;
@@ -88,32 +121,27 @@ IntegrationReport RunIntegration(const JobOptions& options) {
                            options.filter);
   report.fftLength = integrator.fftLength();
   const std::size_t frequencies = integrator.spectrumLength();
-  // Row-major by frequency, as amp3.csv is written. Left uninitialised: every cell is written
-  // by the channel loop, and zeroing 150 MB would cost a pass of its own.
+  // Left uninitialised: every cell is written by the channel loop, and zeroing 150 MB would
+  // cost a pass of its own.
   std::unique_ptr<double[]> spectrum(new double[frequencies * kChannels]);
+  IntegrateChannels(*table, integrator, spectrum.get());
 
-  // The channel's integral replaces its acceleration in the table: one channel's padded
-  // buffer at a time is all the memory the transforms need.
-  double* firstRow = table->row(1);
-  for (int channel = 1; channel <= kChannels; ++channel) {
-    integrator.Integrate(firstRow + channel, kTableColumns, spectrum.get() + (channel - 1),
-                         kChannels);
-  }
-
+  // The channel's integral has replaced its acceleration in the table.
+  const double* firstRow = table->row(1);
   ResultCsvFile result(InFolder(options.folder, resultName));
   result.WriteHeader("time");
-  for (std::int32_t row = 1; row <= records; ++row) {
-    const double* cells = firstRow + static_cast<std::size_t>(row - 1) * kTableColumns;
-    result.WriteRow(cells[0], false, cells + 1, kChannels, 1);
-  }
+  result.WriteRows(static_cast<std::size_t>(records), false, [firstRow](std::size_t row) {
+    const double* cells = firstRow + row * kTableColumns;
+    return ResultRow{cells[0], cells + 1, 1};
+  });
 
   ResultCsvFile amplitude(InFolder(options.folder, kSpectrumResult));
   amplitude.WriteHeader("freq");
   const double df = integrator.frequencyStep();
-  for (std::size_t k = 1; k <= frequencies; ++k) {
-    amplitude.WriteRow(static_cast<double>(k) * df, true, spectrum.get() + (k - 1) * kChannels,
-                       kChannels, 1);
-  }
+  const double* spectra = spectrum.get();
+  amplitude.WriteRows(frequencies, true, [=](std::size_t row) {
+    return ResultRow{static_cast<double>(row + 1) * df, spectra + row, frequencies};
+  });
 
   result.Commit();
   amplitude.Commit();

@@ -3,30 +3,52 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <future>
+#include <thread>
 
 #include "engine/engine_error.hpp"
 #include "engine/number_format.hpp"
 #include "engine/sample_table.hpp"
+#include "jobs/result_number.hpp"
 
 namespace accprep {
 namespace {
 
-constexpr std::size_t kBufferBytes = 1 << 20;
 // Room for the longest row: 41 numbers, their separators and the line end.
-constexpr std::size_t kRowBytes = (kWrittenColumns + 1) * (kMaxNumberText + 1) + 2;
+constexpr std::size_t kRowBytes = kWrittenColumns * (kMaxNumberText + 1) + 2;
+// Rows one thread formats at a time: large enough that starting the thread costs nothing
+// against it, small enough that the two batch buffers stay a few MB.
+constexpr std::size_t kBatchRows = 4096;
 
-const NumberForm& PointForm() {
-  static const NumberForm form = NumberForm::Point();
-  return form;
+char* FormatRow(char* out, const ResultRow& row, bool firstRounded) {
+  out = firstRounded ? FormatResultNumber(out, row.first)
+                     : FormatNumber(out, row.first, NumberForm::Point());
+  for (int c = 0; c < kChannels; ++c) {
+    *out++ = ',';
+    out = FormatResultNumber(out, row.values[c * row.stride]);
+  }
+  *out++ = '\r';
+  *out++ = '\n';
+  return out;
+}
+
+// Formats rows begin..end-1 into `text`, which is left holding exactly their text.
+void FormatBatch(std::vector<char>& text, std::size_t begin, std::size_t end,
+                 bool firstRounded, const ResultRowSource& rowAt) {
+  text.resize((end - begin) * kRowBytes);
+  char* out = text.data();
+  for (std::size_t row = begin; row < end; ++row) out = FormatRow(out, rowAt(row), firstRounded);
+  text.resize(static_cast<std::size_t>(out - text.data()));
 }
 
 }  // namespace
 
 ResultCsvFile::ResultCsvFile(std::string finalPath)
-    : finalPath_(std::move(finalPath)), buffer_(kBufferBytes) {
+    : finalPath_(std::move(finalPath)) {
   // Beside the final name, so the rename never crosses a file system; the leading dot keeps
   // it out of ordinary listings, our process id apart from another job's. The mode lets the
   // umask decide, as for any file the user creates.
@@ -53,43 +75,42 @@ void ResultCsvFile::WriteHeader(const char* firstName) {
   for (int channel = 1; channel <= kChannels; ++channel)
     header += ",\"" + std::to_string(channel) + "ch\"";
   header += "\r\n";
-  if (buffer_.size() - used_ < header.size()) Flush();
-  std::memcpy(buffer_.data() + used_, header.data(), header.size());
-  used_ += header.size();
+  WriteAll(header.data(), header.size());
 }
 
-void ResultCsvFile::WriteRow(double first, bool firstRounded, const double* values,
-                             std::size_t count, std::size_t stride) {
-  if (buffer_.size() - used_ < kRowBytes) Flush();
-  char* out = buffer_.data() + used_;
-  const NumberForm& form = PointForm();
-  out = firstRounded ? FormatSignificant(out, first, kResultDigits, form)
-                     : FormatNumber(out, first, form);
-  for (std::size_t i = 0; i < count; ++i) {
-    *out++ = ',';
-    out = FormatSignificant(out, values[i * stride], kResultDigits, form);
+void ResultCsvFile::WriteRows(std::size_t count, bool firstRounded,
+                              const ResultRowSource& rowAt) {
+  const bool twoThreads = std::thread::hardware_concurrency() >= 2;
+  std::vector<char> first, second;
+  for (std::size_t begin = 0; begin < count;) {
+    const std::size_t middle = std::min(count, begin + kBatchRows);
+    const std::size_t end = twoThreads ? std::min(count, middle + kBatchRows) : middle;
+    std::future<void> other;
+    if (end > middle) {
+      other = std::async(std::launch::async, [&] {
+        FormatBatch(second, middle, end, firstRounded, rowAt);
+      });
+    }
+    FormatBatch(first, begin, middle, firstRounded, rowAt);
+    if (other.valid()) other.get();
+    WriteAll(first.data(), first.size());
+    WriteAll(second.data(), end > middle ? second.size() : 0);
+    begin = end;
   }
-  *out++ = '\r';
-  *out++ = '\n';
-  used_ = static_cast<std::size_t>(out - buffer_.data());
 }
 
-void ResultCsvFile::Flush() {
-  const char* data = buffer_.data();
-  std::size_t left = used_;
-  while (left > 0) {
-    ssize_t written = ::write(descriptor_, data, left);
+void ResultCsvFile::WriteAll(const char* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t written = ::write(descriptor_, data, size);
     if (written < 0 && errno == EINTR) continue;
     if (written < 0) Fail("cannot write the result", errno);
     if (written == 0) Fail("cannot write the result", ENOSPC);
     data += written;
-    left -= static_cast<std::size_t>(written);
+    size -= static_cast<std::size_t>(written);
   }
-  used_ = 0;
 }
 
 void ResultCsvFile::Commit() {
-  Flush();
   int descriptor = descriptor_;
   descriptor_ = -1;
   // close reports the write errors that a network or full file system delays until then.

@@ -11,12 +11,19 @@
 // not committed is removed when the object goes.
 
 #include <cstddef>
+#include <functional>
 #include <string>
-#include <vector>
 
 namespace accprep {
 
-inline constexpr int kResultDigits = 9;  // significant digits of every integrated value
+// One line of a result: the first value (time or frequency) and the 40 channel values at
+// values[0], values[stride], ...
+struct ResultRow {
+  double first = 0.0;
+  const double* values = nullptr;
+  std::size_t stride = 1;
+};
+using ResultRowSource = std::function<ResultRow(std::size_t row)>;
 
 class ResultCsvFile {
  public:
@@ -29,23 +36,21 @@ class ResultCsvFile {
 
   // "firstName","1ch",...,"40ch" CR LF
   void WriteHeader(const char* firstName);
-  // first, then `count` values at values[0], values[stride], ... First is written in the
-  // shortest form that reads back to the same double (a time stays as it was read); the
-  // values with kResultDigits significant digits, or first too when firstRounded is set.
-  void WriteRow(double first, bool firstRounded, const double* values, std::size_t count,
-                std::size_t stride);
+  // Writes rows 0..count-1 of `rowAt`. The first value is written in the shortest form that
+  // reads back to the same double (a time stays as it was read), or, when firstRounded is
+  // set, with 9 significant digits like the 40 channel values (FormatResultNumber). Rows are
+  // formatted in batches on two threads where the machine has them, and written in order.
+  void WriteRows(std::size_t count, bool firstRounded, const ResultRowSource& rowAt);
   // Flushes, closes and renames into place. Throws EngineError kIo.
   void Commit();
 
  private:
-  void Flush();
+  void WriteAll(const char* data, std::size_t size);
   [[noreturn]] void Fail(const std::string& what, int errorNumber);
 
   std::string finalPath_;
   std::string temporaryPath_;
   int descriptor_ = -1;
-  std::vector<char> buffer_;
-  std::size_t used_ = 0;
 };
 
 }  // namespace accprep

@@ -1,0 +1,91 @@
+// The fast text of the integrated values against the engine's FormatSignificant(.., 9, ..),
+// the form the results are specified in: byte for byte, on values chosen to hit every branch
+// and every boundary of the fast path.
+
+#include "jobs/result_number.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "engine/number_format.hpp"
+
+namespace accprep {
+namespace {
+
+std::string Fast(double value) {
+  char text[kMaxNumberText];
+  return std::string(text, FormatResultNumber(text, value));
+}
+
+std::string Engine(double value) {
+  char text[kMaxNumberText];
+  return std::string(text, FormatSignificant(text, value, 9, NumberForm::Point()));
+}
+
+#define EXPECT_SAME_TEXT(value)                                                    \
+  do {                                                                             \
+    const double v_ = (value);                                                     \
+    ASSERT_EQ(Fast(v_), Engine(v_)) << "value " << std::hexfloat << v_;           \
+  } while (0)
+
+TEST(ResultNumber, WritesTheEnginesNineDigitFormForTypicalResults) {
+  EXPECT_EQ(Fast(0.123456789012), "0.123456789");
+  EXPECT_EQ(Fast(-12.5), "-12.5");
+  EXPECT_EQ(Fast(1.234567891e-6), "1.23456789e-06");
+  EXPECT_EQ(Fast(9.9999999996), "10");
+  EXPECT_EQ(Fast(123456789012345.0), "123456789000000");
+  EXPECT_EQ(Fast(1234567890123456.0), "1.23456789e+15");
+  EXPECT_EQ(Fast(0.0), "0");
+  EXPECT_EQ(Fast(-0.0), "0");
+}
+
+TEST(ResultNumber, MatchesTheEngineOnRandomValuesOfEveryMagnitude) {
+  std::mt19937_64 random(20261208);
+  std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+  std::uniform_int_distribution<int> decade(-20, 35);
+  for (int i = 0; i < 1000000; ++i) {
+    const double value = mantissa(random) * std::pow(10.0, decade(random));
+    EXPECT_SAME_TEXT(i % 2 ? value : -value);
+  }
+  // Raw bit patterns: every exponent, subnormals, infinities and NaNs included.
+  for (int i = 0; i < 200000; ++i) {
+    const std::uint64_t bits = random();
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    EXPECT_SAME_TEXT(value);
+  }
+}
+
+TEST(ResultNumber, MatchesTheEngineAtRoundingTiesAndDecadeBoundaries) {
+  std::mt19937_64 random(7);
+  std::uniform_int_distribution<std::uint32_t> nine(100000000u, 999999999u);
+  for (int i = 0; i < 200000; ++i) {
+    // A nine-digit number and a half, at a random decade, and its neighbours.
+    const int k = static_cast<int>(random() % 40) - 16;
+    const double tie = (nine(random) + 0.5) * std::pow(10.0, k - 8);
+    EXPECT_SAME_TEXT(tie);
+    EXPECT_SAME_TEXT(std::nextafter(tie, 0.0));
+    EXPECT_SAME_TEXT(std::nextafter(tie, 1e300));
+  }
+  for (int k = -16; k <= 31; ++k) {
+    for (double edge : {std::pow(10.0, k), 9.999999995 * std::pow(10.0, k),
+                        9.9999999949999 * std::pow(10.0, k)}) {
+      double value = edge;
+      for (int step = 0; step < 20; ++step) value = std::nextafter(value, 0.0);
+      for (int step = 0; step < 40; ++step) {
+        EXPECT_SAME_TEXT(value);
+        EXPECT_SAME_TEXT(-value);
+        value = std::nextafter(value, 1e300);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace accprep
