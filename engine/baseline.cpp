@@ -12,57 +12,104 @@ namespace {
 // What the floating-point status would show after an operation: overflow and division by
 // zero leave an infinity, an invalid operation a NaN. Testing the result itself is exact and
 // does not depend on the compiler keeping status flags in order.
-void CheckStatus(double result, double dValue, const char* operation) {
-  if (std::isfinite(result)) return;
-  const char* what = std::isnan(result) ? "invalid floating-point operation"
-                                        : "floating-point overflow";
-  throw EngineError(ErrorKind::kArithmetic, std::string(what) + " in " + operation +
-                                                " while rounding " + FormatNumber(dValue));
+enum class Fault { kNone, kOverflowInHalf, kInvalidInHalf, kDivisionByZero, kOverflowInDivision,
+                   kInvalidInDivision };
+
+// The rounding itself, in exactly the documented double operations; reports instead of
+// throwing so that the baseline loop can stay tight.
+inline double HalfAdjust(double dValue, double scale, Fault& fault) {
+  double k;
+  if (dValue > 0) {
+    const double t = dValue * scale + 0.5;
+    if (!std::isfinite(t)) fault = std::isnan(t) ? Fault::kInvalidInHalf : Fault::kOverflowInHalf;
+    k = std::floor(t);
+  } else {
+    const double t = dValue * scale - 0.5;
+    if (!std::isfinite(t)) fault = std::isnan(t) ? Fault::kInvalidInHalf : Fault::kOverflowInHalf;
+    k = std::trunc(t);
+  }
+  if (fault != Fault::kNone) return 0.0;
+  if (scale == 0.0) {
+    fault = Fault::kDivisionByZero;
+    return 0.0;
+  }
+  const double result = k / scale;
+  if (!std::isfinite(result))
+    fault = std::isnan(result) ? Fault::kInvalidInDivision : Fault::kOverflowInDivision;
+  return result;
 }
+
+std::string Describe(Fault fault, double dValue) {
+  const char* what = "";
+  switch (fault) {
+    case Fault::kOverflowInHalf: what = "floating-point overflow in the half adjustment"; break;
+    case Fault::kInvalidInHalf: what = "invalid floating-point operation in the half adjustment"; break;
+    case Fault::kDivisionByZero: what = "division by zero"; break;
+    case Fault::kOverflowInDivision: what = "floating-point overflow in the division"; break;
+    case Fault::kInvalidInDivision: what = "invalid floating-point operation in the division"; break;
+    case Fault::kNone: break;
+  }
+  return std::string(what) + " while rounding " + FormatNumber(dValue);
+}
+
+double Scale(std::int16_t iDigits) { return std::pow(10.0, static_cast<double>(iDigits)); }
 
 }  // namespace
 
 double ToHalfAdjust(double dValue, std::int16_t iDigits) {
-  const double scale = std::pow(10.0, static_cast<double>(iDigits));
-  double k;
-  if (dValue > 0) {
-    const double t = dValue * scale + 0.5;
-    CheckStatus(t, dValue, "the half adjustment");
-    k = std::floor(t);
-  } else {
-    const double t = dValue * scale - 0.5;
-    CheckStatus(t, dValue, "the half adjustment");
-    k = std::trunc(t);
-  }
-  if (scale == 0.0)
-    throw EngineError(ErrorKind::kArithmetic,
-                      "division by zero while rounding " + FormatNumber(dValue));
-  const double result = k / scale;
-  CheckStatus(result, dValue, "the division");
+  Fault fault = Fault::kNone;
+  const double result = HalfAdjust(dValue, Scale(iDigits), fault);
+  if (fault != Fault::kNone) throw EngineError(ErrorKind::kArithmetic, Describe(fault, dValue));
   return result;
 }
 
+// Channels do not depend on each other, and each cell sees the same operations in the same
+// order whichever channel goes first: so the rows are walked once for all 40 channels at a
+// time (the table is row-major) instead of 80 strided passes down single columns. Every sum is
+// still the plain running sum of its channel in row order, and every result bit for bit the
+// one of a channel-after-channel walk. Only a failure needs care: it is reported as the walk
+// channel after channel would meet it first (see below).
 void RemoveBaseline(SampleTable& table, ChannelMeans& means, std::int32_t n) {
   if (n <= 0)
     throw EngineError(ErrorKind::kArithmetic,
                       "no data rows: the record holds no records to average");
-  std::int32_t r = 0;
-  std::int16_t c = 1;
-  try {
-    for (c = 1; c <= kChannels; ++c) {
-      means[c] = 0.0;
-      for (r = 1; r <= n; ++r) means[c] = means[c] + table.at(r, c);
-      means[c] = means[c] / static_cast<double>(n);
-      for (r = 1; r <= n; ++r) {
-        double& cell = table.at(r, c);
-        cell = cell - means[c];
-        cell = ToHalfAdjust(cell, kKeptDecimals);
+  for (int c = 1; c <= kChannels; ++c) means[c] = 0.0;
+  for (std::int32_t r = 1; r <= n; ++r) {
+    const double* cells = table.row(r);
+    for (int c = 1; c <= kChannels; ++c) means[c] = means[c] + cells[c];
+  }
+  for (int c = 1; c <= kChannels; ++c) means[c] = means[c] / static_cast<double>(n);
+
+  const double scale = Scale(kKeptDecimals);
+  Fault fault = Fault::kNone;
+  for (std::int32_t r = 1; r <= n; ++r) {
+    double* cells = table.row(r);
+    for (int c = 1; c <= kChannels; ++c) {
+      const double corrected = cells[c] - means[c];
+      const double rounded = HalfAdjust(corrected, scale, fault);
+      if (fault == Fault::kNone) {
+        cells[c] = rounded;
+        continue;
       }
+      // Rows 1..r of every channel before c passed, and so did rows 1..r-1 of channel c. A
+      // channel-after-channel walk would first fail in the lowest channel before c that fails
+      // somewhere below row r (those cells are still as read), else here.
+      for (int earlier = 1; earlier < c; ++earlier) {
+        for (std::int32_t below = r + 1; below <= n; ++below) {
+          const double value = table.row(below)[earlier] - means[earlier];
+          Fault first = Fault::kNone;
+          HalfAdjust(value, scale, first);
+          if (first != Fault::kNone)
+            throw EngineError(ErrorKind::kArithmetic,
+                              Describe(first, value) + " (row " + std::to_string(below) +
+                                  ", channel " + std::to_string(earlier) + "ch)");
+        }
+      }
+      cells[c] = corrected;
+      throw EngineError(ErrorKind::kArithmetic, Describe(fault, corrected) + " (row " +
+                                                    std::to_string(r) + ", channel " +
+                                                    std::to_string(c) + "ch)");
     }
-  } catch (const EngineError& error) {
-    if (error.kind() != ErrorKind::kArithmetic) throw;
-    throw EngineError(ErrorKind::kArithmetic, error.reason() + " (row " + std::to_string(r) +
-                                                  ", channel " + std::to_string(c) + "ch)");
   }
 }
 

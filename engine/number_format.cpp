@@ -3,6 +3,7 @@
 #include <charconv>
 #include <clocale>
 #include <cctype>
+#include <cstdint>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -80,6 +81,44 @@ bool NamesNonFinite(std::string_view word) {
   return lower == "inf" || lower == "infinity" || lower.starts_with("nan");
 }
 
+// Most values in our files have few decimals (channel values rounded to four, times to two):
+// find the fewest decimals d <= 8 for which m / 10^d gives back the value, m an integer, and
+// write m with d decimals. For 1e-5 <= |v| < 1e6 these digits are exactly the shortest ones:
+// the quotient is correctly rounded, so the text reads back to v; a spacing of doubles far
+// below 10^-d makes m the only candidate; and the product v * 10^d lies well within 0.5 of m,
+// so rounding it finds m. Outside that range, or with more decimals, the general path runs.
+constexpr double kPowersOfTen[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+constexpr int kFastDecimals = 8;
+
+char* FormatFewDecimals(char* out, double magnitude, bool negative, const NumberForm& form) {
+  for (int d = 0; d <= kFastDecimals; ++d) {
+    // Adding and taking away 2^52 rounds to an integer (the product stays below 1e14).
+    const double scaled = (magnitude * kPowersOfTen[d] + 0x1p52) - 0x1p52;
+    if (scaled / kPowersOfTen[d] != magnitude) continue;
+    char digits[24];
+    const int count = static_cast<int>(
+        std::to_chars(digits, digits + sizeof digits, static_cast<std::uint64_t>(scaled)).ptr -
+        digits);
+    if (negative) *out++ = '-';
+    const int integerDigits = count - d;
+    if (integerDigits <= 0) {
+      *out++ = '0';
+    } else {
+      std::memcpy(out, digits, integerDigits);
+      out += integerDigits;
+    }
+    if (d > 0) {
+      out = Append(out, form.decimalSeparator);
+      for (int i = integerDigits; i < 0; ++i) *out++ = '0';
+      const int start = integerDigits > 0 ? integerDigits : 0;
+      std::memcpy(out, digits + start, count - start);
+      out += count - start;
+    }
+    return out;
+  }
+  return nullptr;
+}
+
 char* FormatNonFinite(char* out, double value) {
   const char* text = std::isnan(value) ? "nan" : (value < 0 ? "-inf" : "inf");
   const std::size_t size = std::strlen(text);
@@ -108,6 +147,14 @@ NumberForm NumberForm::FromEnvironment() {
 
 char* FormatNumber(char* out, double value, const NumberForm& form) {
   if (!std::isfinite(value)) return FormatNonFinite(out, value);
+  const double magnitude = std::fabs(value);
+  if (magnitude == 0.0) {
+    *out++ = '0';
+    return out;
+  }
+  if (magnitude >= 1e-5 && magnitude < 1e6) {
+    if (char* end = FormatFewDecimals(out, magnitude, value < 0, form)) return end;
+  }
   char sci[32];
   const auto result = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific);
   return Layout(out, sci, result.ptr, form);

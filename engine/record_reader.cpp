@@ -1,6 +1,8 @@
 #include "engine/record_reader.hpp"
 
+#include <charconv>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <fcntl.h>
 #include <stdexcept>
@@ -94,6 +96,24 @@ class LineSource {
   bool atEnd_ = false;
 };
 
+// The careful path for a field the fast path did not take: the whole field up to the next
+// comma, trimmed, through ParseNumber, which says what is wrong with it. Sets `next` to the
+// comma or the line end after the field.
+double ParseField(const std::string& path, std::int64_t lineNumber, int fieldInLine,
+                  const char* p, const char* end, const char*& next) {
+  const char* comma = static_cast<const char*>(std::memchr(p, ',', end - p));
+  next = comma != nullptr ? comma : end;
+  const char* textEnd = next;
+  while (textEnd > p && IsBlank(textEnd[-1])) --textEnd;
+  const ParseResult parsed = ParseNumber(std::string_view(p, textEnd - p));
+  if (parsed.error == ParseError::kNone) return parsed.value;
+  std::string reason = parsed.error == ParseError::kEmpty       ? "empty field"
+                       : parsed.error == ParseError::kNotFinite ? "value is not finite: "
+                                                                : "not a number: ";
+  if (parsed.error != ParseError::kEmpty) reason += Quote(p, textEnd);
+  throw EngineError(ErrorKind::kInput, reason, path, lineNumber, fieldInLine);
+}
+
 }  // namespace
 
 std::int32_t ReadRecord(SampleTable& table, const std::string& path, int headerLines,
@@ -124,11 +144,6 @@ std::int32_t ReadRecord(SampleTable& table, const std::string& path, int headerL
 
     for (int fieldInLine = 1;; ++fieldInLine) {
       // p is at the start of a field, past its leading blanks.
-      const char* comma = static_cast<const char*>(std::memchr(p, ',', end - p));
-      const char* fieldEnd = comma != nullptr ? comma : end;
-      const char* textEnd = fieldEnd;
-      while (textEnd > p && IsBlank(textEnd[-1])) --textEnd;
-
       if (filledFields == 0) {
         if (rowCount == kMaxRecords)
           throw EngineError(ErrorKind::kCapacity,
@@ -138,28 +153,29 @@ std::int32_t ReadRecord(SampleTable& table, const std::string& path, int headerL
         row = table.row(++rowCount);
         recordLine = lineNumber;
       }
-      const ParseResult parsed = ParseNumber(std::string_view(p, textEnd - p));
-      if (parsed.error != ParseError::kNone) {
-        const char* why = parsed.error == ParseError::kEmpty       ? "empty field"
-                          : parsed.error == ParseError::kNotFinite ? "value is not finite: "
-                                                                   : "not a number: ";
-        std::string reason = why;
-        if (parsed.error != ParseError::kEmpty) reason += Quote(p, textEnd);
-        throw EngineError(ErrorKind::kInput, reason, path, lineNumber, fieldInLine);
-      }
-      row[filledFields++] = parsed.value;
+      // Fast path: a plain number followed by blanks, a comma or the line end. Anything else
+      // (a plus sign, junk, a value out of range) goes to the careful path for its message.
+      double value = 0.0;
+      const auto parsed = std::from_chars(p, end, value, std::chars_format::general);
+      const char* q = parsed.ptr;
+      while (q < end && IsBlank(*q)) ++q;
+      const bool plain =
+          parsed.ec == std::errc() && (q == end || *q == ',') && std::isfinite(value);
+      if (!plain) value = ParseField(path, lineNumber, fieldInLine, p, end, q);
+      row[filledFields++] = value;
 
+      const bool lineGoesOn = q < end;
       if (filledFields == fieldsPerRecord) {
         filledFields = 0;
-        if (comma != nullptr)
+        if (lineGoesOn)
           throw EngineError(ErrorKind::kInput,
                             "the line holds more values than its record needs (" +
                                 std::to_string(fieldsPerRecord) +
                                 "); a record must not begin in the middle of a line",
                             path, lineNumber, fieldInLine + 1);
       }
-      if (comma == nullptr) break;
-      p = comma + 1;
+      if (!lineGoesOn) break;
+      p = q + 1;
       while (p < end && IsBlank(*p)) ++p;
     }
   }

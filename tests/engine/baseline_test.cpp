@@ -145,5 +145,46 @@ TEST_F(BaselineTest, NamesValueRowAndChannelWhenRoundingOverflows) {
   }
 }
 
+TEST_F(BaselineTest, ReportsTheFirstFailureInChannelOrder) {
+  // Channel 3 fails at row 2, channel 9 at row 1: channel after channel, channel 3 comes first.
+  // Each pair cancels, so the means stay 0.
+  table_.at(1, 9) = 1e306;
+  table_.at(2, 9) = -1e306;
+  table_.at(2, 3) = 1e306;
+  table_.at(3, 3) = -1e306;
+  try {
+    RemoveBaseline(table_, means_, 3);
+    FAIL() << "no error";
+  } catch (const EngineError& error) {
+    EXPECT_NE(std::string(error.what()).find("(row 2, channel 3ch)"), std::string::npos)
+        << error.what();
+  }
+}
+
+// The result of a channel-after-channel walk, with ToHalfAdjust itself, for a full check.
+TEST_F(BaselineTest, MatchesAChannelAfterChannelWalkBitForBit) {
+  std::mt19937_64 random(3);
+  std::normal_distribution<double> values(-9.0, 40.0);
+  const int n = 5000;
+  SampleTable expected;
+  for (int r = 1; r <= n; ++r)
+    for (int c = 0; c <= 42; ++c) expected.at(r, c) = table_.at(r, c) = values(random);
+  for (int c = 1; c <= 40; ++c) {
+    double mean = 0.0;
+    for (int r = 1; r <= n; ++r) mean = mean + expected.at(r, c);
+    mean = mean / n;
+    for (int r = 1; r <= n; ++r) {
+      expected.at(r, c) = expected.at(r, c) - mean;
+      expected.at(r, c) = ToHalfAdjust(expected.at(r, c), 4);
+    }
+  }
+  RemoveBaseline(table_, means_, n);
+  for (int r = 0; r <= n + 1; ++r)
+    for (int c = 0; c <= 42; ++c) {
+      ASSERT_EQ(std::signbit(table_.at(r, c)), std::signbit(expected.at(r, c)));
+      ASSERT_EQ(table_.at(r, c), expected.at(r, c)) << r << "," << c;
+    }
+}
+
 }  // namespace
 }  // namespace accprep
