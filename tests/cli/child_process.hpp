@@ -1,0 +1,31 @@
+#pragma once
+// Starts a program as a child process, as a user's shell would, and collects what it wrote.
+
+#include <string>
+#include <vector>
+
+namespace accprep::testing {
+
+struct ProcessSpec {
+  std::vector<std::string> argv;          // argv[0] is the program's path
+  std::string workingFolder;              // empty: the test's own
+  std::vector<std::string> environment;   // "NAME=value" set on top of the test's environment
+  // The error output on a pseudo-terminal (no output processing, so "\n" stays "\n"), as in
+  // an interactive shell; otherwise on a pipe, as in a script.
+  bool errorOnTerminal = false;
+};
+
+struct ProcessResult {
+  int exitCode = -1;  // -1 when a signal ended it
+  int signal = 0;
+  std::string out;
+  std::string err;
+};
+
+// Runs the program to its end. Throws std::runtime_error when it cannot be started at all.
+ProcessResult RunProcess(const ProcessSpec& spec);
+
+// The lines of `text` without their line ends ("a\nb\n" -> {"a", "b"}).
+std::vector<std::string> Lines(const std::string& text);
+
+}  // namespace accprep::testing

@@ -1,0 +1,113 @@
+#include "program_folder.hpp"
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace accprep::testing {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kJobPrologue[] =
+    "#!/bin/sh\n"
+    "# A test job: records that it ran and what it found, then does what the test asks.\n"
+    "set -e\n"
+    "here=$(dirname \"$0\")\n"
+    "job=$(basename \"$0\")\n"
+    "echo \"$job args=$#\" >> \"$here/jobs.log\"\n"
+    "for f in amp3.csv velout.csv disout.csv; do\n"
+    "  if [ -e \"$here/$f\" ]; then echo \"$f present\" >> \"$here/jobs.log\"; fi\n"
+    "done\n";
+
+}  // namespace
+
+TestProgramFolder::TestProgramFolder() {
+  std::string pattern = (fs::temp_directory_path() / "accprep-cli-test-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+  fs::copy_file(ACCPREP_CLI_PATH, Path("accprep-cli"));
+  for (const char* folder : {"out", "records", "seen", "prepared"}) fs::create_directory(Path(folder));
+}
+
+TestProgramFolder::~TestProgramFolder() {
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+std::string TestProgramFolder::Path(const std::string& relative) const {
+  if (!relative.empty() && relative.front() == '/') return relative;
+  return path_ + "/" + relative;
+}
+
+void TestProgramFolder::Write(const std::string& relative, const std::string& content) const {
+  std::ofstream file(Path(relative), std::ios::binary | std::ios::trunc);
+  file << content;
+  if (!file.flush()) throw std::runtime_error("cannot write " + Path(relative));
+}
+
+std::string TestProgramFolder::Read(const std::string& relative) const {
+  std::ifstream file(Path(relative), std::ios::binary);
+  if (!file) throw std::runtime_error("cannot read " + Path(relative));
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+bool TestProgramFolder::Exists(const std::string& relative) const {
+  return fs::exists(fs::symlink_status(Path(relative)));
+}
+
+void TestProgramFolder::Remove(const std::string& relative) const { fs::remove(Path(relative)); }
+
+void TestProgramFolder::WriteJob(const std::string& name, const std::string& body) const {
+  Write(name, kJobPrologue + body);
+  fs::permissions(Path(name), fs::perms::owner_all | fs::perms::group_read |
+                                  fs::perms::group_exec | fs::perms::others_read |
+                                  fs::perms::others_exec);
+}
+
+std::string TestProgramFolder::SpectrumOf(const std::string& job) {
+  return "frequency,amplitude\r\n0.5,1.25\r\nspectrum of " + job + "\r\n";
+}
+
+void TestProgramFolder::InstallTestJobs(const std::string& velocityResult,
+                                        const std::string& displacementResult) const {
+  const struct {
+    const char* job;
+    const char* result;
+    const std::string& content;
+  } jobs[] = {{"fftvel.bat", "velout.csv", velocityResult},
+              {"fftdis.bat", "disout.csv", displacementResult}};
+  for (const auto& job : jobs) {
+    Write(std::string("prepared/") + job.result, job.content);
+    Write(std::string("prepared/") + job.job + "-amp3.csv", SpectrumOf(job.job));
+    WriteJob(job.job, std::string("cp \"$here/outacc.csv\" \"$here/seen/$job.csv\"\n") +
+                          "cp \"$here/prepared/" + job.result + "\" \"$here/" + job.result +
+                          "\"\n" + "cp \"$here/prepared/$job-amp3.csv\" \"$here/amp3.csv\"\n");
+  }
+}
+
+bool TestProgramFolder::InstallShippedJobs() const {
+  const fs::path built = ACCPREP_PROGRAM_FOLDER;
+  for (const char* name : {"fftvel.bat", "fftdis.bat", "accprep-integrate"}) {
+    if (!fs::exists(built / name)) return false;
+    fs::copy_file(built / name, Path(name), fs::copy_options::overwrite_existing);
+  }
+  return true;
+}
+
+ProcessResult TestProgramFolder::RunCli(const std::vector<std::string>& args,
+                                        const std::string& workingFolder,
+                                        bool errorOnTerminal) const {
+  ProcessSpec spec;
+  spec.argv.push_back(Path("accprep-cli"));
+  spec.argv.insert(spec.argv.end(), args.begin(), args.end());
+  spec.workingFolder = workingFolder.empty() ? path_ : workingFolder;
+  spec.environment = {"LC_ALL=C.UTF-8"};
+  spec.errorOnTerminal = errorOnTerminal;
+  return RunProcess(spec);
+}
+
+}  // namespace accprep::testing
