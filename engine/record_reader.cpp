@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <stdexcept>
@@ -96,6 +97,42 @@ class LineSource {
   bool atEnd_ = false;
 };
 
+// Short plain decimals ("-12.3456", "0.01", "7") are nearly every field of a record. With at
+// most 15 digits the digits form an exact integer m below 2^53 and 10^d is exact, so the one
+// correctly rounded division m / 10^d is the nearest double to the decimal: the same value
+// from_chars gives. Returns the end of the number, or nullptr for anything else (exponents,
+// more digits, no digits), which goes to from_chars.
+constexpr double kExactPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+constexpr int kMaxExactDigits = 15;
+
+inline const char* ParseShortDecimal(const char* p, const char* end, double& value) {
+  const bool negative = p < end && *p == '-';
+  if (negative) ++p;
+  std::uint64_t mantissa = 0;
+  int digits = 0;
+  int decimals = 0;
+  while (p < end && static_cast<unsigned>(*p - '0') < 10) {
+    mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    ++digits;
+    ++p;
+  }
+  if (p < end && *p == '.') {
+    ++p;
+    while (p < end && static_cast<unsigned>(*p - '0') < 10) {
+      mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+      ++digits;
+      ++decimals;
+      ++p;
+    }
+  }
+  if (digits == 0 || digits > kMaxExactDigits) return nullptr;
+  if (p < end && (*p == 'e' || *p == 'E')) return nullptr;
+  const double magnitude = static_cast<double>(mantissa) / kExactPowersOfTen[decimals];
+  value = negative ? -magnitude : magnitude;
+  return p;
+}
+
 // The careful path for a field the fast path did not take: the whole field up to the next
 // comma, trimmed, through ParseNumber, which says what is wrong with it. Sets `next` to the
 // comma or the line end after the field.
@@ -156,11 +193,15 @@ std::int32_t ReadRecord(SampleTable& table, const std::string& path, int headerL
       // Fast path: a plain number followed by blanks, a comma or the line end. Anything else
       // (a plus sign, junk, a value out of range) goes to the careful path for its message.
       double value = 0.0;
-      const auto parsed = std::from_chars(p, end, value, std::chars_format::general);
-      const char* q = parsed.ptr;
+      const char* q = ParseShortDecimal(p, end, value);
+      bool plain = q != nullptr;
+      if (!plain) {
+        const auto parsed = std::from_chars(p, end, value, std::chars_format::general);
+        q = parsed.ptr;
+        plain = parsed.ec == std::errc() && std::isfinite(value);
+      }
       while (q < end && IsBlank(*q)) ++q;
-      const bool plain =
-          parsed.ec == std::errc() && (q == end || *q == ',') && std::isfinite(value);
+      plain = plain && (q == end || *q == ',');
       if (!plain) value = ParseField(path, lineNumber, fieldInLine, p, end, q);
       row[filledFields++] = value;
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -154,6 +157,35 @@ TEST_F(RecordReaderTest, ReadsLinesLongerThanOneBlock) {
   // A header line of 9 MB crosses two block boundaries and must be skipped whole.
   EXPECT_EQ(Read(std::string(9 << 20, 'x') + "\r\nh\r\n" + Line(1, 43)), 1);
   EXPECT_EQ(table_.at(1, 42), 1.42);
+}
+
+// Every way of writing a number must give the double std::from_chars gives for it, whether
+// the reader's short-decimal path or the general one takes it.
+TEST_F(RecordReaderTest, ValuesMatchFromCharsBitForBit) {
+  std::mt19937_64 random(9);
+  std::vector<std::string> texts = {"0", "-0", "-0.0", "5.", ".5", "123456789012345",
+                                    "1234567890123456", "0.000000000000001", "9007199254740993",
+                                    "0.1", "-0.30000000000000004", "2.5e-3", "1E5", "00012.50"};
+  std::uniform_int_distribution<std::int64_t> mantissas(-999999999999999, 999999999999999);
+  std::uniform_int_distribution<int> places(0, 17);
+  while (texts.size() < 43 * 200) {
+    std::string digits = std::to_string(mantissas(random));
+    const int point = places(random);
+    const bool negative = digits[0] == '-';
+    std::string body = negative ? digits.substr(1) : digits;
+    if (point < static_cast<int>(body.size())) body.insert(body.size() - point, ".");
+    texts.push_back((negative ? "-" : "") + body);
+  }
+  texts.resize(43 * 200);
+  std::string content = "h\nh\n";
+  for (std::size_t i = 0; i < texts.size(); ++i) content += texts[i] + (i % 43 == 42 ? "\n" : ",");
+  ASSERT_EQ(Read(content), 200);
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    double expected = 0;
+    std::from_chars(texts[i].data(), texts[i].data() + texts[i].size(), expected);
+    const double actual = table_.at(static_cast<std::int32_t>(i / 43 + 1), static_cast<std::int16_t>(i % 43));
+    ASSERT_EQ(std::memcmp(&actual, &expected, sizeof actual), 0) << texts[i];
+  }
 }
 
 // The capacity bound: 450,000 records fit, the 450,001st fails as it begins.
