@@ -142,10 +142,14 @@ void FftIntegrator::Integrate(double* samples, std::size_t stride, double* spect
 
   // The mean goes before the padding: a constant offset is then zero over the whole padded
   // record, instead of a box whose edges would leak into every frequency.
+  // The strided column is read once; the rest works on the contiguous buffer.
   double sum = 0.0;
-  for (std::size_t i = 0; i < n; ++i) sum += samples[i * stride];
+  for (std::size_t i = 0; i < n; ++i) {
+    signal_[i] = samples[i * stride];
+    sum += signal_[i];
+  }
   const double mean = sum / static_cast<double>(n);
-  for (std::size_t i = 0; i < n; ++i) signal_[i] = samples[i * stride] - mean;
+  for (std::size_t i = 0; i < n; ++i) signal_[i] -= mean;
   for (std::size_t i = n; i < fftLength_; ++i) signal_[i] = 0.0;
 
   const double* weights = shared_->weights;

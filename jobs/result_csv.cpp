@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <future>
+#include <memory>
 #include <thread>
 
 #include "engine/engine_error.hpp"
@@ -36,14 +37,19 @@ char* FormatRow(char* out, const ResultRow& row, bool firstRounded) {
   return out;
 }
 
-// Formats rows begin..end-1 into `text`, which is left holding exactly their text.
-void FormatBatch(std::vector<char>& text, std::size_t begin, std::size_t end,
-                 bool firstRounded, const ResultRowSource& rowAt) {
-  text.resize((end - begin) * kRowBytes);
-  char* out = text.data();
-  for (std::size_t row = begin; row < end; ++row) out = FormatRow(out, rowAt(row), firstRounded);
-  text.resize(static_cast<std::size_t>(out - text.data()));
-}
+// The text of rows begin..end-1. The buffer is sized for the longest rows once and never
+// cleared: every byte up to `size` is written before it is read.
+struct Batch {
+  std::unique_ptr<char[]> text{new char[kBatchRows * kRowBytes]};
+  std::size_t size = 0;
+
+  void Format(std::size_t begin, std::size_t end, bool firstRounded,
+              const ResultRowSource& rowAt) {
+    char* out = text.get();
+    for (std::size_t row = begin; row < end; ++row) out = FormatRow(out, rowAt(row), firstRounded);
+    size = static_cast<std::size_t>(out - text.get());
+  }
+};
 
 }  // namespace
 
@@ -81,22 +87,33 @@ void ResultCsvFile::WriteHeader(const char* firstName) {
 void ResultCsvFile::WriteRows(std::size_t count, bool firstRounded,
                               const ResultRowSource& rowAt) {
   const bool twoThreads = std::thread::hardware_concurrency() >= 2;
-  std::vector<char> first, second;
-  for (std::size_t begin = 0; begin < count;) {
+  // Two sets of two batches: while one set's text goes to the file (the kernel's copy into
+  // the page cache costs about as much as the formatting), the next set is formatted.
+  Batch batches[2][2];
+  std::future<void> writing;
+  int set = 0;
+  for (std::size_t begin = 0; begin < count; set ^= 1) {
+    Batch& first = batches[set][0];
+    Batch& second = batches[set][1];
     const std::size_t middle = std::min(count, begin + kBatchRows);
     const std::size_t end = twoThreads ? std::min(count, middle + kBatchRows) : middle;
+    second.size = 0;
     std::future<void> other;
     if (end > middle) {
-      other = std::async(std::launch::async, [&] {
-        FormatBatch(second, middle, end, firstRounded, rowAt);
-      });
+      other = std::async(std::launch::async,
+                         [&, middle, end] { second.Format(middle, end, firstRounded, rowAt); });
     }
-    FormatBatch(first, begin, middle, firstRounded, rowAt);
+    first.Format(begin, middle, firstRounded, rowAt);
     if (other.valid()) other.get();
-    WriteAll(first.data(), first.size());
-    WriteAll(second.data(), end > middle ? second.size() : 0);
+    // The set written before must be in the file before this one follows it.
+    if (writing.valid()) writing.get();
+    writing = std::async(std::launch::async, [this, &first, &second] {
+      WriteAll(first.text.get(), first.size);
+      WriteAll(second.text.get(), second.size);
+    });
     begin = end;
   }
+  if (writing.valid()) writing.get();
 }
 
 void ResultCsvFile::WriteAll(const char* data, std::size_t size) {
