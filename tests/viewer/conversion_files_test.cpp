@@ -1,0 +1,74 @@
+#include "viewer/conversion_files.hpp"
+
+#include <gtest/gtest.h>
+
+#include "conversion_fixture.hpp"
+
+namespace accprep {
+namespace {
+
+using testing::ScratchFolder;
+using testing::WriteFile;
+
+TEST(ConversionFiles, FindsEveryFileFromTheInputRecordOrAnyOfItsOutputs) {
+  ScratchFolder folder;
+  const std::string stem = (folder.path() / "site1").string();
+  for (const char* suffix : {"_acc.csv", "_vel.csv", "_dis.csv", "_velAmp.csv", "_disAmp.csv"}) {
+    WriteFile(stem + suffix, "x\r\n");
+  }
+  for (const std::string& given : {stem + ".csv", stem + "_acc.csv", stem + "_vel.csv",
+                                  stem + "_dis.csv", stem + "_velAmp.csv", stem + "_disAmp.csv"}) {
+    const ConversionFiles files = FindConversionFiles(given);
+    EXPECT_EQ(files.stem, stem) << given;
+    EXPECT_EQ(files.PresentCount(), 5) << given;
+    EXPECT_EQ(files.path(ConversionFile::kDisplacementSpectrum), stem + "_disAmp.csv");
+  }
+}
+
+TEST(ConversionFiles, MarksMissingFilesAbsentWithoutFailing) {
+  ScratchFolder folder;
+  const std::string stem = (folder.path() / "quake").string();
+  WriteFile(stem + "_acc.csv", "x\r\n");
+  WriteFile(stem + "_velAmp.csv", "x\r\n");
+  const ConversionFiles files = FindConversionFiles(stem + ".txt");
+  EXPECT_TRUE(files.has(ConversionFile::kAcceleration));
+  EXPECT_FALSE(files.has(ConversionFile::kVelocity));
+  EXPECT_FALSE(files.has(ConversionFile::kDisplacement));
+  EXPECT_TRUE(files.has(ConversionFile::kVelocitySpectrum));
+  EXPECT_FALSE(files.has(ConversionFile::kDisplacementSpectrum));
+  EXPECT_EQ(files.path(ConversionFile::kVelocity), stem + "_vel.csv");
+}
+
+TEST(ConversionFiles, StemDropsExactlyFourCharactersOfAnInputName) {
+  // As the conversion names its outputs: a two-letter extension costs a letter of the name.
+  EXPECT_EQ(FindConversionFiles("/no/such/site.gz").stem, "/no/such/sit");
+  EXPECT_EQ(FindConversionFiles("a.csv").stem, "a");
+  EXPECT_EQ(FindConversionFiles("a.cs").stem, "");
+  EXPECT_EQ(FindConversionFiles("").stem, "");
+}
+
+TEST(ConversionFiles, InputNamedLikeAnOutputIsReadAsTheInputWhenItsOutputsExist) {
+  ScratchFolder folder;
+  const std::string input = (folder.path() / "north_acc.csv").string();
+  const std::string inputStem = (folder.path() / "north_acc").string();
+  WriteFile(input, "x\r\n");
+  WriteFile(inputStem + "_acc.csv", "x\r\n");
+  WriteFile(inputStem + "_vel.csv", "x\r\n");
+  EXPECT_EQ(FindConversionFiles(input).stem, inputStem);
+
+  // Without outputs of its own, the name is taken for the conversion file it looks like.
+  ScratchFolder other;
+  const std::string output = (other.path() / "south_acc.csv").string();
+  WriteFile(output, "x\r\n");
+  EXPECT_EQ(FindConversionFiles(output).stem, (other.path() / "south").string());
+}
+
+TEST(ConversionFiles, AFolderOfTheSuffixNameIsNoFile) {
+  ScratchFolder folder;
+  const std::string stem = (folder.path() / "s").string();
+  std::filesystem::create_directory(stem + "_vel.csv");
+  EXPECT_FALSE(FindConversionFiles(stem + ".csv").has(ConversionFile::kVelocity));
+}
+
+}  // namespace
+}  // namespace accprep

@@ -1,0 +1,158 @@
+#include "viewer/table_loader.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/engine_error.hpp"
+#include "engine/number_format.hpp"
+#include "conversion_fixture.hpp"
+
+namespace accprep {
+namespace {
+
+using testing::ScratchFolder;
+using testing::WriteFile;
+
+const std::string kHeader = [] {
+  std::string header = "\"time\"";
+  for (int c = 1; c <= 40; ++c) header += ",\"" + std::to_string(c) + "ch\"";
+  return header;
+}();
+
+// A record line: key, then channel c = key * 100 + c.
+std::string Line(double key, const char* separator = ",") {
+  std::string line = FormatNumber(key);
+  for (int c = 1; c <= 40; ++c) line += separator + FormatNumber(key * 100 + c);
+  return line;
+}
+
+std::string LoadError(const std::string& path, HeaderForm form) {
+  try {
+    LoadChannelTable(path, form);
+  } catch (const EngineError& error) {
+    return error.what();
+  }
+  return "no error";
+}
+
+TEST(TableLoader, ReadsTheAccelerationFileWithOrWithoutItsCommentLine) {
+  ScratchFolder folder;
+  const auto withComment = folder.path() / "a_acc.csv";
+  const auto without = folder.path() / "b_acc.csv";
+  WriteFile(withComment, "site 1, north\r\n" + kHeader + "\r\n" + Line(0) + "\r\n" + Line(0.01) + "\r\n");
+  WriteFile(without, kHeader + "\r\n" + Line(0) + "\r\n" + Line(0.01) + "\r\n");
+  for (const auto& path : {withComment, without}) {
+    const ChannelTable table = LoadChannelTable(path.string(), HeaderForm::kOptionalComment);
+    ASSERT_EQ(table.rows(), 2) << path;
+    EXPECT_EQ(table.column(0)[1], 0.01);
+    EXPECT_EQ(table.column(1)[0], 1.0);
+    EXPECT_EQ(table.column(40)[1], 41.0);
+  }
+}
+
+TEST(TableLoader, ACommentThatLooksLikeTheHeaderIsStillTheComment) {
+  ScratchFolder folder;
+  const auto path = folder.path() / "a_acc.csv";
+  WriteFile(path, "\"time\",\"is\",\"money\"\r\n" + kHeader + "\r\n" + Line(2) + "\r\n");
+  const ChannelTable table = LoadChannelTable(path.string(), HeaderForm::kOptionalComment);
+  ASSERT_EQ(table.rows(), 1);
+  EXPECT_EQ(table.column(0)[0], 2.0);
+}
+
+TEST(TableLoader, AcceptsLfEndsBlanksAroundCommasBlankLinesAndNoFinalLineEnd) {
+  ScratchFolder folder;
+  const auto path = folder.path() / "v.csv";
+  WriteFile(path, "job header\n" + Line(0, " ,\t") + "\n\n   \r\n" + Line(1) + "\r\n" + Line(2));
+  const ChannelTable table = LoadChannelTable(path.string(), HeaderForm::kOneLine);
+  ASSERT_EQ(table.rows(), 3);
+  EXPECT_EQ(table.column(0)[2], 2.0);
+  EXPECT_EQ(table.column(7)[1], 107.0);
+}
+
+TEST(TableLoader, SeveralThreadsGiveTheSameTableAsOneAcrossBlankLines) {
+  ScratchFolder folder;
+  const auto path = folder.path() / "big.csv";
+  std::string text = "header\r\n";
+  for (int i = 0; i < 8000; ++i) {
+    text += Line(i) + "\r\n";
+    if (i % 997 == 0) text += "\r\n";  // blank lines scattered over every chunk
+  }
+  WriteFile(path, text);
+  ASSERT_GT(text.size(), 2u << 20);  // large enough to be split
+  const ChannelTable one = LoadChannelTable(path.string(), HeaderForm::kOneLine, nullptr, 1);
+  LoadProgress progress{0};
+  const ChannelTable three = LoadChannelTable(path.string(), HeaderForm::kOneLine, &progress, 3);
+  ASSERT_EQ(one.rows(), 8000);
+  ASSERT_EQ(three.rows(), 8000);
+  for (int c = 0; c <= 40; ++c) {
+    for (int i = 0; i < 8000; ++i) {
+      ASSERT_EQ(three.column(c)[i], one.column(c)[i]) << "column " << c << " row " << i;
+    }
+  }
+  EXPECT_EQ(three.column(0)[7999], 7999.0);
+  EXPECT_EQ(progress.load(), text.size());
+}
+
+TEST(TableLoader, AHeaderOnlyFileHasNoRows) {
+  ScratchFolder folder;
+  const auto path = folder.path() / "empty_dis.csv";
+  WriteFile(path, "\"time\",\"1ch\"\r\n");
+  EXPECT_EQ(LoadChannelTable(path.string(), HeaderForm::kOneLine).rows(), 0);
+}
+
+TEST(TableLoader, NamesTheFileLineAndFieldOfWhatItCannotRead) {
+  ScratchFolder folder;
+  const std::string path = (folder.path() / "bad_vel.csv").string();
+
+  WriteFile(path, "h\r\n" + Line(0) + "\r\n" + Line(1).replace(0, 1, "x") + "\r\n");
+  EXPECT_EQ(LoadError(path, HeaderForm::kOneLine), path + ": line 3, field 1: not a number: \"x\"");
+
+  std::string twoValues = Line(0);
+  twoValues.replace(twoValues.find(",2,"), 3, ",2 3,");
+  WriteFile(path, "h\r\n" + twoValues + "\r\n");
+  EXPECT_EQ(LoadError(path, HeaderForm::kOneLine), path + ": line 2, field 3: not a number: \"2 3\"");
+
+  std::string empty = Line(0);
+  empty.replace(empty.find(",5,"), 3, ",,");
+  WriteFile(path, "h\r\n" + empty + "\r\n");
+  EXPECT_EQ(LoadError(path, HeaderForm::kOneLine), path + ": line 2, field 6: empty field");
+
+  WriteFile(path, "h\r\n" + Line(0) + ",nan\r\n");
+  EXPECT_EQ(LoadError(path, HeaderForm::kOneLine), path + ": line 2, field 42: more than 41 values on the line");
+
+  WriteFile(path, "h\r\n" + Line(0).substr(0, Line(0).rfind(',')) + "\r\n");
+  EXPECT_EQ(LoadError(path, HeaderForm::kOneLine), path + ": line 2: 40 values where a record has 41");
+
+  std::string infinite = Line(0);
+  infinite.replace(infinite.find(",3,"), 3, ",inf,");
+  WriteFile(path, "h\r\n" + infinite + "\r\n");
+  EXPECT_EQ(LoadError(path, HeaderForm::kOneLine), path + ": line 2, field 4: not a finite number: \"inf\"");
+}
+
+TEST(TableLoader, ReportsTheEarliestBadLineWhenSeveralThreadsFindOne) {
+  ScratchFolder folder;
+  const std::string path = (folder.path() / "late.csv").string();
+  std::string text = "h\n";
+  for (int i = 0; i < 9000; ++i) text += (i == 4000 || i == 8500 ? "7" : Line(i)) + "\n";
+  WriteFile(path, text);
+  EXPECT_EQ(LoadError(path, HeaderForm::kOneLine).substr(path.size()),
+            ": line 4002: 1 value where a record has 41");
+}
+
+TEST(TableLoader, MissingHeaderOrFileIsNamed) {
+  ScratchFolder folder;
+  const std::string path = (folder.path() / "x_acc.csv").string();
+  WriteFile(path, "");
+  EXPECT_EQ(LoadError(path, HeaderForm::kOneLine), path + ": line 1: the header line is missing");
+  WriteFile(path, "just a comment\r\n");
+  EXPECT_EQ(LoadError(path, HeaderForm::kOptionalComment),
+            path + ": line 2: the header line is missing");
+  const std::string missing = (folder.path() / "gone.csv").string();
+  EXPECT_EQ(LoadError(missing, HeaderForm::kOneLine), missing + ": No such file or directory");
+  EXPECT_EQ(LoadError(folder.path().string(), HeaderForm::kOneLine),
+            folder.path().string() + ": Is a directory");
+}
+
+}  // namespace
+}  // namespace accprep

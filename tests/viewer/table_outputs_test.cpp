@@ -1,0 +1,144 @@
+#include "viewer/table_outputs.hpp"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "engine/engine_error.hpp"
+#include "engine/number_format.hpp"
+#include "conversion_fixture.hpp"
+#include "viewer/response_spectrum.hpp"
+#include "viewer/table_loader.hpp"
+
+namespace accprep {
+namespace {
+
+using testing::ReadFile;
+using testing::ScratchFolder;
+using testing::WriteFile;
+
+std::string Header(const char* first) {
+  std::string header = std::string("\"") + first + "\"";
+  for (int c = 1; c <= 40; ++c) header += ",\"" + std::to_string(c) + "ch\"";
+  return header + "\r\n";
+}
+
+// rows[r] = {time, value of channel 1}; channel c carries c times channel 1's value.
+std::string Record(const char* first, const std::vector<std::pair<double, double>>& rows) {
+  std::string text = Header(first);
+  for (const auto& [key, value] : rows) {
+    text += FormatNumber(key);
+    for (int c = 1; c <= 40; ++c) text += "," + FormatNumber(value * c);
+    text += "\r\n";
+  }
+  return text;
+}
+
+TEST(TableOutputs, PeaksTableIsByteExact) {
+  ScratchFolder folder;
+  const std::string stem = (folder.path() / "small").string();
+  WriteFile(stem + "_acc.csv", "comment\r\n" + Record("time", {{0, 1.5}, {0.01, -2.25}, {0.02, 2.25}}));
+  WriteFile(stem + "_vel.csv", Record("time", {{0, 0.125}, {0.01, 0.5}, {0.02, 0.0}}));
+  WriteFile(stem + "_dis.csv", Record("time", {{0, -0.001}, {0.01, 0.0}, {0.02, 0.0}}));
+  std::ostringstream notes;
+  const std::string out = (folder.path() / "peaks.csv").string();
+  WritePeaksTable(FindConversionFiles(stem + ".csv"), out, notes);
+
+  std::string expected = "\"channel\",\"PGA\",\"tPGA\",\"PGV\",\"tPGV\",\"PGD\",\"tPGD\"\r\n";
+  for (int c = 1; c <= 40; ++c) {
+    expected += std::to_string(c) + "," + FormatNumber(-2.25 * c) + ",0.01," +
+                FormatNumber(0.5 * c) + ",0.01," + FormatNumber(-0.001 * c) + ",0\r\n";
+  }
+  EXPECT_EQ(ReadFile(out), expected);
+  EXPECT_EQ(notes.str(), "");
+  EXPECT_FALSE(std::filesystem::exists(out + ".part"));
+}
+
+TEST(TableOutputs, PeaksOfAbsentFilesAreLeftEmptyAndNamed) {
+  ScratchFolder folder;
+  const std::string stem = (folder.path() / "partial").string();
+  WriteFile(stem + "_acc.csv", Record("time", {{0, 3.0}, {0.01, 1.0}}));
+  std::ostringstream notes;
+  const std::string out = (folder.path() / "peaks.csv").string();
+  WritePeaksTable(FindConversionFiles(stem + "_acc.csv"), out, notes);
+  const std::string text = ReadFile(out);
+  EXPECT_NE(text.find("\r\n1,3,0,,,,\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\r\n40,120,0,,,,\r\n"), std::string::npos) << text;
+  EXPECT_EQ(notes.str(), "note: " + stem + "_vel.csv does not exist; its peaks are left empty\n"
+                         "note: " + stem + "_dis.csv does not exist; its peaks are left empty\n");
+
+  ScratchFolder empty;
+  const std::string none = (empty.path() / "none").string();
+  EXPECT_THROW(WritePeaksTable(FindConversionFiles(none + ".csv"), out, notes), EngineError);
+}
+
+TEST(TableOutputs, ResponseTableOfAQuietRecordIsByteExact) {
+  ScratchFolder folder;
+  const std::string stem = (folder.path() / "quiet").string();
+  std::vector<std::pair<double, double>> rows;
+  for (int i = 0; i < 50; ++i) rows.push_back({i * 0.01, 0.0});
+  WriteFile(stem + "_acc.csv", "c\r\n" + Record("time", rows));
+  const std::string out = (folder.path() / "sa.csv").string();
+  WriteResponseTable(FindConversionFiles(stem + "_acc.csv"), out, 0.05);
+
+  std::string expected = Header("period");
+  for (double period : ResponsePeriods()) {
+    expected += FormatNumber(period);
+    for (int c = 1; c <= 40; ++c) expected += ",0";
+    expected += "\r\n";
+  }
+  EXPECT_EQ(ReadFile(out), expected);
+}
+
+TEST(TableOutputs, ResponseTableHoldsEachChannelsSpectrumAtItsDamping) {
+  ScratchFolder folder;
+  testing::FixtureOptions options;
+  options.records = 400;
+  const std::string stem = testing::WriteConversionFixture(folder.path(), "fx", options);
+  const std::string out = (folder.path() / "sa.csv").string();
+  WriteResponseTable(FindConversionFiles(stem + "_dis.csv"), out, 0.1);
+
+  // Read back as a table: the period column, then Sa of channels 1..40.
+  const ChannelTable written = LoadChannelTable(out, HeaderForm::kOneLine);
+  const ChannelTable acc = LoadChannelTable(stem + "_acc.csv", HeaderForm::kOptionalComment);
+  const std::vector<double> periods = ResponsePeriods();
+  ASSERT_EQ(written.rows(), 100);
+  for (int c : {1, 17, 40}) {
+    const ResponseSpectrum expected = ComputeResponseSpectrum(acc.column(c), 0.01, periods, 0.1);
+    for (int k = 0; k < 100; ++k) {
+      EXPECT_EQ(written.column(0)[k], periods[k]);
+      EXPECT_NEAR(written.column(c)[k], expected.absoluteAcceleration[k],
+                  1e-12 * expected.absoluteAcceleration[k]);
+    }
+  }
+}
+
+TEST(TableOutputs, ResponseNeedsTheAccelerationFile) {
+  ScratchFolder folder;
+  const std::string stem = (folder.path() / "novel").string();
+  WriteFile(stem + "_vel.csv", Record("time", {{0, 1.0}, {0.01, 2.0}}));
+  try {
+    WriteResponseTable(FindConversionFiles(stem + "_vel.csv"), (folder.path() / "o.csv").string(), 0.05);
+    FAIL() << "no acceleration file accepted";
+  } catch (const EngineError& error) {
+    EXPECT_EQ(std::string(error.what()),
+              stem + "_acc.csv: no such file: the response spectra need the acceleration file");
+  }
+}
+
+TEST(TableOutputs, AnUnwritableDestinationIsNamedWithTheSystemsReason) {
+  ScratchFolder folder;
+  const std::string stem = (folder.path() / "w").string();
+  WriteFile(stem + "_acc.csv", Record("time", {{0, 1.0}, {0.01, 2.0}}));
+  const std::string out = (folder.path() / "missing" / "p.csv").string();
+  std::ostringstream notes;
+  try {
+    WritePeaksTable(FindConversionFiles(stem + "_acc.csv"), out, notes);
+    FAIL() << "write into a missing folder accepted";
+  } catch (const EngineError& error) {
+    EXPECT_EQ(std::string(error.what()), out + ": No such file or directory");
+  }
+}
+
+}  // namespace
+}  // namespace accprep

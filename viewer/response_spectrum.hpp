@@ -1,0 +1,65 @@
+#pragma once
+// Response spectra of a ground acceleration: the peak responses of damped single-degree-of-
+// freedom oscillators, x'' + 2 h w x' + w^2 x = -a(t), w = 2 pi / T, starting at rest.
+//
+// Each oscillator is stepped with the exact solution for a ground acceleration that is linear
+// between samples (the recurrence of Nigam and Jennings, 1969), so the result is that of the
+// sampled record read as a piecewise-linear signal, whatever the sample rate; no
+// finite-difference error enters. The response is followed over the record's own duration.
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "viewer/channel_table.hpp"
+
+namespace accprep {
+
+inline constexpr int kResponsePeriodCount = 100;
+inline constexpr double kShortestPeriod = 0.02;  // s
+inline constexpr double kLongestPeriod = 10.0;   // s
+inline constexpr double kDefaultDamping = 0.05;  // ratio of critical damping
+
+// The 100 periods from 0.02 s to 10 s evenly spaced in logarithm, both ends exact.
+std::vector<double> ResponsePeriods();
+
+// True for a damping ratio the recurrence accepts: 0 <= h < 1 (under-critical).
+bool IsUsableDamping(double damping);
+
+struct ResponseSpectrum {
+  std::vector<double> periods;
+  std::vector<double> absoluteAcceleration;  // Sa, max |x'' + a|, units of the input
+  std::vector<double> relativeVelocity;      // Sv, max |x'|
+  std::vector<double> relativeDisplacement;  // Sd, max |x|
+};
+
+// The three spectra of one trace sampled every `timeStep` seconds. Requires timeStep > 0,
+// every period > 0 and IsUsableDamping(damping) (std::invalid_argument otherwise). A trace of
+// fewer than two samples gives zeros.
+ResponseSpectrum ComputeResponseSpectrum(std::span<const double> acceleration, double timeStep,
+                                         std::span<const double> periods, double damping);
+
+// The whole response of one oscillator, sample by sample, by the same recurrence: for checks
+// of amplitude and phase against closed-form answers, where the peaks alone say too little.
+struct OscillatorHistory {
+  std::vector<double> displacement;          // x, relative to the ground
+  std::vector<double> velocity;              // x'
+  std::vector<double> absoluteAcceleration;  // x'' + a = -(2 h w x' + w^2 x)
+};
+OscillatorHistory TrackOscillator(std::span<const double> acceleration, double timeStep,
+                                  double period, double damping);
+
+// Sa of channels 1..40 of `acceleration` (entry c-1 holds channel c, one value per period),
+// the channels and periods shared among `threads` threads. Same requirements as above.
+std::vector<std::vector<double>> ComputeAccelerationSpectra(const ChannelTable& acceleration,
+                                                            double timeStep,
+                                                            std::span<const double> periods,
+                                                            double damping, int threads = 2);
+
+// The sample interval of a time column: (last - first) / (count - 1), after checking that
+// every step lies within 0.1 % of it, since the recurrence assumes one step throughout.
+// Throws EngineError kInput naming `file` when there are fewer than two samples, when time
+// does not increase, or at the first record whose step departs from the others.
+double UniformTimeStep(std::span<const double> times, const std::string& file);
+
+}  // namespace accprep

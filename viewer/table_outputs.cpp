@@ -1,0 +1,63 @@
+#include "viewer/table_outputs.hpp"
+
+#include <stdexcept>
+
+#include "engine/engine_error.hpp"
+#include "viewer/conversion_data.hpp"
+#include "viewer/peaks.hpp"
+#include "viewer/response_spectrum.hpp"
+#include "viewer/viewer_csv.hpp"
+
+namespace accprep {
+namespace {
+
+// Loads the files asked for; any that exists and fails stops the output with its message.
+ConversionData LoadOrThrow(const ConversionFiles& files, std::span<const ConversionFile> wanted) {
+  ConversionData data = LoadConversion(files, wanted);
+  for (ConversionFile file : wanted) {
+    if (!data.error(file).empty()) throw std::runtime_error(data.error(file));
+  }
+  return data;
+}
+
+}  // namespace
+
+void WritePeaksTable(const ConversionFiles& files, const std::string& path, std::ostream& notes) {
+  static constexpr ConversionFile kTraces[] = {ConversionFile::kAcceleration,
+                                               ConversionFile::kVelocity,
+                                               ConversionFile::kDisplacement};
+  bool any = false;
+  for (ConversionFile file : kTraces) {
+    if (files.has(file)) {
+      any = true;
+    } else {
+      notes << "note: " << files.path(file) << " does not exist; its peaks are left empty\n";
+    }
+  }
+  if (!any) {
+    throw EngineError(ErrorKind::kInput,
+                      "no acceleration, velocity or displacement file of this conversion",
+                      files.path(ConversionFile::kAcceleration));
+  }
+  const ConversionData data = LoadOrThrow(files, kTraces);
+  WriteTextFile(path, PeaksCsvText(FindChannelPeaks(data.table(ConversionFile::kAcceleration),
+                                                    data.table(ConversionFile::kVelocity),
+                                                    data.table(ConversionFile::kDisplacement))));
+}
+
+void WriteResponseTable(const ConversionFiles& files, const std::string& path, double damping) {
+  const std::string& accPath = files.path(ConversionFile::kAcceleration);
+  if (!files.has(ConversionFile::kAcceleration)) {
+    throw EngineError(ErrorKind::kInput,
+                      "no such file: the response spectra need the acceleration file", accPath);
+  }
+  static constexpr ConversionFile kAcceleration[] = {ConversionFile::kAcceleration};
+  const ConversionData data = LoadOrThrow(files, kAcceleration);
+  const ChannelTable& table = *data.table(ConversionFile::kAcceleration);
+  const double step = UniformTimeStep(table.column(0), accPath);
+  const std::vector<double> periods = ResponsePeriods();
+  WriteTextFile(path, ResponseCsvText(periods, ComputeAccelerationSpectra(table, step, periods,
+                                                                          damping, 2)));
+}
+
+}  // namespace accprep

@@ -1,0 +1,87 @@
+#include "viewer/viewer_csv.hpp"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "engine/engine_error.hpp"
+#include "engine/number_format.hpp"
+
+namespace accprep {
+namespace {
+
+void AppendNumber(std::string& text, double value) {
+  char buffer[kMaxNumberText];
+  text.append(buffer, FormatNumber(buffer, value, NumberForm::Point()));
+}
+
+void AppendPeak(std::string& text, const Peak& peak) {
+  text += ',';
+  if (peak.found) AppendNumber(text, peak.value);
+  text += ',';
+  if (peak.found) AppendNumber(text, peak.time);
+}
+
+}  // namespace
+
+std::string PeaksCsvText(const std::array<ChannelPeaks, kChannels>& peaks) {
+  std::string text = "\"channel\",\"PGA\",\"tPGA\",\"PGV\",\"tPGV\",\"PGD\",\"tPGD\"\r\n";
+  for (int c = 1; c <= kChannels; ++c) {
+    text += std::to_string(c);
+    AppendPeak(text, peaks[c - 1].acceleration);
+    AppendPeak(text, peaks[c - 1].velocity);
+    AppendPeak(text, peaks[c - 1].displacement);
+    text += "\r\n";
+  }
+  return text;
+}
+
+std::string ResponseCsvText(std::span<const double> periods,
+                            const std::vector<std::vector<double>>& spectra) {
+  std::string text = "\"period\"";
+  for (int c = 1; c <= kChannels; ++c) text += ",\"" + std::to_string(c) + "ch\"";
+  text += "\r\n";
+  for (std::size_t k = 0; k < periods.size(); ++k) {
+    AppendNumber(text, periods[k]);
+    for (int c = 1; c <= kChannels; ++c) {
+      text += ',';
+      AppendNumber(text, spectra[c - 1][k]);
+    }
+    text += "\r\n";
+  }
+  return text;
+}
+
+void WriteTextFile(const std::string& path, const std::string& text) {
+  const std::string temporary = path + ".part";
+  const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (descriptor < 0) throw EngineError(ErrorKind::kIo, SystemReason(errno), path);
+  auto fail = [&](int error) {
+    ::close(descriptor);
+    ::unlink(temporary.c_str());
+    throw EngineError(ErrorKind::kIo, SystemReason(error), path);
+  };
+  std::size_t written = 0;
+  while (written < text.size()) {
+    const ssize_t count = ::write(descriptor, text.data() + written, text.size() - written);
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      fail(errno);
+    }
+    written += static_cast<std::size_t>(count);
+  }
+  if (::close(descriptor) != 0) {
+    const int error = errno;
+    ::unlink(temporary.c_str());
+    throw EngineError(ErrorKind::kIo, SystemReason(error), path);
+  }
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temporary.c_str());
+    throw EngineError(ErrorKind::kIo, SystemReason(error), path);
+  }
+}
+
+}  // namespace accprep

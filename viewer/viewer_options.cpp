@@ -1,0 +1,70 @@
+#include "viewer/viewer_options.hpp"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cctype>
+
+#include "viewer/response_spectrum.hpp"
+
+namespace accprep {
+namespace {
+
+bool EndsWithNoCase(const std::string& text, const std::string& suffix) {
+  if (text.size() < suffix.size()) return false;
+  return std::equal(suffix.begin(), suffix.end(), text.end() - suffix.size(),
+                    [](char a, char b) { return std::tolower(a) == std::tolower(b); });
+}
+
+OptionsOutcome UsageError(const std::string& reason) {
+  OptionsOutcome outcome;
+  outcome.exitCode = 2;
+  outcome.message = "error: " + reason + "\nRun with --help for more information.\n";
+  return outcome;
+}
+
+}  // namespace
+
+bool ViewerOptions::ExportsPdf() const { return EndsWithNoCase(exportPath, ".pdf"); }
+
+OptionsOutcome ParseViewerOptions(int argc, const char* const* argv) {
+  ViewerOptions options;
+  options.damping = kDefaultDamping;
+  CLI::App app{
+      "Shows the acceleration, velocity and displacement of a conversion, their spectra, "
+      "peaks and response spectra.",
+      "accprep-view"};
+  app.add_option("RECORD", options.record,
+                 "the input record, or any file a conversion wrote beside it")
+      ->required();
+  app.add_option("--channel", options.channel, "channel shown or exported (1..40, default 1)")
+      ->check(CLI::Range(1, 40));
+  app.add_option("--damping", options.damping,
+                 "damping ratio of the response spectra (0 <= H < 1, default 0.05)");
+  app.add_option("--export", options.exportPath,
+                 "render the channel's full view to PATH.png or PATH.pdf and exit");
+  app.add_option("--peaks", options.peaksPath, "write the peaks table to PATH.csv and exit");
+  app.add_option("--response", options.responsePath,
+                 "write the acceleration response spectra of every channel to PATH.csv and exit");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    OptionsOutcome outcome;
+    outcome.message = app.help();
+    return outcome;
+  } catch (const CLI::ParseError& error) {
+    return UsageError(error.what());
+  }
+  if (!IsUsableDamping(options.damping)) {
+    return UsageError("--damping: the damping ratio must lie in 0 <= H < 1 (0.05 for 5 %)");
+  }
+  if (!options.exportPath.empty() && !EndsWithNoCase(options.exportPath, ".png") &&
+      !options.ExportsPdf()) {
+    return UsageError("--export: the picture must be a .png or a .pdf file");
+  }
+  OptionsOutcome outcome;
+  outcome.options = options;
+  return outcome;
+}
+
+}  // namespace accprep

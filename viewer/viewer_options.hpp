@@ -1,0 +1,35 @@
+#pragma once
+// The command line of accprep-view:
+//   accprep-view [--channel N] [--damping H] [--export PATH.png|PATH.pdf] [--peaks PATH.csv]
+//                [--response PATH.csv] RECORD
+// Without --export, --peaks or --response the window opens; with any of them the program
+// writes what was asked and exits without showing a window.
+
+#include <optional>
+#include <string>
+
+namespace accprep {
+
+struct ViewerOptions {
+  std::string record;        // any file of the conversion, or its input record
+  int channel = 1;           // 1..40
+  double damping = 0.05;     // 0 <= h < 1
+  std::string exportPath;    // .png or .pdf, empty when not asked
+  std::string peaksPath;
+  std::string responsePath;
+
+  bool Headless() const {
+    return !exportPath.empty() || !peaksPath.empty() || !responsePath.empty();
+  }
+  bool ExportsPdf() const;   // the export path ends in ".pdf" (any case)
+};
+
+struct OptionsOutcome {
+  std::optional<ViewerOptions> options;  // set when the program should go on
+  int exitCode = 0;       // 0 for --help, 2 for a usage error; meaningful without options
+  std::string message;    // the help text, or the usage error with a hint
+};
+
+OptionsOutcome ParseViewerOptions(int argc, const char* const* argv);
+
+}  // namespace accprep
