@@ -48,12 +48,12 @@ void Drain(int outFd, int errFd, std::string& out, std::string& err) {
 
 }  // namespace
 
-ProcessResult RunProcess(const ProcessSpec& spec) {
+ProcessResult RunProcess(const ProcessRequest& request) {
   int outPipe[2];
   if (::pipe2(outPipe, O_CLOEXEC) != 0) Fail("pipe");
   int errRead = -1;
   int errWrite = -1;
-  if (spec.errorOnTerminal) {
+  if (request.errorOnTerminal) {
     errRead = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (errRead < 0 || ::grantpt(errRead) != 0 || ::unlockpt(errRead) != 0) Fail("posix_openpt");
     errWrite = ::open(::ptsname(errRead), O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -70,7 +70,7 @@ ProcessResult RunProcess(const ProcessSpec& spec) {
   }
 
   std::vector<char*> argv;
-  for (const std::string& arg : spec.argv) argv.push_back(const_cast<char*>(arg.c_str()));
+  for (const std::string& arg : request.argv) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
 
   const pid_t child = ::fork();
@@ -81,8 +81,8 @@ ProcessResult RunProcess(const ProcessSpec& spec) {
     ::dup2(devNull, STDIN_FILENO);
     ::dup2(outPipe[1], STDOUT_FILENO);
     ::dup2(errWrite, STDERR_FILENO);
-    if (!spec.workingFolder.empty() && ::chdir(spec.workingFolder.c_str()) != 0) ::_exit(126);
-    for (const std::string& entry : spec.environment) ::putenv(const_cast<char*>(entry.c_str()));
+    if (!request.workingFolder.empty() && ::chdir(request.workingFolder.c_str()) != 0) ::_exit(126);
+    for (const std::string& entry : request.environment) ::putenv(const_cast<char*>(entry.c_str()));
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }

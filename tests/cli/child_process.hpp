@@ -6,7 +6,7 @@
 
 namespace accprep::testing {
 
-struct ProcessSpec {
+struct ProcessRequest {
   std::vector<std::string> argv;          // argv[0] is the program's path
   std::string workingFolder;              // empty: the test's own
   std::vector<std::string> environment;   // "NAME=value" set on top of the test's environment
@@ -23,7 +23,7 @@ struct ProcessResult {
 };
 
 // Runs the program to its end. Throws std::runtime_error when it cannot be started at all.
-ProcessResult RunProcess(const ProcessSpec& spec);
+ProcessResult RunProcess(const ProcessRequest& request);
 
 // The lines of `text` without their line ends ("a\nb\n" -> {"a", "b"}).
 std::vector<std::string> Lines(const std::string& text);

@@ -101,13 +101,13 @@ bool TestProgramFolder::InstallShippedJobs() const {
 ProcessResult TestProgramFolder::RunCli(const std::vector<std::string>& args,
                                         const std::string& workingFolder,
                                         bool errorOnTerminal) const {
-  ProcessSpec spec;
-  spec.argv.push_back(Path("accprep-cli"));
-  spec.argv.insert(spec.argv.end(), args.begin(), args.end());
-  spec.workingFolder = workingFolder.empty() ? path_ : workingFolder;
-  spec.environment = {"LC_ALL=C.UTF-8"};
-  spec.errorOnTerminal = errorOnTerminal;
-  return RunProcess(spec);
+  ProcessRequest request;
+  request.argv.push_back(Path("accprep-cli"));
+  request.argv.insert(request.argv.end(), args.begin(), args.end());
+  request.workingFolder = workingFolder.empty() ? path_ : workingFolder;
+  request.environment = {"LC_ALL=C.UTF-8"};
+  request.errorOnTerminal = errorOnTerminal;
+  return RunProcess(request);
 }
 
 }  // namespace accprep::testing
