@@ -1,6 +1,8 @@
 #include "engine/output_writers.hpp"
 
+#include <algorithm>
 #include <cerrno>
+#include <future>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -15,6 +17,7 @@ namespace accprep {
 namespace {
 
 constexpr std::size_t kBufferSize = 1 << 20;
+constexpr std::int32_t kChunkRows = 4096;
 // Room for one complete line of 41 fields, so a line is formatted straight into the buffer.
 constexpr std::size_t kLineRoom = kWrittenColumns * (kMaxNumberText + 1) + 2;
 
@@ -66,20 +69,7 @@ void OutputWriter::CreateOutputFile(const std::string& path) {
 void OutputWriter::WriteMatrixRows(const SampleTable& table, std::int32_t rowCount,
                                    const ProgressFn& progress) {
   if (descriptor_ < 0) throw std::logic_error("WriteMatrixRows: no output file is open");
-  for (std::int32_t j = 1; j <= rowCount; ++j) {
-    if (progress) progress(static_cast<float>(j));
-    const double* cells = table.row(j);
-    if (buffer_.size() - used_ < kLineRoom) Flush();
-    char* out = buffer_.data() + used_;
-    out = FormatNumber(out, cells[0], matrixForm_);
-    for (int c = 1; c < kWrittenColumns; ++c) {
-      *out++ = '\t';
-      out = FormatNumber(out, cells[c], matrixForm_);
-    }
-    *out++ = '\r';
-    *out++ = '\n';
-    used_ = out - buffer_.data();
-  }
+  WriteRows(table, rowCount, '\t', matrixForm_, progress);
 }
 
 void OutputWriter::WriteChannelCsv(const SampleTable& table, std::int32_t rowCount,
@@ -91,19 +81,60 @@ void OutputWriter::WriteChannelCsv(const SampleTable& table, std::int32_t rowCou
     Put("\r\n", 2);
   }
   Put(HeaderLine().data(), HeaderLine().size());
-  for (std::int32_t j = 1; j <= rowCount; ++j) {
-    if (progress) progress(static_cast<float>(j));
+  WriteRows(table, rowCount, ',', pointForm_, progress);
+}
+
+// Turning doubles into text is nearly all the work of a writer, so rows are formatted in
+// chunks, two at a time: one on a second thread while this thread does the other. The lines
+// still reach the file in row order, each after its own progress call.
+void OutputWriter::WriteRows(const SampleTable& table, std::int32_t rowCount, char separator,
+                             const NumberForm& form, const ProgressFn& progress) {
+  FormattedRows chunks[2];
+  for (std::int32_t first = 1; first <= rowCount; first += 2 * kChunkRows) {
+    const std::int32_t middle = std::min(rowCount, first + kChunkRows - 1);
+    const std::int32_t last = std::min(rowCount, middle + kChunkRows);
+    std::future<void> second;
+    if (middle < last)
+      second = std::async(std::launch::async, [&] {
+        FormatRows(table, middle + 1, last, separator, form, chunks[1]);
+      });
+    FormatRows(table, first, middle, separator, form, chunks[0]);
+    EmitRows(chunks[0], first, progress);
+    if (second.valid()) {
+      second.get();
+      EmitRows(chunks[1], middle + 1, progress);
+    }
+  }
+}
+
+void OutputWriter::FormatRows(const SampleTable& table, std::int32_t first, std::int32_t last,
+                              char separator, const NumberForm& form, FormattedRows& rows) {
+  rows.text.resize(static_cast<std::size_t>(last - first + 1) * kLineRoom);
+  rows.lineEnds.clear();
+  char* const begin = rows.text.data();
+  char* out = begin;
+  for (std::int32_t j = first; j <= last; ++j) {
     const double* cells = table.row(j);
-    if (buffer_.size() - used_ < kLineRoom) Flush();
-    char* out = buffer_.data() + used_;
-    out = FormatNumber(out, cells[0], pointForm_);
+    out = FormatNumber(out, cells[0], form);
     for (int c = 1; c < kWrittenColumns; ++c) {
-      *out++ = ',';
-      out = FormatNumber(out, cells[c], pointForm_);
+      *out++ = separator;
+      out = FormatNumber(out, cells[c], form);
     }
     *out++ = '\r';
     *out++ = '\n';
-    used_ = out - buffer_.data();
+    rows.lineEnds.push_back(static_cast<std::size_t>(out - begin));
+  }
+}
+
+void OutputWriter::EmitRows(const FormattedRows& rows, std::int32_t first,
+                            const ProgressFn& progress) {
+  std::size_t lineStart = 0;
+  std::int32_t j = first;
+  for (const std::size_t lineEnd : rows.lineEnds) {
+    if (progress) progress(static_cast<float>(j));
+    Put(rows.text.data() + lineStart, lineEnd - lineStart);
+    lineStart = lineEnd;
+    ++j;
   }
 }
 
