@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <clocale>
+#include <bit>
 #include <cctype>
 #include <cstdint>
 #include <cmath>
@@ -19,26 +20,34 @@ constexpr int kFirstExponentForm = 15;
 constexpr std::size_t kMaxSeparator = 8;
 
 char* Append(char* out, const std::string& text) {
+  if (text.size() == 1) {  // the usual point or comma
+    *out = text[0];
+    return out + 1;
+  }
   std::memcpy(out, text.data(), text.size());
   return out + text.size();
 }
 
-// Lays out a scientific text "[-]d[.ddd]e±XX" (as std::to_chars writes it) in our notation.
-// Trailing zeros of the mantissa are dropped first, so a fixed precision reads like shortest.
-char* Layout(char* out, const char* sci, const char* sciEnd, const NumberForm& form) {
-  const char* p = sci;
-  const bool negative = (*p == '-');
-  if (negative) ++p;
-  const char* ePos = static_cast<const char*>(std::memchr(p, 'e', sciEnd - p));
-  // Gather the mantissa digits without the point.
-  char digits[24];
-  int count = 0;
-  for (const char* q = p; q < ePos; ++q)
-    if (*q != '.') digits[count++] = *q;
-  while (count > 1 && digits[count - 1] == '0') --count;
-  int exponent = 0;
-  std::from_chars(ePos + 1 + (ePos[1] == '+'), sciEnd, exponent);
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
 
+// The decimal digits of 0 < value < 10^count, exactly `count` of them, two at a time.
+void WriteDigits(char* digits, std::uint64_t value, int count) {
+  int i = count;
+  while (i >= 2) {
+    i -= 2;
+    std::memcpy(digits + i, kDigitPairs + 2 * (value % 100), 2);
+    value /= 100;
+  }
+  if (i == 1) digits[0] = static_cast<char>('0' + value);
+}
+
+// Lays out `count` significant digits (no trailing zeros but for a lone "0") whose leading
+// digit has decimal exponent `exponent`, in our notation.
+char* LayoutDigits(char* out, bool negative, const char* digits, int count, int exponent,
+                   const NumberForm& form) {
   if (count == 1 && digits[0] == '0') {  // zero of either sign
     *out++ = '0';
     return out;
@@ -74,11 +83,77 @@ char* Layout(char* out, const char* sci, const char* sciEnd, const NumberForm& f
   return out;
 }
 
-// "nan", "inf", "infinity" in any case: worth a clearer message than "not a number".
-bool NamesNonFinite(std::string_view word) {
-  std::string lower(word.substr(0, 9));
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower == "inf" || lower == "infinity" || lower.starts_with("nan");
+// Lays out a scientific text "[-]d[.ddd]e±XX" (as std::to_chars writes it) in our notation.
+// Trailing zeros of the mantissa are dropped first, so a fixed precision reads like shortest.
+char* Layout(char* out, const char* sci, const char* sciEnd, const NumberForm& form) {
+  const char* p = sci;
+  const bool negative = (*p == '-');
+  if (negative) ++p;
+  const char* ePos = static_cast<const char*>(std::memchr(p, 'e', sciEnd - p));
+  char digits[24];
+  int count = 0;
+  for (const char* q = p; q < ePos; ++q)
+    if (*q != '.') digits[count++] = *q;
+  while (count > 1 && digits[count - 1] == '0') --count;
+  int exponent = 0;
+  std::from_chars(ePos + 1 + (ePos[1] == '+'), sciEnd, exponent);
+  return LayoutDigits(out, negative, digits, count, exponent, form);
+}
+
+// Rounding to a few significant digits without the general conversion, which costs several
+// times as much (a job writes some 40 million such values). The magnitude is scaled by an
+// exact power of ten so that its n digits form the integer part. That single rounded product
+// lies within 10^n * 2^-53 (below 1.2e-7 for n <= 9) of the exact one, so wherever the
+// fraction is not within 1e-6 of one half, rounding it rounds the exact value the same way.
+// Near-ties, magnitudes outside 1e-14..1e30 and scales that are no exact power go the
+// general way. Returns nullptr when it does not apply.
+constexpr int kFastSignificant = 9;
+constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int kLargestExactPower = 22;
+constexpr double kTieMargin = 1e-6;
+
+char* FormatFewSignificant(char* out, double value, int significantDigits,
+                           const NumberForm& form) {
+  const double magnitude = std::fabs(value);
+  if (significantDigits > kFastSignificant || !(magnitude >= 1e-14 && magnitude < 1e30))
+    return nullptr;
+  // Decimal exponent k of the leading digit, estimated from the binary exponent and then
+  // set right by where the scaled value lands.
+  const int binaryExponent =
+      static_cast<int>((std::bit_cast<std::uint64_t>(magnitude) >> 52) & 0x7ff) - 1023;
+  int k = (binaryExponent * 78913) >> 18;  // floor(binaryExponent * log10(2))
+  const double low = kExactPowers[significantDigits - 1];
+  const double high = kExactPowers[significantDigits];
+  auto scale = [&](int exponent, double& scaled) {
+    const int shift = significantDigits - 1 - exponent;
+    if (shift > kLargestExactPower || shift < -kLargestExactPower) return false;
+    scaled = shift >= 0 ? magnitude * kExactPowers[shift] : magnitude / kExactPowers[-shift];
+    return true;
+  };
+  double scaled = 0;
+  if (!scale(k, scaled)) return nullptr;
+  if (scaled >= high) {
+    if (!scale(++k, scaled)) return nullptr;
+  } else if (scaled < low) {
+    if (!scale(--k, scaled)) return nullptr;
+  }
+  if (!(scaled >= low && scaled < high)) return nullptr;
+
+  auto mantissa = static_cast<std::uint64_t>(scaled);  // truncation: the floor here
+  const double fraction = scaled - static_cast<double>(mantissa);
+  if (std::fabs(fraction - 0.5) < kTieMargin) return nullptr;
+  if (fraction > 0.5) ++mantissa;
+  if (static_cast<double>(mantissa) == high) {  // 9.99...95 and up carry into the next decade
+    mantissa = static_cast<std::uint64_t>(low);
+    ++k;
+  }
+  char digits[24];
+  WriteDigits(digits, mantissa, significantDigits);
+  int count = significantDigits;
+  while (count > 1 && digits[count - 1] == '0') --count;
+  return LayoutDigits(out, value < 0, digits, count, k, form);
 }
 
 // Most values in our files have few decimals (channel values rounded to four, times to two):
@@ -117,6 +192,13 @@ char* FormatFewDecimals(char* out, double magnitude, bool negative, const Number
     return out;
   }
   return nullptr;
+}
+
+// "nan", "inf", "infinity" in any case: worth a clearer message than "not a number".
+bool NamesNonFinite(std::string_view word) {
+  std::string lower(word.substr(0, 9));
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower == "inf" || lower == "infinity" || lower.starts_with("nan");
 }
 
 char* FormatNonFinite(char* out, double value) {
@@ -164,11 +246,22 @@ char* FormatSignificant(char* out, double value, int significantDigits, const Nu
   if (!std::isfinite(value)) return FormatNonFinite(out, value);
   if (significantDigits < 1) significantDigits = 1;
   if (significantDigits > 17) significantDigits = 17;
+  if (char* end = FormatFewSignificant(out, value, significantDigits, form)) return end;
+  return detail::FormatSignificantExact(out, value, significantDigits, form);
+}
+
+namespace detail {
+
+char* FormatSignificantExact(char* out, double value, int significantDigits,
+                             const NumberForm& form) {
+  if (!std::isfinite(value)) return FormatNonFinite(out, value);
   char sci[40];
   const auto result = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific,
                                     significantDigits - 1);
   return Layout(out, sci, result.ptr, form);
 }
+
+}  // namespace detail
 
 std::string FormatNumber(double value, const NumberForm& form) {
   char text[kMaxNumberText];

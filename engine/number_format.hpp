@@ -35,6 +35,13 @@ char* FormatNumber(char* out, double value, const NumberForm& form);
 // trailing zeros dropped: 9 digits give "0.123456789", "12.5" or "1.23456789e-06".
 char* FormatSignificant(char* out, double value, int significantDigits, const NumberForm& form);
 
+namespace detail {
+// FormatSignificant through the general conversion only; FormatSignificant takes a faster
+// exact path for up to 9 digits. For tests that hold the two against each other.
+char* FormatSignificantExact(char* out, double value, int significantDigits,
+                             const NumberForm& form);
+}  // namespace detail
+
 // Convenience for tests and messages.
 std::string FormatNumber(double value, const NumberForm& form = NumberForm::Point());
 

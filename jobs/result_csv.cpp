@@ -14,7 +14,6 @@
 #include "engine/engine_error.hpp"
 #include "engine/number_format.hpp"
 #include "engine/sample_table.hpp"
-#include "jobs/result_number.hpp"
 
 namespace accprep {
 namespace {
@@ -25,12 +24,17 @@ constexpr std::size_t kRowBytes = kWrittenColumns * (kMaxNumberText + 1) + 2;
 // against it, small enough that the two batch buffers stay a few MB.
 constexpr std::size_t kBatchRows = 4096;
 
+// The integrated values keep nine significant digits: far more than the record's own
+// precision, and short enough to keep the files and their reading quick.
+constexpr int kResultDigits = 9;
+
 char* FormatRow(char* out, const ResultRow& row, bool firstRounded) {
-  out = firstRounded ? FormatResultNumber(out, row.first)
-                     : FormatNumber(out, row.first, NumberForm::Point());
+  const NumberForm point = NumberForm::Point();
+  out = firstRounded ? FormatSignificant(out, row.first, kResultDigits, point)
+                     : FormatNumber(out, row.first, point);
   for (int c = 0; c < kChannels; ++c) {
     *out++ = ',';
-    out = FormatResultNumber(out, row.values[c * row.stride]);
+    out = FormatSignificant(out, row.values[c * row.stride], kResultDigits, point);
   }
   *out++ = '\r';
   *out++ = '\n';

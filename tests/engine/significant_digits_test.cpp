@@ -1,8 +1,5 @@
-// The fast text of the integrated values against the engine's FormatSignificant(.., 9, ..),
-// the form the results are specified in: byte for byte, on values chosen to hit every branch
-// and every boundary of the fast path.
-
-#include "jobs/result_number.hpp"
+// FormatSignificant's fast path for up to nine digits against the general conversion:
+// byte for byte, on values chosen to hit every branch and every boundary of the fast path.
 
 #include <gtest/gtest.h>
 
@@ -18,14 +15,14 @@
 namespace accprep {
 namespace {
 
-std::string Fast(double value) {
+std::string Fast(double value, int digits = 9) {
   char text[kMaxNumberText];
-  return std::string(text, FormatResultNumber(text, value));
+  return std::string(text, FormatSignificant(text, value, digits, NumberForm::Point()));
 }
 
-std::string Engine(double value) {
+std::string Engine(double value, int digits = 9) {
   char text[kMaxNumberText];
-  return std::string(text, FormatSignificant(text, value, 9, NumberForm::Point()));
+  return std::string(text, detail::FormatSignificantExact(text, value, digits, NumberForm::Point()));
 }
 
 #define EXPECT_SAME_TEXT(value)                                                    \
@@ -34,7 +31,7 @@ std::string Engine(double value) {
     ASSERT_EQ(Fast(v_), Engine(v_)) << "value " << std::hexfloat << v_;           \
   } while (0)
 
-TEST(ResultNumber, WritesTheEnginesNineDigitFormForTypicalResults) {
+TEST(SignificantDigits, WritesNineDigitFormOfTypicalResults) {
   EXPECT_EQ(Fast(0.123456789012), "0.123456789");
   EXPECT_EQ(Fast(-12.5), "-12.5");
   EXPECT_EQ(Fast(1.234567891e-6), "1.23456789e-06");
@@ -45,7 +42,7 @@ TEST(ResultNumber, WritesTheEnginesNineDigitFormForTypicalResults) {
   EXPECT_EQ(Fast(-0.0), "0");
 }
 
-TEST(ResultNumber, MatchesTheEngineOnRandomValuesOfEveryMagnitude) {
+TEST(SignificantDigits, FastPathMatchesGeneralConversionOnEveryMagnitude) {
   std::mt19937_64 random(20261208);
   std::uniform_real_distribution<double> mantissa(1.0, 10.0);
   std::uniform_int_distribution<int> decade(-20, 35);
@@ -62,7 +59,7 @@ TEST(ResultNumber, MatchesTheEngineOnRandomValuesOfEveryMagnitude) {
   }
 }
 
-TEST(ResultNumber, MatchesTheEngineAtRoundingTiesAndDecadeBoundaries) {
+TEST(SignificantDigits, FastPathMatchesGeneralConversionAtTiesAndDecadeEdges) {
   std::mt19937_64 random(7);
   std::uniform_int_distribution<std::uint32_t> nine(100000000u, 999999999u);
   for (int i = 0; i < 200000; ++i) {
@@ -85,6 +82,17 @@ TEST(ResultNumber, MatchesTheEngineAtRoundingTiesAndDecadeBoundaries) {
       }
     }
   }
+}
+
+TEST(SignificantDigits, FastPathMatchesGeneralConversionForFewerDigits) {
+  std::mt19937_64 random(5);
+  std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+  std::uniform_int_distribution<int> decade(-20, 35);
+  for (int digits = 1; digits <= 8; ++digits)
+    for (int i = 0; i < 50000; ++i) {
+      const double value = mantissa(random) * std::pow(10.0, decade(random));
+      ASSERT_EQ(Fast(value, digits), Engine(value, digits)) << digits << " " << value;
+    }
 }
 
 }  // namespace
