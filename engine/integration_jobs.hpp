@@ -19,7 +19,9 @@ inline constexpr char kDisplacementResult[] = "disout.csv";
 inline constexpr char kSpectrumResult[] = "amp3.csv";
 
 // Removes each of `resultPaths` that exists, starts the job at `jobPath`, waits for it, and
-// checks that it ended with exit code 0 and left every one of `resultPaths`.
+// checks that it ended with exit code 0 and left every one of `resultPaths`. Once the job is
+// over, the half-written temporaries of those results (".<name>.part-<pid>...") whose writer
+// no longer runs are removed, so a job killed mid-write leaves nothing behind.
 // Throws EngineError kJob naming the job's path and: that it could not be started (and the
 // system's reason), its exit code or signal together with the last lines of its error
 // output, or the result file it left missing. kIo if a stale result cannot be removed.
