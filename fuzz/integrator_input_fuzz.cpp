@@ -56,9 +56,16 @@ void WriteFile(const std::string& path, const std::uint8_t* data, std::size_t si
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  // One folder for the whole session, emptied before each input; scripts/fuzz runs the
-  // target with TMPDIR set to a folder of its own and removes it afterwards.
-  static const std::string folder = MakeFolder();
+  // One folder for the whole session, emptied before each input and removed at a normal
+  // exit; a failed check aborts and leaves it for a look.
+  static const std::string folder = [] {
+    static std::string made = MakeFolder();
+    std::atexit([] {
+      for (const std::string& name : Entries(made)) ::unlink((made + "/" + name).c_str());
+      ::rmdir(made.c_str());
+    });
+    return made;
+  }();
   static auto input = std::make_unique<accprep::SampleTable>();
   static auto output = std::make_unique<accprep::SampleTable>();
   const std::string inputPath = folder + "/" + accprep::kExchangeCsv;

@@ -1,0 +1,209 @@
+#include "run_scene.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "engine/engine_error.hpp"
+
+namespace accprep::testing {
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kOutputNames[] = {"out/b1_accmat.prn", "out/b1_velmat.prn",
+                                    "out/b1_dismat.prn", "site1_acc.csv",
+                                    "site1_vel.csv",     "site1_dis.csv",
+                                    "site1_velAmp.csv",  "site1_disAmp.csv"};
+
+void MakeExecutable(const std::string& path) { ::chmod(path.c_str(), 0755); }
+
+}  // namespace
+
+std::string MakeAccelerationRecord(int records) {
+  std::string text = "site 1, fault injection record\r\ntime,1ch..40ch,a,b\r\n";
+  char field[40];
+  for (int r = 1; r <= records; ++r) {
+    std::snprintf(field, sizeof field, "%.2f", 0.01 * r);
+    text += field;
+    for (int c = 1; c <= 40; ++c) {
+      // An offset per channel for the baseline to remove, and a wave with six decimals for
+      // the rounding.
+      std::snprintf(field, sizeof field, ",%.6f", 0.02 * c + 0.5 * std::sin(0.07 * r + c));
+      text += field;
+    }
+    text += ",7,8\r\n";
+  }
+  return text;
+}
+
+RunScene::RunScene() {
+  records_ = (root_.path() / "records").string();
+  program_ = (root_.path() / "program").string();
+  fs::create_directory(records_);
+  fs::create_directory(program_);
+  host.inputPath = Input();
+  host.exchangeFolder = program_;
+}
+
+std::vector<std::string> RunScene::Outputs() const {
+  std::vector<std::string> paths;
+  for (const char* name : kOutputNames) {
+    const std::string key = name;
+    paths.push_back(key.rfind("out/", 0) == 0 ? InProgram(key) : InRecords(key));
+  }
+  return paths;
+}
+
+bool RunScene::Prepare(const std::string& record) {
+  const fs::path built = ACCPREP_PROGRAM_FOLDER;
+  for (const char* name : {"fftvel.bat", "fftdis.bat", "accprep-integrate"})
+    if (!fs::exists(built / name)) return false;
+  fs::create_directories(InProgram("out"));
+  for (const char* job : {"fftvel.bat", "fftdis.bat"})
+    fs::copy_file(built / job, InProgram(job), fs::copy_options::overwrite_existing);
+  fs::create_symlink(built / "accprep-integrate", InProgram("accprep-integrate"));
+  WriteWholeFile(Input(), record);
+  for (const std::string& output : Outputs())
+    WriteWholeFile(output, "earlier " + fs::path(output).filename().string() + "\r\n");
+  return true;
+}
+
+void RunScene::WrapShippedJob(const std::string& job, const std::string& before,
+                              const std::string& after) {
+  std::string text = ReadWholeFile((fs::path(ACCPREP_PROGRAM_FOLDER) / job).string());
+  const std::size_t firstLineEnd = text.find('\n') + 1;
+  text.insert(firstLineEnd, before + "\n");
+  if (!after.empty()) {
+    // The shipped job ends by handing its process to the integrator; keep the shell
+    // instead, so that `after` runs.
+    const std::size_t exec = text.find("exec \"$here/accprep-integrate\"");
+    if (exec != std::string::npos) text.erase(exec, 5);
+    text += "status=$?\n[ \"$status\" -eq 0 ] || exit \"$status\"\n" + after + "\n";
+  }
+  WriteWholeFile(InProgram(job), text);
+  MakeExecutable(InProgram(job));
+}
+
+void RunScene::WriteJob(const std::string& job, const std::string& body) {
+  WriteWholeFile(InProgram(job), "#!/bin/sh\nhere=$(dirname \"$0\")\n" + body + "\n");
+  MakeExecutable(InProgram(job));
+}
+
+FileSnapshot RunScene::Snapshot() const {
+  FileSnapshot files;
+  for (const std::string& folder : {records_, program_}) {
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+      if (!fs::is_regular_file(entry.symlink_status())) continue;
+      files[entry.path().string()] = ReadWholeFile(entry.path().string());
+    }
+  }
+  return files;
+}
+
+RunOutcome RunScene::Run() {
+  RunOutcome outcome;
+  host.captions.clear();
+  host.messages.clear();
+  try {
+    RunConversion(host);
+    outcome.completed = true;
+  } catch (const EngineError& error) {
+    outcome.step = error.step();
+    outcome.file = error.file();
+    outcome.reason = error.reason();
+    outcome.message = error.what();
+  }
+  outcome.captions = host.captions;
+  outcome.messages = host.messages;
+  return outcome;
+}
+
+std::string OutputKey(const std::string& path) {
+  const fs::path p(path);
+  if (p.parent_path().filename() == "out") return "out/" + p.filename().string();
+  return p.filename().string();
+}
+
+const std::map<std::string, std::string>& ReferenceOutputs() {
+  static const std::map<std::string, std::string> outputs = [] {
+    std::map<std::string, std::string> made;
+    RunScene scene;
+    if (!scene.Prepare()) throw std::runtime_error("the shipped jobs are not built");
+    const RunOutcome outcome = scene.Run();
+    if (!outcome.completed) throw std::runtime_error("reference run failed: " + outcome.message);
+    for (const std::string& path : scene.Outputs()) made[OutputKey(path)] = ReadWholeFile(path);
+    return made;
+  }();
+  return outputs;
+}
+
+std::uint64_t ContentHash(const std::string& content) {
+  std::uint64_t hash = 14695981039346656037ULL;  // FNV-1a
+  for (const unsigned char byte : content) hash = (hash ^ byte) * 1099511628211ULL;
+  return hash;
+}
+
+void ExpectNothingLost(const RunScene& scene, const FileSnapshot& before,
+                       const std::map<std::string, std::string>& replaced) {
+  for (const auto& [path, content] : before) {
+    ASSERT_TRUE(fs::exists(path)) << path << " was there before the run and is gone";
+    const std::string now = ReadWholeFile(path);
+    const auto replacement = replaced.find(path);
+    if (replacement == replaced.end()) {
+      EXPECT_TRUE(now == content) << path << " changed: " << now.size() << " bytes, "
+                                  << content.size() << " before";
+    } else {
+      EXPECT_TRUE(now == replacement->second)
+          << path << " is not the complete new version: " << now.size() << " bytes, "
+          << replacement->second.size() << " expected";
+    }
+  }
+  for (const std::string& folder : {scene.records(), scene.program()}) {
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+      EXPECT_EQ(entry.path().filename().string().find(".part-"), std::string::npos)
+          << "temporary file left behind: " << entry.path();
+    }
+  }
+  const auto input = before.find(scene.Input());
+  if (input != before.end() && fs::exists(scene.Input())) {
+    EXPECT_EQ(ContentHash(ReadWholeFile(scene.Input())), ContentHash(input->second))
+        << "the input record changed";
+  }
+}
+
+std::unique_ptr<ScopedMount> ScopedMount::Tmpfs(const std::string& folder, std::size_t bytes,
+                                                std::string& whyNot) {
+  const std::string options = "size=" + std::to_string(bytes) + ",mode=0755";
+  if (::mount("tmpfs", folder.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) != 0) {
+    whyNot = "cannot mount a tmpfs on " + folder + ": " + std::strerror(errno);
+    return nullptr;
+  }
+  return std::unique_ptr<ScopedMount>(new ScopedMount(folder));
+}
+
+std::unique_ptr<ScopedMount> ScopedMount::ReadOnly(const std::string& path, std::string& whyNot) {
+  if (::mount(path.c_str(), path.c_str(), nullptr, MS_BIND, nullptr) != 0) {
+    whyNot = "cannot bind " + path + ": " + std::strerror(errno);
+    return nullptr;
+  }
+  auto mounted = std::unique_ptr<ScopedMount>(new ScopedMount(path));
+  if (::mount(nullptr, path.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) {
+    whyNot = "cannot make " + path + " read-only: " + std::strerror(errno);
+    return nullptr;
+  }
+  return mounted;
+}
+
+ScopedMount::~ScopedMount() {
+  if (::umount2(path_.c_str(), 0) != 0) ::umount2(path_.c_str(), MNT_DETACH);
+}
+
+}  // namespace accprep::testing
