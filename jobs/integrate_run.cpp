@@ -70,6 +70,27 @@ void IntegrateChannels(SampleTable& table, FftIntegrator& integrator, double* sp
   for (std::thread& helper : helpers) helper.join();
 }
 
+// Values near the double range pass the engine's rounding (up to about 1.8e304), yet their
+// transform can pass the largest double, and the result then holds infinities and NaNs that
+// no reader takes. Such a result is refused here, before anything is written, instead of
+// leaving "nan" in the files as if the job had succeeded.
+void CheckFinite(const SampleTable& table, std::int32_t records, const double* spectrum,
+                 std::size_t frequencies, const std::string& inputPath) {
+  for (int channel = 1; channel <= kChannels; ++channel) {
+    bool finite = true;
+    for (std::int32_t row = 1; row <= records && finite; ++row)
+      finite = std::isfinite(table.row(row)[channel]);
+    const double* own = spectrum + static_cast<std::size_t>(channel - 1) * frequencies;
+    for (std::size_t k = 0; k < frequencies && finite; ++k) finite = std::isfinite(own[k]);
+    if (!finite) {
+      throw EngineError(ErrorKind::kArithmetic,
+                        "the integration of channel " + std::to_string(channel) +
+                            "ch is not finite: its values are too large for the transform",
+                        inputPath);
+    }
+  }
+}
+
 std::string InFolder(const std::string& folder, const char* name) {
   if (!folder.empty() && folder.back() == '/') return folder + name;
   return folder + "/" + name;
@@ -141,6 +162,7 @@ IntegrationReport RunIntegration(const JobOptions& options) {
   std::unique_ptr<double[]> spectrum(new double[frequencies * kChannels]);
   AdviseHugePages(spectrum.get(), sizeof(double) * frequencies * kChannels);
   IntegrateChannels(*table, integrator, spectrum.get());
+  CheckFinite(*table, records, spectrum.get(), frequencies, inputPath);
 
   // The channel's integral has replaced its acceleration in the table.
   const double* firstRow = table->row(1);

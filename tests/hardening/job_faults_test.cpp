@@ -162,3 +162,36 @@ TEST(JobFaults, ResultWithFewerRecordsIsTakenAsItIsAndNothingStaleIsWritten) {
 
 }  // namespace
 }  // namespace accprep::testing
+
+namespace accprep::testing {
+namespace {
+
+TEST(JobFaults, AccelerationNearTheDoubleRangeFailsTheJobInsteadOfGivingNonFiniteResults) {
+  // Values of 1.5e304 still round to four decimals, but the transform of 20,000 of them,
+  // alternating in sign, passes the largest double.
+  std::string record = "huge\r\nvalues\r\n";
+  for (int r = 1; r <= 20000; ++r) {
+    record += std::to_string(r) + "e-2," + (r % 2 == 1 ? "1.5e304" : "-1.5e304");
+    for (int c = 2; c <= 42; ++c) record += ",0";
+    record += "\r\n";
+  }
+  RunScene scene;
+  ASSERT_TRUE(scene.Prepare(record));
+  const FileSnapshot before = scene.Snapshot();
+  const RunOutcome outcome = scene.Run();
+  EXPECT_FALSE(outcome.completed);
+  EXPECT_EQ(outcome.step, 14) << outcome.message;
+  EXPECT_EQ(Contains(outcome.reason, "channel 1ch"), "");
+  EXPECT_EQ(Contains(outcome.reason, "not finite"), "");
+  // Nothing that is not a number reaches a file beside the input.
+  const std::string acceleration = ReadWholeFile(scene.InRecords("site1_acc.csv"));
+  std::map<std::string, std::string> replaced = {
+      {scene.InRecords("site1_acc.csv"), acceleration},
+      {scene.InProgram("out/b1_accmat.prn"), ReadWholeFile(scene.InProgram("out/b1_accmat.prn"))}};
+  EXPECT_EQ(acceleration.find("inf"), std::string::npos);
+  ExpectNothingLost(scene, before, replaced);
+  EXPECT_FALSE(fs::exists(scene.InProgram("velout.csv")));
+}
+
+}  // namespace
+}  // namespace accprep::testing
