@@ -6,6 +6,8 @@
 // into a point) and at 17 significant digits. The text must hold nothing a reader would take
 // for a field or line break, and fit the documented bound.
 //
+// The fixed-precision form's fast path must write what its general conversion writes.
+//
 // The whole input, taken as text, goes to the parser: whatever it accepts must be finite,
 // must be what strtod makes of the same text, and must survive a round trip of its own.
 
@@ -74,6 +76,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (std::isfinite(value)) {
       for (const NumberForm& form : kForms) CheckRoundTrip(value, form, false);
       CheckRoundTrip(value, NumberForm::Point(), true);
+    }
+    // The fast path of the fixed-precision form (the jobs' nine digits above all) must write
+    // exactly what the general conversion writes, for every value and every precision.
+    const int digits = size > sizeof(double) ? 1 + data[sizeof(double)] % 17 : 9;
+    for (const NumberForm& form : kForms) {
+      char fast[accprep::kMaxNumberText];
+      char exact[accprep::kMaxNumberText];
+      const std::string fastText(fast, FormatSignificant(fast, value, digits, form));
+      const std::string exactText(
+          exact, accprep::detail::FormatSignificantExact(exact, value, digits, form));
+      ACCPREP_FUZZ_CHECK(fastText == exactText, Bits(value) + " at " + std::to_string(digits) +
+                                                    " digits: \"" + fastText + "\", not \"" +
+                                                    exactText + "\"");
     }
   }
 
