@@ -114,16 +114,18 @@ constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
 constexpr int kLargestExactPower = 22;
 constexpr double kTieMargin = 1e-6;
 
-char* FormatFewSignificant(char* out, double value, int significantDigits,
-                           const NumberForm& form) {
-  const double magnitude = std::fabs(value);
+// The rounding itself: magnitude to `significantDigits` digits as an integer mantissa in
+// [10^(n-1), 10^n) and the decimal exponent k of its leading digit. False where it does not
+// apply (see above).
+bool RoundToSignificant(double magnitude, int significantDigits, std::uint64_t& mantissa,
+                        int& k) {
   if (significantDigits > kFastSignificant || !(magnitude >= 1e-14 && magnitude < 1e30))
-    return nullptr;
-  // Decimal exponent k of the leading digit, estimated from the binary exponent and then
-  // set right by where the scaled value lands.
+    return false;
+  // Decimal exponent of the leading digit, estimated from the binary exponent and then set
+  // right by where the scaled value lands.
   const int binaryExponent =
       static_cast<int>((std::bit_cast<std::uint64_t>(magnitude) >> 52) & 0x7ff) - 1023;
-  int k = (binaryExponent * 78913) >> 18;  // floor(binaryExponent * log10(2))
+  k = (binaryExponent * 78913) >> 18;  // floor(binaryExponent * log10(2))
   const double low = kExactPowers[significantDigits - 1];
   const double high = kExactPowers[significantDigits];
   auto scale = [&](int exponent, double& scaled) {
@@ -133,27 +135,59 @@ char* FormatFewSignificant(char* out, double value, int significantDigits,
     return true;
   };
   double scaled = 0;
-  if (!scale(k, scaled)) return nullptr;
+  if (!scale(k, scaled)) return false;
   if (scaled >= high) {
-    if (!scale(++k, scaled)) return nullptr;
+    if (!scale(++k, scaled)) return false;
   } else if (scaled < low) {
-    if (!scale(--k, scaled)) return nullptr;
+    if (!scale(--k, scaled)) return false;
   }
-  if (!(scaled >= low && scaled < high)) return nullptr;
+  if (!(scaled >= low && scaled < high)) return false;
 
-  auto mantissa = static_cast<std::uint64_t>(scaled);  // truncation: the floor here
+  mantissa = static_cast<std::uint64_t>(scaled);  // truncation: the floor here
   const double fraction = scaled - static_cast<double>(mantissa);
-  if (std::fabs(fraction - 0.5) < kTieMargin) return nullptr;
+  if (std::fabs(fraction - 0.5) < kTieMargin) return false;
   if (fraction > 0.5) ++mantissa;
   if (static_cast<double>(mantissa) == high) {  // 9.99...95 and up carry into the next decade
     mantissa = static_cast<std::uint64_t>(low);
     ++k;
   }
+  return true;
+}
+
+char* LayoutMantissa(char* out, bool negative, std::uint64_t mantissa, int significantDigits,
+                     int k, const NumberForm& form) {
   char digits[24];
   WriteDigits(digits, mantissa, significantDigits);
   int count = significantDigits;
   while (count > 1 && digits[count - 1] == '0') --count;
-  return LayoutDigits(out, value < 0, digits, count, k, form);
+  return LayoutDigits(out, negative, digits, count, k, form);
+}
+
+char* FormatFewSignificant(char* out, double value, int significantDigits,
+                           const NumberForm& form) {
+  std::uint64_t mantissa = 0;
+  int k = 0;
+  if (!RoundToSignificant(std::fabs(value), significantDigits, mantissa, k)) return nullptr;
+  return LayoutMantissa(out, value < 0, mantissa, significantDigits, k, form);
+}
+
+// The shortest digits of a value that nine digits hold, as the job results' values are: round
+// to nine digits and keep them if they read back to the value. A shorter text that reads back
+// would lie within half a unit in the last place of the value, far inside half a unit of the
+// ninth digit, so the nine-digit rounding is that text with zeros appended, which are dropped.
+// The read back is exact: mantissa and power are exact doubles, so one multiplication or
+// division rounds the decimal correctly, as a reader does.
+char* FormatShortestInNineDigits(char* out, double value, const NumberForm& form) {
+  const double magnitude = std::fabs(value);
+  std::uint64_t mantissa = 0;
+  int k = 0;
+  if (!RoundToSignificant(magnitude, kFastSignificant, mantissa, k)) return nullptr;
+  const int shift = k - (kFastSignificant - 1);
+  if (shift > kLargestExactPower || shift < -kLargestExactPower) return nullptr;
+  const double back = shift >= 0 ? static_cast<double>(mantissa) * kExactPowers[shift]
+                                 : static_cast<double>(mantissa) / kExactPowers[-shift];
+  if (back != magnitude) return nullptr;
+  return LayoutMantissa(out, value < 0, mantissa, kFastSignificant, k, form);
 }
 
 // Most values in our files have few decimals (channel values rounded to four, times to two):
@@ -237,9 +271,8 @@ char* FormatNumber(char* out, double value, const NumberForm& form) {
   if (magnitude >= 1e-5 && magnitude < 1e6) {
     if (char* end = FormatFewDecimals(out, magnitude, value < 0, form)) return end;
   }
-  char sci[32];
-  const auto result = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific);
-  return Layout(out, sci, result.ptr, form);
+  if (char* end = FormatShortestInNineDigits(out, value, form)) return end;
+  return detail::FormatNumberExact(out, value, form);
 }
 
 char* FormatSignificant(char* out, double value, int significantDigits, const NumberForm& form) {
@@ -251,6 +284,13 @@ char* FormatSignificant(char* out, double value, int significantDigits, const Nu
 }
 
 namespace detail {
+
+char* FormatNumberExact(char* out, double value, const NumberForm& form) {
+  if (!std::isfinite(value)) return FormatNonFinite(out, value);
+  char sci[32];
+  const auto result = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific);
+  return Layout(out, sci, result.ptr, form);
+}
 
 char* FormatSignificantExact(char* out, double value, int significantDigits,
                              const NumberForm& form) {

@@ -36,6 +36,8 @@ char* FormatNumber(char* out, double value, const NumberForm& form);
 char* FormatSignificant(char* out, double value, int significantDigits, const NumberForm& form);
 
 namespace detail {
+// FormatNumber through the general shortest conversion only, without its exact fast paths.
+char* FormatNumberExact(char* out, double value, const NumberForm& form);
 // FormatSignificant through the general conversion only; FormatSignificant takes a faster
 // exact path for up to 9 digits. For tests that hold the two against each other.
 char* FormatSignificantExact(char* out, double value, int significantDigits,

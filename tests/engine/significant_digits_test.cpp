@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <charconv>
 #include <string>
 
 #include "engine/number_format.hpp"
@@ -93,6 +94,40 @@ TEST(SignificantDigits, FastPathMatchesGeneralConversionForFewerDigits) {
       const double value = mantissa(random) * std::pow(10.0, decade(random));
       ASSERT_EQ(Fast(value, digits), Engine(value, digits)) << digits << " " << value;
     }
+}
+
+// FormatNumber's fast paths (few decimals, nine digits) against the general shortest
+// conversion, on values read from the texts the files hold: short decimals, nine-digit job
+// results of every magnitude, and raw bit patterns.
+TEST(ShortestDigits, FastPathsMatchGeneralConversion) {
+  auto fast = [](double value) {
+    char text[kMaxNumberText];
+    return std::string(text, FormatNumber(text, value, NumberForm{","}));
+  };
+  auto general = [](double value) {
+    char text[kMaxNumberText];
+    return std::string(text, detail::FormatNumberExact(text, value, NumberForm{","}));
+  };
+  std::mt19937_64 random(13);
+  std::uniform_int_distribution<std::uint64_t> nine(1, 999999999);
+  std::uniform_int_distribution<int> decade(-22, 30);
+  std::uniform_int_distribution<int> length(1, 9);
+  for (int i = 0; i < 400000; ++i) {
+    const std::string digits = std::to_string(nine(random) % static_cast<std::uint64_t>(std::pow(10, length(random))) + 1);
+    const std::string text = digits + "e" + std::to_string(decade(random));
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    ASSERT_EQ(fast(value), general(value)) << text;
+    ASSERT_EQ(fast(-value), general(-value)) << text;
+    const double neighbour = std::nextafter(value, 0.0);
+    ASSERT_EQ(fast(neighbour), general(neighbour)) << text;
+  }
+  for (int i = 0; i < 300000; ++i) {
+    const std::uint64_t bits = random();
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    ASSERT_EQ(fast(value), general(value));
+  }
 }
 
 }  // namespace
