@@ -1,0 +1,77 @@
+// The viewer's speed targets on a 450,000-record conversion: opening its five files, the
+// 40 x 100 response spectrum on both cores, and redrawing the window for another channel.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+#include <cstdlib>
+#include <memory>
+
+#include "conversion_fixture.hpp"
+#include "viewer/conversion_data.hpp"
+#include "viewer/response_spectrum.hpp"
+#include "viewer/viewer_window.hpp"
+
+namespace {
+
+using namespace accprep;
+
+// One full-size conversion, written once for all benchmarks (it takes a while).
+struct BigConversion {
+  testing::ScratchFolder folder;
+  ConversionFiles files;
+  BigConversion() {
+    testing::FixtureOptions options;
+    options.records = 450000;
+    options.spectrumLimit = 262144;
+    files = FindConversionFiles(testing::WriteConversionFixture(folder.path(), "big", options) + ".csv");
+  }
+};
+BigConversion& Big() {
+  static BigConversion big;
+  return big;
+}
+
+void BM_OpenConversion(benchmark::State& state) {
+  const ConversionFiles& files = Big().files;
+  for (auto _ : state) {
+    ConversionData data = LoadConversion(files, kAllConversionFiles, nullptr, 2);
+    benchmark::DoNotOptimize(data.table(ConversionFile::kAcceleration)->rows());
+  }
+}
+BENCHMARK(BM_OpenConversion)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ResponseSpectrum40x100(benchmark::State& state) {
+  static constexpr ConversionFile kAcc[] = {ConversionFile::kAcceleration};
+  const ConversionData data = LoadConversion(Big().files, kAcc);
+  const ChannelTable& acc = *data.table(ConversionFile::kAcceleration);
+  const std::vector<double> periods = ResponsePeriods();
+  for (auto _ : state) {
+    auto spectra = ComputeAccelerationSpectra(acc, 0.01, periods, 0.05, 2);
+    benchmark::DoNotOptimize(spectra.data());
+  }
+}
+BENCHMARK(BM_ResponseSpectrum40x100)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ChannelSwitchRedraw(benchmark::State& state) {
+  ViewerWindow window(Big().files, 1, 0.05);
+  window.show();
+  while (!window.IsLoaded()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  int channel = 1;
+  for (auto _ : state) {
+    channel = channel % 40 + 1;
+    window.ShowChannelNow(channel);
+  }
+}
+BENCHMARK(BM_ChannelSwitchRedraw)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
