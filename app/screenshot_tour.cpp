@@ -52,8 +52,14 @@ class Tour {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     if (dialog == nullptr) return Fail("the open-file dialog did not appear");
     dialog->setDirectory(QFileInfo(record_).absolutePath());
-    dialog->selectFile(record_);
+    // The dialog lists its folder in the background; a file is selected once it is listed.
     After(800, [this, dialog] {
+      dialog->selectFile(QFileInfo(record_).fileName());
+      if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+        if (name->text().isEmpty()) name->setText(QFileInfo(record_).fileName());
+      }
+    });
+    After(1200, [this, dialog] {
       SaveScreen("02-file-dialog.png", dialog->frameGeometry());
       static_cast<QDialog*>(dialog)->accept();  // as the Open button does
       After(300, [this] { OnArmed(); });

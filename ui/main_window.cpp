@@ -8,6 +8,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <algorithm>
 #include <cmath>
 #include <exception>
@@ -62,6 +64,30 @@ QLineEdit* MakeTextBox(const char* name, QWidget* parent) {
   return box;
 }
 
+// Buttons of fixed size break a caption that is too wide for one line onto two, as their
+// designed size expects ("ファイルを選択" on a 65-pixel button).
+void FitButtonCaption(QPushButton& button) {
+  const QString caption = button.text();
+  QStyleOptionButton option;
+  option.initFrom(&button);
+  const QRect contents =
+      button.style()->subElementRect(QStyle::SE_PushButtonContents, &option, &button);
+  const FittedText fitted = FitText(caption, button.font(), contents.size());
+  if (fitted.whole) {
+    button.setText(fitted.shown);
+  } else {
+    button.setToolTip(caption);
+  }
+  button.setAccessibleName(caption);
+}
+
+// Frames with the caption on their top edge, as captioned frames are drawn classically; the
+// controls inside sit where the layout puts them, clear of the caption.
+constexpr char kFrameStyle[] =
+    "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 7px; }"
+    "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+    " left: 6px; padding: 0px 2px; background-color: palette(window); }";
+
 FittedLabel* MakeLabel(const char* name, QWidget* parent) {
   auto* label = new FittedLabel(parent);
   label->setObjectName(QString::fromLatin1(name));
@@ -93,6 +119,7 @@ Form1::~Form1() {
 }
 
 void Form1::CreateControls() {
+  setStyleSheet(QString::fromLatin1(kFrameStyle));
   Frame2 = MakeFrame("Frame2", QStringLiteral("入力ファイル名"), this);
   Label1 = MakeLabel("Label1", Frame2);
   Frame4 = MakeFrame("Frame4", QStringLiteral("コメント"), this);
@@ -139,6 +166,7 @@ void Form1::PlaceControls() {
   Command1->setGeometry(TwipsToPixels(kCommand1Place, scale));
   Command2->setGeometry(TwipsToPixels(kCommand2Place, scale));
   Command3->setGeometry(TwipsToPixels(kCommand3Place, scale));
+  for (QPushButton* button : {Command1, Command2, Command3}) FitButtonCaption(*button);
 }
 
 void Form1::SetTabOrder() {
