@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include "ui/fitted_label.hpp"
+#include "ui/form1_layout.hpp"
 #include "window_fixture.hpp"
 
 namespace accprep {
@@ -103,6 +104,15 @@ TEST(Form1, ControlsSitWhereTheLayoutPutsThemAndStayThereOnResize) {
               place.pixels)
         << place.name;
   }
+}
+
+TEST(Form1Layout, FollowsTheScreensLogicalDpiEdgeByEdge) {
+  EXPECT_EQ(Form1ClientSize(1.5), QSize(947, 494));
+  EXPECT_EQ(TwipsToPixels(kFrame2Place, 1.5), QRect(72, 12, 422, 86));
+  // At 125 % a 5535-twip bar ends where the buttons end, as it does at 96 dpi.
+  const QRect bar = TwipsToPixels(kProgressBar1Place, 1.25);
+  const QRect start = TwipsToPixels(kCommand2Place, 1.25);
+  EXPECT_EQ(bar.x() + bar.width(), start.x() + start.width());
 }
 
 TEST(Form1, TabMovesThroughButtonsAndTextBoxesOnly) {
