@@ -36,6 +36,21 @@ std::string TemporaryPathFor(const std::string& path) {
          std::to_string(counter++);
 }
 
+int CreateTemporaryBeside(const std::string& path, std::string& temporaryPath) {
+  int error = EEXIST;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string temporary = TemporaryPathFor(path);
+    const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (descriptor >= 0) {
+      temporaryPath = std::move(temporary);
+      return descriptor;
+    }
+    error = errno;
+    if (error != EEXIST && error != EINTR) break;
+  }
+  throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(error), path);
+}
+
 void CopyFileReplacing(const std::string& source, const std::string& destination) {
   CopyGuard guard;
   guard.source = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
@@ -44,20 +59,7 @@ void CopyFileReplacing(const std::string& source, const std::string& destination
   if (::access(destination.c_str(), F_OK) == 0 && ::access(destination.c_str(), W_OK) != 0)
     throw EngineError(ErrorKind::kIo, "cannot replace the file: " + SystemReason(errno),
                       destination);
-  for (int attempt = 0; attempt < 100 && guard.target < 0; ++attempt) {
-    guard.temporary = TemporaryPathFor(destination);
-    guard.target = ::open(guard.temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (guard.target < 0) {
-      const int error = errno;
-      guard.temporary.clear();
-      if (error != EEXIST && error != EINTR)
-        throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(error),
-                          destination);
-    }
-  }
-  if (guard.target < 0)
-    throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(EEXIST),
-                      destination);
+  guard.target = CreateTemporaryBeside(destination, guard.temporary);
 
   std::vector<char> block(kCopyBlock);
   for (;;) {

@@ -11,6 +11,11 @@ namespace accprep {
 // same folder, the final rename never crosses a file system.
 std::string TemporaryPathFor(const std::string& path);
 
+// Creates and opens for writing a fresh temporary file beside `path` (see TemporaryPathFor),
+// sets `temporaryPath` to its name and returns its descriptor. Throws EngineError kIo
+// "cannot create the file: <reason>" naming `path`.
+int CreateTemporaryBeside(const std::string& path, std::string& temporaryPath);
+
 // Copies `source` to `destination` byte for byte, replacing an existing destination only once
 // the copy is complete. Throws EngineError kIo naming the file at fault and the reason.
 void CopyFileReplacing(const std::string& source, const std::string& destination);

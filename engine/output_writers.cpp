@@ -48,22 +48,10 @@ void OutputWriter::CreateOutputFile(const std::string& path) {
     if (::access(path.c_str(), W_OK) != 0)
       throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(errno), path);
   }
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string temporary = TemporaryPathFor(path);
-    const int descriptor =
-        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (descriptor >= 0) {
-      descriptor_ = descriptor;
-      temporaryPath_ = std::move(temporary);
-      finalPath_ = path;
-      if (buffer_.empty()) buffer_.resize(kBufferSize);
-      used_ = 0;
-      return;
-    }
-    if (errno != EEXIST && errno != EINTR)
-      throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(errno), path);
-  }
-  throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(EEXIST), path);
+  descriptor_ = CreateTemporaryBeside(path, temporaryPath_);
+  finalPath_ = path;
+  if (buffer_.empty()) buffer_.resize(kBufferSize);
+  used_ = 0;
 }
 
 void OutputWriter::WriteMatrixRows(const SampleTable& table, std::int32_t rowCount,
