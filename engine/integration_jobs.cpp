@@ -1,6 +1,5 @@
 #include "engine/integration_jobs.hpp"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -13,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "engine/atomic_file.hpp"
 #include "engine/engine_error.hpp"
 
 extern char** environ;
@@ -97,33 +97,6 @@ std::string WithTail(const std::string& head, const std::string& tail) {
 bool FileExists(const std::string& path) {
   struct stat info;
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-// A job writes each result under a temporary name beside it, ".<name>.part-<pid>" (the
-// engine's own writers add "-<n>"), and renames it into place when complete. A job ended by a
-// signal, or by the system for its file size or memory, cannot remove its half-written file:
-// we do, once the job is over, for every such file whose writer is no longer running. A
-// writer that still runs (a descendant of the job, another process) keeps its file.
-void RemoveLeftoverTemporaries(const std::string& resultPath) {
-  const std::size_t slash = resultPath.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : resultPath.substr(0, slash);
-  const std::string prefix =
-      "." + (slash == std::string::npos ? resultPath : resultPath.substr(slash + 1)) + ".part-";
-  DIR* listing = ::opendir(folder.c_str());
-  if (listing == nullptr) return;
-  std::vector<std::string> leftovers;
-  while (const dirent* entry = ::readdir(listing)) {
-    const std::string name = entry->d_name;
-    if (name.compare(0, prefix.size(), prefix) != 0) continue;
-    const char* digits = name.c_str() + prefix.size();
-    char* end = nullptr;
-    errno = 0;
-    const long pid = std::strtol(digits, &end, 10);
-    if (end == digits || errno != 0 || pid <= 0 || (*end != '\0' && *end != '-')) continue;
-    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) leftovers.push_back(name);
-  }
-  ::closedir(listing);
-  for (const std::string& name : leftovers) ::unlink((folder + "/" + name).c_str());
 }
 
 }  // namespace
@@ -221,7 +194,10 @@ void RunIntegrationJob(const std::string& jobPath, const std::vector<std::string
   }
 
   detail::ProcessOutcome outcome = detail::StartAndWait(jobPath);
-  for (const std::string& path : resultPaths) RemoveLeftoverTemporaries(path);
+  // A job ended by a signal, or by the system for its file size or memory, cannot remove its
+  // half-written results; once it is over, those whose writer no longer runs go.
+  for (const std::string& path : resultPaths)
+    RemoveOrphanedTemporaries(FolderOf(path), path.substr(path.find_last_of('/') + 1));
   const std::string job = "job " + jobPath;
   if (!outcome.started) {
     throw EngineError(ErrorKind::kJob, job + " could not be started: " + outcome.startFailure);

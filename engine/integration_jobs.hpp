@@ -9,18 +9,13 @@
 #include <string>
 #include <vector>
 
-namespace accprep {
+#include "engine/conversion_names.hpp"
 
-inline constexpr char kVelocityJob[] = "fftvel.bat";
-inline constexpr char kDisplacementJob[] = "fftdis.bat";
-inline constexpr char kExchangeCsv[] = "outacc.csv";
-inline constexpr char kVelocityResult[] = "velout.csv";
-inline constexpr char kDisplacementResult[] = "disout.csv";
-inline constexpr char kSpectrumResult[] = "amp3.csv";
+namespace accprep {
 
 // Removes each of `resultPaths` that exists, starts the job at `jobPath`, waits for it, and
 // checks that it ended with exit code 0 and left every one of `resultPaths`. Once the job is
-// over, the half-written temporaries of those results (".<name>.part-<pid>...") whose writer
+// over, the half-written temporaries of those results (see atomic_file.hpp) whose writer
 // no longer runs are removed, so a job killed mid-write leaves nothing behind.
 // Throws EngineError kJob naming the job's path and: that it could not be started (and the
 // system's reason), its exit code or signal together with the last lines of its error

@@ -1,17 +1,12 @@
 #include "engine/output_writers.hpp"
 
 #include <algorithm>
-#include <cerrno>
 #include <future>
-#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <stdexcept>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "engine/engine_error.hpp"
-#include "engine/file_operations.hpp"
+#include "engine/atomic_file.hpp"
 
 namespace accprep {
 namespace {
@@ -38,32 +33,22 @@ OutputWriter::OutputWriter(NumberForm matrixForm)
 OutputWriter::~OutputWriter() { Discard(); }
 
 void OutputWriter::CreateOutputFile(const std::string& path) {
-  if (descriptor_ >= 0) throw std::logic_error("CreateOutputFile: a file is already open");
-  // The final name is replaced by a rename at close, which would pass over a read-only file
-  // or fail late on a folder; refuse both here, where the system would refuse to create.
-  struct stat existing {};
-  if (::stat(path.c_str(), &existing) == 0) {
-    if (S_ISDIR(existing.st_mode))
-      throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(EISDIR), path);
-    if (::access(path.c_str(), W_OK) != 0)
-      throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(errno), path);
-  }
-  descriptor_ = CreateTemporaryBeside(path, temporaryPath_);
-  finalPath_ = path;
+  if (file_) throw std::logic_error("CreateOutputFile: a file is already open");
+  file_ = std::make_unique<AtomicFile>(path);
   if (buffer_.empty()) buffer_.resize(kBufferSize);
   used_ = 0;
 }
 
 void OutputWriter::WriteMatrixRows(const SampleTable& table, std::int32_t rowCount,
                                    const ProgressFn& progress) {
-  if (descriptor_ < 0) throw std::logic_error("WriteMatrixRows: no output file is open");
+  if (!file_) throw std::logic_error("WriteMatrixRows: no output file is open");
   WriteRows(table, rowCount, '\t', matrixForm_, progress);
 }
 
 void OutputWriter::WriteChannelCsv(const SampleTable& table, std::int32_t rowCount,
                                    const std::optional<std::string>& comment,
                                    const ProgressFn& progress) {
-  if (descriptor_ < 0) throw std::logic_error("WriteChannelCsv: no output file is open");
+  if (!file_) throw std::logic_error("WriteChannelCsv: no output file is open");
   if (comment) {
     Put(comment->data(), comment->size());
     Put("\r\n", 2);
@@ -127,22 +112,15 @@ void OutputWriter::EmitRows(const FormattedRows& rows, std::int32_t first,
 }
 
 void OutputWriter::CloseOutputFile() {
-  if (descriptor_ < 0) throw std::logic_error("CloseOutputFile: no output file is open");
-  Flush();
-  const int descriptor = descriptor_;
-  descriptor_ = -1;
-  if (::close(descriptor) != 0) {
-    const int error = errno;
-    ::unlink(temporaryPath_.c_str());
-    throw EngineError(ErrorKind::kIo, "cannot close the file: " + SystemReason(error), finalPath_);
+  if (!file_) throw std::logic_error("CloseOutputFile: no output file is open");
+  try {
+    Flush();
+    file_->Commit();
+  } catch (...) {
+    Discard();
+    throw;
   }
-  if (::rename(temporaryPath_.c_str(), finalPath_.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(temporaryPath_.c_str());
-    throw EngineError(ErrorKind::kIo, "cannot put the file in place: " + SystemReason(error),
-                      finalPath_);
-  }
-  temporaryPath_.clear();
+  file_.reset();
 }
 
 void OutputWriter::Put(const char* text, std::size_t size) {
@@ -157,35 +135,17 @@ void OutputWriter::Put(const char* text, std::size_t size) {
 }
 
 void OutputWriter::Flush() {
-  const char* data = buffer_.data();
-  std::size_t left = used_;
-  while (left > 0) {
-    const ssize_t written = ::write(descriptor_, data, left);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      Fail("cannot write the file: ", errno);
-    }
-    data += written;
-    left -= static_cast<std::size_t>(written);
+  try {
+    file_->Write(std::string_view(buffer_.data(), used_));
+  } catch (...) {
+    Discard();
+    throw;
   }
   used_ = 0;
 }
 
-void OutputWriter::Fail(const std::string& what, int errorNumber) {
-  const std::string path = finalPath_;
-  Discard();
-  throw EngineError(ErrorKind::kIo, what + SystemReason(errorNumber), path);
-}
-
 void OutputWriter::Discard() noexcept {
-  if (descriptor_ >= 0) {
-    ::close(descriptor_);
-    descriptor_ = -1;
-  }
-  if (!temporaryPath_.empty()) {
-    ::unlink(temporaryPath_.c_str());
-    temporaryPath_.clear();
-  }
+  file_.reset();
   used_ = 0;
 }
 

@@ -11,10 +11,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/atomic_file.hpp"
 #include "engine/number_format.hpp"
 #include "engine/sample_table.hpp"
 
@@ -64,14 +66,11 @@ class OutputWriter {
   void EmitRows(const FormattedRows& rows, std::int32_t first, const ProgressFn& progress);
   void Put(const char* text, std::size_t size);
   void Flush();
-  [[noreturn]] void Fail(const std::string& what, int errorNumber);
   void Discard() noexcept;
 
   NumberForm matrixForm_;
   NumberForm pointForm_;
-  std::string finalPath_;
-  std::string temporaryPath_;
-  int descriptor_ = -1;
+  std::unique_ptr<AtomicFile> file_;  // the file open for output, if any
   std::vector<char> buffer_;
   std::size_t used_ = 0;
 };

@@ -21,6 +21,7 @@
 #include "engine/integration_jobs.hpp"
 #include "engine/record_reader.hpp"
 #include "engine/sample_table.hpp"
+#include "engine/time_step.hpp"
 #include "fuzz/fuzz_check.hpp"
 #include "jobs/integrate_run.hpp"
 #include "jobs/job_options.hpp"
@@ -79,7 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::int32_t records = 0;
   try {
     records = accprep::ReadRecord(*input, inputPath, 1, accprep::kWrittenColumns, nullptr);
-    if (records >= 2) accprep::UniformTimeStep(*input, records, inputPath);
+    if (records >= 2)
+      accprep::UniformTimeStep(input->row(1), accprep::kTableColumns, records, inputPath, 2);
   } catch (const accprep::EngineError& error) {
     ACCPREP_FUZZ_CHECK(error.kind() == accprep::ErrorKind::kInput ||
                            error.kind() == accprep::ErrorKind::kCapacity,

@@ -11,20 +11,15 @@
 #include <vector>
 
 #include "engine/engine_error.hpp"
-#include "engine/integration_jobs.hpp"
+#include "engine/conversion_names.hpp"
 #include "engine/number_format.hpp"
 #include "engine/record_reader.hpp"
+#include "engine/time_step.hpp"
 #include "jobs/fft_integrator.hpp"
 #include "jobs/result_csv.hpp"
 
 namespace accprep {
 namespace {
-
-// Steps differ from their text by the subtraction's rounding; nine digits show what was meant.
-std::string Seconds(double value) {
-  char text[kMaxNumberText];
-  return std::string(text, FormatSignificant(text, value, 9, NumberForm::Point()));
-}
 
 // outacc.csv: one header line, then time and the 40 channels.
 constexpr int kExchangeHeaderLines = 1;
@@ -91,39 +86,7 @@ void CheckFinite(const SampleTable& table, std::int32_t records, const double* s
   }
 }
 
-std::string InFolder(const std::string& folder, const char* name) {
-  if (!folder.empty() && folder.back() == '/') return folder + name;
-  return folder + "/" + name;
-}
-
 }  // namespace
-
-double UniformTimeStep(const SampleTable& table, std::int32_t records, const std::string& path) {
-  const double first = table.at(1, 0);
-  const double firstStep = table.at(2, 0) - first;
-  if (!(firstStep > 0.0)) {
-    throw EngineError(ErrorKind::kInput,
-                      "the time does not increase from the first record to the second (" +
-                          Seconds(first) + " s, then " + Seconds(table.at(2, 0)) +
-                          " s)",
-                      path, 3);
-  }
-  const double allowed = kStepTolerance * firstStep;
-  double previous = table.at(2, 0);
-  for (std::int32_t row = 3; row <= records; ++row) {
-    const double time = table.row(row)[0];
-    const double step = time - previous;
-    if (!(std::fabs(step - firstStep) <= allowed)) {
-      throw EngineError(ErrorKind::kInput,
-                        "the time step is not uniform: " + Seconds(step) +
-                            " s from the record before, where the record starts with steps of " +
-                            Seconds(firstStep) + " s",
-                        path, static_cast<std::int64_t>(row) + kExchangeHeaderLines);
-    }
-    previous = time;
-  }
-  return (previous - first) / static_cast<double>(records - 1);
-}
 
 IntegrationReport RunIntegration(const JobOptions& options) {
   const std::string inputPath = InFolder(options.folder, kExchangeCsv);
@@ -142,7 +105,8 @@ IntegrationReport RunIntegration(const JobOptions& options) {
   }
   IntegrationReport report;
   report.records = records;
-  report.step = UniformTimeStep(*table, records, inputPath);
+  report.step = UniformTimeStep(table->row(1), kTableColumns, records, inputPath,
+                                kExchangeHeaderLines + 1);
 
   const double nyquist = 0.5 / report.step;
   if (options.filter.highPassCorner >= nyquist) {

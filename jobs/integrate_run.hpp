@@ -25,14 +25,4 @@ struct IntegrationReport {
 // failure neither result is put in place.
 IntegrationReport RunIntegration(const JobOptions& options);
 
-// The record's time step from rows 1..records (records >= 2) of column 0: (t_n - t_1)/(n - 1),
-// after checking that every step between neighbouring rows lies within kStepTolerance of the
-// first one. Throws EngineError kInput naming `path` and the line (row + 1, after the header)
-// of the first record that breaks the rule.
-double UniformTimeStep(const SampleTable& table, std::int32_t records, const std::string& path);
-
-// Relative: room for times written with few decimals or accumulated in single precision, far
-// below a dropped sample (100 %) or a change of sampling rate.
-inline constexpr double kStepTolerance = 1e-3;
-
 }  // namespace accprep

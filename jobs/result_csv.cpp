@@ -1,17 +1,10 @@
 #include "jobs/result_csv.hpp"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <future>
 #include <memory>
 #include <thread>
 
-#include "engine/engine_error.hpp"
 #include "engine/number_format.hpp"
 #include "engine/sample_table.hpp"
 
@@ -57,35 +50,14 @@ struct Batch {
 
 }  // namespace
 
-ResultCsvFile::ResultCsvFile(std::string finalPath)
-    : finalPath_(std::move(finalPath)) {
-  // Beside the final name, so the rename never crosses a file system; the leading dot keeps
-  // it out of ordinary listings, our process id apart from another job's. The mode lets the
-  // umask decide, as for any file the user creates.
-  const std::size_t slash = finalPath_.find_last_of('/');
-  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  temporaryPath_ = finalPath_.substr(0, nameStart) + "." + finalPath_.substr(nameStart) +
-                   ".part-" + std::to_string(::getpid());
-  descriptor_ = ::open(temporaryPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (descriptor_ < 0) {
-    int error = errno;
-    temporaryPath_.clear();
-    throw EngineError(ErrorKind::kIo, "cannot create the result: " + SystemReason(error),
-                      finalPath_);
-  }
-}
-
-ResultCsvFile::~ResultCsvFile() {
-  if (descriptor_ >= 0) ::close(descriptor_);
-  if (!temporaryPath_.empty()) ::unlink(temporaryPath_.c_str());
-}
+ResultCsvFile::ResultCsvFile(std::string finalPath) : file_(std::move(finalPath)) {}
 
 void ResultCsvFile::WriteHeader(const char* firstName) {
   std::string header = std::string("\"") + firstName + "\"";
   for (int channel = 1; channel <= kChannels; ++channel)
     header += ",\"" + std::to_string(channel) + "ch\"";
   header += "\r\n";
-  WriteAll(header.data(), header.size());
+  file_.Write(header);
 }
 
 void ResultCsvFile::WriteRows(std::size_t count, bool firstRounded,
@@ -112,38 +84,14 @@ void ResultCsvFile::WriteRows(std::size_t count, bool firstRounded,
     // The set written before must be in the file before this one follows it.
     if (writing.valid()) writing.get();
     writing = std::async(std::launch::async, [this, &first, &second] {
-      WriteAll(first.text.get(), first.size);
-      WriteAll(second.text.get(), second.size);
+      file_.Write(std::string_view(first.text.get(), first.size));
+      file_.Write(std::string_view(second.text.get(), second.size));
     });
     begin = end;
   }
   if (writing.valid()) writing.get();
 }
 
-void ResultCsvFile::WriteAll(const char* data, std::size_t size) {
-  while (size > 0) {
-    ssize_t written = ::write(descriptor_, data, size);
-    if (written < 0 && errno == EINTR) continue;
-    if (written < 0) Fail("cannot write the result", errno);
-    if (written == 0) Fail("cannot write the result", ENOSPC);
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-}
-
-void ResultCsvFile::Commit() {
-  int descriptor = descriptor_;
-  descriptor_ = -1;
-  // close reports the write errors that a network or full file system delays until then.
-  if (::close(descriptor) != 0) Fail("cannot write the result", errno);
-  if (::rename(temporaryPath_.c_str(), finalPath_.c_str()) != 0)
-    Fail("cannot put the result in place", errno);
-  temporaryPath_.clear();
-}
-
-void ResultCsvFile::Fail(const std::string& what, int errorNumber) {
-  // The destructor removes the temporary file; the final name keeps whatever it had.
-  throw EngineError(ErrorKind::kIo, what + ": " + SystemReason(errorNumber), finalPath_);
-}
+void ResultCsvFile::Commit() { file_.Commit(); }
 
 }  // namespace accprep

@@ -6,13 +6,14 @@
 // "time" or "freq" first, then "1ch".."40ch"; then one line per row of 41 comma-separated
 // numbers in the engine's point form, CR LF after every line.
 //
-// The file is written to a temporary file in the same folder and renamed over its final name
-// only by Commit, so no half-written result ever stands under the final name; a file that is
-// not committed is removed when the object goes.
+// The file is written through the engine's atomic file: no half-written result ever stands
+// under the final name, and a file that is not committed is removed when the object goes.
 
 #include <cstddef>
 #include <functional>
 #include <string>
+
+#include "engine/atomic_file.hpp"
 
 namespace accprep {
 
@@ -30,7 +31,6 @@ class ResultCsvFile {
   // Creates the temporary file beside `finalPath`. Throws EngineError kIo naming finalPath
   // and the system's reason.
   explicit ResultCsvFile(std::string finalPath);
-  ~ResultCsvFile();
   ResultCsvFile(const ResultCsvFile&) = delete;
   ResultCsvFile& operator=(const ResultCsvFile&) = delete;
 
@@ -45,12 +45,7 @@ class ResultCsvFile {
   void Commit();
 
  private:
-  void WriteAll(const char* data, std::size_t size);
-  [[noreturn]] void Fail(const std::string& what, int errorNumber);
-
-  std::string finalPath_;
-  std::string temporaryPath_;
-  int descriptor_ = -1;
+  AtomicFile file_;
 };
 
 }  // namespace accprep

@@ -31,9 +31,14 @@ class ChannelTable {
   // Keeps the first `rows` rows (at most the capacity).
   void Shrink(std::int64_t rows);
 
+  // The line of the file its first record stood on, for messages about the records.
+  std::int64_t firstLine() const { return firstLine_; }
+  void SetFirstLine(std::int64_t line) { firstLine_ = line; }
+
  private:
   std::int64_t rows_ = 0;
   std::int64_t capacity_ = 0;
+  std::int64_t firstLine_ = 1;
   std::unique_ptr<double[]> cells_;
 };
 

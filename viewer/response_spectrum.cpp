@@ -204,23 +204,5 @@ std::vector<std::vector<double>> ComputeAccelerationSpectra(const ChannelTable& 
   return spectra;
 }
 
-double UniformTimeStep(std::span<const double> times, const std::string& file) {
-  if (times.size() < 2) {
-    throw EngineError(ErrorKind::kInput, "fewer than two records: no time step", file);
-  }
-  const double step = (times.back() - times.front()) / static_cast<double>(times.size() - 1);
-  if (!(step > 0.0)) throw EngineError(ErrorKind::kInput, "time does not increase", file);
-  const double tolerance = step * 1e-3;
-  for (std::size_t i = 1; i < times.size(); ++i) {
-    if (std::fabs((times[i] - times[i - 1]) - step) > tolerance) {
-      throw EngineError(ErrorKind::kInput,
-                        "uneven time step at record " + std::to_string(i + 1) + " (time " +
-                            FormatNumber(times[i]) + " after " + FormatNumber(times[i - 1]) +
-                            "; the record's mean step is " + FormatNumber(step) + ")",
-                        file);
-    }
-  }
-  return step;
-}
 
 }  // namespace accprep

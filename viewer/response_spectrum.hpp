@@ -56,10 +56,4 @@ std::vector<std::vector<double>> ComputeAccelerationSpectra(const ChannelTable& 
                                                             std::span<const double> periods,
                                                             double damping, int threads = 2);
 
-// The sample interval of a time column: (last - first) / (count - 1), after checking that
-// every step lies within 0.1 % of it, since the recurrence assumes one step throughout.
-// Throws EngineError kInput naming `file` when there are fewer than two samples, when time
-// does not increase, or at the first record whose step departs from the others.
-double UniformTimeStep(std::span<const double> times, const std::string& file);
-
 }  // namespace accprep

@@ -273,6 +273,7 @@ ChannelTable LoadChannelTable(const std::string& path, HeaderForm header, LoadPr
     kept += chunks[i].records;
   }
   table.Shrink(kept);
+  table.SetFirstLine(headerLines + 1);
   return table;
 }
 

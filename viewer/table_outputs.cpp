@@ -2,7 +2,9 @@
 
 #include <stdexcept>
 
+#include "engine/atomic_file.hpp"
 #include "engine/engine_error.hpp"
+#include "engine/time_step.hpp"
 #include "viewer/conversion_data.hpp"
 #include "viewer/peaks.hpp"
 #include "viewer/response_spectrum.hpp"
@@ -40,7 +42,7 @@ void WritePeaksTable(const ConversionFiles& files, const std::string& path, std:
                       files.path(ConversionFile::kAcceleration));
   }
   const ConversionData data = LoadOrThrow(files, kTraces);
-  WriteTextFile(path, PeaksCsvText(FindChannelPeaks(data.table(ConversionFile::kAcceleration),
+  WriteFileAtomically(path, PeaksCsvText(FindChannelPeaks(data.table(ConversionFile::kAcceleration),
                                                     data.table(ConversionFile::kVelocity),
                                                     data.table(ConversionFile::kDisplacement))));
 }
@@ -54,9 +56,9 @@ void WriteResponseTable(const ConversionFiles& files, const std::string& path, d
   static constexpr ConversionFile kAcceleration[] = {ConversionFile::kAcceleration};
   const ConversionData data = LoadOrThrow(files, kAcceleration);
   const ChannelTable& table = *data.table(ConversionFile::kAcceleration);
-  const double step = UniformTimeStep(table.column(0), accPath);
+  const double step = UniformTimeStep(table.column(0), accPath, table.firstLine());
   const std::vector<double> periods = ResponsePeriods();
-  WriteTextFile(path, ResponseCsvText(periods, ComputeAccelerationSpectra(table, step, periods,
+  WriteFileAtomically(path, ResponseCsvText(periods, ComputeAccelerationSpectra(table, step, periods,
                                                                           damping, 2)));
 }
 

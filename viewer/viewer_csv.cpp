@@ -1,12 +1,5 @@
 #include "viewer/viewer_csv.hpp"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-
-#include "engine/engine_error.hpp"
 #include "engine/number_format.hpp"
 
 namespace accprep {
@@ -52,36 +45,6 @@ std::string ResponseCsvText(std::span<const double> periods,
     text += "\r\n";
   }
   return text;
-}
-
-void WriteTextFile(const std::string& path, const std::string& text) {
-  const std::string temporary = path + ".part";
-  const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (descriptor < 0) throw EngineError(ErrorKind::kIo, SystemReason(errno), path);
-  auto fail = [&](int error) {
-    ::close(descriptor);
-    ::unlink(temporary.c_str());
-    throw EngineError(ErrorKind::kIo, SystemReason(error), path);
-  };
-  std::size_t written = 0;
-  while (written < text.size()) {
-    const ssize_t count = ::write(descriptor, text.data() + written, text.size() - written);
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      fail(errno);
-    }
-    written += static_cast<std::size_t>(count);
-  }
-  if (::close(descriptor) != 0) {
-    const int error = errno;
-    ::unlink(temporary.c_str());
-    throw EngineError(ErrorKind::kIo, SystemReason(error), path);
-  }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(temporary.c_str());
-    throw EngineError(ErrorKind::kIo, SystemReason(error), path);
-  }
 }
 
 }  // namespace accprep

@@ -1,8 +1,8 @@
 #pragma once
 // The tables the viewer writes for scripts: the peaks table and the acceleration response
 // spectra. Channel-CSV conventions: quoted header, comma-separated numbers in the point form
-// of the engine, every line ending in CR LF. Each file is written under a temporary name
-// beside its destination and renamed into place, so a failed write leaves no half file.
+// of the engine, every line ending in CR LF. They are written with the engine's
+// atomic file (engine/atomic_file.hpp).
 
 #include <array>
 #include <span>
@@ -22,8 +22,5 @@ std::string PeaksCsvText(const std::array<ChannelPeaks, kChannels>& peaks);
 std::string ResponseCsvText(std::span<const double> periods,
                             const std::vector<std::vector<double>>& spectra);
 
-// Writes `text` to `path` as described above. Throws EngineError kIo naming the path and
-// the system's reason.
-void WriteTextFile(const std::string& path, const std::string& text);
 
 }  // namespace accprep

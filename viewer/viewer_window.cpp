@@ -24,6 +24,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "engine/engine_error.hpp"
+#include "engine/time_step.hpp"
 #include "engine/number_format.hpp"
 #include "viewer/channel_figure.hpp"
 #include "viewer/figure_export.hpp"
@@ -276,7 +277,7 @@ void ViewerWindow::StartResponse() {
       return response;
     }
     try {
-      const double step = UniformTimeStep(acc->column(0), accPath);
+      const double step = UniformTimeStep(acc->column(0), accPath, acc->firstLine());
       const std::vector<double> periods = ResponsePeriods();
       response.spectrum = ComputeResponseSpectrum(acc->column(channel), step, periods, damping);
     } catch (const EngineError& error) {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/engine_error.hpp"
-#include "test_files.hpp"
+#include "test_kit.hpp"
 
 namespace accprep {
 namespace {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "../engine/test_files.hpp"
+#include "test_kit.hpp"
 #include "engine/conversion_run.hpp"
 
 namespace accprep::testing {

@@ -279,41 +279,6 @@ std::string InputFailure(const JobOptions& options) {
   return {};
 }
 
-TEST(UniformTimeStep, AcceptsJitterAndReturnsTheAverageStep) {
-  auto table = std::make_unique<SampleTable>();
-  const std::int32_t records = 1001;
-  for (std::int32_t row = 1; row <= records; ++row)
-    table->at(row, 0) = 5.0 + (row - 1) * 0.005 + (row % 2 ? 1e-7 : -1e-7);
-  EXPECT_NEAR(UniformTimeStep(*table, records, "a.csv"), 0.005, 1e-12);
-}
-
-TEST(UniformTimeStep, NamesTheFirstLineWhereTheStepChanges) {
-  auto table = std::make_unique<SampleTable>();
-  UniformTable(*table, 10, 0.01);
-  table->at(5, 0) = 0.05;  // row 4 -> 5 steps 0.02 s: a sample is missing
-  for (std::int32_t row = 6; row <= 10; ++row) table->at(row, 0) = (row) * 0.01;
-  try {
-    UniformTimeStep(*table, 10, "/x/outacc.csv");
-    FAIL() << "no error";
-  } catch (const EngineError& error) {
-    EXPECT_EQ(error.kind(), ErrorKind::kInput);
-    EXPECT_EQ(std::string(error.what()),
-              "/x/outacc.csv: line 6: the time step is not uniform: 0.02 s from the record "
-              "before, where the record starts with steps of 0.01 s");
-  }
-
-  UniformTable(*table, 10, 0.01);
-  table->at(2, 0) = 0.0;
-  try {
-    UniformTimeStep(*table, 10, "/x/outacc.csv");
-    FAIL() << "no error";
-  } catch (const EngineError& error) {
-    EXPECT_EQ(std::string(error.what()),
-              "/x/outacc.csv: line 3: the time does not increase from the first record to the "
-              "second (0 s, then 0 s)");
-  }
-}
-
 TEST(IntegrateRun, RefusesRecordsItCannotIntegrateAndLeavesEarlierResultsAlone) {
   TempFolder folder;
   JobOptions options;

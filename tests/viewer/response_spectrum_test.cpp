@@ -238,25 +238,5 @@ TEST(ResponseSpectrum, RefusesArgumentsTheRecurrenceCannotTake) {
   EXPECT_FALSE(IsUsableDamping(std::nan("")));
 }
 
-TEST(ResponseSpectrum, TimeStepComesFromAnEvenTimeColumn) {
-  std::vector<double> times;
-  for (int i = 0; i < 1000; ++i) times.push_back(std::round(i * 0.01 * 100) / 100);
-  EXPECT_NEAR(UniformTimeStep(times, "a_acc.csv"), 0.01, 1e-15);
-
-  times[500] += 0.002;
-  try {
-    UniformTimeStep(times, "a_acc.csv");
-    FAIL() << "uneven steps accepted";
-  } catch (const EngineError& error) {
-    EXPECT_EQ(std::string(error.what()),
-              "a_acc.csv: uneven time step at record 501 (time 5.002 after 4.99; the record's "
-              "mean step is 0.01)");
-  }
-  const std::vector<double> single = {0.0};
-  EXPECT_THROW(UniformTimeStep(single, "a_acc.csv"), EngineError);
-  const std::vector<double> backwards = {1.0, 0.5, 0.0};
-  EXPECT_THROW(UniformTimeStep(backwards, "a_acc.csv"), EngineError);
-}
-
 }  // namespace
 }  // namespace accprep

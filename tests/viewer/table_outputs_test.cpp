@@ -136,7 +136,8 @@ TEST(TableOutputs, AnUnwritableDestinationIsNamedWithTheSystemsReason) {
     WritePeaksTable(FindConversionFiles(stem + "_acc.csv"), out, notes);
     FAIL() << "write into a missing folder accepted";
   } catch (const EngineError& error) {
-    EXPECT_EQ(std::string(error.what()), out + ": No such file or directory");
+    EXPECT_EQ(std::string(error.what()),
+              out + ": cannot create the file: No such file or directory");
   }
 }
 

@@ -1,4 +1,4 @@
-#include "test_files.hpp"
+#include "test_kit.hpp"
 
 #include <cstdlib>
 #include <fstream>
@@ -30,6 +30,17 @@ void WriteWholeFile(const std::string& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << content;
   if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code ignored;
+  return std::filesystem::exists(path, ignored);
+}
+
+std::string ChannelCsvHeader(const std::string& firstName) {
+  std::string header = "\"" + firstName + "\"";
+  for (int channel = 1; channel <= 40; ++channel) header += ",\"" + std::to_string(channel) + "ch\"";
+  return header + "\r\n";
 }
 
 }  // namespace accprep::testing

@@ -1,0 +1,200 @@
+#include "engine/atomic_file.hpp"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <mutex>
+#include <set>
+
+#include "engine/engine_error.hpp"
+
+namespace accprep {
+namespace {
+
+constexpr std::string_view kPartMarker = ".part-";
+constexpr int kCreateAttempts = 100;
+
+// The temporaries this process has open, for RemoveLiveTemporaries.
+std::mutex& RegistryMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+std::set<std::string>& LiveTemporaries() {
+  static std::set<std::string> paths;
+  return paths;
+}
+
+void Register(const std::string& path) {
+  std::lock_guard lock(RegistryMutex());
+  LiveTemporaries().insert(path);
+}
+
+void Unregister(const std::string& path) {
+  std::lock_guard lock(RegistryMutex());
+  LiveTemporaries().erase(path);
+}
+
+bool ProcessGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
+std::string NameOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::string TemporaryPathFor(const std::string& destination) {
+  static std::atomic<unsigned> serial{0};
+  std::string path = FolderOf(destination);
+  path.append(".").append(NameOf(destination)).append(kPartMarker);
+  path.append(std::to_string(::getpid())).append("-").append(std::to_string(serial++));
+  return path;
+}
+
+std::optional<pid_t> TemporaryWriter(std::string_view fileName) {
+  if (fileName.size() < 2 || fileName[0] != '.') return std::nullopt;
+  const std::size_t marker = fileName.rfind(kPartMarker);
+  if (marker == std::string_view::npos || marker < 2) return std::nullopt;
+  const char* digits = fileName.data() + marker + kPartMarker.size();
+  const char* end = fileName.data() + fileName.size();
+  long pid = 0;
+  const auto [afterPid, error] = std::from_chars(digits, end, pid);
+  if (error != std::errc() || afterPid == digits || pid <= 0) return std::nullopt;
+  if (afterPid == end || *afterPid != '-') return std::nullopt;
+  unsigned serial = 0;
+  const auto [afterSerial, serialError] = std::from_chars(afterPid + 1, end, serial);
+  if (serialError != std::errc() || afterSerial != end) return std::nullopt;
+  return static_cast<pid_t>(pid);
+}
+
+bool IsOrphanedTemporary(std::string_view fileName) {
+  const std::optional<pid_t> writer = TemporaryWriter(fileName);
+  return writer && ProcessGone(*writer);
+}
+
+std::vector<std::string> RemoveOrphanedTemporaries(const std::string& folder,
+                                                   std::string_view destinationName) {
+  std::vector<std::string> removed;
+  const std::string listed = folder.empty() ? "." : folder;
+  DIR* listing = ::opendir(listed.c_str());
+  if (listing == nullptr) return removed;
+  std::vector<std::string> orphans;
+  std::string prefix;
+  if (!destinationName.empty()) {
+    prefix = ".";
+    prefix.append(destinationName).append(kPartMarker);
+  }
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string_view name = entry->d_name;
+    if (!prefix.empty() && !name.starts_with(prefix)) continue;
+    if (IsOrphanedTemporary(name)) orphans.emplace_back(name);
+  }
+  ::closedir(listing);
+  const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+  for (const std::string& name : orphans) {
+    const std::string path = base + name;
+    if (::unlink(path.c_str()) == 0) removed.push_back(path);
+  }
+  return removed;
+}
+
+void RemoveLiveTemporaries() noexcept {
+  // Locked for good: the process is about to end, and no writer may register a new file.
+  RegistryMutex().lock();
+  for (const std::string& path : LiveTemporaries()) ::unlink(path.c_str());
+  LiveTemporaries().clear();
+}
+
+AtomicFile::AtomicFile(std::string destination) : destination_(std::move(destination)) {
+  struct stat existing {};
+  if (::stat(destination_.c_str(), &existing) == 0) {
+    if (S_ISDIR(existing.st_mode))
+      throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(EISDIR),
+                        destination_);
+    if (::access(destination_.c_str(), W_OK) != 0)
+      throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(errno),
+                        destination_);
+  }
+  int error = EEXIST;
+  for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
+    std::string temporary = TemporaryPathFor(destination_);
+    // Registered before it exists, so an interruption between the two cannot miss it.
+    Register(temporary);
+    const int descriptor =
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (descriptor >= 0) {
+      descriptor_ = descriptor;
+      temporary_ = std::move(temporary);
+      return;
+    }
+    error = errno;
+    Unregister(temporary);
+    if (error != EEXIST && error != EINTR) break;
+  }
+  throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(error),
+                    destination_);
+}
+
+AtomicFile::~AtomicFile() { Abandon(); }
+
+void AtomicFile::Write(std::string_view text) {
+  const char* data = text.data();
+  std::size_t left = text.size();
+  while (left > 0) {
+    const ssize_t written = ::write(descriptor_, data, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      Fail("cannot write the file: ", errno);
+    }
+    if (written == 0) Fail("cannot write the file: ", ENOSPC);
+    data += written;
+    left -= static_cast<std::size_t>(written);
+  }
+}
+
+void AtomicFile::Commit() {
+  const int descriptor = descriptor_;
+  descriptor_ = -1;
+  // close reports the write errors that a network or full file system delays until then.
+  if (::close(descriptor) != 0) Fail("cannot close the file: ", errno);
+  if (::rename(temporary_.c_str(), destination_.c_str()) != 0)
+    Fail("cannot put the file in place: ", errno);
+  Unregister(temporary_);
+  temporary_.clear();
+}
+
+void AtomicFile::Abandon() noexcept {
+  if (descriptor_ >= 0) {
+    ::close(descriptor_);
+    descriptor_ = -1;
+  }
+  if (!temporary_.empty()) {
+    ::unlink(temporary_.c_str());
+    Unregister(temporary_);
+    temporary_.clear();
+  }
+}
+
+void AtomicFile::Fail(const char* what, int errorNumber) {
+  Abandon();
+  throw EngineError(ErrorKind::kIo, what + SystemReason(errorNumber), destination_);
+}
+
+void WriteFileAtomically(const std::string& destination, std::string_view text) {
+  AtomicFile file(destination);
+  file.Write(text);
+  file.Commit();
+}
+
+}  // namespace accprep
