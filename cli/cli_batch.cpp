@@ -4,6 +4,8 @@
 #include <new>
 
 #include "cli/batch_naming.hpp"
+#include "engine/engine_error.hpp"
+#include "engine/interruption.hpp"
 
 namespace accprep {
 namespace {
@@ -21,6 +23,11 @@ void ReportFailure(const TerminalOutput& output, const CliOptions& options, std:
                 << std::flush;
 }
 
+std::string InterruptionMessage(const EngineError& error) {
+  if (error.step() == 0) return "interrupted before the conversion began";
+  return "interrupted at step " + std::to_string(error.step()) + " (" + error.stepName() + ")";
+}
+
 }  // namespace
 
 int RunBatch(const CliOptions& options, const std::string& exchangeFolder,
@@ -31,13 +38,20 @@ int RunBatch(const CliOptions& options, const std::string& exchangeFolder,
     if (count > 1) {
       output.status << '[' << index + 1 << '/' << count << "] " << input << '\n' << std::flush;
     }
-    TerminalHost host(
-        {input, BatchBaseName(options.baseName, input, count), options.comment, exchangeFolder},
-        output);
+    const RunInputs inputs{input, BatchBaseName(options.baseName, input, count), options.comment,
+                           exchangeFolder, !options.noWait};
+    TerminalHost host(output);
     std::string failure;
+    int exitCode = kExitFailure;
     try {
-      convert(host);
+      convert(inputs, host);
       continue;
+    } catch (const EngineError& error) {
+      failure = error.what();
+      if (error.kind() == ErrorKind::kInterrupted) {
+        failure = InterruptionMessage(error);
+        exitCode = 128 + InterruptionSignal();
+      }
     } catch (const std::bad_alloc&) {
       // The one large allocation of a run is the sample table (about 155 MB).
       failure = "not enough memory for the sample table";
@@ -47,7 +61,7 @@ int RunBatch(const CliOptions& options, const std::string& exchangeFolder,
     }
     host.ClearProgress();
     ReportFailure(output, options, index, failure);
-    return kExitFailure;
+    return exitCode;
   }
   return kExitSuccess;
 }

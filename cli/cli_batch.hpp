@@ -12,13 +12,15 @@
 
 namespace accprep {
 
-using ConversionFn = std::function<void(RunHost&)>;
+using ConversionFn = std::function<void(const RunInputs&, RunObserver&)>;
 
 // Converts options.inputs in turn with `convert` (RunConversion outside tests), the exchange
-// folder being `exchangeFolder`. With several inputs, a line "[i/n] INPUT" on the error
-// output introduces each run. Returns kExitSuccess when every run ended; otherwise writes
-// "error: <message>" to the error output (for a batch "error: INPUT: <message>" followed by
-// how many inputs were converted) and returns kExitFailure without starting the next run.
+// folder being `exchangeFolder`; each run waits for another conversion in that folder unless
+// options.noWait. With several inputs, a line "[i/n] INPUT" on the error output introduces
+// each run. Returns kExitSuccess when every run ended; otherwise writes "error: <message>" to
+// the error output (for a batch "error: INPUT: <message>" followed by how many inputs were
+// converted) and returns kExitFailure without starting the next run. An interrupted run
+// says "interrupted at step N (what it did)" and returns 128 + the signal.
 int RunBatch(const CliOptions& options, const std::string& exchangeFolder,
              const TerminalOutput& output, const ConversionFn& convert = &RunConversion);
 

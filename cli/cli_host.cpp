@@ -1,19 +1,19 @@
 #include "cli/cli_host.hpp"
 
-#include <utility>
-
 namespace accprep {
 
-TerminalHost::TerminalHost(RunInputs inputs, const TerminalOutput& output)
-    : inputs_(std::move(inputs)), messages_(output.messages), status_(output.status) {
+TerminalHost::TerminalHost(const TerminalOutput& output)
+    : messages_(output.messages), status_(output.status) {
   if (output.showProgress) bar_ = std::make_unique<ProgressBar>(output.status, output.clock);
 }
 
-void TerminalHost::SetStatusCaption(const std::string& caption) {
+void TerminalHost::StatusLine(const std::string& line) {
   ClearProgress();
-  // Flushed per caption: a caption is what a user watching a long job looks at.
-  status_ << caption << '\n' << std::flush;
+  // Flushed per line: a caption is what a user watching a long job looks at.
+  status_ << line << '\n' << std::flush;
 }
+
+void TerminalHost::SetStatusCaption(const std::string& caption) { StatusLine(caption); }
 
 void TerminalHost::SetProgressMaximum(float maximum) {
   if (bar_) bar_->SetMaximum(maximum);
@@ -26,6 +26,18 @@ void TerminalHost::SetProgressValue(float value) {
 void TerminalHost::ShowMessage(const std::string& text) {
   ClearProgress();
   messages_ << text << '\n' << std::flush;
+}
+
+void TerminalHost::WaitingForExchangeFolder(const std::string& folder) {
+  StatusLine("waiting for another conversion in " + folder + " to finish");
+}
+
+void TerminalHost::LeftoversRemoved(const std::vector<std::string>& paths) {
+  std::string line = "removed " + std::to_string(paths.size()) +
+                     (paths.size() == 1 ? " file" : " files") +
+                     " left by a conversion that was killed:";
+  for (const std::string& path : paths) line += " " + path;
+  StatusLine(line);
 }
 
 void TerminalHost::ClearProgress() {

@@ -39,6 +39,9 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, std::ostream& o
   app.add_option("-c,--comment", options.comment,
                  "first line of the public channel CSV (default: an empty line)")
       ->type_name("TEXT");
+  app.add_flag("--no-wait", options.noWait,
+               "refuse at once, instead of waiting, while another conversion runs in this "
+               "program's folder");
   app.add_option("INPUT", options.inputs, "acceleration record(s) to convert, in turn")
       ->type_name("FILE")
       ->required();

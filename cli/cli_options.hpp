@@ -1,6 +1,6 @@
 #pragma once
 // The command line of accprep-cli:
-//   accprep-cli --name BASE [--comment TEXT] INPUT...
+//   accprep-cli --name BASE [--comment TEXT] [--no-wait] INPUT...
 // parsed with CLI11, so --help, --version, "--" and the usage text behave as usual.
 
 #include <optional>
@@ -19,6 +19,7 @@ struct CliOptions {
   std::string baseName;
   std::string comment;              // the empty text when --comment is not given
   std::vector<std::string> inputs;  // at least one, in the order given
+  bool noWait = false;  // refuse at once while another conversion holds the program folder
 };
 
 struct ParseOutcome {

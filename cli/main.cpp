@@ -9,8 +9,11 @@
 
 #include "cli/cli_batch.hpp"
 #include "cli/cli_options.hpp"
+#include "engine/interruption.hpp"
 
 int main(int argc, char** argv) {
+  // First, before any thread: an interrupted conversion stops its job and leaves nothing.
+  accprep::HandleInterruptionSignals(nullptr);
   const accprep::ParseOutcome parsed = accprep::ParseCommandLine(argc, argv, std::cout, std::cerr);
   if (!parsed.options) return parsed.exitCode;
   std::string programFolder;

@@ -7,10 +7,14 @@
 #include <optional>
 #include <utility>
 
+#include "engine/atomic_file.hpp"
 #include "engine/baseline.hpp"
+#include "engine/conversion_names.hpp"
 #include "engine/engine_error.hpp"
+#include "engine/exchange_lock.hpp"
 #include "engine/file_operations.hpp"
 #include "engine/integration_jobs.hpp"
+#include "engine/interruption.hpp"
 #include "engine/output_writers.hpp"
 #include "engine/record_reader.hpp"
 #include "engine/sample_table.hpp"
@@ -22,87 +26,208 @@ constexpr int kAccelerationHeaderLines = 2;
 constexpr int kAccelerationFields = kTableColumns;
 constexpr int kResultHeaderLines = 1;
 constexpr int kResultFields = kWrittenColumns;
-// The input stem drops the last four characters: the dot and a three-letter extension.
-constexpr std::size_t kExtensionCharacters = 4;
-
-// Runs one numbered step; an EngineError from it leaves carrying the step.
-template <typename Action>
-auto Step(int number, const char* name, Action&& action) {
-  try {
-    return action();
-  } catch (EngineError& error) {
-    error.SetStep(number, name);
-    throw;
-  }
-}
-
-[[noreturn]] void Refuse(const std::string& reason) {
-  throw EngineError(ErrorKind::kRefused, reason);
-}
-
-// Byte length of `text` without its last `count` characters, counting UTF-8 code points;
-// nullopt when it has fewer characters.
-std::optional<std::size_t> WithoutLastCharacters(const std::string& text, std::size_t count) {
-  std::size_t end = text.size();
-  for (std::size_t dropped = 0; dropped < count; ++dropped) {
-    if (end == 0) return std::nullopt;
-    --end;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-  }
-  return end;
-}
-
-// The base name becomes part of a file name in out/: it must name a file, not a path.
-void CheckBaseName(const std::string& name) {
-  if (name.empty()) Refuse("the output base name is empty: type the name of the files to save");
-  for (const char c : name) {
-    if (c == '/' || c == '\\')
-      Refuse("the output base name must not hold a folder separator ('/' or '\\'): \"" + name +
-             "\"");
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-      Refuse("the output base name must not hold control characters");
-  }
-}
-
-// The comment is one line of the public CSV; a line break would make it two.
-void CheckComment(const std::string& comment) {
-  if (comment.find_first_of("\r\n") != std::string::npos)
-    Refuse("the comment must be a single line: it holds a line break");
-}
-
-std::string InputStem(const std::string& inputPath) {
-  const auto stemSize = WithoutLastCharacters(inputPath, kExtensionCharacters);
-  if (!stemSize)
-    Refuse("the input path \"" + inputPath + "\" is shorter than four characters: choose a "
-           "record file");
-  return inputPath.substr(0, *stemSize);
-}
-
-std::string InFolder(const std::string& folder, const char* name) { return folder + "/" + name; }
-
-std::string MatrixPath(RunHost& host, const char* suffix) {
-  const std::string baseName = host.OutputBaseName();
-  CheckBaseName(baseName);
-  return host.ExchangeFolder() + "/out/" + baseName + suffix;
-}
 
 struct ChannelFileNames {
   std::string acceleration, velocity, displacement, velocitySpectrum, displacementSpectrum;
 };
 
 // One job stage: run the job, take over its result and spectrum, write the result's matrix,
-// delete the exchange files it left. Steps 14..19 for velocity, 20..25 for displacement.
+// delete the exchange files it left.
 struct JobStage {
-  int firstStep;
+  RunStep run, copy, read, write, erase;
   const char* jobName;
   const char* resultName;
-  const char* matrixSuffix;
+  MatrixFile matrix;
   const std::string& recordCopy;
   const std::string& spectrumCopy;
-  const char* what;  // "velocity" or "displacement", for the step names
 };
 
+class Run {
+ public:
+  Run(const RunInputs& inputs, RunObserver& observer) : in_(inputs), observer_(observer) {}
+  void RemoveLeftovers();
+  void Convert();
+  // After an interruption: the exchange files of this run go, as no later step will use them.
+  void RemoveExchangeFiles() noexcept;
+
+ private:
+  // Runs one step; an EngineError from it leaves carrying the step, and naming the record
+  // when it names no file of its own.
+  template <typename Action>
+  auto Step(RunStep step, Action&& action) {
+    try {
+      ThrowIfInterrupted();
+      return action();
+    } catch (EngineError& error) {
+      error.SetStep(step);
+      error.SetFileIfNone(in_.inputPath);
+      throw;
+    }
+  }
+  std::string Exchange(const char* name) const { return InFolder(in_.exchangeFolder, name); }
+  void RunJobStage(const JobStage& stage);
+
+  const RunInputs& in_;
+  RunObserver& observer_;
+  std::unique_ptr<SampleTable> table_;
+  OutputWriter writer_;
+  std::int32_t n_ = 0;
+};
+
+void Run::Convert() {
+  auto setMaximum = [this](float maximum) { observer_.SetProgressMaximum(maximum); };
+  auto setValue = [this](float value) { observer_.SetProgressValue(value); };
+
+  // Stage 1: load the acceleration record.
+  table_ = Step(RunStep::kCreateTable, [] { return std::make_unique<SampleTable>(); });
+  ChannelMeans means{};
+  observer_.SetStatusCaption(kStatusReading);
+  observer_.SetStartEnabled(false);
+  n_ = Step(RunStep::kReadRecord, [&] {
+    return ReadRecord(*table_, in_.inputPath, kAccelerationHeaderLines, kAccelerationFields,
+                      setMaximum);
+  });
+
+  // Stage 2: acceleration matrix.
+  observer_.SetStatusCaption(kStatusWriting);
+  Step(RunStep::kCreateAccelerationMatrix, [&] {
+    writer_.CreateOutputFile(
+        MatrixFilePath(in_.exchangeFolder, in_.outputBaseName, MatrixFile::kAcceleration));
+  });
+  Step(RunStep::kRemoveBaseline, [&] { RemoveBaseline(*table_, means, n_); });
+  Step(RunStep::kWriteAccelerationMatrix, [&] {
+    writer_.WriteMatrixRows(*table_, n_, setValue);
+    writer_.CloseOutputFile();
+  });
+
+  // Stage 3: public data.
+  observer_.SetStatusCaption(kStatusPublic);
+  const ChannelFileNames names = Step(RunStep::kNameChannelFiles, [&] {
+    const std::string stem = *InputStem(in_.inputPath);  // CheckRunInputs made sure of it
+    return ChannelFileNames{ConversionFilePath(stem, ConversionFile::kAcceleration),
+                            ConversionFilePath(stem, ConversionFile::kVelocity),
+                            ConversionFilePath(stem, ConversionFile::kDisplacement),
+                            ConversionFilePath(stem, ConversionFile::kVelocitySpectrum),
+                            ConversionFilePath(stem, ConversionFile::kDisplacementSpectrum)};
+  });
+  Step(RunStep::kWritePublicCsv, [&] {
+    writer_.CreateOutputFile(names.acceleration);
+    writer_.WriteChannelCsv(*table_, n_, in_.comment, setValue);
+    writer_.CloseOutputFile();
+  });
+  Step(RunStep::kWriteExchangeCsv, [&] {
+    writer_.CreateOutputFile(Exchange(kExchangeCsv));
+    writer_.WriteChannelCsv(*table_, n_, std::nullopt, setValue);
+    writer_.CloseOutputFile();
+  });
+
+  // Stages 4 and 5: the two jobs.
+  observer_.SetDialogInitialFolder(in_.exchangeFolder);
+  RunJobStage({RunStep::kRunVelocityJob, RunStep::kCopyVelocityResults,
+               RunStep::kReadVelocityResult, RunStep::kWriteVelocityMatrix,
+               RunStep::kDeleteVelocityFiles, kVelocityJob, kVelocityResult, MatrixFile::kVelocity,
+               names.velocity, names.velocitySpectrum});
+  RunJobStage({RunStep::kRunDisplacementJob, RunStep::kCopyDisplacementResults,
+               RunStep::kReadDisplacementResult, RunStep::kWriteDisplacementMatrix,
+               RunStep::kDeleteDisplacementFiles, kDisplacementJob, kDisplacementResult,
+               MatrixFile::kDisplacement, names.displacement, names.displacementSpectrum});
+  Step(RunStep::kDeleteExchangeCsv, [&] { DeleteFileIfPresent(Exchange(kExchangeCsv)); });
+
+  table_.reset();
+  observer_.SetStatusCaption(kStatusFinished);
+  observer_.ShowMessage(kDoneMessage);
+}
+
+void Run::RunJobStage(const JobStage& stage) {
+  auto setMaximum = [this](float maximum) { observer_.SetProgressMaximum(maximum); };
+  auto setValue = [this](float value) { observer_.SetProgressValue(value); };
+  const std::string result = Exchange(stage.resultName);
+  const std::string spectrum = Exchange(kSpectrumResult);
+
+  Step(stage.run, [&] { RunIntegrationJob(Exchange(stage.jobName), {result, spectrum}); });
+  // The result is read before its copies replace anything: a result that cannot be read
+  // leaves the earlier copies beside the input as they were.
+  const std::int32_t m = Step(stage.read, [&] {
+    return ReadRecord(*table_, result, kResultHeaderLines, kResultFields, setMaximum);
+  });
+  Step(stage.copy, [&] {
+    CopyFileReplacing(result, stage.recordCopy);
+    CopyFileReplacing(spectrum, stage.spectrumCopy);
+  });
+  observer_.SetStatusCaption(kStatusWriting);
+  Step(stage.write, [&] {
+    writer_.CreateOutputFile(MatrixFilePath(in_.exchangeFolder, in_.outputBaseName, stage.matrix));
+    writer_.WriteMatrixRows(*table_, m, setValue);
+    writer_.CloseOutputFile();
+  });
+  Step(stage.erase, [&] {
+    DeleteFileIfPresent(spectrum);
+    DeleteFileIfPresent(result);
+  });
+}
+
+// Holding the lock, anything in the exchange folder and any temporary of a process that is
+// gone was left by a run that was killed outright: it cannot be of a run under way.
+void Run::RemoveLeftovers() {
+  std::vector<std::string> removed;
+  for (const std::string& folder : {in_.exchangeFolder, InFolder(in_.exchangeFolder, kMatrixFolder),
+                                    FolderOf(in_.inputPath)}) {
+    for (std::string& path : RemoveOrphanedTemporaries(folder)) removed.push_back(std::move(path));
+  }
+  for (const char* name : kExchangeFiles) {
+    const std::string path = Exchange(name);
+    if (::unlink(path.c_str()) == 0) removed.push_back(path);
+  }
+  if (!removed.empty()) observer_.LeftoversRemoved(removed);
+}
+
+void Run::RemoveExchangeFiles() noexcept {
+  for (const char* name : kExchangeFiles) ::unlink(Exchange(name).c_str());
+  RemoveOrphanedTemporaries(in_.exchangeFolder);
+}
+
 }  // namespace
+
+void CheckRunInputs(const RunInputs& inputs) {
+  if (!InputStem(inputs.inputPath)) {
+    throw EngineError(inputs.inputPath.empty() ? Refusal::kNoInputChosen
+                                               : Refusal::kInputPathTooShort,
+                      "the input path \"" + inputs.inputPath +
+                          "\" is shorter than four characters: choose a record file");
+  }
+  // The base name becomes part of a file name in out/: it must name a file, not a path.
+  const std::string& name = inputs.outputBaseName;
+  if (name.empty())
+    throw EngineError(Refusal::kEmptyBaseName,
+                      "the output base name is empty: type the name of the files to save");
+  for (const char c : name) {
+    if (c == '/' || c == '\\')
+      throw EngineError(Refusal::kBaseNameHasSeparator,
+                        "the output base name must not hold a folder separator ('/' or '\\'): "
+                        "\"" + name + "\"");
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+      throw EngineError(Refusal::kBaseNameHasControl,
+                        "the output base name must not hold control characters");
+  }
+  // The comment is one line of the public CSV; a line break would make it two.
+  if (inputs.comment.find_first_of("\r\n") != std::string::npos)
+    throw EngineError(Refusal::kCommentNotOneLine,
+                      "the comment must be a single line: it holds a line break");
+}
+
+void RunConversion(const RunInputs& inputs, RunObserver& observer) {
+  CheckRunInputs(inputs);
+  const ExchangeLock lock(inputs.exchangeFolder, inputs.waitForExchangeFolder,
+                          [&] { observer.WaitingForExchangeFolder(inputs.exchangeFolder); });
+  Run run(inputs, observer);
+  try {
+    run.RemoveLeftovers();
+    run.Convert();
+  } catch (const EngineError& error) {
+    if (error.kind() == ErrorKind::kInterrupted) run.RemoveExchangeFiles();
+    throw;
+  }
+}
 
 std::string ProgramFolder() {
   std::string path(4096, '\0');
@@ -113,100 +238,6 @@ std::string ProgramFolder() {
   path.resize(static_cast<std::size_t>(size));
   const std::size_t slash = path.find_last_of('/');
   return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-void RunConversion(RunHost& host) {
-  // Refuse unusable inputs before anything is read or written.
-  const std::string firstInputPath = host.SelectedInputPath();
-  InputStem(firstInputPath);
-  CheckBaseName(host.OutputBaseName());
-  CheckComment(host.Comment());
-
-  auto setMaximum = [&host](float maximum) { host.SetProgressMaximum(maximum); };
-  auto setValue = [&host](float value) { host.SetProgressValue(value); };
-  OutputWriter writer;
-
-  // Stage 1: load the acceleration record.
-  auto table = Step(1, "creating the sample table", [] { return std::make_unique<SampleTable>(); });
-  ChannelMeans means{};
-  host.SetStatusCaption(kStatusReading);
-  host.SetStartEnabled(false);
-  const std::int32_t n = Step(4, "reading the acceleration record", [&] {
-    return ReadRecord(*table, firstInputPath, kAccelerationHeaderLines, kAccelerationFields,
-                      setMaximum);
-  });
-
-  // Stage 2: acceleration matrix.
-  host.SetStatusCaption(kStatusWriting);
-  Step(6, "creating the acceleration matrix",
-       [&] { writer.CreateOutputFile(MatrixPath(host, "_accmat.prn")); });
-  Step(7, "removing the baseline", [&] { RemoveBaseline(*table, means, n); });
-  Step(8, "writing the acceleration matrix", [&] {
-    writer.WriteMatrixRows(*table, n, setValue);
-    writer.CloseOutputFile();
-  });
-
-  // Stage 3: public data.
-  host.SetStatusCaption(kStatusPublic);
-  const ChannelFileNames names = Step(10, "naming the channel files", [&] {
-    const std::string stem = InputStem(host.SelectedInputPath());
-    return ChannelFileNames{stem + "_acc.csv", stem + "_vel.csv", stem + "_dis.csv",
-                            stem + "_velAmp.csv", stem + "_disAmp.csv"};
-  });
-  Step(11, "writing the public acceleration CSV", [&] {
-    const std::string comment = host.Comment();
-    CheckComment(comment);
-    writer.CreateOutputFile(names.acceleration);
-    writer.WriteChannelCsv(*table, n, comment, setValue);
-    writer.CloseOutputFile();
-  });
-  Step(12, "writing the exchange CSV", [&] {
-    writer.CreateOutputFile(InFolder(host.ExchangeFolder(), kExchangeCsv));
-    writer.WriteChannelCsv(*table, n, std::nullopt, setValue);
-    writer.CloseOutputFile();
-  });
-
-  // Stages 4 and 5: the two jobs.
-  host.SetDialogInitialFolder(host.ExchangeFolder());
-  const JobStage stages[] = {
-      {14, kVelocityJob, kVelocityResult, "_velmat.prn", names.velocity, names.velocitySpectrum,
-       "velocity"},
-      {20, kDisplacementJob, kDisplacementResult, "_dismat.prn", names.displacement,
-       names.displacementSpectrum, "displacement"},
-  };
-  for (const JobStage& stage : stages) {
-    const std::string what = stage.what;
-    const int s = stage.firstStep;
-    Step(s, ("running the " + what + " job").c_str(), [&] {
-      const std::string folder = host.ExchangeFolder();
-      RunIntegrationJob(InFolder(folder, stage.jobName),
-                        {InFolder(folder, stage.resultName), InFolder(folder, kSpectrumResult)});
-    });
-    Step(s + 1, ("copying the " + what + " results").c_str(), [&] {
-      CopyFileReplacing(InFolder(host.ExchangeFolder(), stage.resultName), stage.recordCopy);
-      CopyFileReplacing(InFolder(host.ExchangeFolder(), kSpectrumResult), stage.spectrumCopy);
-    });
-    const std::int32_t m = Step(s + 2, ("reading the " + what + " result").c_str(), [&] {
-      return ReadRecord(*table, InFolder(host.ExchangeFolder(), stage.resultName),
-                        kResultHeaderLines, kResultFields, setMaximum);
-    });
-    host.SetStatusCaption(kStatusWriting);
-    Step(s + 4, ("writing the " + what + " matrix").c_str(), [&] {
-      writer.CreateOutputFile(MatrixPath(host, stage.matrixSuffix));
-      writer.WriteMatrixRows(*table, m, setValue);
-      writer.CloseOutputFile();
-    });
-    Step(s + 5, ("deleting the " + what + " exchange files").c_str(), [&] {
-      DeleteFileIfPresent(InFolder(host.ExchangeFolder(), kSpectrumResult));
-      DeleteFileIfPresent(InFolder(host.ExchangeFolder(), stage.resultName));
-    });
-  }
-  Step(25, "deleting the exchange files",
-       [&] { DeleteFileIfPresent(InFolder(host.ExchangeFolder(), kExchangeCsv)); });
-
-  table.reset();
-  host.SetStatusCaption(kStatusFinished);
-  host.ShowMessage(kDoneMessage);
 }
 
 }  // namespace accprep

@@ -3,10 +3,11 @@
 // channel's mean and rounds to four decimals, writes the acceleration matrix, the public
 // channel CSV beside the input and the exchange CSV, runs the velocity and displacement jobs,
 // takes over their results (copies beside the input, matrix files), deletes the exchange
-// files and reports "done". The run knows its window only as the RunHost below; the main
-// window, the command line and the tests are its hosts.
+// files and reports "done". The run takes its inputs as one value and reports to a
+// RunObserver; the main window, the command line and the tests are its observers.
 
 #include <string>
+#include <vector>
 
 namespace accprep {
 
@@ -17,32 +18,48 @@ inline constexpr char kStatusPublic[] = "公開データを作成";
 inline constexpr char kStatusFinished[] = "終了";
 inline constexpr char kDoneMessage[] = "done";
 
-class RunHost {
- public:
-  virtual ~RunHost() = default;
-
-  // Inputs, read when the run needs them.
-  virtual std::string SelectedInputPath() = 0;  // the record to read; names the channel files
-  virtual std::string OutputBaseName() = 0;     // read anew for each of the three matrix files
-  virtual std::string Comment() = 0;            // the comment line of the public CSV
-  // The folder of the jobs, the exchange files and out/; asked anew for every name built
-  // from it. The window and the command line answer ProgramFolder().
-  virtual std::string ExchangeFolder() = 0;
-
-  // Feedback.
-  virtual void SetStatusCaption(const std::string& caption) = 0;
-  virtual void SetStartEnabled(bool enabled) = 0;
-  virtual void SetProgressMaximum(float maximum) = 0;
-  virtual void SetProgressValue(float value) = 0;   // once per data row written
-  virtual void SetDialogInitialFolder(const std::string& folder) = 0;
-  // Shows the closing message and returns when the user has seen it.
-  virtual void ShowMessage(const std::string& text) = 0;
+// What one run converts, fixed when it starts.
+struct RunInputs {
+  std::string inputPath;       // the record to read; its stem names the five channel files
+  std::string outputBaseName;  // names the three matrix files in out/
+  std::string comment;         // the first line of the public acceleration CSV
+  // The folder of the jobs, the exchange files and out/: the program folder (ProgramFolder).
+  std::string exchangeFolder;
+  // While another conversion holds the exchange folder: wait for it, or refuse at once.
+  bool waitForExchangeFolder = false;
 };
 
-// Runs the whole sequence on `host`. Returns after the closing message. On failure the run
-// stops at the failing step and throws EngineError with the step set (step() and what()); the
-// files written before stay, no half-written file is left, and the program goes on.
-void RunConversion(RunHost& host);
+// Refuses inputs the run cannot use, before anything is read or written: an empty or too
+// short input path, an output base name that is empty or no plain file name, a comment of
+// more than one line. Throws EngineError kRefused whose refusal() says which.
+void CheckRunInputs(const RunInputs& inputs);
+
+// What the run tells its host, in the order it happens. Every call has a default that does
+// nothing, so a host implements only what it shows.
+class RunObserver {
+ public:
+  virtual ~RunObserver() = default;
+
+  virtual void SetStatusCaption(const std::string& /*caption*/) {}
+  virtual void SetStartEnabled(bool /*enabled*/) {}
+  virtual void SetProgressMaximum(float /*maximum*/) {}  // the row count of each read
+  virtual void SetProgressValue(float /*value*/) {}      // once per data row written
+  virtual void SetDialogInitialFolder(const std::string& /*folder*/) {}
+  // Shows the closing message and returns when the user has seen it.
+  virtual void ShowMessage(const std::string& /*text*/) {}
+
+  // Another conversion holds the exchange folder and this run waits for it (once).
+  virtual void WaitingForExchangeFolder(const std::string& /*folder*/) {}
+  // Temporary and exchange files a killed run left were removed before this one began.
+  virtual void LeftoversRemoved(const std::vector<std::string>& /*paths*/) {}
+};
+
+// Checks the inputs, takes the exchange folder (exchange_lock.hpp), removes what a killed run
+// left there, and runs the whole sequence, reporting to `observer`. Returns after the closing
+// message. On failure the run stops at the failing step and throws EngineError with the step
+// set; the files written before stay, no half-written file is left, and the program goes on.
+// An interrupted run (interruption.hpp) also stops its job and removes its exchange files.
+void RunConversion(const RunInputs& inputs, RunObserver& observer);
 
 // The folder that holds the running program (from /proc/self/exe).
 std::string ProgramFolder();

@@ -15,18 +15,26 @@ EngineError::EngineError(ErrorKind kind, std::string reason, std::string file, s
   Compose();
 }
 
-void EngineError::SetStep(int step, std::string stepName) {
-  step_ = step;
-  stepName_ = std::move(stepName);
+EngineError::EngineError(Refusal refusal, std::string reason)
+    : EngineError(ErrorKind::kRefused, std::move(reason)) {
+  refusal_ = refusal;
+}
+
+void EngineError::SetStep(RunStep step) {
+  runStep_ = step;
+  Compose();
+}
+
+void EngineError::SetFileIfNone(const std::string& file) {
+  if (!file_.empty()) return;
+  file_ = file;
   Compose();
 }
 
 void EngineError::Compose() {
   message_.clear();
-  if (step_ > 0) {
-    message_ += "step " + std::to_string(step_);
-    if (!stepName_.empty()) message_ += " (" + stepName_ + ")";
-    message_ += ": ";
+  if (runStep_) {
+    message_ += "step " + std::to_string(StepNumber(*runStep_)) + " (" + StepName(*runStep_) + "): ";
   }
   if (!file_.empty()) message_ += file_ + ": ";
   if (line_ > 0) {

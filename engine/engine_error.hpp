@@ -4,8 +4,11 @@
 // window and the command line turn it into their own message.
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
+
+#include "engine/run_step.hpp"
 
 namespace accprep {
 
@@ -15,7 +18,8 @@ enum class ErrorKind {
   kArithmetic,  // rounding overflowed or met an invalid value; no data rows to average
   kIo,          // the system refused to open, write, close, rename, copy or delete a file
   kJob,         // an integration job could not start, failed, or left no result
-  kRefused,     // the run refused its inputs before touching any file
+  kRefused,     // the run refused its inputs before touching any file (refusal() says why)
+  kInterrupted, // a signal or the user stopped the run
 };
 
 class EngineError : public std::runtime_error {
@@ -24,18 +28,26 @@ class EngineError : public std::runtime_error {
   // line and field are 1-based; 0 means "does not apply".
   EngineError(ErrorKind kind, std::string reason, std::string file = {}, std::int64_t line = 0,
               int field = 0);
+  // A refusal of the run's inputs (kind kRefused).
+  EngineError(Refusal refusal, std::string reason);
 
   ErrorKind kind() const noexcept { return kind_; }
   const std::string& reason() const noexcept { return reason_; }
   const std::string& file() const noexcept { return file_; }
   std::int64_t line() const noexcept { return line_; }
   int field() const noexcept { return field_; }
-  // 0 while the error has not passed through the conversion run.
-  int step() const noexcept { return step_; }
-  const std::string& stepName() const noexcept { return stepName_; }
+  std::optional<Refusal> refusal() const noexcept { return refusal_; }
+  // The step of the run the error belongs to; none while it has not passed through the run.
+  std::optional<RunStep> runStep() const noexcept { return runStep_; }
+  // The step's number, 0 without one.
+  int step() const noexcept { return runStep_ ? StepNumber(*runStep_) : 0; }
+  std::string stepName() const { return runStep_ ? StepName(*runStep_) : ""; }
 
   // The conversion run names the step the error belongs to; what() then leads with it.
-  void SetStep(int step, std::string stepName);
+  void SetStep(RunStep step);
+  // Names the file the error concerns when it names none yet, so that a message read alone
+  // in a batch log still says where to look.
+  void SetFileIfNone(const std::string& file);
 
   // "step 4 (reading the acceleration record): /data/a.csv: line 12, field 3: not a number: "x""
   const char* what() const noexcept override { return message_.c_str(); }
@@ -48,8 +60,8 @@ class EngineError : public std::runtime_error {
   std::string file_;
   std::int64_t line_;
   int field_;
-  int step_ = 0;
-  std::string stepName_;
+  std::optional<Refusal> refusal_;
+  std::optional<RunStep> runStep_;
   std::string message_;
 };
 

@@ -8,6 +8,7 @@
 
 #include "engine/atomic_file.hpp"
 #include "engine/engine_error.hpp"
+#include "engine/interruption.hpp"
 
 namespace accprep {
 namespace {
@@ -37,6 +38,7 @@ void CopyFileReplacing(const std::string& source, const std::string& destination
   AtomicFile output(destination);
   std::vector<char> block(kCopyBlock);
   for (;;) {
+    ThrowIfInterrupted();
     const ssize_t got = ::read(input.descriptor(), block.data(), block.size());
     if (got == 0) break;
     if (got < 0) {

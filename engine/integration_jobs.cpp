@@ -11,9 +11,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "engine/atomic_file.hpp"
 #include "engine/engine_error.hpp"
+#include "engine/interruption.hpp"
 
 extern char** environ;
 
@@ -28,7 +32,32 @@ constexpr std::size_t kTailBytes = 4096;
 // A job's descendant may keep the pipe open after the job itself has ended; once the job is
 // gone we take what is already written, up to this much, and stop waiting.
 constexpr std::size_t kDrainAfterExitBytes = 1 << 20;
-constexpr int kPollMilliseconds = 200;
+constexpr int kPollMilliseconds = 100;
+// An interrupted job gets this long to end on SIGTERM before its group is killed outright.
+constexpr auto kStopGrace = std::chrono::seconds(2);
+
+// The process group of the job under way (the job's own id), 0 when none runs.
+std::atomic<pid_t> runningJobGroup{0};
+
+bool GroupAlive(pid_t group) { return ::kill(-group, 0) == 0 || errno == EPERM; }
+
+// Ends every process of the job's group: SIGTERM first, so that a job may remove what it
+// wrote, then SIGKILL for what is still there. Reaps the job itself.
+void StopJobGroup(pid_t job) {
+  ::kill(-job, SIGTERM);
+  const auto deadline = std::chrono::steady_clock::now() + kStopGrace;
+  bool reaped = false;
+  int status = 0;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (!reaped && ::waitpid(job, &status, WNOHANG) == job) reaped = true;
+    if (reaped && !GroupAlive(job)) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ::kill(-job, SIGKILL);
+  if (!reaped) ::waitpid(job, &status, 0);
+  for (int wait = 0; wait < 100 && GroupAlive(job); ++wait)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
 
 class ErrorTail {
  public:
@@ -132,7 +161,11 @@ ProcessOutcome StartAndWait(const std::string& path) {
   sigemptyset(&none);
   posix_spawnattr_setsigdefault(&attributes, &all);
   posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  // Its own process group, so that stopping the job reaches its children too, and a Ctrl-C
+  // meant for us reaches the job only through us.
+  posix_spawnattr_setpgroup(&attributes, 0);
+  posix_spawnattr_setflags(&attributes,
+                           POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
 
   std::string argument0 = path;
   char* arguments[] = {argument0.data(), nullptr};
@@ -146,6 +179,7 @@ ProcessOutcome StartAndWait(const std::string& path) {
     return outcome;
   }
   outcome.started = true;
+  runningJobGroup.store(pid);
 
   ErrorTail tail;
   char buffer[8192];
@@ -167,10 +201,18 @@ ProcessOutcome StartAndWait(const std::string& path) {
       continue;
     }
     if (ended) break;
-    if (::waitpid(pid, &status, WNOHANG) == pid) ended = true;
+    if (::waitpid(pid, &status, WNOHANG) == pid) {
+      ended = true;
+    } else if (InterruptionRequested()) {
+      StopJobGroup(pid);
+      runningJobGroup.store(0);
+      outcome.interrupted = true;
+      return outcome;
+    }
   }
   readEnd.Close();
   if (!ended) status = WaitForEnd(pid);
+  runningJobGroup.store(0);
 
   outcome.errorTail = tail.Lines();
   if (WIFSIGNALED(status)) {
@@ -179,6 +221,11 @@ ProcessOutcome StartAndWait(const std::string& path) {
     outcome.exitCode = WEXITSTATUS(status);
   }
   return outcome;
+}
+
+void StopRunningJob() noexcept {
+  const pid_t group = runningJobGroup.load();
+  if (group > 0) ::kill(-group, SIGKILL);
 }
 
 }  // namespace detail
@@ -198,6 +245,7 @@ void RunIntegrationJob(const std::string& jobPath, const std::vector<std::string
   // half-written results; once it is over, those whose writer no longer runs go.
   for (const std::string& path : resultPaths)
     RemoveOrphanedTemporaries(FolderOf(path), path.substr(path.find_last_of('/') + 1));
+  if (outcome.interrupted) ThrowIfInterrupted();
   const std::string job = "job " + jobPath;
   if (!outcome.started) {
     throw EngineError(ErrorKind::kJob, job + " could not be started: " + outcome.startFailure);

@@ -20,6 +20,8 @@ namespace accprep {
 // Throws EngineError kJob naming the job's path and: that it could not be started (and the
 // system's reason), its exit code or signal together with the last lines of its error
 // output, or the result file it left missing. kIo if a stale result cannot be removed.
+// kInterrupted when the run is interrupted while the job works: the job's process group is
+// stopped first.
 void RunIntegrationJob(const std::string& jobPath, const std::vector<std::string>& resultPaths);
 
 namespace detail {
@@ -32,9 +34,16 @@ struct ProcessOutcome {
   int exitCode = -1;          // when it exited normally
   int signal = 0;             // when a signal ended it, else 0
   std::string errorTail;      // the last lines (about 20) it wrote to its error output
+  bool interrupted = false;   // the run was interrupted: the job's group was stopped
 };
 
+// Starts the job in a process group of its own and waits for it, or, when the run is
+// interrupted (interruption.hpp), stops the whole group and returns.
 ProcessOutcome StartAndWait(const std::string& path);
+
+// Kills the group of the job under way, if any: the last resort of an interrupted program
+// that cannot wait for its run to unwind. Async-signal-safe.
+void StopRunningJob() noexcept;
 
 }  // namespace detail
 }  // namespace accprep

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "engine/engine_error.hpp"
+#include "engine/interruption.hpp"
 #include "engine/atomic_file.hpp"
 
 namespace accprep {
@@ -64,6 +65,7 @@ void OutputWriter::WriteRows(const SampleTable& table, std::int32_t rowCount, ch
                              const NumberForm& form, const ProgressFn& progress) {
   FormattedRows chunks[2];
   for (std::int32_t first = 1; first <= rowCount; first += 2 * kChunkRows) {
+    ThrowIfInterrupted();
     const std::int32_t middle = std::min(rowCount, first + kChunkRows - 1);
     const std::int32_t last = std::min(rowCount, middle + kChunkRows);
     std::future<void> second;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/engine_error.hpp"
+#include "engine/interruption.hpp"
 #include "engine/number_format.hpp"
 
 namespace accprep {
@@ -75,6 +76,7 @@ class LineSource {
 
  private:
   void Refill() {
+    ThrowIfInterrupted();
     // Keep the unfinished line, then fill up the rest of the block; a line longer than the
     // block grows it (once per such line, never per record).
     const std::size_t rest = filled_ - start_;

@@ -203,23 +203,26 @@ void Form1::Text1_Change() {
 
 void Form1::Command2_Click() {
   if (IsRunning()) return;
+  // The boxes are disabled while the run works, so what they hold now is the run's input.
+  // The exchange folder is looked up on the worker, where its failure is the run's failure.
   RunInputs inputs{QFile::encodeName(selectedInputPath_).toStdString(),
-                   QFile::encodeName(Text1->text()).toStdString(),
-                   Text2->text().toStdString()};
-  const RunInputs snapshot = inputs;
+                   QFile::encodeName(Text1->text()).toStdString(), Text2->text().toStdString(),
+                   /*exchangeFolder=*/{}, /*waitForExchangeFolder=*/false};
 
   startEnabledAfterRun_ = false;
   Command2->setEnabled(false);
   SetTakesInput(false);
 
   RunSurface& surface = *this;
-  host_ = std::make_unique<QtRunHost>(*this, surface, std::move(inputs), seams_.exchangeFolder);
-  worker_ = std::thread([host = host_.get(), run = seams_.conversionRun, snapshot] {
+  host_ = std::make_unique<QtRunHost>(*this, surface);
+  worker_ = std::thread([host = host_.get(), run = seams_.conversionRun,
+                         folder = seams_.exchangeFolder, inputs = std::move(inputs)]() mutable {
     std::optional<QString> failure;
     try {
-      run(*host);
+      inputs.exchangeFolder = folder();
+      run(inputs, *host);
     } catch (const EngineError& error) {
-      failure = FailureText(error, snapshot);
+      failure = FailureText(error);
     } catch (const std::exception& error) {
       failure = UnexpectedFailureText(error.what());
     } catch (...) {

@@ -10,7 +10,9 @@
 //   Running (disabled)    from Start until the run ends.
 // The run works on a worker thread while the window keeps painting; meanwhile the window takes
 // no input: both text boxes and all three buttons are disabled and a request to close the
-// window is declined. A failed run is shown in a message box; the window stays open.
+// window is declined. A failed run is shown in a message box; the window stays open. Only one
+// conversion at a time may use the program folder: while another program's run holds it, Start
+// is refused at once with a message, as any failed run.
 
 #include <QString>
 #include <QWidget>
@@ -42,7 +44,8 @@ inline constexpr char kStatusFailed[] = "エラー";
 struct Form1Seams {
   std::unique_ptr<WindowPrompts> prompts;         // default: the real dialog and message boxes
   std::function<std::string()> exchangeFolder;    // default: ProgramFolder(); thread-safe
-  std::function<void(RunHost&)> conversionRun;    // default: RunConversion
+  // default: RunConversion; called on the run's worker thread
+  std::function<void(const RunInputs&, RunObserver&)> conversionRun;
 };
 
 class Form1 final : public QWidget, private RunSurface {

@@ -5,12 +5,7 @@
 
 namespace accprep {
 
-QtRunHost::QtRunHost(QObject& window, RunSurface& surface, RunInputs inputs,
-                     std::function<std::string()> exchangeFolder)
-    : window_(window),
-      surface_(surface),
-      inputs_(std::move(inputs)),
-      exchangeFolder_(std::move(exchangeFolder)) {}
+QtRunHost::QtRunHost(QObject& window, RunSurface& surface) : window_(window), surface_(surface) {}
 
 void QtRunHost::Post(std::function<void()> onWindow) {
   std::lock_guard lock(mutex_);

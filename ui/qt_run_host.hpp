@@ -1,8 +1,6 @@
 #pragma once
-// Hosts a conversion run that works on a worker thread while the window keeps painting. The
-// run calls the RunHost operations on the worker; this host answers the inputs from a
-// snapshot taken when Start was pressed (the text boxes are disabled while the run works, so
-// the snapshot is what the boxes hold) and carries every piece of feedback over to the
+// Observes a conversion run that works on a worker thread while the window keeps painting.
+// The run reports on the worker; this host carries every piece of feedback over to the
 // window's thread, in the order the run gave it. Progress values pass a ProgressThrottle.
 
 #include <QObject>
@@ -15,7 +13,6 @@
 
 #include "engine/conversion_run.hpp"
 #include "ui/progress_throttle.hpp"
-#include "ui/run_inputs.hpp"
 
 namespace accprep {
 
@@ -34,18 +31,12 @@ class RunSurface {
   virtual void RunEnded(const std::optional<QString>& failureText) = 0;
 };
 
-class QtRunHost final : public RunHost {
+class QtRunHost final : public RunObserver {
  public:
   // window: the QObject on whose thread `surface` lives; feedback for it is queued there.
-  // exchangeFolder: asked on the worker thread each time the run asks; must be thread-safe.
-  QtRunHost(QObject& window, RunSurface& surface, RunInputs inputs,
-            std::function<std::string()> exchangeFolder);
+  QtRunHost(QObject& window, RunSurface& surface);
 
-  // RunHost, called on the worker thread.
-  std::string SelectedInputPath() override { return inputs_.inputPath; }
-  std::string OutputBaseName() override { return inputs_.outputBaseName; }
-  std::string Comment() override { return inputs_.comment; }
-  std::string ExchangeFolder() override { return exchangeFolder_(); }
+  // RunObserver, called on the worker thread.
   void SetStatusCaption(const std::string& caption) override;
   void SetStartEnabled(bool enabled) override;
   void SetProgressMaximum(float maximum) override;
@@ -68,8 +59,6 @@ class QtRunHost final : public RunHost {
 
   QObject& window_;
   RunSurface& surface_;
-  const RunInputs inputs_;
-  const std::function<std::string()> exchangeFolder_;
   ProgressThrottle throttle_;
 
   std::mutex mutex_;

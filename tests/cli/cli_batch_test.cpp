@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <new>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "engine/engine_error.hpp"
+#include "engine/interruption.hpp"
 
 namespace accprep {
 namespace {
@@ -18,6 +20,7 @@ struct SeenRun {
   std::string baseName;
   std::string comment;
   std::string exchangeFolder;
+  bool waits = false;
 };
 
 class RunBatchTest : public ::testing::Test {
@@ -25,13 +28,13 @@ class RunBatchTest : public ::testing::Test {
   // A stand-in for the conversion run that records its host's answers, shows the captions
   // of a complete run and fails for the inputs named in failFor.
   ConversionFn Recorder() {
-    return [this](RunHost& host) {
-      seen.push_back({host.SelectedInputPath(), host.OutputBaseName(), host.Comment(),
-                      host.ExchangeFolder()});
+    return [this](const RunInputs& inputs, RunObserver& host) {
+      seen.push_back({inputs.inputPath, inputs.outputBaseName, inputs.comment,
+                      inputs.exchangeFolder, inputs.waitForExchangeFolder});
       host.SetStatusCaption(kStatusReading);
-      if (host.SelectedInputPath() == failFor) {
+      if (inputs.inputPath == failFor) {
         EngineError error(ErrorKind::kIo, "No such file or directory", failFor);
-        error.SetStep(4, "reading the acceleration record");
+        error.SetStep(RunStep::kReadRecord);
         throw error;
       }
       host.SetStatusCaption(kStatusFinished);
@@ -56,6 +59,7 @@ TEST_F(RunBatchTest, SingleInputKeepsBaseNameAndPrintsNoHeading) {
   EXPECT_EQ(seen[0].baseName, "b1");
   EXPECT_EQ(seen[0].comment, "site A");
   EXPECT_EQ(seen[0].exchangeFolder, "/opt/accprep");
+  EXPECT_TRUE(seen[0].waits);  // for another conversion in the folder, unless --no-wait
   EXPECT_EQ(err.str(), "読み込み中\n終了\n");
   EXPECT_EQ(out.str(), "done\n");
 }
@@ -96,20 +100,36 @@ TEST_F(RunBatchTest, FirstFailingInputStopsTheBatchAndIsNamed) {
 TEST(RunBatch, OutOfMemoryAndOtherFailuresBecomeMessagesNotCrashes) {
   std::ostringstream out, err;
   const CliOptions options{"b1", "", {"a.csv"}};
-  EXPECT_EQ(RunBatch(options, "/x", {out, err}, [](RunHost&) { throw std::bad_alloc(); }),
+  EXPECT_EQ(RunBatch(options, "/x", {out, err}, [](const RunInputs&, RunObserver&) { throw std::bad_alloc(); }),
             kExitFailure);
   EXPECT_EQ(err.str(), "error: not enough memory for the sample table\n");
   err.str("");
   EXPECT_EQ(RunBatch(options, "/x", {out, err},
-                     [](RunHost&) { throw std::runtime_error("unexpected"); }),
+                     [](const RunInputs&, RunObserver&) { throw std::runtime_error("unexpected"); }),
             kExitFailure);
   EXPECT_EQ(err.str(), "error: unexpected\n");
+}
+
+TEST(RunBatch, InterruptedRunNamesItsStepAndExitsWithTheSignal) {
+  std::ostringstream out, err;
+  CliOptions options{"b1", "", {"a.csv"}};
+  options.noWait = true;
+  RequestInterruption(SIGTERM);
+  const int code = RunBatch(options, "/x", {out, err}, [](const RunInputs& inputs, RunObserver&) {
+    EXPECT_FALSE(inputs.waitForExchangeFolder);
+    EngineError error(ErrorKind::kInterrupted, "interrupted by SIGTERM");
+    error.SetStep(RunStep::kRunVelocityJob);
+    throw error;
+  });
+  ClearInterruption();
+  EXPECT_EQ(code, 128 + SIGTERM);
+  EXPECT_EQ(err.str(), "error: interrupted at step 14 (running the velocity job)\n");
 }
 
 TEST(RunBatch, FailureClearsTheBarBeforeTheMessage) {
   std::ostringstream out, err;
   const CliOptions options{"b1", "", {"a.csv"}};
-  const auto failMidFile = [](RunHost& host) {
+  const auto failMidFile = [](const RunInputs&, RunObserver& host) {
     host.SetProgressMaximum(10.0f);
     host.SetProgressValue(1.0f);
     throw EngineError(ErrorKind::kIo, "No space left on device", "out/b1_accmat.prn");

@@ -188,9 +188,11 @@ TEST_F(CliFailureTest, UnreadableVelocityResultNamesItsLineAndField) {
   std::string result = velocity.result;
   result.insert(result.find("\r\n", result.find("\r\n") + 2), ",extra");  // line 2: 42 values
   folder.InstallTestJobs(result, displacement.result);
+  folder.Write("records/site1_vel.csv", "earlier complete copy\r\n");
   ExpectFailure(Run(), {"step 16", "velout.csv", "line 2"});
-  // The copies were made before the read; they are the job's output and stay.
-  EXPECT_EQ(folder.Read("records/site1_vel.csv"), result);
+  // The result is read before it is copied: the earlier copy stays as it was.
+  EXPECT_EQ(folder.Read("records/site1_vel.csv"), "earlier complete copy\r\n");
+  EXPECT_FALSE(folder.Exists("records/site1_velAmp.csv"));
   EXPECT_FALSE(folder.Exists("out/b1_velmat.prn"));
 }
 

@@ -7,23 +7,9 @@
 namespace accprep {
 namespace {
 
-RunInputs SomeInputs() { return {"/data/site1.csv", "b1", "", "/opt/accprep"}; }
-
-TEST(TerminalHost, AnswersTheCommandLineInputs) {
-  std::ostringstream out, err;
-  TerminalHost host({"/data/観測 1.csv", "試験 b", "a, \"quoted\" comment", "/opt/accprep"},
-                    {out, err});
-  EXPECT_EQ(host.SelectedInputPath(), "/data/観測 1.csv");
-  EXPECT_EQ(host.OutputBaseName(), "試験 b");
-  EXPECT_EQ(host.Comment(), "a, \"quoted\" comment");
-  EXPECT_EQ(host.ExchangeFolder(), "/opt/accprep");
-  // Asked again, as the run does for each matrix file: the same answer.
-  EXPECT_EQ(host.OutputBaseName(), "試験 b");
-}
-
 TEST(TerminalHost, CaptionsAreLinesOnTheErrorOutputAndTheMessageEndsTheStandardOutput) {
   std::ostringstream out, err;
-  TerminalHost host(SomeInputs(), {out, err, /*showProgress=*/false});
+  TerminalHost host({out, err, /*showProgress=*/false});
   host.SetStatusCaption(kStatusReading);
   host.SetStartEnabled(false);
   host.SetProgressMaximum(3.0f);
@@ -39,7 +25,7 @@ TEST(TerminalHost, CaptionsAreLinesOnTheErrorOutputAndTheMessageEndsTheStandardO
 
 TEST(TerminalHost, OnATerminalTheBarIsClearedBeforeEachCaptionAndTheMessage) {
   std::ostringstream out, err;
-  TerminalHost host(SomeInputs(), {out, err, /*showProgress=*/true});
+  TerminalHost host({out, err, /*showProgress=*/true});
   host.SetStatusCaption(kStatusReading);
   host.SetProgressMaximum(2.0f);
   host.SetStatusCaption(kStatusWriting);
@@ -60,7 +46,7 @@ TEST(TerminalHost, OnATerminalTheBarIsClearedBeforeEachCaptionAndTheMessage) {
 
 TEST(TerminalHost, ClearProgressLeavesACleanLineAfterAFailure) {
   std::ostringstream out, err;
-  TerminalHost host(SomeInputs(), {out, err, /*showProgress=*/true});
+  TerminalHost host({out, err, /*showProgress=*/true});
   host.SetProgressMaximum(4.0f);
   host.SetProgressValue(1.0f);
   host.ClearProgress();

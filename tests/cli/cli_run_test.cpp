@@ -69,9 +69,10 @@ TEST_F(CliRunTest, CompleteRunWritesEveryOutputByteForByte) {
   EXPECT_EQ(folder.Read("seen/fftdis.bat.csv"), acceleration.csv);
   EXPECT_EQ(folder.Read("jobs.log"), "fftvel.bat args=0\nfftdis.bat args=0\n");
 
-  // The exchange files are gone, the jobs stay, and no temporary file is left anywhere.
+  // The exchange files are gone, the jobs and the folder's lock file stay, and no temporary
+  // file is left anywhere.
   EXPECT_EQ(FolderEntries(folder.path()),
-            (std::vector<std::string>{"accprep-cli", "fftdis.bat", "fftvel.bat", "jobs.log", "out",
+            (std::vector<std::string>{".accprep.lock", "accprep-cli", "fftdis.bat", "fftvel.bat", "jobs.log", "out",
                                       "prepared", "records", "seen"}));
   EXPECT_EQ(FolderEntries(folder.Path("out")),
             (std::vector<std::string>{"b1_accmat.prn", "b1_dismat.prn", "b1_velmat.prn"}));

@@ -19,16 +19,11 @@ using testing::ReadWholeFile;
 using testing::TemporaryFolder;
 using testing::WriteWholeFile;
 
-// Records every call the run makes on its host, in order, as one line each.
-class RecordingHost : public RunHost {
+// Records every call the run makes on its observer, in order, as one line each.
+class RecordingObserver : public RunObserver {
  public:
-  std::string inputPath, baseName = "b1", comment = "site 1", exchangeFolder;
   std::vector<std::string> calls;
 
-  std::string SelectedInputPath() override { return inputPath; }
-  std::string OutputBaseName() override { return baseName; }
-  std::string Comment() override { return comment; }
-  std::string ExchangeFolder() override { return exchangeFolder; }
   void SetStatusCaption(const std::string& caption) override { calls.push_back("status " + caption); }
   void SetStartEnabled(bool enabled) override { calls.push_back(enabled ? "start on" : "start off"); }
   void SetProgressMaximum(float maximum) override { calls.push_back("max " + Number(maximum)); }
@@ -46,11 +41,7 @@ std::string Repeat(const std::string& field, int times, char separator) {
   return text;
 }
 
-const std::string kHeader = [] {
-  std::string text = "\"time\"";
-  for (int c = 1; c <= 40; ++c) text += ",\"" + std::to_string(c) + "ch\"";
-  return text + "\r\n";
-}();
+const std::string kHeader = testing::ChannelCsvHeader();
 
 // A job that notes it ran, keeps a copy of the exchange CSV it was given, and leaves the
 // prepared result and spectrum beside itself.
@@ -67,8 +58,8 @@ class ConversionRunTest : public ::testing::Test {
  protected:
   ConversionRunTest() {
     fs::create_directory(exchange_.path() / "out");
-    host_.exchangeFolder = exchange_.path().string();
-    host_.inputPath = input_.File("site1.csv");
+    inputs_.exchangeFolder = exchange_.path().string();
+    inputs_.inputPath = input_.File("site1.csv");
     // Two records whose channels average to c: the corrected values are +0.5 and -0.5.
     std::string record = "header one\r\nheader two\r\n";
     for (int r = 1; r <= 2; ++r) {
@@ -76,7 +67,7 @@ class ConversionRunTest : public ::testing::Test {
       for (int c = 1; c <= 40; ++c) record += "," + std::to_string(r == 1 ? c + 0.5 : c - 0.5);
       record += ",7,8\r\n";
     }
-    WriteWholeFile(host_.inputPath, record);
+    WriteWholeFile(inputs_.inputPath, record);
     WriteExchange("prepared-velout.csv", "\"time\",vel\r\n0.01" + Repeat("1.25", 40, ',') + "\r\n");
     WriteExchange("prepared-disout.csv", "h\r\n0.01" + Repeat("-2", 40, ',') + "\r\n0.02" +
                                              Repeat("3e-07", 40, ',') + "\r\n0.03" +
@@ -98,7 +89,7 @@ class ConversionRunTest : public ::testing::Test {
   // Runs and returns the error message, or "" for a complete run.
   std::string Run() {
     try {
-      RunConversion(host_);
+      RunConversion(inputs_, observer_);
     } catch (const EngineError& error) {
       step_ = error.step();
       return error.what();
@@ -111,7 +102,8 @@ class ConversionRunTest : public ::testing::Test {
 
   TemporaryFolder exchange_;
   TemporaryFolder input_;
-  RecordingHost host_;
+  RunInputs inputs_{.outputBaseName = "b1", .comment = "site 1"};
+  RecordingObserver observer_;
   int step_ = 0;
 };
 
@@ -145,17 +137,17 @@ TEST_F(ConversionRunTest, DrivesTheHostInTheFixedOrder) {
       "status 読み込み中", "start off", "max 2",
       "status 書き出し中", "value 1", "value 2",
       "status 公開データを作成", "value 1", "value 2", "value 1", "value 2",
-      "dialog " + host_.exchangeFolder,
+      "dialog " + inputs_.exchangeFolder,
       "max 1", "status 書き出し中", "value 1",
       "max 3", "status 書き出し中", "value 1", "value 2", "value 3",
       "status 終了", "message done"};
-  EXPECT_EQ(host_.calls, expected);
+  EXPECT_EQ(observer_.calls, expected);
 }
 
 TEST_F(ConversionRunTest, SecondRunReplacesTheFirstRunsOutputs) {
   ASSERT_EQ(Run(), "");
   WriteExchange("prepared-amp-vel.csv", "second spectrum\r\n");
-  host_.comment = "second";
+  inputs_.comment = "second";
   ASSERT_EQ(Run(), "");
   EXPECT_EQ(ReadWholeFile(Stem() + "_velAmp.csv"), "second spectrum\r\n");
   EXPECT_EQ(ReadWholeFile(Stem() + "_acc.csv").substr(0, 8), "second\r\n");
@@ -168,8 +160,8 @@ TEST_F(ConversionRunTest, NamesChannelFilesFromTheInputLessFourCharacters) {
   // A two-letter extension loses one character of the name too; blanks and Japanese
   // characters count as one character each.
   const std::string name = input_.File("地震 記録.cs");
-  fs::rename(host_.inputPath, name);
-  host_.inputPath = name;
+  fs::rename(inputs_.inputPath, name);
+  inputs_.inputPath = name;
   ASSERT_EQ(Run(), "");
   EXPECT_TRUE(Exists(input_.File("地震 記_acc.csv")));
   EXPECT_TRUE(Exists(input_.File("地震 記_disAmp.csv")));
@@ -178,8 +170,8 @@ TEST_F(ConversionRunTest, NamesChannelFilesFromTheInputLessFourCharacters) {
 TEST_F(ConversionRunTest, FourCharacterInputPathGivesBareSuffixes) {
   const fs::path saved = fs::current_path();
   fs::current_path(input_.path());
-  fs::rename(host_.inputPath, input_.File("a.cs"));
-  host_.inputPath = "a.cs";
+  fs::rename(inputs_.inputPath, input_.File("a.cs"));
+  inputs_.inputPath = "a.cs";
   const std::string message = Run();
   fs::current_path(saved);
   ASSERT_EQ(message, "");
@@ -190,46 +182,47 @@ TEST_F(ConversionRunTest, FourCharacterInputPathGivesBareSuffixes) {
 TEST_F(ConversionRunTest, RefusesUnusableInputsBeforeTouchingAnything) {
   auto refused = [&]() {
     const std::string message = Run();
-    EXPECT_TRUE(host_.calls.empty()) << message;
+    EXPECT_TRUE(observer_.calls.empty()) << message;
     EXPECT_FALSE(Exists(exchange_.File("out/b1_accmat.prn")));
-    host_.calls.clear();
+    observer_.calls.clear();
     return message;
   };
-  host_.inputPath = "a.c";
+  inputs_.inputPath = "a.c";
   EXPECT_EQ(refused(), "the input path \"a.c\" is shorter than four characters: choose a record file");
-  host_.inputPath = "";
+  inputs_.inputPath = "";
   EXPECT_EQ(refused(), "the input path \"\" is shorter than four characters: choose a record file");
-  host_.inputPath = input_.File("site1.csv");
-  host_.baseName = "";
+  inputs_.inputPath = input_.File("site1.csv");
+  inputs_.outputBaseName = "";
   EXPECT_EQ(refused(), "the output base name is empty: type the name of the files to save");
-  host_.baseName = "../b1";
+  inputs_.outputBaseName = "../b1";
   EXPECT_EQ(refused(), "the output base name must not hold a folder separator ('/' or '\\'): \"../b1\"");
-  host_.baseName = "a\\b";
+  inputs_.outputBaseName = "a\\b";
   EXPECT_NE(refused().find("folder separator"), std::string::npos);
-  host_.baseName = std::string("b\t1");
+  inputs_.outputBaseName = std::string("b\t1");
   EXPECT_EQ(refused(), "the output base name must not hold control characters");
-  host_.baseName = "b1";
-  host_.comment = "two\nlines";
+  inputs_.outputBaseName = "b1";
+  inputs_.comment = "two\nlines";
   EXPECT_EQ(refused(), "the comment must be a single line: it holds a line break");
 }
 
 TEST_F(ConversionRunTest, MissingInputStopsAtStepFour) {
-  host_.inputPath = input_.File("absent.csv");
-  EXPECT_EQ(Run(), "step 4 (reading the acceleration record): " + host_.inputPath +
+  inputs_.inputPath = input_.File("absent.csv");
+  EXPECT_EQ(Run(), "step 4 (reading the acceleration record): " + inputs_.inputPath +
                        ": cannot open the file: No such file or directory");
   EXPECT_EQ(step_, 4);
 }
 
 TEST_F(ConversionRunTest, MissingOutFolderStopsAtStepSixLeavingNothing) {
   fs::remove(exchange_.path() / "out");
-  EXPECT_EQ(Run(), "step 6 (creating the acceleration matrix): " + host_.exchangeFolder +
+  EXPECT_EQ(Run(), "step 6 (creating the acceleration matrix): " + inputs_.exchangeFolder +
                        "/out/b1_accmat.prn: cannot create the file: No such file or directory");
   EXPECT_FALSE(Exists(Stem() + "_acc.csv"));
 }
 
 TEST_F(ConversionRunTest, RecordWithoutDataRowsStopsAtStepSeven) {
-  WriteWholeFile(host_.inputPath, "h\r\nh\r\n");
-  EXPECT_EQ(Run(), "step 7 (removing the baseline): no data rows: the record holds no records to average");
+  WriteWholeFile(inputs_.inputPath, "h\r\nh\r\n");
+  EXPECT_EQ(Run(), "step 7 (removing the baseline): " + inputs_.inputPath +
+                       ": no data rows: the record holds no records to average");
   EXPECT_FALSE(Exists(exchange_.File("out/b1_accmat.prn")));
 }
 
@@ -237,9 +230,13 @@ TEST_F(ConversionRunTest, BadFieldInAJobResultStopsAtItsReadNamingTheLine) {
   WriteExchange("prepared-disout.csv", "h\r\n0.01" + Repeat("1", 39, ',') + ",x\r\n");
   EXPECT_EQ(Run(), "step 22 (reading the displacement result): " + exchange_.File("disout.csv") +
                        ": line 2, field 41: not a number: \"x\"");
-  // The velocity stage is complete; the displacement copies were made before the read.
+  // The velocity stage is complete; the displacement result is read before it is copied, so
+  // no copy of it stands beside the input.
   EXPECT_TRUE(Exists(exchange_.File("out/b1_velmat.prn")));
+  EXPECT_TRUE(Exists(Stem() + "_vel.csv"));
   EXPECT_FALSE(Exists(exchange_.File("out/b1_dismat.prn")));
+  EXPECT_FALSE(Exists(Stem() + "_dis.csv"));
+  EXPECT_FALSE(Exists(Stem() + "_disAmp.csv"));
 }
 
 TEST_F(ConversionRunTest, FailingJobStopsAtItsStepWithExitCodeAndErrorOutput) {
@@ -265,7 +262,7 @@ TEST_F(ConversionRunTest, ExchangeFileAlreadyGoneIsNoFailure) {
   // The displacement job cleans up the exchange CSV itself.
   InstallJob("fftdis.bat", ShellJob("dis", "disout.csv") + "rm \"$here/outacc.csv\"\n");
   EXPECT_EQ(Run(), "");
-  EXPECT_EQ(host_.calls.back(), "message done");
+  EXPECT_EQ(observer_.calls.back(), "message done");
 }
 
 TEST_F(ConversionRunTest, ReadOnlyDestinationKeepsTheEarlierFile) {

@@ -49,8 +49,8 @@ RunScene::RunScene() {
   program_ = (root_.path() / "program").string();
   fs::create_directory(records_);
   fs::create_directory(program_);
-  host.inputPath = Input();
-  host.exchangeFolder = program_;
+  inputs.inputPath = Input();
+  inputs.exchangeFolder = program_;
 }
 
 std::vector<std::string> RunScene::Outputs() const {
@@ -110,10 +110,10 @@ FileSnapshot RunScene::Snapshot() const {
 
 RunOutcome RunScene::Run() {
   RunOutcome outcome;
-  host.captions.clear();
-  host.messages.clear();
+  observer.captions.clear();
+  observer.messages.clear();
   try {
-    RunConversion(host);
+    RunConversion(inputs, observer);
     outcome.completed = true;
   } catch (const EngineError& error) {
     outcome.step = error.step();
@@ -121,8 +121,8 @@ RunOutcome RunScene::Run() {
     outcome.reason = error.reason();
     outcome.message = error.what();
   }
-  outcome.captions = host.captions;
-  outcome.messages = host.messages;
+  outcome.captions = observer.captions;
+  outcome.messages = observer.messages;
   return outcome;
 }
 

@@ -31,20 +31,11 @@ struct RunOutcome {
   std::vector<std::string> messages;  // closing messages
 };
 
-class SceneHost : public RunHost {
+class SceneObserver : public RunObserver {
  public:
-  std::string inputPath, baseName = "b1", comment = "fault injection", exchangeFolder;
   std::vector<std::string> captions, messages;
 
-  std::string SelectedInputPath() override { return inputPath; }
-  std::string OutputBaseName() override { return baseName; }
-  std::string Comment() override { return comment; }
-  std::string ExchangeFolder() override { return exchangeFolder; }
   void SetStatusCaption(const std::string& caption) override { captions.push_back(caption); }
-  void SetStartEnabled(bool) override {}
-  void SetProgressMaximum(float) override {}
-  void SetProgressValue(float) override {}
-  void SetDialogInitialFolder(const std::string&) override {}
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
 };
 
@@ -81,7 +72,8 @@ class RunScene {
   FileSnapshot Snapshot() const;
   RunOutcome Run();
 
-  SceneHost host;
+  RunInputs inputs{.outputBaseName = "b1", .comment = "fault injection"};
+  SceneObserver observer;
 
  private:
   TemporaryFolder root_;

@@ -5,91 +5,120 @@
 #include <QTemporaryDir>
 #include <filesystem>
 
+#include "engine/conversion_run.hpp"
+
 namespace accprep {
 namespace {
 
-RunInputs With(const std::string& inputPath) { return {inputPath, "b1", "comment"}; }
-
-EngineError AtStep(EngineError error, int step, const char* name) {
-  error.SetStep(step, name);
+EngineError AtStep(EngineError error, RunStep step) {
+  error.SetStep(step);
   return error;
 }
 
 TEST(FailureMessage, NamesTheInputProblems) {
   const EngineError missing = AtStep(
-      EngineError(ErrorKind::kIo, "No such file or directory", "/data/site1.csv"), 4, "read");
-  EXPECT_EQ(FailureSentence(missing, With("/data/site1.csv")), QStringLiteral("入力ファイルを読み込めません"));
-  // Start armed by an edit of the output name alone: no file was ever chosen.
-  const EngineError unchosen =
-      AtStep(EngineError(ErrorKind::kRefused, "no input file chosen"), 4, "read");
-  EXPECT_EQ(FailureSentence(unchosen, With("")), QStringLiteral("入力ファイルが選ばれていません"));
+      EngineError(ErrorKind::kIo, "No such file or directory", "/data/site1.csv"),
+      RunStep::kReadRecord);
+  EXPECT_EQ(FailureSentence(missing), QStringLiteral("入力ファイルを読み込めません"));
   const EngineError full = AtStep(
-      EngineError(ErrorKind::kCapacity, "more than 450000 records", "/data/a.csv", 450003), 4,
-      "read");
-  EXPECT_EQ(FailureSentence(full, With("/data/a.csv")), QStringLiteral("入力ファイルのレコードが多すぎます"));
+      EngineError(ErrorKind::kCapacity, "more than 450000 records", "/data/a.csv", 450003),
+      RunStep::kReadRecord);
+  EXPECT_EQ(FailureSentence(full), QStringLiteral("入力ファイルのレコードが多すぎます"));
   const EngineError syntax = AtStep(
-      EngineError(ErrorKind::kInput, "not a number: \"x\"", "/tmp/velout.csv", 3, 2), 16,
-      "read velocity");
-  EXPECT_EQ(FailureSentence(syntax, With("/data/a.csv")), QStringLiteral("積分ジョブの結果を読み込めません"));
+      EngineError(ErrorKind::kInput, "not a number: \"x\"", "/tmp/velout.csv", 3, 2),
+      RunStep::kReadVelocityResult);
+  EXPECT_EQ(FailureSentence(syntax), QStringLiteral("積分ジョブの結果を読み込めません"));
+  const EngineError tooMany = AtStep(
+      EngineError(ErrorKind::kCapacity, "more than 450000 records", "/tmp/disout.csv"),
+      RunStep::kReadDisplacementResult);
+  EXPECT_EQ(FailureSentence(tooMany), QStringLiteral("積分ジョブの結果のレコードが多すぎます"));
 }
 
 TEST(FailureMessage, TellsAMissingOutFolderFromAFileThatCannotBeWritten) {
   QTemporaryDir exchange;
   ASSERT_TRUE(exchange.isValid());
   const std::string matrix = exchange.path().toStdString() + "/out/b1_accmat.prn";
-  const EngineError error =
-      AtStep(EngineError(ErrorKind::kIo, "No such file or directory", matrix), 6, "create");
-  EXPECT_EQ(FailureSentence(error, With("/data/a.csv")), QStringLiteral("out フォルダがありません"));
+  const EngineError error = AtStep(EngineError(ErrorKind::kIo, "No such file or directory", matrix),
+                                   RunStep::kCreateAccelerationMatrix);
+  EXPECT_EQ(FailureSentence(error), QStringLiteral("out フォルダがありません"));
 
   std::filesystem::create_directory(exchange.path().toStdString() + "/out");
-  const EngineError refused =
-      AtStep(EngineError(ErrorKind::kIo, "Permission denied", matrix), 6, "create");
-  EXPECT_EQ(FailureSentence(refused, With("/data/a.csv")), QStringLiteral("行列ファイルを書き出せません"));
+  const EngineError refused = AtStep(EngineError(ErrorKind::kIo, "Permission denied", matrix),
+                                     RunStep::kCreateAccelerationMatrix);
+  EXPECT_EQ(FailureSentence(refused), QStringLiteral("行列ファイルを書き出せません"));
 
   const EngineError publicCsv = AtStep(
-      EngineError(ErrorKind::kIo, "No space left on device", "/nowhere/site1_acc.csv"), 11, "");
-  EXPECT_EQ(FailureSentence(publicCsv, With("/nowhere/site1.csv")),
-            QStringLiteral("保存先のフォルダがありません"));
+      EngineError(ErrorKind::kIo, "No space left on device", "/nowhere/site1_acc.csv"),
+      RunStep::kWritePublicCsv);
+  EXPECT_EQ(FailureSentence(publicCsv), QStringLiteral("保存先のフォルダがありません"));
 }
 
 TEST(FailureMessage, NamesJobAndCleanUpFailures) {
-  const EngineError job =
-      AtStep(EngineError(ErrorKind::kJob, "exit code 1", "/bin/fftvel.bat"), 14, "job");
-  EXPECT_EQ(FailureSentence(job, With("/data/a.csv")), QStringLiteral("積分ジョブが失敗しました"));
+  const EngineError job = AtStep(EngineError(ErrorKind::kJob, "exit code 1", "/bin/fftvel.bat"),
+                                 RunStep::kRunVelocityJob);
+  EXPECT_EQ(FailureSentence(job), QStringLiteral("積分ジョブが失敗しました"));
   const EngineError gone = AtStep(
-      EngineError(ErrorKind::kIo, "No such file or directory", "/tmp/amp3.csv"), 19, "delete");
-  EXPECT_EQ(FailureSentence(gone, With("/data/a.csv")), QStringLiteral("受け渡しファイルを削除できません"));
+      EngineError(ErrorKind::kIo, "No such file or directory", "/tmp/amp3.csv"),
+      RunStep::kDeleteVelocityFiles);
+  EXPECT_EQ(FailureSentence(gone), QStringLiteral("受け渡しファイルを削除できません"));
   const EngineError noRows =
-      AtStep(EngineError(ErrorKind::kArithmetic, "no data rows to average"), 7, "baseline");
-  EXPECT_EQ(FailureSentence(noRows, With("/data/a.csv")), QStringLiteral("基線補正の計算ができません"));
+      AtStep(EngineError(ErrorKind::kArithmetic, "no data rows to average", "/data/a.csv"),
+             RunStep::kRemoveBaseline);
+  EXPECT_EQ(FailureSentence(noRows), QStringLiteral("基線補正の計算ができません"));
+  const EngineError copy = AtStep(EngineError(ErrorKind::kIo, "Permission denied", "/tmp/a_vel.csv"),
+                                  RunStep::kCopyDisplacementResults);
+  EXPECT_EQ(FailureSentence(copy), QStringLiteral("積分ジョブの結果をコピーできません"));
 }
 
 TEST(FailureMessage, TextCarriesTheRunsOwnDetailsAfterTheSentence) {
   const EngineError error = AtStep(
-      EngineError(ErrorKind::kInput, "not a number: \"x\"", "/data/site1.csv", 12, 3), 4,
-      "reading the acceleration record");
-  const QString text = FailureText(error, With("/data/site1.csv"));
+      EngineError(ErrorKind::kInput, "not a number: \"x\"", "/data/site1.csv", 12, 3),
+      RunStep::kReadRecord);
+  const QString text = FailureText(error);
   EXPECT_TRUE(text.startsWith(QStringLiteral("入力ファイルを読み込めません\n\n"))) << text.toStdString();
   EXPECT_TRUE(text.endsWith(QString::fromUtf8(error.what()))) << text.toStdString();
   EXPECT_TRUE(text.contains(QStringLiteral("/data/site1.csv")));
   EXPECT_TRUE(text.contains(QStringLiteral("12")));
 }
 
-TEST(FailureMessage, NamesTheInputARunRefusedBeforeItBegan) {
-  const EngineError refused(ErrorKind::kRefused, "refused");
-  EXPECT_EQ(FailureSentence(refused, {"", "b1", ""}), QStringLiteral("入力ファイルが選ばれていません"));
-  EXPECT_EQ(FailureSentence(refused, {"a.c", "b1", ""}), QStringLiteral("入力ファイル名が短すぎます"));
-  // Four characters are enough: the stem is then empty, and the run goes on.
-  EXPECT_EQ(FailureSentence(refused, {"a.cs", "", ""}),
-            QStringLiteral("保存ファイル名が入力されていません"));
-  EXPECT_EQ(FailureSentence(refused, {"/data/a.csv", "", ""}),
-            QStringLiteral("保存ファイル名が入力されていません"));
-  EXPECT_EQ(FailureSentence(refused, {"/data/a.csv", "sub/b1", ""}),
+TEST(FailureMessage, NamesTheReasonARunRefusedItsInputs) {
+  const auto sentence = [](Refusal refusal) {
+    return FailureSentence(EngineError(refusal, "refused"));
+  };
+  EXPECT_EQ(sentence(Refusal::kNoInputChosen), QStringLiteral("入力ファイルが選ばれていません"));
+  EXPECT_EQ(sentence(Refusal::kInputPathTooShort), QStringLiteral("入力ファイル名が短すぎます"));
+  EXPECT_EQ(sentence(Refusal::kEmptyBaseName), QStringLiteral("保存ファイル名が入力されていません"));
+  EXPECT_EQ(sentence(Refusal::kBaseNameHasSeparator),
             QStringLiteral("保存ファイル名にフォルダの区切りや制御文字は使えません"));
-  EXPECT_EQ(FailureSentence(refused, {"/data/a.csv", "b1", "one\ntwo"}),
-            QStringLiteral("コメントは1行にしてください"));
+  EXPECT_EQ(sentence(Refusal::kBaseNameHasControl),
+            QStringLiteral("保存ファイル名にフォルダの区切りや制御文字は使えません"));
+  EXPECT_EQ(sentence(Refusal::kCommentNotOneLine), QStringLiteral("コメントは1行にしてください"));
+  EXPECT_TRUE(sentence(Refusal::kExchangeFolderBusy)
+                  .startsWith(QStringLiteral("このプログラムのフォルダで別の変換が実行中です")));
+}
+
+TEST(FailureMessage, TheRunsOwnChecksPickTheSentence) {
+  // The engine decides what is refused; the window only words it.
+  const auto sentenceFor = [](RunInputs inputs) {
+    inputs.exchangeFolder = "/x";
+    try {
+      CheckRunInputs(inputs);
+    } catch (const EngineError& error) {
+      return FailureSentence(error);
+    }
+    return QString();
+  };
+  EXPECT_EQ(sentenceFor({"", "b1", ""}), QStringLiteral("入力ファイルが選ばれていません"));
+  EXPECT_EQ(sentenceFor({"a.c", "b1", ""}), QStringLiteral("入力ファイル名が短すぎます"));
   // Characters, not bytes: three characters are too short however many bytes they take.
-  EXPECT_EQ(FailureSentence(refused, {"記.c", "b1", ""}), QStringLiteral("入力ファイル名が短すぎます"));
+  EXPECT_EQ(sentenceFor({"記.c", "b1", ""}), QStringLiteral("入力ファイル名が短すぎます"));
+  // Four characters are enough: the stem is then empty, and the run goes on.
+  EXPECT_EQ(sentenceFor({"a.cs", "", ""}), QStringLiteral("保存ファイル名が入力されていません"));
+  EXPECT_EQ(sentenceFor({"/data/a.csv", "sub/b1", ""}),
+            QStringLiteral("保存ファイル名にフォルダの区切りや制御文字は使えません"));
+  EXPECT_EQ(sentenceFor({"/data/a.csv", "b1", "one\ntwo"}),
+            QStringLiteral("コメントは1行にしてください"));
+  EXPECT_TRUE(sentenceFor({"/data/a.csv", "b1", "one line"}).isEmpty());
 }
 
 }  // namespace

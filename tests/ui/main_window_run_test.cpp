@@ -216,7 +216,7 @@ TEST_F(Form1Run, FailuresNameWhatFailed) {
 TEST(Form1Worker, WhileARunWorksTheWindowPaintsItsFeedbackAndTakesNoInput) {
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
-  auto test = MakeTestWindow({}, [released](RunHost& host) {
+  auto test = MakeTestWindow({}, [released](const RunInputs&, RunObserver& host) {
     host.SetStatusCaption("読み込み中");
     host.SetStartEnabled(false);
     host.SetProgressMaximum(10);
@@ -244,7 +244,7 @@ TEST(Form1Worker, WhileARunWorksTheWindowPaintsItsFeedbackAndTakesNoInput) {
 
 TEST(Form1Worker, HalfAMillionRowsReachTheBarAFewTimesAndEndOnTheLastRow) {
   constexpr int kRows = 500000;
-  auto test = MakeTestWindow({}, [](RunHost& host) {
+  auto test = MakeTestWindow({}, [](const RunInputs&, RunObserver& host) {
     host.SetProgressMaximum(kRows);
     for (int row = 1; row <= kRows; ++row) host.SetProgressValue(static_cast<float>(row));
     host.SetStatusCaption("終了");
@@ -261,7 +261,7 @@ TEST(Form1Worker, HalfAMillionRowsReachTheBarAFewTimesAndEndOnTheLastRow) {
 }
 
 TEST(Form1Worker, AMaximumOfZeroShowsAnEmptyBarNotABusyOne) {
-  auto test = MakeTestWindow({}, [](RunHost& host) {
+  auto test = MakeTestWindow({}, [](const RunInputs&, RunObserver& host) {
     host.SetProgressMaximum(0);
     host.SetProgressValue(1);
   });
@@ -274,7 +274,7 @@ TEST(Form1Worker, AMaximumOfZeroShowsAnEmptyBarNotABusyOne) {
 }
 
 TEST(Form1Worker, AFailureOutsideTheEngineIsToldToo) {
-  auto test = MakeTestWindow({}, [](RunHost&) { throw std::runtime_error("disk on fire"); });
+  auto test = MakeTestWindow({}, [](const RunInputs&, RunObserver&) { throw std::runtime_error("disk on fire"); });
   test.window->show();
   test.window->Text1->setText(QStringLiteral("b1"));
   test.window->Command2->click();
@@ -288,7 +288,7 @@ TEST(Form1Worker, AFailureOutsideTheEngineIsToldToo) {
 
 TEST(Form1Worker, AWindowDeletedDuringTheClosingMessageLetsTheRunEnd) {
   std::atomic<bool> returned{false};
-  auto test = MakeTestWindow({}, [&returned](RunHost& host) {
+  auto test = MakeTestWindow({}, [&returned](const RunInputs&, RunObserver& host) {
     host.ShowMessage("done");
     returned = true;
   });

@@ -140,7 +140,7 @@ TEST(Form1, TabMovesThroughButtonsAndTextBoxesOnly) {
 
 TEST(Form1, EnterAndEscapePressNoButton) {
   int runs = 0;
-  auto [window, prompts] = MakeTestWindow({}, [&runs](RunHost&) { ++runs; });
+  auto [window, prompts] = MakeTestWindow({}, [&runs](const RunInputs&, RunObserver&) { ++runs; });
   window->show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   QTest::keyClicks(window->Text1, QStringLiteral("b1"));

@@ -25,7 +25,7 @@ void FakePrompts::ShowMessage(QWidget*, const QString& text) {
 void FakePrompts::ShowFailure(QWidget*, const QString& text) { failures.push_back(text); }
 
 TestWindow MakeTestWindow(std::function<std::string()> exchangeFolder,
-                          std::function<void(RunHost&)> run) {
+                          std::function<void(const RunInputs&, RunObserver&)> run) {
   auto prompts = std::make_unique<FakePrompts>();
   FakePrompts* raw = prompts.get();
   Form1Seams seams{std::move(prompts), std::move(exchangeFolder), std::move(run)};

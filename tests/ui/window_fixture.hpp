@@ -36,7 +36,7 @@ struct TestWindow {
 
 // A window on fake prompts; exchangeFolder and run left empty take the real defaults.
 TestWindow MakeTestWindow(std::function<std::string()> exchangeFolder = {},
-                          std::function<void(RunHost&)> run = {});
+                          std::function<void(const RunInputs&, RunObserver&)> run = {});
 
 // A temporary exchange folder with out/ and the two job scripts, which check that the
 // exchange CSV is there and write prepared results beside themselves.
