@@ -1,5 +1,6 @@
 #include "engine/integration_jobs.hpp"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <atomic>
@@ -39,7 +41,37 @@ constexpr auto kStopGrace = std::chrono::seconds(2);
 // The process group of the job under way (the job's own id), 0 when none runs.
 std::atomic<pid_t> runningJobGroup{0};
 
-bool GroupAlive(pid_t group) { return ::kill(-group, 0) == 0 || errno == EPERM; }
+// True while a process of `group` still runs. A member that has ended but waits to be reaped
+// by a parent that never reaps (init in some containers) runs nothing and does not count.
+bool GroupAlive(pid_t group) {
+  if (::kill(-group, 0) != 0 && errno == ESRCH) return false;
+  DIR* processes = ::opendir("/proc");
+  if (processes == nullptr) return true;
+  bool alive = false;
+  while (const dirent* entry = ::readdir(processes)) {
+    if (entry->d_name[0] < '1' || entry->d_name[0] > '9') continue;
+    const std::string path = std::string("/proc/") + entry->d_name + "/stat";
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) continue;
+    char text[512];
+    const ssize_t got = ::read(descriptor, text, sizeof text - 1);
+    ::close(descriptor);
+    if (got <= 0) continue;
+    text[got] = '\0';
+    // "pid (name) state ppid pgrp ...": the name may hold anything, so parse after its ')'.
+    const char* close = std::strrchr(text, ')');
+    char state = 0;
+    long ppid = 0;
+    long pgrp = 0;
+    if (close == nullptr || std::sscanf(close + 1, " %c %ld %ld", &state, &ppid, &pgrp) != 3) continue;
+    if (pgrp == group && state != 'Z' && state != 'X') {
+      alive = true;
+      break;
+    }
+  }
+  ::closedir(processes);
+  return alive;
+}
 
 // Ends every process of the job's group: SIGTERM first, so that a job may remove what it
 // wrote, then SIGKILL for what is still there. Reaps the job itself.

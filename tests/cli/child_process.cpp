@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -48,7 +49,7 @@ void Drain(int outFd, int errFd, std::string& out, std::string& err) {
 
 }  // namespace
 
-ProcessResult RunProcess(const ProcessRequest& request) {
+StartedProcess::StartedProcess(const ProcessRequest& request) {
   int outPipe[2];
   if (::pipe2(outPipe, O_CLOEXEC) != 0) Fail("pipe");
   int errRead = -1;
@@ -88,17 +89,34 @@ ProcessResult RunProcess(const ProcessRequest& request) {
   }
   ::close(outPipe[1]);
   ::close(errWrite);
+  pid_ = child;
+  outFd_ = outPipe[0];
+  errFd_ = errRead;
+}
 
+StartedProcess::~StartedProcess() {
+  if (!waited_) {
+    ::kill(pid_, SIGKILL);
+    Wait();
+  }
+}
+
+void StartedProcess::Signal(int signal) const { ::kill(pid_, signal); }
+
+ProcessResult StartedProcess::Wait() {
   ProcessResult result;
-  Drain(outPipe[0], errRead, result.out, result.err);
+  Drain(outFd_, errFd_, result.out, result.err);
+  waited_ = true;
   int status = 0;
-  while (::waitpid(child, &status, 0) < 0) {
+  while (::waitpid(pid_, &status, 0) < 0) {
     if (errno != EINTR) Fail("waitpid");
   }
   if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
   return result;
 }
+
+ProcessResult RunProcess(const ProcessRequest& request) { return StartedProcess(request).Wait(); }
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;

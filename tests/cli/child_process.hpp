@@ -22,6 +22,28 @@ struct ProcessResult {
   std::string err;
 };
 
+// A program started and not yet waited for, so that a test can act while it runs.
+class StartedProcess {
+ public:
+  // Throws std::runtime_error when it cannot be started at all.
+  explicit StartedProcess(const ProcessRequest& request);
+  // Waits for a process never waited for, so that none outlives its test.
+  ~StartedProcess();
+  StartedProcess(const StartedProcess&) = delete;
+  StartedProcess& operator=(const StartedProcess&) = delete;
+
+  int pid() const { return pid_; }
+  void Signal(int signal) const;
+  // Collects its output to the end and waits for it to end.
+  ProcessResult Wait();
+
+ private:
+  int pid_ = -1;
+  int outFd_ = -1;
+  int errFd_ = -1;
+  bool waited_ = false;
+};
+
 // Runs the program to its end. Throws std::runtime_error when it cannot be started at all.
 ProcessResult RunProcess(const ProcessRequest& request);
 

@@ -92,7 +92,8 @@ TEST_F(CliFailureTest, RecordCutShortNamesTheFile) {
 TEST_F(CliFailureTest, RecordWithoutDataRowsLeavesNoEmptyMatrixAndKeepsAnOlderOne) {
   folder.Write("out/b1_accmat.prn", "an earlier complete matrix\r\n");
   folder.Write("records/site1.csv", "header 1\r\nheader 2\r\n");
-  ExpectFailure(Run(), {"step 7"});
+  // The message names the record, so that it says which one in a batch log.
+  ExpectFailure(Run(), {"step 7", "records/site1.csv", "no data rows"});
   EXPECT_EQ(folder.Read("out/b1_accmat.prn"), "an earlier complete matrix\r\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path("out")), fs::directory_iterator()), 1);
   EXPECT_FALSE(folder.Exists("records/site1_acc.csv"));

@@ -98,16 +98,30 @@ bool TestProgramFolder::InstallShippedJobs() const {
   return true;
 }
 
+namespace {
+
+ProcessRequest CliRequest(const TestProgramFolder& folder, const std::vector<std::string>& args,
+                          const std::string& workingFolder, bool errorOnTerminal) {
+  ProcessRequest request;
+  request.argv.push_back(folder.Path("accprep-cli"));
+  request.argv.insert(request.argv.end(), args.begin(), args.end());
+  request.workingFolder = workingFolder.empty() ? folder.path() : workingFolder;
+  request.environment = {"LC_ALL=C.UTF-8"};
+  request.errorOnTerminal = errorOnTerminal;
+  return request;
+}
+
+}  // namespace
+
 ProcessResult TestProgramFolder::RunCli(const std::vector<std::string>& args,
                                         const std::string& workingFolder,
                                         bool errorOnTerminal) const {
-  ProcessRequest request;
-  request.argv.push_back(Path("accprep-cli"));
-  request.argv.insert(request.argv.end(), args.begin(), args.end());
-  request.workingFolder = workingFolder.empty() ? path_ : workingFolder;
-  request.environment = {"LC_ALL=C.UTF-8"};
-  request.errorOnTerminal = errorOnTerminal;
-  return RunProcess(request);
+  return RunProcess(CliRequest(*this, args, workingFolder, errorOnTerminal));
+}
+
+std::unique_ptr<StartedProcess> TestProgramFolder::StartCli(
+    const std::vector<std::string>& args) const {
+  return std::make_unique<StartedProcess>(CliRequest(*this, args, {}, false));
 }
 
 }  // namespace accprep::testing

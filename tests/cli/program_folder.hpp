@@ -3,6 +3,7 @@
 // folder and test jobs, so that the run's exchange files never touch build/bin/ and tests
 // can run side by side.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,8 @@ class TestProgramFolder {
   // under LC_ALL=C.UTF-8 so the matrix files use a point.
   ProcessResult RunCli(const std::vector<std::string>& args, const std::string& workingFolder = {},
                        bool errorOnTerminal = false) const;
+  // The same run, started and left to the test to wait for.
+  std::unique_ptr<StartedProcess> StartCli(const std::vector<std::string>& args) const;
 
  private:
   std::string path_;

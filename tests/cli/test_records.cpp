@@ -1,5 +1,7 @@
 #include "test_records.hpp"
 
+#include "test_kit.hpp"
+
 #include <charconv>
 #include <string>
 
@@ -44,16 +46,6 @@ std::string TimeText(int hundredths) {
 std::string TimeExpected(int hundredths) { return hundredths == 0 ? "0" : TimeText(hundredths); }
 
 }  // namespace
-
-std::string ChannelCsvHeader() {
-  std::string header = "\"time\"";
-  for (int c = 1; c <= kChannels; ++c) {
-    header += ",\"";
-    header += std::to_string(c);
-    header += "ch\"";
-  }
-  return header + "\r\n";
-}
 
 AccelerationCase MakeAccelerationCase(int shift) {
   AccelerationCase result;

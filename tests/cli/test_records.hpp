@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "test_kit.hpp"
+
 namespace accprep::testing {
 
 struct AccelerationCase {
@@ -28,8 +30,5 @@ struct JobResultCase {
 
 // A job result of `rows` records in a mix of number spellings ("1.50", "2.5e3", "-0.000001").
 JobResultCase MakeJobResult(int rows, int shift = 0);
-
-// The header line of every channel CSV, CR LF included.
-std::string ChannelCsvHeader();
 
 }  // namespace accprep::testing
