@@ -151,10 +151,15 @@ close_box_with_enter() {
   wait_until "message box closing" window_gone "$box_title"
 }
 
+begin() {  # begin STEP: names the step for a failure report and tells when it starts
+  step=$1
+  printf '%6d ms  %s\n' "$(($(now_ms) - start_ms))" "$step"
+}
+
 first_line() { head -n 1 "$1" | tr -d '\r'; }
 
 # --- The throw-away program folder and the reference folder ---------------------------------
-step='program folders'
+begin 'program folders'
 for folder in "$work/program" "$work/reference"; do
   mkdir -p "$folder/out"
   for file in accprep accprep-cli accprep-integrate fftvel.bat fftdis.bat; do
@@ -167,7 +172,7 @@ program=$work/program
 record=$program/example-record.csv
 
 # --- The display, the window manager, the program --------------------------------------------
-step='virtual display'
+begin 'virtual display'
 exec 3>"$work/display-number"
 Xvfb -displayfd 3 -screen 0 1280x800x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
@@ -176,13 +181,13 @@ display_ready() { [ -s "$work/display-number" ] || { kill -0 "$xvfb_pid" 2>/dev/
 wait_until "display from Xvfb" display_ready
 export DISPLAY=":$(tr -d '\n' <"$work/display-number")"
 
-step='window manager'
+begin 'window manager'
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
 openbox_pid=$!
 openbox_ready() { kill -0 "$openbox_pid" 2>/dev/null || fail "openbox ended"; xdotool get_num_desktops >/dev/null 2>&1; }
 wait_until "openbox managing the display" openbox_ready
 
-step='program start'
+begin 'program start'
 runtime_dir="$work/runtime"
 mkdir -m 700 "$runtime_dir"
 (
@@ -196,7 +201,7 @@ wait_until "window titled 待機中" main_window_up
 window=$(visible_window "$window_title")
 wait_until "keyboard focus on the window" has_keyboard "$window"
 
-step='client area'
+begin 'client area'
 eval "$(xdotool getwindowgeometry --shell "$window")"
 [ "$WIDTH" -eq "$client_width" ] && [ "$HEIGHT" -eq "$client_height" ] ||
   fail "client area ${WIDTH} x ${HEIGHT}, expected ${client_width} x ${client_height} at 96 dpi"
@@ -204,7 +209,7 @@ screenshot start
 status_picture "$work/status-waiting.png"
 
 # --- Choose the record: ファイルを選択, type its full path, Enter --------------------------
-step='file dialog'
+begin 'file dialog'
 click "$command1_x" "$command1_y"
 wait_until "open-file dialog" window_shown "$dialog_title"
 dialog=$(visible_window "$dialog_title")
@@ -218,7 +223,7 @@ wait_until "keyboard focus back on the window" has_keyboard "$window"
 screenshot file-chosen
 
 # --- One click into each text box, then type: the first click after the dialog must count ----
-step='typing the comment and the name'
+begin 'typing the comment and the name'
 click "$text2_x" "$text2_y"
 xdotool type "$comment"
 click "$text1_x" "$text1_y"
@@ -226,7 +231,7 @@ xdotool type gui
 screenshot typed
 
 # --- はじめ: the run, its "done" box, status 終了 ---------------------------------------------
-step='first run'
+begin 'first run'
 click "$command2_x" "$command2_y"
 close_box_with_enter done-box
 app_running || fail "the window closed after the run"
@@ -234,7 +239,7 @@ window_shown "$window_title" || fail "the window is gone after the run"
 screenshot finished
 status_picture "$work/status-finished.png"
 
-step='first run outputs'
+begin 'first run outputs'
 for output in out/gui_accmat.prn out/gui_velmat.prn out/gui_dismat.prn example-record_acc.csv \
   example-record_vel.csv example-record_velAmp.csv example-record_dis.csv \
   example-record_disAmp.csv; do
@@ -253,7 +258,7 @@ same_picture "$work/status-finished.png" "$work/status-waiting.png" &&
   fail "the status label still shows what it showed at start"
 
 # --- A failing run: the out folder is gone ----------------------------------------------------
-step='failing run'
+begin 'failing run'
 mv "$program/out" "$program/out-away"
 click "$text1_x" "$text1_y"  # an edit of 保存ファイル名 arms Start: the name becomes gui2
 xdotool type 2
@@ -271,13 +276,13 @@ same_picture "$work/status-failed.png" "$work/status-waiting.png" &&
 mv "$program/out-away" "$program/out"
 
 # A run that has ended leaves Start disarmed: a click on はじめ starts nothing.
-step='start disarmed after a run'
+begin 'start disarmed after a run'
 click "$command2_x" "$command2_y"
 sleep 1
 window_gone "$box_title" || fail "はじめ started a run although no selection or edit armed it"
 
 # --- ファイルを選択 again, cancel: Start is armed again (Part 2.1's table) ------------------
-step='cancelled selection'
+begin 'cancelled selection'
 click "$command1_x" "$command1_y"
 wait_until "open-file dialog" window_shown "$dialog_title"
 dialog=$(visible_window "$dialog_title")
@@ -289,7 +294,7 @@ wait_until "keyboard focus back on the window" has_keyboard "$window"
 screenshot cancelled-start-armed
 
 # The cancel kept the chosen record: one click on はじめ converts it again, named gui2.
-step='run after the cancel'
+begin 'run after the cancel'
 click "$command2_x" "$command2_y"
 close_box_with_enter done-box-again
 file_exists "$program/out/gui2_accmat.prn" || fail "the run after the cancel left no out/gui2_accmat.prn"
@@ -301,7 +306,7 @@ same_picture "$work/status-finished-again.png" "$work/status-finished.png" ||
   fail "the status label after the second complete run differs from after the first (終了)"
 
 # --- 終了 ends the program ---------------------------------------------------------------------
-step='exit'
+begin 'exit'
 click "$command3_x" "$command3_y"
 wait_until "the program ending" app_ended
 app_status=0
