@@ -11,6 +11,7 @@ accprep_packages=(
   libfftw3-dev libcli11-dev
   clang libclang-rt-14-dev
   xvfb xauth
+  xdotool openbox imagemagick
 )
 
 install_missing_packages() {

@@ -1,5 +1,7 @@
 #include "ui/window_prompts.hpp"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
@@ -8,10 +10,23 @@ namespace accprep {
 
 namespace {
 
+// Enter in the dialog's file-name box while its completion list is open accepts the dialog
+// but leaves the list up: Qt hides the dialog from inside the list's key handling and does not
+// close the list. That list is a popup, so it would take the window's next click (which only
+// closes it) and any keys typed before that click. It closes with its dialog.
+void CloseCompletionLists(const QFileDialog& dialog) {
+  for (const QCompleter* completer : dialog.findChildren<QCompleter*>()) {
+    QAbstractItemView* list = completer->popup();
+    if (list != nullptr && list->isVisible()) list->hide();
+  }
+}
+
 class DialogPrompts final : public WindowPrompts {
  public:
   QString RunOpenFileDialog(QFileDialog& dialog) override {
-    if (dialog.exec() == QDialog::Accepted) {
+    const int answer = dialog.exec();
+    CloseCompletionLists(dialog);
+    if (answer == QDialog::Accepted) {
       const QStringList chosen = dialog.selectedFiles();
       if (!chosen.isEmpty()) reported_ = chosen.constFirst();
     }

@@ -1,0 +1,318 @@
+#!/usr/bin/env bash
+# The window as a person drives it, on a real (virtual) display: Xvfb at 1280x800, 96 dpi, with
+# the openbox window manager; xdotool moves the mouse, clicks once and types, as a user would.
+# The offscreen Qt tests never pass through a window system, so they cannot see what this sees
+# (the first click after the file dialog used to be lost, issue 12).
+#
+#   window_display_test.sh PROGRAM_FOLDER SOURCE_DIR SCREENSHOT_FOLDER
+#
+# PROGRAM_FOLDER holds accprep, accprep-cli, accprep-integrate, fftvel.bat and fftdis.bat; they
+# are copied into a throw-away program folder, so the test never writes into the build and can
+# run beside other tests. SCREENSHOT_FOLDER receives a picture of each step (emptied first, kept
+# afterwards). Exits 77 (skipped) when Xvfb, openbox, xdotool or ImageMagick is missing.
+set -euo pipefail
+
+if [ $# -ne 3 ]; then
+  echo "usage: $0 PROGRAM_FOLDER SOURCE_DIR SCREENSHOT_FOLDER" >&2
+  exit 2
+fi
+bin_dir=$(cd "$1" && pwd)
+source_dir=$(cd "$2" && pwd)
+shots=$3
+
+for tool in Xvfb openbox xdotool import convert compare; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "SKIPPED: $tool is not installed (scripts/common.sh installs xvfb, openbox, xdotool" \
+      "and imagemagick)" >&2
+    exit 77
+  fi
+done
+
+# --- Where the window stands (pixels at 96 dpi, relative to the client area) ----------------
+readonly client_width=631 client_height=329
+readonly command1_x=376 command1_y=32   # ファイルを選択: 344, 16, 65 x 33
+readonly command2_x=380 command2_y=160  # はじめ: 344, 144, 73 x 33
+readonly command3_x=380 command3_y=288  # 終了: 344, 272, 73 x 33
+readonly text2_x=188 text2_y=100        # コメント: Frame4 48, 72 + Text2 24, 16, 233 x 25
+readonly text1_x=176 text1_y=164        # 保存ファイル名: Frame1 40, 136 + Text1 24, 16, 225 x 25
+readonly label2_crop=84x15+64+240       # 現在の状況: Frame3 40, 224 + Label2 24, 16, 84 x 15
+
+readonly window_title='^待機中$'
+readonly box_title='^accprep$'  # the message boxes carry the program's title
+readonly dialog_title='^Open$'  # Qt's own open-file dialog, under LC_ALL=C.UTF-8
+readonly wait_limit=20          # seconds for any one thing to happen
+readonly comment='accprep-display-test-comment'
+
+# --- Scratch space, processes, failure report ----------------------------------------------
+work=$(mktemp -d "${TMPDIR:-/tmp}/accprep-display.XXXXXX")
+mkdir -p "$shots"
+shots=$(cd "$shots" && pwd)
+rm -f "$shots"/*.png
+xvfb_pid= openbox_pid= app_pid=
+step=setup
+start_ms=0
+
+now_ms() { local t=${EPOCHREALTIME/./}; echo $((10#$t / 1000)); }
+start_ms=$(now_ms)
+
+stop_started_processes() {
+  local pid
+  for pid in "$app_pid" "$openbox_pid" "$xvfb_pid"; do
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+  done
+  for pid in "$app_pid" "$openbox_pid" "$xvfb_pid"; do
+    [ -n "$pid" ] && wait "$pid" 2>/dev/null || true
+  done
+}
+
+passed=0
+on_exit() {
+  stop_started_processes
+  if [ "$passed" -eq 1 ]; then
+    rm -rf "$work"
+  else
+    echo "Kept for a look: $work (program folder, logs) and $shots (screenshots)" >&2
+  fi
+}
+trap on_exit EXIT
+
+fail() {
+  echo "FAILED at step '$step': $*" >&2
+  if [ -n "${DISPLAY:-}" ]; then
+    import -window root "$shots/failure.png" 2>/dev/null || true
+    echo "Windows on the display:" >&2
+    local id
+    for id in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
+      echo "  $id '$(xdotool getwindowname "$id" 2>/dev/null)'" >&2
+    done
+  fi
+  for log in app.log openbox.log xvfb.log; do
+    [ -s "$work/$log" ] && { echo "--- $log" >&2; tail -n 30 "$work/$log" >&2; }
+  done
+  exit 1
+}
+
+# wait_until WHAT COMMAND...: polls COMMAND until it succeeds, for at most wait_limit seconds.
+wait_until() {
+  local what=$1 since
+  shift
+  since=$(now_ms)
+  until "$@"; do
+    if (($(now_ms) - since > wait_limit * 1000)); then
+      fail "no $what within $wait_limit s"
+    fi
+    sleep 0.05
+  done
+}
+
+# The first visible window whose title matches, or nothing.
+visible_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
+window_shown() { [ -n "$(visible_window "$1")" ]; }
+window_gone() { [ -z "$(visible_window "$1")" ]; }
+has_keyboard() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+app_running() { kill -0 "$app_pid" 2>/dev/null; }
+app_ended() { ! app_running; }
+file_exists() { [ -f "$1" ]; }
+
+shot_number=0
+screenshot() {  # screenshot NAME: the whole screen, numbered in step order
+  shot_number=$((shot_number + 1))
+  import -window root "$shots/$(printf '%02d' "$shot_number")-$1.png"
+}
+
+click() {  # click X Y: one left click at a point of the main window's client area
+  xdotool mousemove --window "$window" "$1" "$2" click 1
+}
+
+# The status label as pixels, once two captures in a row agree (a closed box may have left a
+# region still to repaint).
+status_picture() {
+  local out=$1 previous="$work/status-previous.png" since
+  since=$(now_ms)
+  import -window "$window" -crop "$label2_crop" +repage "$previous"
+  while :; do
+    sleep 0.1
+    import -window "$window" -crop "$label2_crop" +repage "$out"
+    same_picture "$out" "$previous" && return 0
+    (($(now_ms) - since > wait_limit * 1000)) && fail "the status label never settled"
+    cp "$out" "$previous"
+  done
+}
+same_picture() { compare -metric AE "$1" "$2" null: >/dev/null 2>&1; }
+
+# A message box is up and has the keyboard: Enter closes it, as its OK button is the default.
+close_box_with_enter() {
+  wait_until "message box" window_shown "$box_title"
+  local box
+  box=$(visible_window "$box_title")
+  wait_until "keyboard focus on the message box" has_keyboard "$box"
+  screenshot "$1"
+  xdotool key Return
+  wait_until "message box closing" window_gone "$box_title"
+}
+
+begin() {  # begin STEP: names the step for a failure report and tells when it starts
+  step=$1
+  printf '%6d ms  %s\n' "$(($(now_ms) - start_ms))" "$step"
+}
+
+first_line() { head -n 1 "$1" | tr -d '\r'; }
+
+# --- The throw-away program folder and the reference folder ---------------------------------
+begin 'program folders'
+for folder in "$work/program" "$work/reference"; do
+  mkdir -p "$folder/out"
+  for file in accprep accprep-cli accprep-integrate fftvel.bat fftdis.bat; do
+    [ -f "$bin_dir/$file" ] || fail "$bin_dir/$file is missing; build first"
+    cp -p "$bin_dir/$file" "$folder/"
+  done
+  cp "$source_dir/examples/example-record.csv" "$folder/example-record.csv"
+done
+program=$work/program
+record=$program/example-record.csv
+
+# --- The display, the window manager, the program --------------------------------------------
+begin 'virtual display'
+exec 3>"$work/display-number"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+display_ready() { [ -s "$work/display-number" ] || { kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb ended"; false; }; }
+wait_until "display from Xvfb" display_ready
+export DISPLAY=":$(tr -d '\n' <"$work/display-number")"
+
+begin 'window manager'
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+openbox_pid=$!
+openbox_ready() { kill -0 "$openbox_pid" 2>/dev/null || fail "openbox ended"; xdotool get_num_desktops >/dev/null 2>&1; }
+wait_until "openbox managing the display" openbox_ready
+
+begin 'program start'
+runtime_dir="$work/runtime"
+mkdir -m 700 "$runtime_dir"
+(
+  cd "$program"
+  exec env -u QT_QPA_PLATFORMTHEME LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$runtime_dir" \
+    ./accprep
+) >"$work/app.log" 2>&1 &
+app_pid=$!
+main_window_up() { app_running || fail "accprep ended"; window_shown "$window_title"; }
+wait_until "window titled 待機中" main_window_up
+window=$(visible_window "$window_title")
+wait_until "keyboard focus on the window" has_keyboard "$window"
+
+begin 'client area'
+eval "$(xdotool getwindowgeometry --shell "$window")"
+[ "$WIDTH" -eq "$client_width" ] && [ "$HEIGHT" -eq "$client_height" ] ||
+  fail "client area ${WIDTH} x ${HEIGHT}, expected ${client_width} x ${client_height} at 96 dpi"
+screenshot start
+status_picture "$work/status-waiting.png"
+
+# --- Choose the record: ファイルを選択, type its full path, Enter --------------------------
+begin 'file dialog'
+click "$command1_x" "$command1_y"
+wait_until "open-file dialog" window_shown "$dialog_title"
+dialog=$(visible_window "$dialog_title")
+wait_until "keyboard focus on the dialog" has_keyboard "$dialog"
+screenshot dialog
+xdotool type "$record"
+screenshot dialog-path-typed
+xdotool key Return
+wait_until "dialog closing" window_gone "$dialog_title"
+wait_until "keyboard focus back on the window" has_keyboard "$window"
+screenshot file-chosen
+
+# --- One click into each text box, then type: the first click after the dialog must count ----
+begin 'typing the comment and the name'
+click "$text2_x" "$text2_y"
+xdotool type "$comment"
+click "$text1_x" "$text1_y"
+xdotool type gui
+screenshot typed
+
+# --- はじめ: the run, its "done" box, status 終了 ---------------------------------------------
+begin 'first run'
+click "$command2_x" "$command2_y"
+close_box_with_enter done-box
+app_running || fail "the window closed after the run"
+window_shown "$window_title" || fail "the window is gone after the run"
+screenshot finished
+status_picture "$work/status-finished.png"
+
+begin 'first run outputs'
+for output in out/gui_accmat.prn out/gui_velmat.prn out/gui_dismat.prn example-record_acc.csv \
+  example-record_vel.csv example-record_velAmp.csv example-record_dis.csv \
+  example-record_disAmp.csv; do
+  file_exists "$program/$output" || fail "the run left no $output"
+done
+line=$(first_line "$program/example-record_acc.csv")
+[ "$line" = "$comment" ] ||
+  fail "the public CSV starts with '$line', not the typed comment '$comment' (the click into コメント was lost?)"
+(
+  cd "$work/reference"
+  LC_ALL=C.UTF-8 ./accprep-cli --name gui --comment "$comment" "$work/reference/example-record.csv"
+) >"$work/cli.log" 2>&1 || fail "accprep-cli failed on the same record: $(tail -n 3 "$work/cli.log")"
+cmp -s "$program/out/gui_accmat.prn" "$work/reference/out/gui_accmat.prn" ||
+  fail "out/gui_accmat.prn differs from what accprep-cli writes for the same inputs"
+same_picture "$work/status-finished.png" "$work/status-waiting.png" &&
+  fail "the status label still shows what it showed at start"
+
+# --- A failing run: the out folder is gone ----------------------------------------------------
+begin 'failing run'
+mv "$program/out" "$program/out-away"
+click "$text1_x" "$text1_y"  # an edit of 保存ファイル名 arms Start: the name becomes gui2
+xdotool type 2
+click "$command2_x" "$command2_y"
+close_box_with_enter failure-box
+app_running || fail "the window closed after the failed run"
+window_shown "$window_title" || fail "the window is gone after the failed run"
+screenshot failed
+status_picture "$work/status-failed.png"
+same_picture "$work/status-failed.png" "$work/status-finished.png" &&
+  fail "the status label shows the same after the failure as after the complete run"
+same_picture "$work/status-failed.png" "$work/status-waiting.png" &&
+  fail "the status label shows 待機中's picture after the failure"
+[ -e "$program/out" ] && fail "the failed run created an out folder"
+mv "$program/out-away" "$program/out"
+
+# A run that has ended leaves Start disarmed: a click on はじめ starts nothing.
+begin 'start disarmed after a run'
+click "$command2_x" "$command2_y"
+sleep 1
+window_gone "$box_title" || fail "はじめ started a run although no selection or edit armed it"
+
+# --- ファイルを選択 again, cancel: a cancelled selection arms Start too ----------------------
+begin 'cancelled selection'
+click "$command1_x" "$command1_y"
+wait_until "open-file dialog" window_shown "$dialog_title"
+dialog=$(visible_window "$dialog_title")
+wait_until "keyboard focus on the dialog" has_keyboard "$dialog"
+screenshot dialog-again
+xdotool key Escape
+wait_until "dialog closing" window_gone "$dialog_title"
+wait_until "keyboard focus back on the window" has_keyboard "$window"
+screenshot cancelled-start-armed
+
+# The cancel kept the chosen record: one click on はじめ converts it again, named gui2.
+begin 'run after the cancel'
+click "$command2_x" "$command2_y"
+close_box_with_enter done-box-again
+file_exists "$program/out/gui2_accmat.prn" || fail "the run after the cancel left no out/gui2_accmat.prn"
+cmp -s "$program/out/gui2_accmat.prn" "$work/reference/out/gui_accmat.prn" ||
+  fail "out/gui2_accmat.prn differs from what accprep-cli writes for the same record"
+screenshot finished-again
+status_picture "$work/status-finished-again.png"
+same_picture "$work/status-finished-again.png" "$work/status-finished.png" ||
+  fail "the status label after the second complete run differs from after the first (終了)"
+
+# --- 終了 ends the program ---------------------------------------------------------------------
+begin 'exit'
+click "$command3_x" "$command3_y"
+wait_until "the program ending" app_ended
+app_status=0
+wait "$app_pid" || app_status=$?
+app_pid=
+[ "$app_status" -eq 0 ] || fail "accprep ended with status $app_status"
+
+passed=1
+echo "Display test passed in $(( ($(now_ms) - start_ms) )) ms; screenshots in $shots"
