@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <chrono>
-#include <cmath>
 #include <optional>
 
 #include "engine/engine_error.hpp"
@@ -30,13 +29,14 @@ std::string_view Trim(std::string_view text) {
   throw EngineError(ErrorKind::kInput, what + ": \"" + std::string(value) + "\"", file, line);
 }
 
+// Plain decimal digits only: no sign, blank or point.
 std::optional<int> Digits(std::string_view text) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) {
+    return std::nullopt;
+  }
   int value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-  }
+  if (error != std::errc()) return std::nullopt;
   return value;
 }
 
@@ -132,7 +132,10 @@ KnetHeader ParseKnetHeader(std::span<const std::string_view> lines, const std::s
          header.stationCode);
   }
   const auto hz = SamplingHz(value(kSamplingLine));
-  if (!hz) Fail(file, kSamplingLine, "sampling frequency is not a whole number of Hz", value(kSamplingLine));
+  if (!hz) {
+    Fail(file, kSamplingLine, "sampling frequency is not a whole number of Hz",
+         value(kSamplingLine));
+  }
   header.samplingHz = *hz;
   header.direction = value(kDirectionLine);
   const auto scale = ParseScaleFactor(value(kScaleFactorLine));

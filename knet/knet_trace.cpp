@@ -7,7 +7,8 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
-#include <cstdlib>
+#include <algorithm>
+#include <cmath>
 
 #include "engine/engine_error.hpp"
 #include "engine/sample_table.hpp"

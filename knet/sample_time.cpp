@@ -1,5 +1,6 @@
 #include "knet/sample_time.hpp"
 
+#include <algorithm>
 #include <charconv>
 
 #include "engine/engine_error.hpp"

@@ -42,7 +42,8 @@ TEST(KnetProgram, AssemblesTheSharedFilesIntoARecordThatConvertsAndViews) {
   ASSERT_EQ(report.size(), 28u) << knet.err;
   EXPECT_EQ(report[0], record + ": 13900 records of 27 traces at 100 Hz");
   EXPECT_EQ(report[1], "  1 AOM001 EW: 10200 samples, peak 4.078 gal, Max. Acc. 4.078 gal");
-  const std::regex traceLine(R"( *\d+ AOM00\d (EW|NS|UD): \d+ samples, peak (\S+) gal, Max\. Acc\. (\S+) gal)");
+  const std::regex traceLine(
+      R"( *\d+ AOM00\d (EW|NS|UD): \d+ samples, peak (\S+) gal, Max\. Acc\. (\S+) gal)");
   for (std::size_t line = 1; line < report.size(); ++line) {
     std::smatch match;
     ASSERT_TRUE(std::regex_match(report[line], match, traceLine)) << report[line];

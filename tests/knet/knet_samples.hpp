@@ -22,6 +22,7 @@ std::string WithoutDataLines(const std::string& text, int count);
 
 // AOM001's EW header with the given record time, "<hz>Hz", scale factor 1(gal)/2 (a count is
 // half a gal) and `counts` 8 a line.
-std::string SyntheticKnetText(const std::string& recordTime, int hz, const std::vector<int>& counts);
+std::string SyntheticKnetText(const std::string& recordTime, int hz,
+                              const std::vector<int>& counts);
 
 }  // namespace accprep::testing

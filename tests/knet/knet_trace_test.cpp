@@ -128,7 +128,8 @@ TEST(KnetTrace, RefusesABrokenHeaderNamingItsLine) {
 
 TEST(KnetTrace, RefusesBrokenDataNamingLineAndField) {
   const std::string text = ReadWholeFile(SharedKnetFile("AOM0011801241951.EW"));
-  const std::string eight = "  -12085   -12085   -12070   -12060   -12068   -12083   -12085   -12077 ";
+  const std::string eight =
+      "  -12085   -12085   -12070   -12060   -12068   -12083   -12085   -12077 ";
   EXPECT_EQ(EngineErrorText([&] {
               ParseKnetTrace(WithLine(text, 19, "  -12085   -12085   -120.5   -12060"), "k.EW");
             }),
