@@ -1,0 +1,50 @@
+#include "knet/knet_component.hpp"
+
+#include <array>
+#include <string_view>
+
+#include "engine/engine_error.hpp"
+#include "knet/knet_header.hpp"
+
+namespace accprep {
+namespace {
+
+constexpr std::array<std::string_view, 9> kComponents = {"EW",  "NS",  "UD",  "EW1", "NS1",
+                                                         "UD1", "EW2", "NS2", "UD2"};
+
+std::string Upper(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return upper;
+}
+
+}  // namespace
+
+std::string ComponentOfFile(const std::string& path) {
+  const std::size_t dot = path.find_last_of("./");
+  if (dot != std::string::npos && path[dot] == '.') {
+    const std::string extension = Upper(std::string_view(path).substr(dot + 1));
+    for (const std::string_view component : kComponents) {
+      if (extension == component) return extension;
+    }
+  }
+  throw EngineError(ErrorKind::kInput,
+                    "not a K-NET or KiK-net file name: the extension is not .EW, .NS, .UD or "
+                    ".EW1 ... .UD2",
+                    path);
+}
+
+void CheckDirection(const std::string& component, const std::string& direction,
+                    const std::string& file) {
+  if (direction != "E-W" && direction != "N-S" && direction != "U-D") return;
+  const std::string letters{direction[0], direction[2]};
+  if (component.compare(0, 2, letters) == 0) return;
+  throw EngineError(ErrorKind::kInput,
+                    "Dir. \"" + direction + "\" does not match the component " + component +
+                        " of the file name",
+                    file, kDirectionLine);
+}
+
+}  // namespace accprep
