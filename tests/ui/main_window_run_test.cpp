@@ -17,6 +17,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "engine/exchange_lock.hpp"
 #include "ui/fitted_label.hpp"
 #include "ui/main_window.hpp"
 #include "window_fixture.hpp"
@@ -172,6 +173,25 @@ TEST_F(Form1Run, AFailedRunIsToldAndTheWindowStaysOpenForTheNextTry) {
   ASSERT_TRUE(WaitForRunEnd(window));
   EXPECT_EQ(test.prompts->messages, std::vector<QString>{QStringLiteral("done")});
   EXPECT_EQ(window.Label2->FullText(), QStringLiteral("終了"));
+}
+
+TEST_F(Form1Run, AnotherConversionInTheProgramFolderIsRefusedBeforeAnythingIsWritten) {
+  const ExchangeLock otherRun(exchange_.Path(), /*wait=*/false, {});
+  auto test = MakeTestWindow(FolderSeam(exchange_.Path()));
+  Form1& window = *test.window;
+  PrepareRun(test, record_, QStringLiteral("b1"), QString());
+
+  window.Command2->click();
+  ASSERT_TRUE(WaitForRunEnd(window));
+  ASSERT_EQ(test.prompts->failures.size(), 1u);
+  const QString failure = test.prompts->failures.front();
+  EXPECT_TRUE(failure.startsWith(QStringLiteral("このプログラムのフォルダで別の変換が実行中です")))
+      << failure.toStdString();
+  EXPECT_TRUE(failure.contains(QString::fromStdString(exchange_.Path()))) << failure.toStdString();
+  EXPECT_EQ(window.Label2->FullText(), QStringLiteral("エラー"));
+  ExpectTakesInputWithStartDisarmed(window);
+  EXPECT_FALSE(FileExists(exchange_.File("out/b1_accmat.prn")));
+  EXPECT_FALSE(FileExists(exchange_.File("outacc.csv")));
 }
 
 TEST_F(Form1Run, FailuresNameWhatFailed) {
