@@ -1,28 +1,24 @@
 #include "engine/output_writers.hpp"
 
 #include <algorithm>
-#include <future>
 #include <cstring>
 #include <stdexcept>
 
 #include "engine/engine_error.hpp"
 #include "engine/interruption.hpp"
 #include "engine/atomic_file.hpp"
+#include "engine/channel_csv.hpp"
+#include "engine/row_text.hpp"
 
 namespace accprep {
 namespace {
 
 constexpr std::size_t kBufferSize = 1 << 20;
-constexpr std::int32_t kChunkRows = 4096;
 // Room for one complete line of 41 fields, so a line is formatted straight into the buffer.
 constexpr std::size_t kLineRoom = kWrittenColumns * (kMaxNumberText + 1) + 2;
 
 const std::string& HeaderLine() {
-  static const std::string header = [] {
-    std::string text = "\"time\"";
-    for (int c = 1; c <= kChannels; ++c) text += ",\"" + std::to_string(c) + "ch\"";
-    return text + "\r\n";
-  }();
+  static const std::string header = ChannelCsvHeader("time");
   return header;
 }
 
@@ -58,38 +54,11 @@ void OutputWriter::WriteChannelCsv(const SampleTable& table, std::int32_t rowCou
   WriteRows(table, rowCount, ',', pointForm_, progress);
 }
 
-// Turning doubles into text is nearly all the work of a writer, so rows are formatted in
-// chunks, two at a time: one on a second thread while this thread does the other. The lines
-// still reach the file in row order, each after its own progress call.
+// The lines reach the file in row order, each row's progress call before its text.
 void OutputWriter::WriteRows(const SampleTable& table, std::int32_t rowCount, char separator,
                              const NumberForm& form, const ProgressFn& progress) {
-  FormattedRows chunks[2];
-  for (std::int32_t first = 1; first <= rowCount; first += 2 * kChunkRows) {
-    ThrowIfInterrupted();
-    const std::int32_t middle = std::min(rowCount, first + kChunkRows - 1);
-    const std::int32_t last = std::min(rowCount, middle + kChunkRows);
-    std::future<void> second;
-    if (middle < last)
-      second = std::async(std::launch::async, [&] {
-        FormatRows(table, middle + 1, last, separator, form, chunks[1]);
-      });
-    FormatRows(table, first, middle, separator, form, chunks[0]);
-    EmitRows(chunks[0], first, progress);
-    if (second.valid()) {
-      second.get();
-      EmitRows(chunks[1], middle + 1, progress);
-    }
-  }
-}
-
-void OutputWriter::FormatRows(const SampleTable& table, std::int32_t first, std::int32_t last,
-                              char separator, const NumberForm& form, FormattedRows& rows) {
-  rows.text.resize(static_cast<std::size_t>(last - first + 1) * kLineRoom);
-  rows.lineEnds.clear();
-  char* const begin = rows.text.data();
-  char* out = begin;
-  for (std::int32_t j = first; j <= last; ++j) {
-    const double* cells = table.row(j);
+  const auto formatRow = [&table, separator, &form](std::int64_t row, char* out) {
+    const double* cells = table.row(static_cast<std::int32_t>(row));
     out = FormatNumber(out, cells[0], form);
     for (int c = 1; c < kWrittenColumns; ++c) {
       *out++ = separator;
@@ -97,20 +66,24 @@ void OutputWriter::FormatRows(const SampleTable& table, std::int32_t first, std:
     }
     *out++ = '\r';
     *out++ = '\n';
-    rows.lineEnds.push_back(static_cast<std::size_t>(out - begin));
-  }
-}
-
-void OutputWriter::EmitRows(const FormattedRows& rows, std::int32_t first,
-                            const ProgressFn& progress) {
-  std::size_t lineStart = 0;
-  std::int32_t j = first;
-  for (const std::size_t lineEnd : rows.lineEnds) {
-    if (progress) progress(static_cast<float>(j));
-    Put(rows.text.data() + lineStart, lineEnd - lineStart);
-    lineStart = lineEnd;
-    ++j;
-  }
+    return out;
+  };
+  Flush();  // the comment and header lines go first
+  FormatRowsInOrder(1, rowCount, kLineRoom, formatRow,
+                    [&](std::int64_t first, const char* text, const std::size_t* lineEnds,
+                        std::int64_t rows) {
+                      ThrowIfInterrupted();
+                      if (progress) {
+                        for (std::int64_t i = 0; i < rows; ++i)
+                          progress(static_cast<float>(first + i));
+                      }
+                      try {
+                        file_->Write(std::string_view(text, lineEnds[rows - 1]));
+                      } catch (...) {
+                        Discard();
+                        throw;
+                      }
+                    });
 }
 
 void OutputWriter::CloseOutputFile() {

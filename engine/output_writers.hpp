@@ -55,15 +55,8 @@ class OutputWriter {
   // the system's reason ("No space left on device"); the temporary file is then removed.
 
  private:
-  struct FormattedRows {
-    std::vector<char> text;
-    std::vector<std::size_t> lineEnds;
-  };
   void WriteRows(const SampleTable& table, std::int32_t rowCount, char separator,
                  const NumberForm& form, const ProgressFn& progress);
-  static void FormatRows(const SampleTable& table, std::int32_t first, std::int32_t last,
-                         char separator, const NumberForm& form, FormattedRows& rows);
-  void EmitRows(const FormattedRows& rows, std::int32_t first, const ProgressFn& progress);
   void Put(const char* text, std::size_t size);
   void Flush();
   void Discard() noexcept;

@@ -1,13 +1,20 @@
 #include "engine/record_reader.hpp"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <charconv>
 #include <cerrno>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
-#include <fcntl.h>
+#include <exception>
+#include <mutex>
+#include <optional>
 #include <stdexcept>
-#include <unistd.h>
+#include <thread>
 #include <vector>
 
 #include "engine/engine_error.hpp"
@@ -17,12 +24,19 @@
 namespace accprep {
 namespace {
 
-// The fuzz build shrinks the block to a few bytes, so that lines crossing the end of a block
-// and the growing of the block for a long line are reached by small inputs.
+// The fuzz build shrinks the block and the split to a few bytes, so that lines crossing the
+// end of a block, the growing of the block for a long line and the second thread's half are
+// reached by small inputs.
 #ifndef ACCPREP_READER_BLOCK_SIZE
 #define ACCPREP_READER_BLOCK_SIZE (4 << 20)
 #endif
+#ifndef ACCPREP_READER_SPLIT_SIZE
+#define ACCPREP_READER_SPLIT_SIZE (256 << 10)
+#endif
 constexpr std::size_t kBlockSize = ACCPREP_READER_BLOCK_SIZE;
+// Blocks at least this large are parsed in two halves on two threads; a thread's start and
+// handover cost next to nothing against parsing this much.
+constexpr std::size_t kSplitSize = ACCPREP_READER_SPLIT_SIZE;
 // Bytes kept free after the data, so that the number parser may read eight bytes at a time
 // past the end of a line.
 constexpr std::size_t kPadding = 16;
@@ -37,22 +51,23 @@ std::string Quote(const char* begin, const char* end) {
   return "\"" + text + "\"";
 }
 
-// Hands out the lines of a file one by one, reading it in large blocks. A line is given
-// without its line end (LF or CR LF); the last line may lack one.
-class LineSource {
+// Hands out the header lines of a file one by one, then the rest in blocks of whole lines,
+// reading it in large blocks.
+class LineBlocks {
  public:
-  LineSource(const std::string& path) : path_(path), buffer_(kBlockSize + kPadding) {
+  explicit LineBlocks(const std::string& path) : path_(path), buffer_(kBlockSize + kPadding) {
     do {
       descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     } while (descriptor_ < 0 && errno == EINTR);
     if (descriptor_ < 0)
       throw EngineError(ErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
   }
-  ~LineSource() { ::close(descriptor_); }
-  LineSource(const LineSource&) = delete;
-  LineSource& operator=(const LineSource&) = delete;
+  ~LineBlocks() { ::close(descriptor_); }
+  LineBlocks(const LineBlocks&) = delete;
+  LineBlocks& operator=(const LineBlocks&) = delete;
 
-  bool Next(const char*& begin, const char*& end) {
+  // The next line without its line end (LF or CR LF); the last line may lack one.
+  bool NextLine(const char*& begin, const char*& end) {
     for (;;) {
       char* const data = buffer_.data();
       if (void* found = std::memchr(data + start_, '\n', filled_ - start_)) {
@@ -74,6 +89,34 @@ class LineSource {
     }
   }
 
+  // The next run of whole lines, each with its line end (the file's last line may lack one).
+  // Valid until the next call.
+  bool NextBlock(const char*& begin, const char*& end) {
+    for (;;) {
+      char* const data = buffer_.data();
+      if (!atEnd_ && start_ == 0 && filled_ < buffer_.size() - kPadding) {
+        Refill();  // a fresh block is filled up first, so that blocks stay large
+        continue;
+      }
+      if (void* found = ::memrchr(data + start_, '\n', filled_ - start_)) {
+        begin = data + start_;
+        end = static_cast<char*>(found) + 1;
+        start_ = end - data;
+        return true;
+      }
+      if (atEnd_) {
+        if (start_ == filled_) return false;
+        begin = data + start_;
+        end = data + filled_;
+        start_ = filled_;
+        return true;
+      }
+      Refill();
+    }
+  }
+
+  std::uint64_t consumed() const { return consumedBefore_ + start_; }
+
  private:
   void Refill() {
     ThrowIfInterrupted();
@@ -81,10 +124,11 @@ class LineSource {
     // block grows it (once per such line, never per record).
     const std::size_t rest = filled_ - start_;
     std::memmove(buffer_.data(), buffer_.data() + start_, rest);
+    consumedBefore_ += start_;
     start_ = 0;
     filled_ = rest;
     if (filled_ == buffer_.size() - kPadding) buffer_.resize(buffer_.size() * 2 + kPadding);
-    for (;;) {
+    while (filled_ < buffer_.size() - kPadding) {
       const ssize_t got =
           ::read(descriptor_, buffer_.data() + filled_, buffer_.size() - kPadding - filled_);
       if (got > 0) {
@@ -105,6 +149,7 @@ class LineSource {
   std::vector<char> buffer_;
   std::size_t start_ = 0;
   std::size_t filled_ = 0;
+  std::uint64_t consumedBefore_ = 0;
   bool atEnd_ = false;
 };
 
@@ -175,61 +220,88 @@ inline const char* ParseShortDecimal(const char* p, const char* end, double& val
   return p;
 }
 
+// Why a run of lines could not be read: what ReadRecords turns into an EngineError once the
+// line numbers of the run are known.
+struct Failure {
+  std::string reason;
+  std::int64_t line = 0;
+  int field = 0;
+  // The line where the record being read began, when the failure lies inside one: a record
+  // that begins past the capacity is a capacity error before anything else.
+  std::optional<std::int64_t> recordLine;
+};
+
 // The careful path for a field the fast path did not take: the whole field up to the next
 // comma, trimmed, through ParseNumber, which says what is wrong with it. Sets `next` to the
-// comma or the line end after the field.
-double ParseField(const std::string& path, std::int64_t lineNumber, int fieldInLine,
-                  const char* p, const char* end, const char*& next) {
+// comma or the line end after the field; nullopt and `reason` when it is no number.
+std::optional<double> ParseField(const char* p, const char* end, const char*& next,
+                                 std::string& reason) {
   const char* comma = static_cast<const char*>(std::memchr(p, ',', end - p));
   next = comma != nullptr ? comma : end;
   const char* textEnd = next;
   while (textEnd > p && IsBlank(textEnd[-1])) --textEnd;
   const ParseResult parsed = ParseNumber(std::string_view(p, textEnd - p));
   if (parsed.error == ParseError::kNone) return parsed.value;
-  std::string reason = parsed.error == ParseError::kEmpty       ? "empty field"
-                       : parsed.error == ParseError::kNotFinite ? "value is not finite: "
-                                                                : "not a number: ";
+  reason = parsed.error == ParseError::kEmpty       ? "empty field"
+           : parsed.error == ParseError::kNotFinite ? "value is not finite: "
+                                                    : "not a number: ";
   if (parsed.error != ParseError::kEmpty) reason += Quote(p, textEnd);
-  throw EngineError(ErrorKind::kInput, reason, path, lineNumber, fieldInLine);
+  return std::nullopt;
 }
 
-}  // namespace
+// The records of one run of lines, parsed on one thread.
+struct ParsedRun {
+  std::vector<double> values;  // complete records, then the record being read
+  std::size_t used = 0;        // doubles of complete records
+  std::vector<std::int64_t> lines;  // the line each complete record began on
+  // The record still being read at the end of the run: its values, count and first line.
+  double partial[kTableColumns] = {};
+  int partialFields = 0;
+  std::int64_t partialLine = 0;
+  std::int64_t lastLine = 0;  // number of the run's last line
+  std::optional<Failure> failure;
 
-std::int32_t ReadRecord(SampleTable& table, const std::string& path, int headerLines,
-                        int fieldsPerRecord, const ProgressMaximumFn& progressMaximum) {
-  if (fieldsPerRecord < 1 || fieldsPerRecord > kTableColumns || headerLines < 0)
-    throw std::invalid_argument("ReadRecord: fields per record must lie in 1..43");
-
-  LineSource lines(path);
-  const char* begin = nullptr;
-  const char* end = nullptr;
-  std::int64_t lineNumber = 0;
-  for (int h = 1; h <= headerLines; ++h) {
-    if (!lines.Next(begin, end))
-      throw EngineError(ErrorKind::kInput,
-                        "the file ends before header line " + std::to_string(h), path);
-    ++lineNumber;
+  std::int64_t records() const { return static_cast<std::int64_t>(lines.size()); }
+  void Restart() {
+    used = 0;
+    lines.clear();
+    failure.reset();
   }
+  double* NewRow(int fields) {
+    if (used + fields > values.size()) values.resize(std::max<std::size_t>(values.size() * 2, 1024 * fields));
+    return values.data() + used;
+  }
+};
 
-  std::int32_t rowCount = 0;
+// Parses the whole lines of [text, textEnd), the first being line `firstLine`, continuing the
+// record `run` holds as partial. Stops at the first failure.
+void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, int fields,
+                ParsedRun& run) {
+  int filled = run.partialFields;
+  std::int64_t recordLine = run.partialLine;
   double* row = nullptr;
-  int filledFields = 0;  // fields of the current record read so far; 0 between records
-  std::int64_t recordLine = 0;
-  while (lines.Next(begin, end)) {
+  if (filled > 0) {
+    row = run.NewRow(fields);
+    std::memcpy(row, run.partial, sizeof(double) * filled);
+  }
+  std::int64_t lineNumber = firstLine - 1;
+  const char* lineStart = text;
+  while (lineStart < textEnd) {
+    const char* newline =
+        static_cast<const char*>(std::memchr(lineStart, '\n', textEnd - lineStart));
+    const char* next = newline != nullptr ? newline + 1 : textEnd;
+    const char* end = newline != nullptr ? newline : textEnd;
+    if (end > lineStart && end[-1] == '\r') --end;
     ++lineNumber;
-    const char* p = begin;
+    const char* p = lineStart;
+    lineStart = next;
     while (p < end && IsBlank(*p)) ++p;
     if (p == end) continue;  // a blank line holds no field and starts no record
 
     for (int fieldInLine = 1;; ++fieldInLine) {
       // p is at the start of a field, past its leading blanks.
-      if (filledFields == 0) {
-        if (rowCount == kMaxRecords)
-          throw EngineError(ErrorKind::kCapacity,
-                            "more than 450000 records: record 450001 does not fit the sample "
-                            "table",
-                            path, lineNumber);
-        row = table.row(++rowCount);
+      if (filled == 0) {
+        row = run.NewRow(fields);
         recordLine = lineNumber;
       }
       // Fast path: a plain number followed by blanks, a comma or the line end. Anything else
@@ -244,31 +316,229 @@ std::int32_t ReadRecord(SampleTable& table, const std::string& path, int headerL
       }
       while (q < end && IsBlank(*q)) ++q;
       plain = plain && (q == end || *q == ',');
-      if (!plain) value = ParseField(path, lineNumber, fieldInLine, p, end, q);
-      row[filledFields++] = value;
+      if (!plain) {
+        std::string reason;
+        const std::optional<double> careful = ParseField(p, end, q, reason);
+        if (!careful) {
+          run.failure = Failure{std::move(reason), lineNumber, fieldInLine, recordLine};
+          run.lastLine = lineNumber;
+          return;
+        }
+        value = *careful;
+      }
+      row[filled++] = value;
 
       const bool lineGoesOn = q < end;
-      if (filledFields == fieldsPerRecord) {
-        filledFields = 0;
-        if (lineGoesOn)
-          throw EngineError(ErrorKind::kInput,
-                            "the line holds more values than its record needs (" +
-                                std::to_string(fieldsPerRecord) +
-                                "); a record must not begin in the middle of a line",
-                            path, lineNumber, fieldInLine + 1);
+      if (filled == fields) {
+        filled = 0;
+        run.used += static_cast<std::size_t>(fields);
+        run.lines.push_back(recordLine);
+        if (lineGoesOn) {
+          run.failure = Failure{"the line holds more values than its record needs (" +
+                                    std::to_string(fields) +
+                                    "); a record must not begin in the middle of a line",
+                                lineNumber, fieldInLine + 1, std::nullopt};
+          run.lastLine = lineNumber;
+          return;
+        }
       }
       if (!lineGoesOn) break;
       p = q + 1;
       while (p < end && IsBlank(*p)) ++p;
     }
   }
-  if (filledFields != 0)
-    throw EngineError(ErrorKind::kInput,
-                      "the file ends inside record " + std::to_string(rowCount) +
-                          " (begun on line " + std::to_string(recordLine) + "): " +
-                          std::to_string(filledFields) + " of " +
-                          std::to_string(fieldsPerRecord) + " values read",
-                      path);
+  run.partialFields = filled;
+  run.partialLine = recordLine;
+  if (filled > 0) std::memcpy(run.partial, row, sizeof(double) * filled);
+  run.lastLine = lineNumber;
+}
+
+// A second thread for the second half of each block, kept for the whole read.
+class HalfParser {
+ public:
+  HalfParser() : thread_([this] { Work(); }) {}
+  ~HalfParser() {
+    {
+      std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+  }
+  HalfParser(const HalfParser&) = delete;
+  HalfParser& operator=(const HalfParser&) = delete;
+
+  void Start(std::function<void()> task) {
+    {
+      std::lock_guard lock(mutex_);
+      task_ = std::move(task);
+      done_ = false;
+      failure_ = nullptr;
+    }
+    wake_.notify_all();
+  }
+  void Wait() {
+    std::unique_lock lock(mutex_);
+    finished_.wait(lock, [this] { return done_; });
+    if (failure_) std::rethrow_exception(failure_);
+  }
+
+ private:
+  void Work() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [this] { return stop_ || task_; });
+      if (!task_) return;
+      std::function<void()> task = std::move(task_);
+      task_ = nullptr;
+      lock.unlock();
+      std::exception_ptr failure;
+      try {
+        task();
+      } catch (...) {
+        failure = std::current_exception();
+      }
+      lock.lock();
+      failure_ = failure;
+      done_ = true;
+      finished_.notify_all();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::condition_variable finished_;
+  std::function<void()> task_;
+  bool done_ = true;
+  bool stop_ = false;
+  std::exception_ptr failure_;
+  std::thread thread_;
+};
+
+class Reader {
+ public:
+  Reader(const std::string& path, const RecordForm& form, const RecordBatchFn& deliver)
+      : path_(path), form_(form), deliver_(deliver) {}
+
+  std::int64_t Read() {
+    LineBlocks blocks(path_);
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    for (int h = 1; h <= form_.headerLines; ++h) {
+      if (!blocks.NextLine(begin, end))
+        throw EngineError(ErrorKind::kInput,
+                          "the file ends before header line " + std::to_string(h), path_);
+    }
+    std::int64_t nextLine = form_.headerLines + 1;
+    std::optional<HalfParser> half;
+    while (blocks.NextBlock(begin, end)) {
+      const char* split = nullptr;
+      if (static_cast<std::size_t>(end - begin) >= kSplitSize) {
+        const char* middle = begin + (end - begin) / 2;
+        if (const void* newline = std::memchr(middle, '\n', end - middle))
+          split = static_cast<const char*>(newline) + 1;
+        if (split == end) split = nullptr;
+      }
+      if (split == nullptr) {
+        Continue(first_, begin, end, nextLine);
+      } else {
+        // The second half is read as if a record began there, as one nearly always does; if
+        // the first half ends inside a record after all, it is read again, continuing it.
+        if (!half) half.emplace();
+        second_.Restart();
+        second_.partialFields = 0;
+        half->Start([this, split, end] {
+          ParseLines(split, end, 1, form_.fieldsPerRecord, second_);
+        });
+        first_.Restart();
+        ParseLines(begin, split, nextLine, form_.fieldsPerRecord, first_);
+        half->Wait();
+        Deliver(first_, 0);
+        if (first_.partialFields == 0) {
+          const std::int64_t offset = first_.lastLine;
+          Deliver(second_, offset);
+          std::swap(first_, second_);
+          first_.partialLine += offset;
+          first_.lastLine += offset;
+        } else {
+          Continue(first_, split, end, first_.lastLine + 1);
+        }
+      }
+      nextLine = first_.lastLine + 1;
+      if (form_.bytesRead) form_.bytesRead(blocks.consumed());
+    }
+    if (first_.partialFields != 0) {
+      if (total_ >= form_.maxRecords) CapacityError(first_.partialLine);
+      throw EngineError(ErrorKind::kInput,
+                        "the file ends inside record " + std::to_string(total_ + 1) +
+                            " (begun on line " + std::to_string(first_.partialLine) + "): " +
+                            std::to_string(first_.partialFields) + " of " +
+                            std::to_string(form_.fieldsPerRecord) + " values read",
+                        path_);
+    }
+    return total_;
+  }
+
+ private:
+  // Parses [begin, end) on this thread, continuing the record `run` holds, and delivers it.
+  void Continue(ParsedRun& run, const char* begin, const char* end, std::int64_t firstLine) {
+    run.Restart();
+    ParseLines(begin, end, firstLine, form_.fieldsPerRecord, run);
+    Deliver(run, 0);
+  }
+
+  // Hands the complete records of `run` on, its line numbers `offset` later than it counted
+  // them, and throws its failure or the capacity error.
+  void Deliver(const ParsedRun& run, std::int64_t offset) {
+    const std::int64_t count = run.records();
+    const std::int64_t fits = std::min(count, form_.maxRecords - total_);
+    if (fits > 0) deliver_(total_ + 1, run.values.data(), fits);
+    total_ += fits;
+    if (fits < count) CapacityError(run.lines[static_cast<std::size_t>(fits)] + offset);
+    if (!run.failure) return;
+    const Failure& failure = *run.failure;
+    if (failure.recordLine && total_ >= form_.maxRecords) CapacityError(*failure.recordLine + offset);
+    throw EngineError(ErrorKind::kInput, failure.reason, path_, failure.line + offset,
+                      failure.field);
+  }
+
+  [[noreturn]] void CapacityError(std::int64_t line) const {
+    const std::string limit = std::to_string(form_.maxRecords);
+    throw EngineError(ErrorKind::kCapacity,
+                      "more than " + limit + " records: record " +
+                          std::to_string(form_.maxRecords + 1) + " does not fit the sample table",
+                      path_, line);
+  }
+
+  const std::string& path_;
+  const RecordForm& form_;
+  const RecordBatchFn& deliver_;
+  ParsedRun first_;   // the run read on this thread, and the state carried to the next block
+  ParsedRun second_;  // the second half of a block, read on the other thread
+  std::int64_t total_ = 0;
+};
+
+}  // namespace
+
+std::int64_t ReadRecords(const std::string& path, const RecordForm& form,
+                         const RecordBatchFn& deliver) {
+  if (form.fieldsPerRecord < 1 || form.fieldsPerRecord > kTableColumns || form.headerLines < 0)
+    throw std::invalid_argument("ReadRecords: fields per record must lie in 1..43");
+  return Reader(path, form, deliver).Read();
+}
+
+std::int32_t ReadRecord(SampleTable& table, const std::string& path, int headerLines,
+                        int fieldsPerRecord, const ProgressMaximumFn& progressMaximum) {
+  RecordForm form;
+  form.headerLines = headerLines;
+  form.fieldsPerRecord = fieldsPerRecord;
+  const std::size_t rowBytes = sizeof(double) * static_cast<std::size_t>(fieldsPerRecord);
+  const auto rowCount = static_cast<std::int32_t>(
+      ReadRecords(path, form, [&](std::int64_t first, const double* values, std::int64_t count) {
+        for (std::int64_t i = 0; i < count; ++i)
+          std::memcpy(table.row(static_cast<std::int32_t>(first + i)), values + i * fieldsPerRecord,
+                      rowBytes);
+      }));
   if (progressMaximum) progressMaximum(static_cast<float>(rowCount));
   return rowCount;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The record reader: fills the sample table from a text record file.
+// The record reader: the one reader of the tool's number files (acceleration records, the
+// exchange CSV, job results, the channel CSVs the viewer opens).
 //
 // Syntax: a given number of header lines, read whole and never looked at; then records of
 // `fieldsPerRecord` numbers. Fields are separated by a comma (blanks or tabs may stand around
@@ -8,6 +9,10 @@
 //
 // A record normally stands on one line, and may continue over several whole lines; it never
 // begins or ends in the middle of a line. Blank lines start no record.
+//
+// Large files are parsed on two threads: each block is split at a line end and its second
+// half parsed while the first is; the records still arrive in file order, and a record that
+// crosses the split is read as one.
 
 #include <cstdint>
 #include <functional>
@@ -20,17 +25,36 @@ namespace accprep {
 // Receives the row count, as a single-precision number, once per successful read.
 using ProgressMaximumFn = std::function<void(float maximum)>;
 
-// Reads the record file at `path` into rows 1..n, columns 0..fieldsPerRecord-1 of `table` and
-// returns n. Other cells are left as they are. headerLines is 1 or 2, fieldsPerRecord 41 or 43.
-// As its last step before closing the file it calls progressMaximum(n); not on failure.
-//
+// Receives records in file order: `count` records of fieldsPerRecord values each, packed one
+// after another, the first being record `first` (1-based). Called on the reading thread.
+using RecordBatchFn =
+    std::function<void(std::int64_t first, const double* values, std::int64_t count)>;
+
+struct RecordForm {
+  int headerLines = 0;
+  int fieldsPerRecord = 0;  // 1..43
+  // The record after this many begins a capacity error.
+  std::int64_t maxRecords = kMaxRecords;
+  // Called after each block with the bytes read so far, for a progress bar; may be empty.
+  std::function<void(std::uint64_t bytes)> bytesRead;
+};
+
+// Reads the file at `path` and hands its records to `deliver`; returns how many there are.
 // Throws EngineError, naming the file and, where it applies, the line and the field:
 //   kIo        the file cannot be opened or read (system reason);
 //   kInput     a header line is missing; a field is empty, not a number or not finite (the
 //              text found is quoted); a line holds more values than its record needs; the
 //              file ends inside a record (how many of its values were read);
-//   kCapacity  the 450,001st record begins; rows 1..450,000 then hold the first records.
-// Records read before a failure stay in the table.
+//   kCapacity  record maxRecords + 1 begins;
+//   kInterrupted  the run was interrupted (interruption.hpp).
+// The records before a failure have been delivered.
+std::int64_t ReadRecords(const std::string& path, const RecordForm& form,
+                         const RecordBatchFn& deliver);
+
+// Reads the record file at `path` into rows 1..n, columns 0..fieldsPerRecord-1 of `table` and
+// returns n. Other cells are left as they are. headerLines is 1 or 2, fieldsPerRecord 41 or 43.
+// As its last step it calls progressMaximum(n); not on failure. Throws as ReadRecords does;
+// past the table's capacity (the 450,001st record), rows 1..450,000 hold the first records.
 std::int32_t ReadRecord(SampleTable& table, const std::string& path, int headerLines,
                         int fieldsPerRecord, const ProgressMaximumFn& progressMaximum);
 

@@ -38,8 +38,8 @@ class ResultCsvFile {
   void WriteHeader(const char* firstName);
   // Writes rows 0..count-1 of `rowAt`. The first value is written in the shortest form that
   // reads back to the same double (a time stays as it was read), or, when firstRounded is
-  // set, with 9 significant digits like the 40 channel values (the engine's FormatSignificant). Rows are
-  // formatted in batches on two threads where the machine has them, and written in order.
+  // set, with 9 significant digits like the 40 channel values (the engine's
+  // FormatSignificant). Rows are formatted on two threads and written in order.
   void WriteRows(std::size_t count, bool firstRounded, const ResultRowSource& rowAt);
   // Flushes, closes and renames into place. Throws EngineError kIo.
   void Commit();
