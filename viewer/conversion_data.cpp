@@ -18,14 +18,14 @@ std::uint64_t ConversionBytes(const ConversionFiles& files, std::span<const Conv
 }
 
 ConversionData LoadConversion(const ConversionFiles& files, std::span<const ConversionFile> wanted,
-                              LoadProgress* progress, int threads) {
+                              LoadProgress* progress) {
   ConversionData data;
   data.files = files;
   for (ConversionFile file : wanted) {
     if (!files.has(file)) continue;
     const int index = static_cast<int>(file);
     try {
-      data.tables[index] = LoadChannelTable(files.path(file), HeaderFormOf(file), progress, threads);
+      data.tables[index] = LoadChannelTable(files.path(file), HeaderFormOf(file), progress);
     } catch (const EngineError& error) {
       data.errors[index] = error.what();
     } catch (const std::bad_alloc&) {

@@ -33,10 +33,9 @@ HeaderForm HeaderFormOf(ConversionFile file);
 // The bytes LoadConversion will read for `wanted`, for a progress maximum.
 std::uint64_t ConversionBytes(const ConversionFiles& files, std::span<const ConversionFile> wanted);
 
-// Loads the files of `wanted` that exist, one after another, each parsed by `threads`
-// threads. A failing file is recorded in `errors` and the others still load; nothing throws
-// for the content of a file.
+// Loads the files of `wanted` that exist, one after another. A failing file is recorded in
+// `errors` and the others still load; nothing throws for the content of a file.
 ConversionData LoadConversion(const ConversionFiles& files, std::span<const ConversionFile> wanted,
-                              LoadProgress* progress = nullptr, int threads = 2);
+                              LoadProgress* progress = nullptr);
 
 }  // namespace accprep

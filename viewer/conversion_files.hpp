@@ -1,28 +1,14 @@
 #pragma once
 // The files of one conversion. A conversion names its five channel files from the input stem
-// (the input path less its last four characters) plus a fixed suffix, all beside the input.
-// The viewer is handed any one of them, or the input record itself, and finds the others.
+// plus a fixed suffix, all beside the input (engine/conversion_names.hpp). The viewer is
+// handed any one of them, or the input record itself, and finds the others.
 
 #include <array>
 #include <string>
-#include <string_view>
+
+#include "engine/conversion_names.hpp"
 
 namespace accprep {
-
-enum class ConversionFile {
-  kAcceleration,           // stem + "_acc.csv": public acceleration CSV, maybe a comment line
-  kVelocity,               // stem + "_vel.csv": velocity record
-  kDisplacement,           // stem + "_dis.csv": displacement record
-  kVelocitySpectrum,       // stem + "_velAmp.csv": amplitude spectrum of the velocity
-  kDisplacementSpectrum,   // stem + "_disAmp.csv": amplitude spectrum of the displacement
-};
-inline constexpr int kConversionFileCount = 5;
-inline constexpr std::array<ConversionFile, kConversionFileCount> kAllConversionFiles = {
-    ConversionFile::kAcceleration, ConversionFile::kVelocity, ConversionFile::kDisplacement,
-    ConversionFile::kVelocitySpectrum, ConversionFile::kDisplacementSpectrum};
-
-// "_acc.csv", "_vel.csv", "_dis.csv", "_velAmp.csv", "_disAmp.csv".
-std::string_view ConversionSuffix(ConversionFile file);
 
 struct ConversionFiles {
   std::string stem;

@@ -207,7 +207,7 @@ void ViewerWindow::StartLoading() {
   LoadProgress* progress = &progress_;
   loadWatcher_->setFuture(QtConcurrent::run([files, progress]() -> Loaded* {
     auto loaded = std::make_unique<Loaded>();
-    loaded->data = LoadConversion(files, kAllConversionFiles, progress, 2);
+    loaded->data = LoadConversion(files, kAllConversionFiles, progress);
     loaded->peaks = FindChannelPeaks(loaded->data.table(ConversionFile::kAcceleration),
                                      loaded->data.table(ConversionFile::kVelocity),
                                      loaded->data.table(ConversionFile::kDisplacement));

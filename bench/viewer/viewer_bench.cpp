@@ -35,7 +35,7 @@ BigConversion& Big() {
 void BM_OpenConversion(benchmark::State& state) {
   const ConversionFiles& files = Big().files;
   for (auto _ : state) {
-    ConversionData data = LoadConversion(files, kAllConversionFiles, nullptr, 2);
+    ConversionData data = LoadConversion(files, kAllConversionFiles);
     benchmark::DoNotOptimize(data.table(ConversionFile::kAcceleration)->rows());
   }
 }

@@ -25,6 +25,17 @@ TEST(ConversionFiles, FindsEveryFileFromTheInputRecordOrAnyOfItsOutputs) {
   }
 }
 
+TEST(ConversionFiles, TheInputStemCountsCharactersAsTheConversionDoes) {
+  // A record named with a three-character Japanese extension loses those characters and the
+  // dot, not four bytes of them.
+  ScratchFolder folder;
+  const std::string stem = (folder.path() / "rec").string();
+  WriteFile(stem + "_acc.csv", "x\r\n");
+  const ConversionFiles files = FindConversionFiles(stem + ".加速度");
+  EXPECT_EQ(files.stem, stem);
+  EXPECT_TRUE(files.has(ConversionFile::kAcceleration));
+}
+
 TEST(ConversionFiles, MarksMissingFilesAbsentWithoutFailing) {
   ScratchFolder folder;
   const std::string stem = (folder.path() / "quake").string();

@@ -7,6 +7,7 @@
 #include "engine/engine_error.hpp"
 #include "engine/number_format.hpp"
 #include "conversion_fixture.hpp"
+#include "test_kit.hpp"
 
 namespace accprep {
 namespace {
@@ -14,10 +15,10 @@ namespace {
 using testing::ScratchFolder;
 using testing::WriteFile;
 
+// Without its line end, as the lines below are written.
 const std::string kHeader = [] {
-  std::string header = "\"time\"";
-  for (int c = 1; c <= 40; ++c) header += ",\"" + std::to_string(c) + "ch\"";
-  return header;
+  const std::string header = testing::ChannelCsvHeader();
+  return header.substr(0, header.size() - 2);
 }();
 
 // A record line: key, then channel c = key * 100 + c.
@@ -70,7 +71,7 @@ TEST(TableLoader, AcceptsLfEndsBlanksAroundCommasBlankLinesAndNoFinalLineEnd) {
   EXPECT_EQ(table.column(7)[1], 107.0);
 }
 
-TEST(TableLoader, SeveralThreadsGiveTheSameTableAsOneAcrossBlankLines) {
+TEST(TableLoader, ALargeFileReadOnTwoThreadsKeepsEveryRecordInPlaceAcrossBlankLines) {
   ScratchFolder folder;
   const auto path = folder.path() / "big.csv";
   std::string text = "header\r\n";
@@ -80,17 +81,13 @@ TEST(TableLoader, SeveralThreadsGiveTheSameTableAsOneAcrossBlankLines) {
   }
   WriteFile(path, text);
   ASSERT_GT(text.size(), 2u << 20);  // large enough to be split
-  const ChannelTable one = LoadChannelTable(path.string(), HeaderForm::kOneLine, nullptr, 1);
   LoadProgress progress{0};
-  const ChannelTable three = LoadChannelTable(path.string(), HeaderForm::kOneLine, &progress, 3);
-  ASSERT_EQ(one.rows(), 8000);
-  ASSERT_EQ(three.rows(), 8000);
-  for (int c = 0; c <= 40; ++c) {
-    for (int i = 0; i < 8000; ++i) {
-      ASSERT_EQ(three.column(c)[i], one.column(c)[i]) << "column " << c << " row " << i;
-    }
+  const ChannelTable table = LoadChannelTable(path.string(), HeaderForm::kOneLine, &progress);
+  ASSERT_EQ(table.rows(), 8000);
+  for (int i = 0; i < 8000; ++i) {
+    ASSERT_EQ(table.column(0)[i], i) << "row " << i;
+    for (int c = 1; c <= 40; ++c) ASSERT_EQ(table.column(c)[i], i * 100.0 + c) << "row " << i;
   }
-  EXPECT_EQ(three.column(0)[7999], 7999.0);
   EXPECT_EQ(progress.load(), text.size());
 }
 
@@ -119,39 +116,45 @@ TEST(TableLoader, NamesTheFileLineAndFieldOfWhatItCannotRead) {
   EXPECT_EQ(LoadError(path, HeaderForm::kOneLine), path + ": line 2, field 6: empty field");
 
   WriteFile(path, "h\r\n" + Line(0) + ",nan\r\n");
-  EXPECT_EQ(LoadError(path, HeaderForm::kOneLine), path + ": line 2, field 42: more than 41 values on the line");
+  EXPECT_EQ(LoadError(path, HeaderForm::kOneLine),
+            path + ": line 2, field 42: the line holds more values than its record needs (41); "
+                   "a record must not begin in the middle of a line");
 
   WriteFile(path, "h\r\n" + Line(0).substr(0, Line(0).rfind(',')) + "\r\n");
-  EXPECT_EQ(LoadError(path, HeaderForm::kOneLine), path + ": line 2: 40 values where a record has 41");
+  EXPECT_EQ(LoadError(path, HeaderForm::kOneLine),
+            path + ": the file ends inside record 1 (begun on line 2): 40 of 41 values read");
 
   std::string infinite = Line(0);
   infinite.replace(infinite.find(",3,"), 3, ",inf,");
   WriteFile(path, "h\r\n" + infinite + "\r\n");
-  EXPECT_EQ(LoadError(path, HeaderForm::kOneLine), path + ": line 2, field 4: not a finite number: \"inf\"");
+  EXPECT_EQ(LoadError(path, HeaderForm::kOneLine), path + ": line 2, field 4: value is not finite: \"inf\"");
 }
 
-TEST(TableLoader, ReportsTheEarliestBadLineWhenSeveralThreadsFindOne) {
+TEST(TableLoader, ReportsTheEarliestBadLineOfALargeFile) {
   ScratchFolder folder;
   const std::string path = (folder.path() / "late.csv").string();
   std::string text = "h\n";
   for (int i = 0; i < 9000; ++i) text += (i == 4000 || i == 8500 ? "7" : Line(i)) + "\n";
   WriteFile(path, text);
+  // The lone value begins a record that the next line would finish with one value too many.
   EXPECT_EQ(LoadError(path, HeaderForm::kOneLine).substr(path.size()),
-            ": line 4002: 1 value where a record has 41");
+            ": line 4003, field 41: the line holds more values than its record needs (41); a "
+            "record must not begin in the middle of a line");
 }
 
 TEST(TableLoader, MissingHeaderOrFileIsNamed) {
   ScratchFolder folder;
   const std::string path = (folder.path() / "x_acc.csv").string();
   WriteFile(path, "");
-  EXPECT_EQ(LoadError(path, HeaderForm::kOneLine), path + ": line 1: the header line is missing");
+  EXPECT_EQ(LoadError(path, HeaderForm::kOneLine), path + ": the file ends before header line 1");
   WriteFile(path, "just a comment\r\n");
   EXPECT_EQ(LoadError(path, HeaderForm::kOptionalComment),
-            path + ": line 2: the header line is missing");
+            path + ": the file ends before header line 2");
   const std::string missing = (folder.path() / "gone.csv").string();
-  EXPECT_EQ(LoadError(missing, HeaderForm::kOneLine), missing + ": No such file or directory");
+  EXPECT_EQ(LoadError(missing, HeaderForm::kOneLine),
+            missing + ": cannot open the file: No such file or directory");
   EXPECT_EQ(LoadError(folder.path().string(), HeaderForm::kOneLine),
-            folder.path().string() + ": Is a directory");
+            folder.path().string() + ": cannot read the file: Is a directory");
 }
 
 }  // namespace
