@@ -1,8 +1,9 @@
 #include "jobs/job_options.hpp"
 
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
 #include <charconv>
-#include <cmath>
-#include <optional>
 
 #include "engine/number_format.hpp"
 
@@ -17,18 +18,44 @@ const char kJobUsage[] =
 
 namespace {
 
-std::optional<double> ParseCorner(const std::string& text) {
-  ParseResult parsed = ParseNumber(text);
-  if (parsed.error != ParseError::kNone || parsed.value < 0.0) return std::nullopt;
-  return parsed.value;
+// A corner in Hz >= 0, read by the engine's number parser (no "inf", no units).
+CLI::Option* AddCorner(CLI::App& app, const char* name, double& corner) {
+  return app
+      .add_option_function<std::string>(
+          name,
+          [&corner, name](const std::string& text) {
+            const ParseResult parsed = ParseNumber(text);
+            if (parsed.error != ParseError::kNone || parsed.value < 0.0)
+              throw CLI::ValidationError(std::string(name) + " needs a frequency in Hz >= 0, not \"" +
+                                         text + "\"");
+            corner = parsed.value;
+          })
+      ->type_name("HZ");
 }
 
-std::optional<int> ParseOrder(const std::string& text) {
-  int value = 0;
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (ec != std::errc() || ptr != end || value < 1 || value > kMaxFilterOrder) return std::nullopt;
-  return value;
+CLI::Option* AddOrder(CLI::App& app, const char* name, int& order) {
+  return app
+      .add_option_function<std::string>(
+          name,
+          [&order, name](const std::string& text) {
+            int value = 0;
+            const char* end = text.data() + text.size();
+            const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+            if (ec != std::errc() || ptr != end || value < 1 || value > kMaxFilterOrder)
+              throw CLI::ValidationError(std::string(name) + " needs a whole number from 1 to " +
+                                         std::to_string(kMaxFilterOrder) + ", not \"" + text +
+                                         "\"");
+            order = value;
+          })
+      ->type_name("N");
+}
+
+// CLI11's report of a mistake it finds in the form of the job's other messages.
+std::string Describe(const CLI::ParseError& error) {
+  const std::string what = error.what();
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr)
+    return "option " + what.substr(0, what.find(':')) + " needs a value";
+  return what;
 }
 
 }  // namespace
@@ -36,49 +63,35 @@ std::optional<int> ParseOrder(const std::string& text) {
 JobOptionsResult ParseJobOptions(const std::vector<std::string>& arguments) {
   JobOptionsResult result;
   JobOptions& options = result.options;
-  std::vector<std::string> positional;
   auto fail = [&result](std::string message) {
     result.error = std::move(message);
     return result;
   };
 
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    if (argument == "--help" || argument == "-h") {
-      options.helpWanted = true;
-      return result;
-    }
-    if (argument.rfind("--", 0) != 0 || argument == "--") {
-      positional.push_back(argument);
-      continue;
-    }
-    std::string name = argument;
-    std::string value;
-    if (std::size_t equals = argument.find('='); equals != std::string::npos) {
-      name = argument.substr(0, equals);
-      value = argument.substr(equals + 1);
-    } else if (i + 1 < arguments.size()) {
-      value = arguments[++i];
-    } else {
-      return fail("option " + name + " needs a value");
-    }
+  CLI::App app("Integrates FOLDER/outacc.csv in the frequency domain.", "accprep-integrate");
+  app.set_help_flag();  // -h and --help are looked for below, before anything else
+  app.allow_extras();   // unknown options are named below
+  std::vector<std::string> positional;
+  app.add_option("MODE FOLDER", positional);
+  AddCorner(app, "--highpass-corner", options.filter.highPassCorner);
+  AddOrder(app, "--highpass-order", options.filter.highPassOrder);
+  AddCorner(app, "--lowpass-corner", options.filter.lowPassCorner);
+  AddOrder(app, "--lowpass-order", options.filter.lowPassOrder);
 
-    if (name == "--highpass-corner" || name == "--lowpass-corner") {
-      std::optional<double> corner = ParseCorner(value);
-      if (!corner) return fail(name + " needs a frequency in Hz >= 0, not \"" + value + "\"");
-      (name == "--highpass-corner" ? options.filter.highPassCorner
-                                   : options.filter.lowPassCorner) = *corner;
-    } else if (name == "--highpass-order" || name == "--lowpass-order") {
-      std::optional<int> order = ParseOrder(value);
-      if (!order) {
-        return fail(name + " needs a whole number from 1 to " + std::to_string(kMaxFilterOrder) +
-                    ", not \"" + value + "\"");
-      }
-      (name == "--highpass-order" ? options.filter.highPassOrder : options.filter.lowPassOrder) =
-          *order;
-    } else {
-      return fail("unknown option " + name);
-    }
+  if (std::find_if(arguments.begin(), arguments.end(), [](const std::string& argument) {
+        return argument == "--help" || argument == "-h";
+      }) != arguments.end()) {
+    options.helpWanted = true;
+    return result;
+  }
+  try {
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    app.parse(reversed);
+  } catch (const CLI::ParseError& error) {
+    return fail(Describe(error));
+  }
+  for (const std::string& extra : app.remaining()) {
+    if (extra.rfind("-", 0) == 0) return fail("unknown option " + extra.substr(0, extra.find('=')));
   }
 
   if (positional.empty()) return fail("the mode (velocity or displacement) is missing");
