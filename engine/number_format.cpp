@@ -108,10 +108,6 @@ char* Layout(char* out, const char* sci, const char* sciEnd, const NumberForm& f
 // Near-ties, magnitudes outside 1e-14..1e30 and scales that are no exact power go the
 // general way. Returns nullptr when it does not apply.
 constexpr int kFastSignificant = 9;
-constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-constexpr int kLargestExactPower = 22;
 constexpr double kTieMargin = 1e-6;
 
 // The rounding itself: magnitude to `significantDigits` digits as an integer mantissa in
@@ -126,12 +122,13 @@ bool RoundToSignificant(double magnitude, int significantDigits, std::uint64_t& 
   const int binaryExponent =
       static_cast<int>((std::bit_cast<std::uint64_t>(magnitude) >> 52) & 0x7ff) - 1023;
   k = (binaryExponent * 78913) >> 18;  // floor(binaryExponent * log10(2))
-  const double low = kExactPowers[significantDigits - 1];
-  const double high = kExactPowers[significantDigits];
+  const double low = kExactPowersOfTen[significantDigits - 1];
+  const double high = kExactPowersOfTen[significantDigits];
   auto scale = [&](int exponent, double& scaled) {
     const int shift = significantDigits - 1 - exponent;
-    if (shift > kLargestExactPower || shift < -kLargestExactPower) return false;
-    scaled = shift >= 0 ? magnitude * kExactPowers[shift] : magnitude / kExactPowers[-shift];
+    if (shift > kLargestExactPowerOfTen || shift < -kLargestExactPowerOfTen) return false;
+    scaled = shift >= 0 ? magnitude * kExactPowersOfTen[shift]
+                        : magnitude / kExactPowersOfTen[-shift];
     return true;
   };
   double scaled = 0;
@@ -183,9 +180,9 @@ char* FormatShortestInNineDigits(char* out, double value, const NumberForm& form
   int k = 0;
   if (!RoundToSignificant(magnitude, kFastSignificant, mantissa, k)) return nullptr;
   const int shift = k - (kFastSignificant - 1);
-  if (shift > kLargestExactPower || shift < -kLargestExactPower) return nullptr;
-  const double back = shift >= 0 ? static_cast<double>(mantissa) * kExactPowers[shift]
-                                 : static_cast<double>(mantissa) / kExactPowers[-shift];
+  if (shift > kLargestExactPowerOfTen || shift < -kLargestExactPowerOfTen) return nullptr;
+  const double back = shift >= 0 ? static_cast<double>(mantissa) * kExactPowersOfTen[shift]
+                                 : static_cast<double>(mantissa) / kExactPowersOfTen[-shift];
   if (back != magnitude) return nullptr;
   return LayoutMantissa(out, value < 0, mantissa, kFastSignificant, k, form);
 }
@@ -196,14 +193,13 @@ char* FormatShortestInNineDigits(char* out, double value, const NumberForm& form
 // the quotient is correctly rounded, so the text reads back to v; a spacing of doubles far
 // below 10^-d makes m the only candidate; and the product v * 10^d lies well within 0.5 of m,
 // so rounding it finds m. Outside that range, or with more decimals, the general path runs.
-constexpr double kPowersOfTen[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
 constexpr int kFastDecimals = 8;
 
 char* FormatFewDecimals(char* out, double magnitude, bool negative, const NumberForm& form) {
   for (int d = 0; d <= kFastDecimals; ++d) {
     // Adding and taking away 2^52 rounds to an integer (the product stays below 1e14).
-    const double scaled = (magnitude * kPowersOfTen[d] + 0x1p52) - 0x1p52;
-    if (scaled / kPowersOfTen[d] != magnitude) continue;
+    const double scaled = (magnitude * kExactPowersOfTen[d] + 0x1p52) - 0x1p52;
+    if (scaled / kExactPowersOfTen[d] != magnitude) continue;
     char digits[24];
     const int count = static_cast<int>(
         std::to_chars(digits, digits + sizeof digits, static_cast<std::uint64_t>(scaled)).ptr -

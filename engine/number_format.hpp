@@ -16,6 +16,13 @@ namespace accprep {
 // Large enough for any double in either form with a separator of up to 8 bytes.
 inline constexpr int kMaxNumberText = 40;
 
+// 10^0 .. 10^22, each a double exactly: the powers the exact fast paths of the number forms and
+// of the reader may scale by without a rounding of their own.
+inline constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+inline constexpr int kLargestExactPowerOfTen = 22;
+
 struct NumberForm {
   std::string decimalSeparator = ".";
 

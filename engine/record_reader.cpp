@@ -158,8 +158,6 @@ class LineBlocks {
 // correctly rounded division m / 10^d is the nearest double to the decimal: the same value
 // from_chars gives. Returns the end of the number, or nullptr for anything else (exponents,
 // more digits, no digits), which goes to from_chars.
-constexpr double kExactPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 constexpr int kMaxExactDigits = 15;
 
 // Eight bytes at once: how many of them, from the first, are digits (0..8), and their value.

@@ -1,5 +1,6 @@
 #include "viewer/viewer_csv.hpp"
 
+#include "engine/channel_csv.hpp"
 #include "engine/number_format.hpp"
 
 namespace accprep {
@@ -33,9 +34,7 @@ std::string PeaksCsvText(const std::array<ChannelPeaks, kChannels>& peaks) {
 
 std::string ResponseCsvText(std::span<const double> periods,
                             const std::vector<std::vector<double>>& spectra) {
-  std::string text = "\"period\"";
-  for (int c = 1; c <= kChannels; ++c) text += ",\"" + std::to_string(c) + "ch\"";
-  text += "\r\n";
+  std::string text = ChannelCsvHeader("period");
   for (std::size_t k = 0; k < periods.size(); ++k) {
     AppendNumber(text, periods[k]);
     for (int c = 1; c <= kChannels; ++c) {
