@@ -5,9 +5,9 @@
 #include "engine/atomic_file.hpp"
 #include "engine/engine_error.hpp"
 #include "engine/time_step.hpp"
+#include "measures/response_spectrum.hpp"
 #include "viewer/conversion_data.hpp"
 #include "viewer/peaks.hpp"
-#include "viewer/response_spectrum.hpp"
 #include "viewer/viewer_csv.hpp"
 
 namespace accprep {
@@ -58,7 +58,9 @@ void WriteResponseTable(const ConversionFiles& files, const std::string& path, d
   const ChannelTable& table = *data.table(ConversionFile::kAcceleration);
   const double step = UniformTimeStep(table.column(0), accPath, table.firstLine());
   const std::vector<double> periods = ResponsePeriods();
-  WriteFileAtomically(path, ResponseCsvText(periods, ComputeAccelerationSpectra(table, step, periods,
+  std::vector<std::span<const double>> channels;
+  for (int c = 1; c <= kChannels; ++c) channels.push_back(table.column(c));
+  WriteFileAtomically(path, ResponseCsvText(periods, ComputeAccelerationSpectra(channels, step, periods,
                                                                           damping, 2)));
 }
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "viewer/response_spectrum.hpp"
+#include "measures/response_spectrum.hpp"
 
 namespace accprep {
 namespace {

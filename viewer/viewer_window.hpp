@@ -10,7 +10,7 @@
 
 #include "viewer/conversion_data.hpp"
 #include "viewer/peaks.hpp"
-#include "viewer/response_spectrum.hpp"
+#include "measures/response_spectrum.hpp"
 
 class QCustomPlot;
 class QDoubleSpinBox;

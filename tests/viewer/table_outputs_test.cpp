@@ -7,7 +7,7 @@
 #include "engine/engine_error.hpp"
 #include "engine/number_format.hpp"
 #include "conversion_fixture.hpp"
-#include "viewer/response_spectrum.hpp"
+#include "measures/response_spectrum.hpp"
 #include "viewer/table_loader.hpp"
 
 namespace accprep {

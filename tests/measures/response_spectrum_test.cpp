@@ -1,4 +1,4 @@
-#include "viewer/response_spectrum.hpp"
+#include "measures/response_spectrum.hpp"
 
 #include <gtest/gtest.h>
 
@@ -210,18 +210,18 @@ TEST(ResponseSpectrum, PeriodsSpanTwoHundredthsToTenSecondsEvenlyInLogarithm) {
 }
 
 TEST(ResponseSpectrum, AllChannelsOnTwoThreadsMatchOneChannelAtATime) {
-  ChannelTable table(700);
   std::mt19937 random(5);
   std::normal_distribution<double> noise(0.0, 30.0);
-  for (int i = 0; i < 700; ++i) table.column(0)[i] = 0.005 * i;
+  std::vector<std::vector<double>> channels(40, std::vector<double>(700));
   for (int c = 1; c <= 40; ++c) {
-    for (int i = 0; i < 700; ++i) table.column(c)[i] = noise(random) * c;
+    for (double& value : channels[c - 1]) value = noise(random) * c;
   }
+  const std::vector<std::span<const double>> spans(channels.begin(), channels.end());
   const std::vector<double> periods = ResponsePeriods();
-  const auto spectra = ComputeAccelerationSpectra(table, 0.005, periods, 0.05, 2);
+  const auto spectra = ComputeAccelerationSpectra(spans, 0.005, periods, 0.05, 2);
   ASSERT_EQ(spectra.size(), 40u);
   for (int c = 1; c <= 40; ++c) {
-    const ResponseSpectrum one = ComputeResponseSpectrum(table.column(c), 0.005, periods, 0.05);
+    const ResponseSpectrum one = ComputeResponseSpectrum(channels[c - 1], 0.005, periods, 0.05);
     EXPECT_EQ(spectra[c - 1], one.absoluteAcceleration) << c;
   }
 }

@@ -1,4 +1,4 @@
-#include "viewer/response_spectrum.hpp"
+#include "measures/response_spectrum.hpp"
 
 #include <algorithm>
 #include <atomic>
@@ -7,8 +7,6 @@
 #include <stdexcept>
 #include <thread>
 
-#include "engine/engine_error.hpp"
-#include "engine/number_format.hpp"
 
 namespace accprep {
 namespace {
@@ -176,24 +174,23 @@ OscillatorHistory TrackOscillator(std::span<const double> acceleration, double t
   return history;
 }
 
-std::vector<std::vector<double>> ComputeAccelerationSpectra(const ChannelTable& acceleration,
-                                                            double timeStep,
-                                                            std::span<const double> periods,
-                                                            double damping, int threads) {
+std::vector<std::vector<double>> ComputeAccelerationSpectra(
+    std::span<const std::span<const double>> channels, double timeStep,
+    std::span<const double> periods, double damping, int threads) {
   CheckArguments(timeStep, periods, damping);
-  std::vector<std::vector<double>> spectra(kChannels, std::vector<double>(periods.size(), 0.0));
+  std::vector<std::vector<double>> spectra(channels.size(), std::vector<double>(periods.size(), 0.0));
   const std::size_t groups = (periods.size() + kLanes - 1) / kLanes;
-  const std::size_t items = groups * kChannels;
+  const std::size_t items = groups * channels.size();
   std::atomic<std::size_t> nextItem{0};
   // Items of (channel, period group) handed out one at a time, so both cores stay busy to
   // the end even though long and short periods cost the same.
   auto work = [&] {
     for (std::size_t item = nextItem++; item < items; item = nextItem++) {
-      const int channel = static_cast<int>(item / groups) + 1;
+      const std::size_t channel = item / groups;
       const std::size_t first = (item % groups) * kLanes;
-      RespondGroup(acceleration.column(channel), timeStep, periods, damping, first,
+      RespondGroup(channels[channel], timeStep, periods, damping, first,
                    std::min<std::size_t>(kLanes, periods.size() - first),
-                   spectra[channel - 1].data(), nullptr, nullptr);
+                   spectra[channel].data(), nullptr, nullptr);
     }
   };
   {
@@ -203,6 +200,5 @@ std::vector<std::vector<double>> ComputeAccelerationSpectra(const ChannelTable& 
   }
   return spectra;
 }
-
 
 }  // namespace accprep

@@ -11,8 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "viewer/channel_table.hpp"
-
 namespace accprep {
 
 inline constexpr int kResponsePeriodCount = 100;
@@ -49,11 +47,10 @@ struct OscillatorHistory {
 OscillatorHistory TrackOscillator(std::span<const double> acceleration, double timeStep,
                                   double period, double damping);
 
-// Sa of channels 1..40 of `acceleration` (entry c-1 holds channel c, one value per period),
-// the channels and periods shared among `threads` threads. Same requirements as above.
-std::vector<std::vector<double>> ComputeAccelerationSpectra(const ChannelTable& acceleration,
-                                                            double timeStep,
-                                                            std::span<const double> periods,
-                                                            double damping, int threads = 2);
+// Sa of each of `channels` (entry c holds the Sa of channels[c], one value per period), the
+// channels and periods shared among `threads` threads. Same requirements as above.
+std::vector<std::vector<double>> ComputeAccelerationSpectra(
+    std::span<const std::span<const double>> channels, double timeStep,
+    std::span<const double> periods, double damping, int threads = 2);
 
 }  // namespace accprep
