@@ -3,51 +3,17 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <numbers>
+#include <exception>
+#include <map>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 
+#include "measures/band_limited_resampling.hpp"
+#include "measures/oscillator_step.hpp"
 
 namespace accprep {
 namespace {
-
-// One step of the exact solution: [x, v](i+1) = A [x, v](i) + B [a(i), a(i+1)].
-struct Recurrence {
-  double a11, a12, a21, a22;
-  double b11, b12, b21, b22;
-  double twoHw, w2;  // absolute acceleration = -(2 h w v + w^2 x)
-};
-
-Recurrence MakeRecurrence(double period, double damping, double dt) {
-  const double w = 2.0 * std::numbers::pi / period;
-  const double h = damping;
-  const double root = std::sqrt(1.0 - h * h);
-  const double wd = w * root;
-  const double e = std::exp(-h * w * dt);
-  const double s = std::sin(wd * dt);
-  const double c = std::cos(wd * dt);
-  const double w2 = w * w;
-  const double w3 = w2 * w;
-  const double ratio = h / root;
-
-  Recurrence r{};
-  r.a11 = e * (ratio * s + c);
-  r.a12 = e * s / wd;
-  r.a21 = -w / root * e * s;
-  r.a22 = e * (c - ratio * s);
-
-  const double p = (2.0 * h * h - 1.0) / (w2 * dt);
-  const double q = 2.0 * h / (w3 * dt);
-  const double cs = c - ratio * s;
-  const double ws = wd * s + h * w * c;
-  r.b11 = e * ((p + h / w) * s / wd + (q + 1.0 / w2) * c) - q;
-  r.b12 = -e * (p * s / wd + q * c) - 1.0 / w2 + q;
-  r.b21 = e * ((p + h / w) * cs - (q + 1.0 / w2) * ws) + 1.0 / (w2 * dt);
-  r.b22 = -e * (p * cs - q * ws) - 1.0 / (w2 * dt);
-  r.twoHw = 2.0 * h * w;
-  r.w2 = w2;
-  return r;
-}
 
 // Oscillators stepped side by side: each one's step waits on its own previous step, so
 // several independent ones keep the arithmetic units busy where one would leave them idle.
@@ -59,13 +25,13 @@ struct LanePeaks {
   double sd[kLanes];
 };
 
-LanePeaks RespondLanes(std::span<const double> acc, const Recurrence* recurrences) {
+LanePeaks RespondLanes(std::span<const double> acc, const OscillatorStep* steps) {
   double a11[kLanes], a12[kLanes], a21[kLanes], a22[kLanes];
   double b11[kLanes], b12[kLanes], b21[kLanes], b22[kLanes], twoHw[kLanes], w2[kLanes];
   double x[kLanes], v[kLanes];
   LanePeaks peaks{};
   for (int l = 0; l < kLanes; ++l) {
-    const Recurrence& r = recurrences[l];
+    const OscillatorStep& r = steps[l];
     a11[l] = r.a11; a12[l] = r.a12; a21[l] = r.a21; a22[l] = r.a22;
     b11[l] = r.b11; b12[l] = r.b12; b21[l] = r.b21; b22[l] = r.b22;
     twoHw[l] = r.twoHw; w2[l] = r.w2;
@@ -100,21 +66,35 @@ void CheckArguments(double timeStep, std::span<const double> periods, double dam
   }
 }
 
-// Fills sa/sv/sd (any may be null) for periods [first, first + count), count <= kLanes.
-void RespondGroup(std::span<const double> acc, double timeStep, std::span<const double> periods,
-                  double damping, std::size_t first, std::size_t count, double* sa, double* sv,
-                  double* sd) {
-  Recurrence recurrences[kLanes];
-  for (int l = 0; l < kLanes; ++l) {
-    // Spare lanes repeat the last period; their results are dropped.
-    const std::size_t k = first + std::min<std::size_t>(static_cast<std::size_t>(l), count - 1);
-    recurrences[l] = MakeRecurrence(periods[k], damping, timeStep);
+// The peaks of every period, written at sa/sv/sd[k] (any may be null). Periods that see the
+// record at the same sampling share lanes; a lane's arithmetic never depends on its
+// neighbours, so a period's result is the same whichever others share its group.
+void RespondAll(std::span<const double> acc, double timeStep, std::span<const double> periods,
+                double damping, double* sa, double* sv, double* sd) {
+  const ResampledRecord record(acc, timeStep, periods);
+  std::map<int, std::vector<std::size_t>> bySampling;
+  for (std::size_t k = 0; k < periods.size(); ++k) {
+    bySampling[record.Factor(periods[k])].push_back(k);
   }
-  const LanePeaks peaks = RespondLanes(acc, recurrences);
-  for (std::size_t l = 0; l < count; ++l) {
-    if (sa != nullptr) sa[first + l] = peaks.sa[l];
-    if (sv != nullptr) sv[first + l] = peaks.sv[l];
-    if (sd != nullptr) sd[first + l] = peaks.sd[l];
+  for (const auto& [factor, indices] : bySampling) {
+    const std::span<const double> samples = record.Samples(periods[indices.front()]);
+    const double step = record.Step(periods[indices.front()]);
+    for (std::size_t first = 0; first < indices.size(); first += kLanes) {
+      const std::size_t count = std::min<std::size_t>(kLanes, indices.size() - first);
+      OscillatorStep steps[kLanes];
+      for (int l = 0; l < kLanes; ++l) {
+        // Spare lanes repeat the last period; their results are dropped.
+        const std::size_t k = indices[first + std::min<std::size_t>(static_cast<std::size_t>(l), count - 1)];
+        steps[l] = MakeOscillatorStep(periods[k], damping, step);
+      }
+      const LanePeaks peaks = RespondLanes(samples, steps);
+      for (std::size_t l = 0; l < count; ++l) {
+        const std::size_t k = indices[first + l];
+        if (sa != nullptr) sa[k] = peaks.sa[l];
+        if (sv != nullptr) sv[k] = peaks.sv[l];
+        if (sd != nullptr) sd[k] = peaks.sd[l];
+      }
+    }
   }
 }
 
@@ -141,12 +121,8 @@ ResponseSpectrum ComputeResponseSpectrum(std::span<const double> acceleration, d
   spectrum.absoluteAcceleration.assign(periods.size(), 0.0);
   spectrum.relativeVelocity.assign(periods.size(), 0.0);
   spectrum.relativeDisplacement.assign(periods.size(), 0.0);
-  for (std::size_t first = 0; first < periods.size(); first += kLanes) {
-    RespondGroup(acceleration, timeStep, periods, damping, first,
-                 std::min<std::size_t>(kLanes, periods.size() - first),
-                 spectrum.absoluteAcceleration.data(), spectrum.relativeVelocity.data(),
-                 spectrum.relativeDisplacement.data());
-  }
+  RespondAll(acceleration, timeStep, periods, damping, spectrum.absoluteAcceleration.data(),
+             spectrum.relativeVelocity.data(), spectrum.relativeDisplacement.data());
   return spectrum;
 }
 
@@ -154,7 +130,7 @@ OscillatorHistory TrackOscillator(std::span<const double> acceleration, double t
                                   double period, double damping) {
   const double periods[] = {period};
   CheckArguments(timeStep, periods, damping);
-  const Recurrence r = MakeRecurrence(period, damping, timeStep);
+  const OscillatorStep r = MakeOscillatorStep(period, damping, timeStep);
   OscillatorHistory history;
   const std::size_t n = acceleration.size();
   history.displacement.assign(n, 0.0);
@@ -163,10 +139,7 @@ OscillatorHistory TrackOscillator(std::span<const double> acceleration, double t
   double x = 0.0;
   double v = 0.0;
   for (std::size_t i = 0; i + 1 < n; ++i) {
-    const double xn = (r.a11 * x + r.a12 * v) + (r.b11 * acceleration[i] + r.b12 * acceleration[i + 1]);
-    const double vn = (r.a21 * x + r.a22 * v) + (r.b21 * acceleration[i] + r.b22 * acceleration[i + 1]);
-    x = xn;
-    v = vn;
+    r.Advance(x, v, acceleration[i], acceleration[i + 1]);
     history.displacement[i + 1] = x;
     history.velocity[i + 1] = v;
     history.absoluteAcceleration[i + 1] = -(r.twoHw * v + r.w2 * x);
@@ -179,18 +152,21 @@ std::vector<std::vector<double>> ComputeAccelerationSpectra(
     std::span<const double> periods, double damping, int threads) {
   CheckArguments(timeStep, periods, damping);
   std::vector<std::vector<double>> spectra(channels.size(), std::vector<double>(periods.size(), 0.0));
-  const std::size_t groups = (periods.size() + kLanes - 1) / kLanes;
-  const std::size_t items = groups * channels.size();
-  std::atomic<std::size_t> nextItem{0};
-  // Items of (channel, period group) handed out one at a time, so both cores stay busy to
-  // the end even though long and short periods cost the same.
+  std::atomic<std::size_t> next{0};
+  std::mutex failureLock;
+  std::exception_ptr failure;
+  // Whole channels handed out one at a time: a channel's short periods share one resampling,
+  // and every channel costs the same, so both cores stay busy to the end. A failure (the
+  // resampling's memory) stops the handing out and is rethrown on the caller's thread.
   auto work = [&] {
-    for (std::size_t item = nextItem++; item < items; item = nextItem++) {
-      const std::size_t channel = item / groups;
-      const std::size_t first = (item % groups) * kLanes;
-      RespondGroup(channels[channel], timeStep, periods, damping, first,
-                   std::min<std::size_t>(kLanes, periods.size() - first),
-                   spectra[channel].data(), nullptr, nullptr);
+    try {
+      for (std::size_t c = next++; c < channels.size(); c = next++) {
+        RespondAll(channels[c], timeStep, periods, damping, spectra[c].data(), nullptr, nullptr);
+      }
+    } catch (...) {
+      const std::lock_guard<std::mutex> guard(failureLock);
+      if (!failure) failure = std::current_exception();
+      next = channels.size();
     }
   };
   {
@@ -198,6 +174,7 @@ std::vector<std::vector<double>> ComputeAccelerationSpectra(
     for (int t = 1; t < std::max(threads, 1); ++t) workers.emplace_back(work);
     work();
   }
+  if (failure) std::rethrow_exception(failure);
   return spectra;
 }
 
