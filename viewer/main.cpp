@@ -59,6 +59,10 @@ int main(int argc, char** argv) {
     if (!options.responsePath.empty()) {
       accprep::WriteResponseTable(files, options.responsePath, options.damping);
     }
+    if (!options.intensityPath.empty()) {
+      accprep::WriteIntensityTable(files, options.intensityPath, options.components);
+    }
+    if (!options.measuresPath.empty()) accprep::WriteMeasuresTable(files, options.measuresPath);
   } catch (const std::exception& error) {
     return Fail(error.what());
   }
