@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "viewer/channel_names.hpp"
 #include "viewer/conversion_data.hpp"
 #include "viewer/conversion_files.hpp"
 #include "viewer/figure_export.hpp"
@@ -69,7 +70,8 @@ int main(int argc, char** argv) {
   if (!options.Headless()) {
     QApplication app(argc, argv);
     UseJapaneseFont(app);
-    accprep::ViewerWindow window(files, options.channel, options.damping);
+    accprep::ViewerWindow window(files, options.channel, options.damping,
+                                 accprep::ReadChannelNames(accprep::InputRecordOf(options.record, files)));
     window.show();
     return app.exec();
   }
