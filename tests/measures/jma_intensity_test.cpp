@@ -6,7 +6,6 @@
 #include <cstdio>
 
 #include "signals.hpp"
-#include "test_kit.hpp"
 
 namespace accprep {
 namespace {
@@ -84,10 +83,8 @@ TEST(JmaIntensity, LevelIsTheValueReachedForThreeTenthsOfASecondInAll) {
   EXPECT_EQ(IntensityLevel(few, 0.1), 5.0);
 }
 
-TEST(JmaIntensity, ShortOrMotionlessRecords) {
-  const std::vector<double> short29(29, 1.0);
-  EXPECT_EQ(testing::EngineErrorText([&] { ComputeJmaIntensity(short29, short29, short29, 0.01); }),
-            "the record is shorter than the 0.3 s the seismic intensity needs");
+TEST(JmaIntensity, MotionlessRecordHasNoIntensityAndComponentsMustMatch) {
+  // 30 samples at 0.01 s are just enough for a level.
   const std::vector<double> still(30, 0.0);
   const JmaIntensity result = ComputeJmaIntensity(still, still, still, 0.01);
   EXPECT_EQ(result.a0, 0.0);
