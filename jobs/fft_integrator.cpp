@@ -10,13 +10,6 @@
 namespace accprep {
 namespace {
 
-bool IsFiveSmooth(std::size_t n) {
-  for (std::size_t factor : {2u, 3u, 5u}) {
-    while (n % factor == 0) n /= factor;
-  }
-  return n == 1;
-}
-
 // x^(2 order) by repeated multiplication: exact for the small integer orders we allow, and an
 // overflow to infinity gives the limit the magnitude formulas need (a weight of 0).
 double EvenPower(double x, int order) {
@@ -34,12 +27,6 @@ T* FftwAllocate(std::size_t count) {
 }
 
 }  // namespace
-
-std::size_t FastFftLength(std::size_t minimum) {
-  std::size_t n = minimum < 2 ? 2 : minimum + (minimum % 2);
-  while (!IsFiveSmooth(n)) n += 2;
-  return n;
-}
 
 struct FftIntegrator::Shared {
   Shared() = default;

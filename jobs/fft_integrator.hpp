@@ -14,6 +14,8 @@
 #include <cstddef>
 #include <memory>
 
+#include "measures/real_fft.hpp"  // FastFftLength
+
 namespace accprep {
 
 enum class IntegrationMode {
@@ -32,10 +34,6 @@ struct FilterSettings {
   double lowPassCorner = 0.0;  // Hz
   int lowPassOrder = 4;
 };
-
-// The smallest even number >= minimum whose prime factors are all 2, 3 or 5: lengths FFTW
-// transforms about as fast as a power of two, with up to 40 % less padding.
-std::size_t FastFftLength(std::size_t minimum);
 
 class FftIntegrator {
  public:

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "viewer/conversion_data.hpp"
-#include "viewer/response_spectrum.hpp"
+#include "measures/response_spectrum.hpp"
 
 class QCustomPlot;
 class QCPAxisRect;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "viewer/channel_names.hpp"
 #include "viewer/conversion_data.hpp"
 #include "viewer/conversion_files.hpp"
 #include "viewer/figure_export.hpp"
@@ -59,13 +60,18 @@ int main(int argc, char** argv) {
     if (!options.responsePath.empty()) {
       accprep::WriteResponseTable(files, options.responsePath, options.damping);
     }
+    if (!options.intensityPath.empty()) {
+      accprep::WriteIntensityTable(files, options.intensityPath, options.components);
+    }
+    if (!options.measuresPath.empty()) accprep::WriteMeasuresTable(files, options.measuresPath);
   } catch (const std::exception& error) {
     return Fail(error.what());
   }
   if (!options.Headless()) {
     QApplication app(argc, argv);
     UseJapaneseFont(app);
-    accprep::ViewerWindow window(files, options.channel, options.damping);
+    accprep::ViewerWindow window(files, options.channel, options.damping,
+                                 accprep::ReadChannelNames(accprep::InputRecordOf(options.record, files)));
     window.show();
     return app.exec();
   }

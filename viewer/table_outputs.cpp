@@ -5,9 +5,9 @@
 #include "engine/atomic_file.hpp"
 #include "engine/engine_error.hpp"
 #include "engine/time_step.hpp"
+#include "measures/response_spectrum.hpp"
 #include "viewer/conversion_data.hpp"
 #include "viewer/peaks.hpp"
-#include "viewer/response_spectrum.hpp"
 #include "viewer/viewer_csv.hpp"
 
 namespace accprep {
@@ -47,19 +47,43 @@ void WritePeaksTable(const ConversionFiles& files, const std::string& path, std:
                                                     data.table(ConversionFile::kDisplacement))));
 }
 
-void WriteResponseTable(const ConversionFiles& files, const std::string& path, double damping) {
-  const std::string& accPath = files.path(ConversionFile::kAcceleration);
+namespace {
+
+// The public acceleration CSV, loaded; `need` says what for in the message when it is absent.
+ChannelTable LoadAcceleration(const ConversionFiles& files, const std::string& need) {
   if (!files.has(ConversionFile::kAcceleration)) {
-    throw EngineError(ErrorKind::kInput,
-                      "no such file: the response spectra need the acceleration file", accPath);
+    throw EngineError(ErrorKind::kInput, "no such file: " + need + " the acceleration file",
+                      files.path(ConversionFile::kAcceleration));
   }
   static constexpr ConversionFile kAcceleration[] = {ConversionFile::kAcceleration};
-  const ConversionData data = LoadOrThrow(files, kAcceleration);
-  const ChannelTable& table = *data.table(ConversionFile::kAcceleration);
+  ConversionData data = LoadOrThrow(files, kAcceleration);
+  return std::move(*data.tables[static_cast<int>(ConversionFile::kAcceleration)]);
+}
+
+}  // namespace
+
+void WriteResponseTable(const ConversionFiles& files, const std::string& path, double damping) {
+  const ChannelTable table = LoadAcceleration(files, "the response spectra need");
+  const std::string& accPath = files.path(ConversionFile::kAcceleration);
   const double step = UniformTimeStep(table.column(0), accPath, table.firstLine());
   const std::vector<double> periods = ResponsePeriods();
-  WriteFileAtomically(path, ResponseCsvText(periods, ComputeAccelerationSpectra(table, step, periods,
+  std::vector<std::span<const double>> channels;
+  for (int c = 1; c <= kChannels; ++c) channels.push_back(table.column(c));
+  WriteFileAtomically(path, ResponseCsvText(periods, ComputeAccelerationSpectra(channels, step, periods,
                                                                           damping, 2)));
+}
+
+void WriteIntensityTable(const ConversionFiles& files, const std::string& path,
+                         const IntensityComponents& components) {
+  const ChannelTable table = LoadAcceleration(files, "the seismic intensity needs");
+  WriteFileAtomically(path, IntensityCsvText(ComputeRecordIntensity(
+                                table, files.path(ConversionFile::kAcceleration), components)));
+}
+
+void WriteMeasuresTable(const ConversionFiles& files, const std::string& path) {
+  const ChannelTable table = LoadAcceleration(files, "the intensity measures need");
+  WriteFileAtomically(path, MeasuresCsvText(ComputeChannelMeasures(
+                                table, files.path(ConversionFile::kAcceleration))));
 }
 
 }  // namespace accprep

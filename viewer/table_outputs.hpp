@@ -1,10 +1,12 @@
 #pragma once
-// The headless table outputs: --peaks and --response, without any window system.
+// The headless table outputs: --peaks, --response, --intensity and --measures, without any
+// window system.
 
 #include <ostream>
 #include <string>
 
 #include "viewer/conversion_files.hpp"
+#include "viewer/record_intensity.hpp"
 
 namespace accprep {
 
@@ -17,5 +19,15 @@ void WritePeaksTable(const ConversionFiles& files, const std::string& path, std:
 // Throws EngineError: kInput when it does not exist or its time step is uneven, or from
 // loading or writing.
 void WriteResponseTable(const ConversionFiles& files, const std::string& path, double damping);
+
+// Loads the public acceleration CSV and writes the seismic intensity and long-period class of
+// `components`. Throws EngineError: kInput when the file does not exist, its time step is
+// uneven or it is shorter than 0.3 s, or from loading or writing.
+void WriteIntensityTable(const ConversionFiles& files, const std::string& path,
+                         const IntensityComponents& components);
+
+// Loads the public acceleration CSV and writes Arias intensity, D5-75, D5-95 and CAV of every
+// channel. Throws as WriteResponseTable does.
+void WriteMeasuresTable(const ConversionFiles& files, const std::string& path);
 
 }  // namespace accprep

@@ -1,5 +1,7 @@
 #include "viewer/viewer_csv.hpp"
 
+#include <cmath>
+
 #include "engine/channel_csv.hpp"
 #include "engine/number_format.hpp"
 
@@ -16,6 +18,11 @@ void AppendPeak(std::string& text, const Peak& peak) {
   if (peak.found) AppendNumber(text, peak.value);
   text += ',';
   if (peak.found) AppendNumber(text, peak.time);
+}
+
+void AppendOptional(std::string& text, std::optional<double> value) {
+  text += ',';
+  if (value) AppendNumber(text, *value);
 }
 
 }  // namespace
@@ -41,6 +48,39 @@ std::string ResponseCsvText(std::span<const double> periods,
       text += ',';
       AppendNumber(text, spectra[c - 1][k]);
     }
+    text += "\r\n";
+  }
+  return text;
+}
+
+std::string IntensityCsvText(const RecordIntensity& intensity) {
+  std::string text =
+      "\"components\",\"I\",\"reported\",\"class\",\"a0\",\"Sva\",\"T_Sva\",\"long_period_class\"\r\n";
+  text += "\"" + ComponentsText(intensity.components) + "\"";
+  const JmaIntensity& jma = intensity.jma;
+  const bool moved = std::isfinite(jma.computed);
+  AppendOptional(text, moved ? std::optional(jma.computed) : std::nullopt);
+  AppendOptional(text, moved ? std::optional(jma.reported) : std::nullopt);
+  text += ",\"" + std::string(IntensityClassCode(jma.intensityClass)) + "\",";
+  AppendNumber(text, jma.a0);
+  text += ',';
+  AppendNumber(text, intensity.longPeriod.peakSva);
+  text += ',';
+  AppendNumber(text, intensity.longPeriod.peakPeriod);
+  text += "," + std::to_string(intensity.longPeriod.motionClass) + "\r\n";
+  return text;
+}
+
+std::string MeasuresCsvText(const std::array<AriasMeasures, kChannels>& measures) {
+  std::string text = "\"channel\",\"Arias\",\"D5-75\",\"D5-95\",\"CAV\"\r\n";
+  for (int c = 1; c <= kChannels; ++c) {
+    const AriasMeasures& m = measures[c - 1];
+    text += std::to_string(c) + ",";
+    AppendNumber(text, m.arias);
+    AppendOptional(text, m.d5to75);
+    AppendOptional(text, m.d5to95);
+    text += ',';
+    AppendNumber(text, m.cav);
     text += "\r\n";
   }
   return text;

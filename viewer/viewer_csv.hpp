@@ -1,6 +1,6 @@
 #pragma once
-// The tables the viewer writes for scripts: the peaks table and the acceleration response
-// spectra. Channel-CSV conventions: quoted header, comma-separated numbers in the point form
+// The tables the viewer writes for scripts: the peaks table, the acceleration response
+// spectra and the intensity measures. Channel-CSV conventions: quoted header, comma-separated numbers in the point form
 // of the engine, every line ending in CR LF. They are written with the engine's
 // atomic file (engine/atomic_file.hpp).
 
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "viewer/peaks.hpp"
+#include "viewer/record_intensity.hpp"
 
 namespace accprep {
 
@@ -22,5 +23,15 @@ std::string PeaksCsvText(const std::array<ChannelPeaks, kChannels>& peaks);
 std::string ResponseCsvText(std::span<const double> periods,
                             const std::vector<std::vector<double>>& spectra);
 
+// "components","I","reported","class","a0","Sva","T_Sva","long_period_class", then one line:
+// the components quoted as "1,2,3" (the comma inside must not split the field), I as
+// computed, the reported value, the class code quoted ("0" .. "4", "5-", "5+", "6-", "6+",
+// "7"), a0 in gal, the largest Sva in cm/s, its period in s, and the long-period class 0..4.
+// I and the reported value are left empty for a record without motion (a0 = 0).
+std::string IntensityCsvText(const RecordIntensity& intensity);
+
+// "channel","Arias","D5-75","D5-95","CAV", then one line per channel 1..40: Ia in m/s, the
+// durations in s (empty where a channel has no motion), CAV in cm/s.
+std::string MeasuresCsvText(const std::array<AriasMeasures, kChannels>& measures);
 
 }  // namespace accprep

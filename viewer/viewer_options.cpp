@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "viewer/response_spectrum.hpp"
+#include "measures/response_spectrum.hpp"
 
 namespace accprep {
 namespace {
@@ -46,6 +46,15 @@ OptionsOutcome ParseViewerOptions(int argc, const char* const* argv) {
   app.add_option("--peaks", options.peaksPath, "write the peaks table to PATH.csv and exit");
   app.add_option("--response", options.responsePath,
                  "write the acceleration response spectra of every channel to PATH.csv and exit");
+  auto* intensity = app.add_option(
+      "--intensity", options.intensityPath,
+      "write the JMA seismic intensity and long-period ground-motion class to PATH.csv and exit");
+  std::string components;
+  app.add_option("--components", components,
+                 "channels of --intensity: the two horizontal, then the vertical (default 1,2,3)")
+      ->needs(intensity);
+  app.add_option("--measures", options.measuresPath,
+                 "write Arias intensity, D5-75, D5-95 and CAV of every channel to PATH.csv and exit");
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -57,6 +66,14 @@ OptionsOutcome ParseViewerOptions(int argc, const char* const* argv) {
   }
   if (!IsUsableDamping(options.damping)) {
     return UsageError("--damping: the damping ratio must lie in 0 <= H < 1 (0.05 for 5 %)");
+  }
+  if (app.count("--components") > 0) {
+    const std::optional<IntensityComponents> parsed = ParseComponents(components);
+    if (!parsed) {
+      return UsageError("--components: three different channels 1..40, the two horizontal first, "
+                        "e.g. 1,2,3");
+    }
+    options.components = *parsed;
   }
   if (!options.exportPath.empty() && !EndsWithNoCase(options.exportPath, ".png") &&
       !options.ExportsPdf()) {

@@ -1,12 +1,15 @@
 #pragma once
 // The command line of accprep-view:
 //   accprep-view [--channel N] [--damping H] [--export PATH.png|PATH.pdf] [--peaks PATH.csv]
-//                [--response PATH.csv] RECORD
-// Without --export, --peaks or --response the window opens; with any of them the program
-// writes what was asked and exits without showing a window.
+//                [--response PATH.csv] [--intensity PATH.csv [--components H1,H2,V]]
+//                [--measures PATH.csv] RECORD
+// Without --export, --peaks, --response, --intensity or --measures the window opens; with any
+// of them the program writes what was asked and exits without showing a window.
 
 #include <optional>
 #include <string>
+
+#include "viewer/record_intensity.hpp"
 
 namespace accprep {
 
@@ -17,9 +20,13 @@ struct ViewerOptions {
   std::string exportPath;    // .png or .pdf, empty when not asked
   std::string peaksPath;
   std::string responsePath;
+  std::string intensityPath;
+  IntensityComponents components;  // of --intensity: 1,2,3 unless --components says otherwise
+  std::string measuresPath;
 
   bool Headless() const {
-    return !exportPath.empty() || !peaksPath.empty() || !responsePath.empty();
+    return !exportPath.empty() || !peaksPath.empty() || !responsePath.empty() ||
+           !intensityPath.empty() || !measuresPath.empty();
   }
   bool ExportsPdf() const;   // the export path ends in ".pdf" (any case)
 };

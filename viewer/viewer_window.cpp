@@ -28,6 +28,7 @@
 #include "engine/number_format.hpp"
 #include "viewer/channel_figure.hpp"
 #include "viewer/figure_export.hpp"
+#include "viewer/intensity_panel.hpp"
 
 namespace accprep {
 namespace {
@@ -43,8 +44,9 @@ QString Name(const std::string& path) { return QFileInfo(QString::fromStdString(
 
 }  // namespace
 
-ViewerWindow::ViewerWindow(const ConversionFiles& files, int channel, double damping)
-    : files_(files), channel_(channel), damping_(damping) {
+ViewerWindow::ViewerWindow(const ConversionFiles& files, int channel, double damping,
+                           const ChannelNames& names)
+    : files_(files), names_(names), channel_(channel), damping_(damping) {
   CreateControls();
   LayOut();
   ConnectSignals();
@@ -55,14 +57,17 @@ ViewerWindow::~ViewerWindow() {
   // The workers hold no pointer into the window, but their results must not outlive it.
   loadWatcher_->waitForFinished();
   responseWatcher_->waitForFinished();
+  intensityPanel_->WaitForWork();  // it reads the loaded table, which goes first
 }
 
 void ViewerWindow::CreateControls() {
   setWindowTitle(QStringLiteral("記録ビューア - ") + QFileInfo(QString::fromStdString(files_.stem)).fileName());
   channelList_ = new QListWidget;
-  for (int c = 1; c <= kChannels; ++c) channelList_->addItem(QString::number(c) + "ch");
+  for (int c = 1; c <= kChannels; ++c) {
+    channelList_->addItem(QString::fromStdString(ChannelLabel(names_, c)));
+  }
   channelList_->setCurrentRow(channel_ - 1);
-  channelList_->setFixedWidth(72);
+  channelList_->setFixedWidth(std::max(72, channelList_->sizeHintForColumn(0) + 28));
   channelList_->setEnabled(false);
 
   filesLabel_ = new QLabel;
@@ -86,6 +91,7 @@ void ViewerWindow::CreateControls() {
   peaksTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   peaksTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   copyButton_ = new QPushButton(QStringLiteral("表をコピー"));
+  intensityPanel_ = new IntensityPanel(names_);
 
   tabs_ = new QTabWidget;
   dampingBox_ = new QDoubleSpinBox;
@@ -131,6 +137,7 @@ void ViewerWindow::LayOut() {
   tabs_->addTab(fourierPlot_, QStringLiteral("フーリエ振幅スペクトル"));
   tabs_->addTab(responsePage, QStringLiteral("応答スペクトル"));
   tabs_->addTab(peaksPage, QStringLiteral("最大値"));
+  tabs_->addTab(intensityPanel_, QStringLiteral("震度・指標"));
 
   auto* tools = new QHBoxLayout;
   tools->addWidget(resetButton_);
@@ -230,6 +237,7 @@ void ViewerWindow::LoadingFinished() {
     QMessageBox::warning(this, windowTitle(), failures.join("\n"));
   }
   FillPeaksTable();
+  intensityPanel_->SetRecord(data_->data);
   channelList_->setEnabled(true);
   channelList_->setFocus();
   ShowChannel(channel_);

@@ -1,16 +1,17 @@
 #pragma once
 // The viewer's window: the channel list on the left; on the right which files were found,
-// and tabs for the time histories, the Fourier spectra, the response spectra and the peaks
-// table. Loading and the response spectra run off the window's thread, so it keeps
+// and tabs for the time histories, the Fourier spectra, the response spectra, the peaks
+// table and the intensity measures. Loading and the response spectra run off the window's thread, so it keeps
 // answering while a large conversion opens.
 
 #include <QMainWindow>
 #include <QFutureWatcher>
 #include <memory>
 
+#include "viewer/channel_names.hpp"
 #include "viewer/conversion_data.hpp"
 #include "viewer/peaks.hpp"
-#include "viewer/response_spectrum.hpp"
+#include "measures/response_spectrum.hpp"
 
 class QCustomPlot;
 class QDoubleSpinBox;
@@ -25,13 +26,16 @@ class QTimer;
 namespace accprep {
 
 class ChannelFigure;
+class IntensityPanel;
 
 class ViewerWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  // Starts loading `files` at once; the window shows the progress until they are in.
-  ViewerWindow(const ConversionFiles& files, int channel, double damping);
+  // Starts loading `files` at once; the window shows the progress until they are in. `names`
+  // are the record's own channel names, shown beside the numbers (ReadChannelNames).
+  ViewerWindow(const ConversionFiles& files, int channel, double damping,
+               const ChannelNames& names = {});
   ~ViewerWindow() override;
 
   // For the benchmark and tests: shows `channel` now and replots every figure.
@@ -67,6 +71,7 @@ class ViewerWindow : public QMainWindow {
   QString FilesSummary() const;
 
   ConversionFiles files_;
+  ChannelNames names_;
   int channel_;
   double damping_;
   std::unique_ptr<Loaded> data_;
@@ -83,6 +88,7 @@ class ViewerWindow : public QMainWindow {
   ChannelFigure* fourierFigure_ = nullptr;
   ChannelFigure* responseFigure_ = nullptr;
   QTableWidget* peaksTable_ = nullptr;
+  IntensityPanel* intensityPanel_ = nullptr;
   QPushButton* copyButton_ = nullptr;
   QDoubleSpinBox* dampingBox_ = nullptr;
   QPushButton* resetButton_ = nullptr;

@@ -2,13 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <numbers>
 #include <sstream>
 
 #include "engine/engine_error.hpp"
 #include "engine/number_format.hpp"
 #include "conversion_fixture.hpp"
-#include "viewer/response_spectrum.hpp"
+#include "measures/response_spectrum.hpp"
+#include "test_kit.hpp"
 #include "viewer/table_loader.hpp"
+#include "viewer/viewer_csv.hpp"
 
 namespace accprep {
 namespace {
@@ -139,6 +144,78 @@ TEST(TableOutputs, AnUnwritableDestinationIsNamedWithTheSystemsReason) {
     EXPECT_EQ(std::string(error.what()),
               out + ": cannot create the file: No such file or directory");
   }
+}
+
+TEST(TableOutputs, IntensityOfAStillRecordLeavesTheIntensityEmpty) {
+  RecordIntensity still;
+  still.jma.computed = -INFINITY;
+  still.jma.reported = -INFINITY;
+  still.components = {7, 8, 9};
+  EXPECT_EQ(IntensityCsvText(still),
+            "\"components\",\"I\",\"reported\",\"class\",\"a0\",\"Sva\",\"T_Sva\",\"long_period_class\"\r\n"
+            "\"7,8,9\",,,\"0\",0,0,0,0\r\n");
+}
+
+TEST(TableOutputs, MeasuresTableHoldsEveryChannelsMeasures) {
+  testing::TemporaryFolder folder;
+  const std::string stem = folder.File("m");
+  // Channel c holds c gal throughout 1 s: Ia = pi / 2g (c / 100)^2, CAV = c, and the integral
+  // of a^2 grows evenly: D5-75 = 0.7 s, D5-95 = 0.9 s.
+  std::vector<std::pair<double, double>> rows;
+  for (int i = 0; i <= 100; ++i) rows.push_back({i * 0.01, 1.0});
+  testing::WriteWholeFile(stem + "_acc.csv", "c\r\n" + Record("time", rows));
+  const std::string out = folder.File("m.csv");
+  WriteMeasuresTable(FindConversionFiles(stem + ".csv"), out);
+  const std::string text = testing::ReadWholeFile(out);
+  ASSERT_EQ(text.rfind("\"channel\",\"Arias\",\"D5-75\",\"D5-95\",\"CAV\"\r\n1,", 0), 0u) << text;
+  std::istringstream lines(text.substr(text.find('\n') + 1));
+  std::string line;
+  for (int c = 1; c <= 40; ++c) {
+    ASSERT_TRUE(std::getline(lines, line));
+    std::istringstream fields(line);
+    double values[5];
+    for (double& value : values) {
+      std::string field;
+      std::getline(fields, field, ',');
+      if (field.back() == '\r') field.pop_back();
+      value = ParseNumber(field).value;
+    }
+    EXPECT_EQ(values[0], c);
+    EXPECT_NEAR(values[1], std::numbers::pi / (2 * 9.80665) * c * c * 1e-4, 1e-15 * c * c);
+    EXPECT_NEAR(values[2], 0.7, 1e-9);
+    EXPECT_NEAR(values[3], 0.9, 1e-9);
+    EXPECT_NEAR(values[4], c, 1e-12 * c);
+  }
+  EXPECT_FALSE(std::getline(lines, line));
+
+  // A channel without motion has no durations: its two fields stay empty.
+  rows.assign(50, {0.0, 0.0});
+  for (int i = 0; i < 50; ++i) rows[i].first = i * 0.01;
+  testing::WriteWholeFile(stem + "_acc.csv", "c\r\n" + Record("time", rows));
+  WriteMeasuresTable(FindConversionFiles(stem + ".csv"), out);
+  std::string expected = "\"channel\",\"Arias\",\"D5-75\",\"D5-95\",\"CAV\"\r\n";
+  for (int c = 1; c <= 40; ++c) expected += std::to_string(c) + ",0,,,0\r\n";
+  EXPECT_EQ(testing::ReadWholeFile(out), expected);
+}
+
+TEST(TableOutputs, IntensityAndMeasuresNeedTheAccelerationFileAndATenthsOfSeconds) {
+  testing::TemporaryFolder folder;
+  const std::string stem = folder.File("short");
+  testing::WriteWholeFile(stem + "_vel.csv", Record("time", {{0, 1.0}, {0.01, 2.0}}));
+  const ConversionFiles velocityOnly = FindConversionFiles(stem + "_vel.csv");
+  EXPECT_EQ(testing::EngineErrorText([&] { WriteIntensityTable(velocityOnly, folder.File("i.csv"), {}); }),
+            stem + "_acc.csv: no such file: the seismic intensity needs the acceleration file");
+  EXPECT_EQ(testing::EngineErrorText([&] { WriteMeasuresTable(velocityOnly, folder.File("m.csv")); }),
+            stem + "_acc.csv: no such file: the intensity measures need the acceleration file");
+
+  std::vector<std::pair<double, double>> rows;
+  for (int i = 0; i < 29; ++i) rows.push_back({i * 0.01, 1.0});
+  testing::WriteWholeFile(stem + "_acc.csv", "c\r\n" + Record("time", rows));
+  EXPECT_EQ(testing::EngineErrorText([&] {
+              WriteIntensityTable(FindConversionFiles(stem + ".csv"), folder.File("i.csv"), {});
+            }),
+            stem + "_acc.csv: the record is shorter than the 0.3 s the seismic intensity needs");
+  EXPECT_FALSE(testing::FileExists(folder.File("i.csv")));
 }
 
 }  // namespace

@@ -55,11 +55,41 @@ TEST(ViewerOptions, UsageErrorsExitTwoWithAReason) {
   EXPECT_NE(Parse({"--damping", "5", "a.csv"}).message.find("0.05 for 5 %"), std::string::npos);
 }
 
+TEST(ViewerOptions, IntensityAndMeasuresWithTheirComponents) {
+  const OptionsOutcome plain = Parse({"--intensity", "i.csv", "--measures", "m.csv", "a.csv"});
+  ASSERT_TRUE(plain.options) << plain.message;
+  EXPECT_EQ(plain.options->intensityPath, "i.csv");
+  EXPECT_EQ(plain.options->measuresPath, "m.csv");
+  EXPECT_EQ(plain.options->components, (IntensityComponents{1, 2, 3}));
+  EXPECT_TRUE(plain.options->Headless());
+  EXPECT_TRUE(Parse({"--measures", "m.csv", "a.csv"}).options->Headless());
+
+  const OptionsOutcome chosen = Parse({"--intensity", "i.csv", "--components", "26,25,27", "a.csv"});
+  ASSERT_TRUE(chosen.options) << chosen.message;
+  EXPECT_EQ(chosen.options->components, (IntensityComponents{26, 25, 27}));
+
+  const std::string reason =
+      "error: --components: three different channels 1..40, the two horizontal first, e.g. "
+      "1,2,3\nRun with --help for more information.\n";
+  for (const char* wrong : {"1,1,3", "1,2", "0,2,3", "1,2,41", "1,2,3,4", "1, 2, 3", "a,b,c", ""}) {
+    const OptionsOutcome outcome = Parse({"--intensity", "i.csv", "--components", wrong, "a.csv"});
+    EXPECT_FALSE(outcome.options) << wrong;
+    EXPECT_EQ(outcome.exitCode, 2);
+    EXPECT_EQ(outcome.message, reason) << wrong;
+  }
+  const OptionsOutcome alone = Parse({"--components", "4,5,6", "a.csv"});
+  EXPECT_EQ(alone.exitCode, 2);
+  EXPECT_NE(alone.message.find("--components requires --intensity"), std::string::npos)
+      << alone.message;
+}
+
 TEST(ViewerOptions, HelpExitsZero) {
   const OptionsOutcome outcome = Parse({"--help"});
   EXPECT_FALSE(outcome.options);
   EXPECT_EQ(outcome.exitCode, 0);
   EXPECT_NE(outcome.message.find("--response"), std::string::npos);
+  EXPECT_NE(outcome.message.find("--intensity"), std::string::npos);
+  EXPECT_NE(outcome.message.find("--measures"), std::string::npos);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "viewer/response_spectrum.hpp"
+#include "measures/response_spectrum.hpp"
 
 #include <gtest/gtest.h>
 
@@ -9,20 +9,14 @@
 #include <random>
 #include <vector>
 
-#include "engine/engine_error.hpp"
+#include "measures/band_limited_resampling.hpp"
+#include "signals.hpp"
 
 namespace accprep {
 namespace {
 
-constexpr double kPi = std::numbers::pi;
-
-std::vector<double> Harmonic(double amplitude, double frequency, double step, std::size_t count) {
-  std::vector<double> values(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    values[i] = amplitude * std::sin(2 * kPi * frequency * step * static_cast<double>(i));
-  }
-  return values;
-}
+using testing::Harmonic;
+using testing::kPi;
 
 // Amplitude and phase lag of `values` against sin(2 pi f t), from the last `cycles` whole
 // cycles of the record (Fourier projection).
@@ -157,10 +151,14 @@ TEST(ResponseSpectrum, AgreesWithFineStepIntegrationOnARandomRecord) {
   const double step = 0.01;
   const std::vector<double> periods = {0.02, 0.05, 0.1, 0.3, 1.0, 3.0, 10.0};
   double worst = 0.0;
+  // Periods under ten samples see the record resampled; the reference follows the same one.
+  const ResampledRecord record(ground, step, periods);
   for (double damping : {0.0, 0.05, 0.3}) {
     const ResponseSpectrum spectrum = ComputeResponseSpectrum(ground, step, periods, damping);
     for (std::size_t k = 0; k < periods.size(); ++k) {
-      const Reference reference = FineStepReference(ground, step, periods[k], damping);
+      const std::span<const double> samples = record.Samples(periods[k]);
+      const Reference reference =
+          FineStepReference({samples.begin(), samples.end()}, record.Step(periods[k]), periods[k], damping);
       SCOPED_TRACE(::testing::Message() << "T " << periods[k] << " h " << damping);
       // The reference's own error is about 4e-8 at 0.02 s undamped, less elsewhere.
       EXPECT_NEAR(spectrum.absoluteAcceleration[k] / reference.sa, 1.0, 1e-7);
@@ -210,20 +208,78 @@ TEST(ResponseSpectrum, PeriodsSpanTwoHundredthsToTenSecondsEvenlyInLogarithm) {
 }
 
 TEST(ResponseSpectrum, AllChannelsOnTwoThreadsMatchOneChannelAtATime) {
-  ChannelTable table(700);
   std::mt19937 random(5);
   std::normal_distribution<double> noise(0.0, 30.0);
-  for (int i = 0; i < 700; ++i) table.column(0)[i] = 0.005 * i;
+  std::vector<std::vector<double>> channels(40, std::vector<double>(700));
   for (int c = 1; c <= 40; ++c) {
-    for (int i = 0; i < 700; ++i) table.column(c)[i] = noise(random) * c;
+    for (double& value : channels[c - 1]) value = noise(random) * c;
   }
+  const std::vector<std::span<const double>> spans(channels.begin(), channels.end());
+  // 0.03 s: the short periods are resampled, each channel once.
   const std::vector<double> periods = ResponsePeriods();
-  const auto spectra = ComputeAccelerationSpectra(table, 0.005, periods, 0.05, 2);
+  const auto spectra = ComputeAccelerationSpectra(spans, 0.03, periods, 0.05, 2);
   ASSERT_EQ(spectra.size(), 40u);
   for (int c = 1; c <= 40; ++c) {
-    const ResponseSpectrum one = ComputeResponseSpectrum(table.column(c), 0.005, periods, 0.05);
+    const ResponseSpectrum one = ComputeResponseSpectrum(channels[c - 1], 0.03, periods, 0.05);
     EXPECT_EQ(spectra[c - 1], one.absoluteAcceleration) << c;
   }
+}
+
+TEST(ResponseSpectrum, PeriodsOfTenSamplesOrMoreSeeTheRecordAsItIs) {
+  // Their peaks are those of the recurrence on the record's own samples, bit for bit, as the
+  // spectra were before short periods were resampled.
+  std::mt19937 random(11);
+  std::normal_distribution<double> noise(0.0, 50.0);
+  std::vector<double> ground(3000);
+  for (double& value : ground) value = noise(random);
+  const double step = 0.01;
+  const std::vector<double> periods = ResponsePeriods();
+  const ResponseSpectrum spectrum = ComputeResponseSpectrum(ground, step, periods, 0.05);
+  int unchanged = 0;
+  for (std::size_t k = 0; k < periods.size(); ++k) {
+    if (periods[k] < 10 * step) continue;
+    const OscillatorHistory history = TrackOscillator(ground, step, periods[k], 0.05);
+    double sa = 0.0, sv = 0.0, sd = 0.0;
+    for (std::size_t i = 0; i < ground.size(); ++i) {
+      sa = std::max(sa, std::fabs(history.absoluteAcceleration[i]));
+      sv = std::max(sv, std::fabs(history.velocity[i]));
+      sd = std::max(sd, std::fabs(history.displacement[i]));
+    }
+    EXPECT_EQ(spectrum.absoluteAcceleration[k], sa) << periods[k];
+    EXPECT_EQ(spectrum.relativeVelocity[k], sv) << periods[k];
+    EXPECT_EQ(spectrum.relativeDisplacement[k], sd) << periods[k];
+    ++unchanged;
+  }
+  EXPECT_EQ(unchanged, 74);  // 0.1036 s .. 10 s
+}
+
+TEST(ResponseSpectrum, ShortPeriodsOfAHarmonicWithFiveSamplesACycleMatchTheClosedForm) {
+  // 20 Hz at 100 Hz, faded in and out over 2 s so that the oscillators follow it in their
+  // steady state: Sa = A sqrt(1 + (2hr)^2) / sqrt((1 - r^2)^2 + (2hr)^2), r = T f. Read as
+  // linear between its own samples the record would be a zigzag, and T = 0.02 s would see two
+  // samples a cycle.
+  const double step = 0.01;
+  const double frequency = 20.0;
+  const double amplitude = 100.0;
+  std::vector<double> ground = Harmonic(amplitude, frequency, step, 2000);
+  for (std::size_t i = 0; i < ground.size(); ++i) {
+    const double t = std::min(static_cast<double>(i), static_cast<double>(ground.size() - 1 - i)) * step;
+    if (t < 2.0) ground[i] *= 0.5 - 0.5 * std::cos(kPi * t / 2.0);
+  }
+  const double h = 0.05;
+  const std::vector<double> periods = {0.02, 0.025, 0.03};
+  const ResponseSpectrum spectrum = ComputeResponseSpectrum(ground, step, periods, h);
+  double worst = 0.0;
+  for (std::size_t k = 0; k < periods.size(); ++k) {
+    const double r = periods[k] * frequency;
+    const double expected = amplitude * std::sqrt(1 + 4 * h * h * r * r) /
+                            std::sqrt((1 - r * r) * (1 - r * r) + 4 * h * h * r * r);
+    EXPECT_NEAR(spectrum.absoluteAcceleration[k] / expected, 1.0, 0.01) << periods[k];
+    worst = std::max(worst, std::fabs(spectrum.absoluteAcceleration[k] / expected - 1.0));
+  }
+  RecordProperty("worst_relative_difference", std::to_string(worst));
+  std::printf("short-period Sa of a 5-samples-a-cycle harmonic: worst relative difference %.3g\n",
+              worst);
 }
 
 TEST(ResponseSpectrum, RefusesArgumentsTheRecurrenceCannotTake) {

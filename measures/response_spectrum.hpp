@@ -3,15 +3,15 @@
 // freedom oscillators, x'' + 2 h w x' + w^2 x = -a(t), w = 2 pi / T, starting at rest.
 //
 // Each oscillator is stepped with the exact solution for a ground acceleration that is linear
-// between samples (the recurrence of Nigam and Jennings, 1969), so the result is that of the
-// sampled record read as a piecewise-linear signal, whatever the sample rate; no
-// finite-difference error enters. The response is followed over the record's own duration.
+// between samples (measures/oscillator_step.hpp), so no finite-difference error enters. Where
+// a period holds fewer than ten samples the record is first resampled band-limited to ten or
+// more (measures/band_limited_resampling.hpp), so that the spectrum does not depend on the
+// sample rate; periods of ten samples or more see the record exactly as it is. The response
+// is followed over the record's own duration.
 
 #include <span>
 #include <string>
 #include <vector>
-
-#include "viewer/channel_table.hpp"
 
 namespace accprep {
 
@@ -39,8 +39,9 @@ struct ResponseSpectrum {
 ResponseSpectrum ComputeResponseSpectrum(std::span<const double> acceleration, double timeStep,
                                          std::span<const double> periods, double damping);
 
-// The whole response of one oscillator, sample by sample, by the same recurrence: for checks
-// of amplitude and phase against closed-form answers, where the peaks alone say too little.
+// The whole response of one oscillator at the record's own samples, by the same recurrence
+// and without resampling: for checks of amplitude and phase against closed-form answers,
+// where the peaks alone say too little.
 struct OscillatorHistory {
   std::vector<double> displacement;          // x, relative to the ground
   std::vector<double> velocity;              // x'
@@ -49,11 +50,11 @@ struct OscillatorHistory {
 OscillatorHistory TrackOscillator(std::span<const double> acceleration, double timeStep,
                                   double period, double damping);
 
-// Sa of channels 1..40 of `acceleration` (entry c-1 holds channel c, one value per period),
-// the channels and periods shared among `threads` threads. Same requirements as above.
-std::vector<std::vector<double>> ComputeAccelerationSpectra(const ChannelTable& acceleration,
-                                                            double timeStep,
-                                                            std::span<const double> periods,
-                                                            double damping, int threads = 2);
+// Sa of each of `channels` (entry c holds the Sa of channels[c], one value per period), the
+// channels shared among `threads` threads. Each is ComputeResponseSpectrum's Sa of that
+// channel, bit for bit. Same requirements as above.
+std::vector<std::vector<double>> ComputeAccelerationSpectra(
+    std::span<const std::span<const double>> channels, double timeStep,
+    std::span<const double> periods, double damping, int threads = 2);
 
 }  // namespace accprep

@@ -1,0 +1,65 @@
+#include "viewer/record_intensity.hpp"
+
+#include <charconv>
+
+#include "engine/engine_error.hpp"
+#include "engine/time_step.hpp"
+
+namespace accprep {
+
+std::string ComponentsText(const IntensityComponents& components) {
+  return std::to_string(components.horizontal1) + "," + std::to_string(components.horizontal2) +
+         "," + std::to_string(components.vertical);
+}
+
+std::optional<IntensityComponents> ParseComponents(std::string_view text) {
+  int channels[3] = {};
+  const char* p = text.data();
+  const char* const end = text.data() + text.size();
+  for (int i = 0; i < 3; ++i) {
+    if (i > 0) {
+      if (p == end || *p != ',') return std::nullopt;
+      ++p;
+    }
+    const auto [next, error] = std::from_chars(p, end, channels[i]);
+    if (error != std::errc() || next == p || channels[i] < 1 || channels[i] > kChannels) {
+      return std::nullopt;
+    }
+    p = next;
+  }
+  if (p != end || channels[0] == channels[1] || channels[0] == channels[2] ||
+      channels[1] == channels[2]) {
+    return std::nullopt;
+  }
+  return IntensityComponents{channels[0], channels[1], channels[2]};
+}
+
+RecordIntensity ComputeRecordIntensity(const ChannelTable& acceleration, const std::string& path,
+                                       const IntensityComponents& components) {
+  const double step = UniformTimeStep(acceleration.column(0), path, acceleration.firstLine());
+  RecordIntensity result;
+  result.components = components;
+  try {
+    result.jma = ComputeJmaIntensity(acceleration.column(components.horizontal1),
+                                     acceleration.column(components.horizontal2),
+                                     acceleration.column(components.vertical), step);
+  } catch (const EngineError& error) {
+    // The measure knows no file; the user needs it.
+    throw EngineError(error.kind(), error.reason(), path);
+  }
+  result.longPeriod = ComputeLongPeriodMotion(acceleration.column(components.horizontal1),
+                                              acceleration.column(components.horizontal2), step);
+  return result;
+}
+
+std::array<AriasMeasures, kChannels> ComputeChannelMeasures(const ChannelTable& acceleration,
+                                                            const std::string& path) {
+  const double step = UniformTimeStep(acceleration.column(0), path, acceleration.firstLine());
+  std::array<AriasMeasures, kChannels> measures;
+  for (int c = 1; c <= kChannels; ++c) {
+    measures[c - 1] = ComputeAriasMeasures(acceleration.column(c), step);
+  }
+  return measures;
+}
+
+}  // namespace accprep
