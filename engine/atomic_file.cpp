@@ -52,6 +52,19 @@ std::string NameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The rename that puts a file in place would pass over a read-only file or fail late on a
+// folder: both are refused before anything is written, as creating the file would be.
+void CheckReplaceable(const std::string& destination) {
+  struct stat existing {};
+  if (::stat(destination.c_str(), &existing) != 0) return;
+  if (S_ISDIR(existing.st_mode))
+    throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(EISDIR),
+                      destination);
+  if (::access(destination.c_str(), W_OK) != 0)
+    throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(errno),
+                      destination);
+}
+
 }  // namespace
 
 std::string TemporaryPathFor(const std::string& destination) {
@@ -116,16 +129,27 @@ void RemoveLiveTemporaries() noexcept {
   LiveTemporaries().clear();
 }
 
-AtomicFile::AtomicFile(std::string destination) : destination_(std::move(destination)) {
-  struct stat existing {};
-  if (::stat(destination_.c_str(), &existing) == 0) {
-    if (S_ISDIR(existing.st_mode))
-      throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(EISDIR),
-                        destination_);
-    if (::access(destination_.c_str(), W_OK) != 0)
-      throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(errno),
-                        destination_);
+bool ReplaceWithLink(const std::string& source, const std::string& destination) {
+  CheckReplaceable(destination);
+  const std::string temporary = TemporaryPathFor(destination);
+  Register(temporary);
+  if (::link(source.c_str(), temporary.c_str()) != 0) {
+    Unregister(temporary);
+    return false;
   }
+  if (::rename(temporary.c_str(), destination.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temporary.c_str());
+    Unregister(temporary);
+    throw EngineError(ErrorKind::kIo, "cannot put the file in place: " + SystemReason(error),
+                      destination);
+  }
+  Unregister(temporary);
+  return true;
+}
+
+AtomicFile::AtomicFile(std::string destination) : destination_(std::move(destination)) {
+  CheckReplaceable(destination_);
   int error = EEXIST;
   for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
     std::string temporary = TemporaryPathFor(destination_);

@@ -57,6 +57,13 @@ class AtomicFile {
 // Writes `text` to `destination` through an AtomicFile. Throws as AtomicFile does.
 void WriteFileAtomically(const std::string& destination, std::string_view text);
 
+// Puts a hard link to `source` in place of `destination` the same way: under a temporary name
+// beside it, then renamed over it, so the destination is the whole of `source` or what it was.
+// Returns false, having changed nothing, where no link can be made (another file system, one
+// without links, a refusal); the caller copies then. Throws EngineError kIo as AtomicFile
+// does for a destination it refuses, or when the rename fails.
+bool ReplaceWithLink(const std::string& source, const std::string& destination);
+
 // The temporary name for `destination` under the scheme above: the same folder, the serial
 // counted per process.
 std::string TemporaryPathFor(const std::string& destination);

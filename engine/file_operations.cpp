@@ -14,6 +14,8 @@ namespace accprep {
 namespace {
 
 constexpr std::size_t kCopyBlock = 1 << 20;
+// A copy in the kernel goes in steps this large, so that an interruption is seen between them.
+constexpr std::size_t kCopyChunk = 64 << 20;
 
 class SourceFile {
  public:
@@ -34,11 +36,35 @@ class SourceFile {
 }  // namespace
 
 void CopyFileReplacing(const std::string& source, const std::string& destination) {
-  const SourceFile input(source);
+  const SourceFile input(source);  // a missing source is named as such, link or not
+  if (ReplaceWithLink(source, destination)) return;
   AtomicFile output(destination);
-  std::vector<char> block(kCopyBlock);
+  // copy_file_range moves the bytes within the kernel; a system or file system pair without
+  // it falls back to reading and writing.
+  bool inKernel = true;
+  std::vector<char> block;
   for (;;) {
     ThrowIfInterrupted();
+    if (inKernel) {
+      const ssize_t moved = ::copy_file_range(input.descriptor(), nullptr, output.descriptor(),
+                                              nullptr, kCopyChunk, 0);
+      if (moved > 0) continue;
+      if (moved == 0) break;
+      const int error = errno;
+      if (error == EINTR) continue;
+      if (error == EXDEV || error == ENOSYS || error == EINVAL || error == EOPNOTSUPP) {
+        inKernel = false;
+        block.resize(kCopyBlock);
+        continue;
+      }
+      // Which side failed: a write error is the destination's, anything else the source's.
+      if (error == ENOSPC || error == EDQUOT || error == EFBIG || error == EROFS) {
+        output.Abandon();
+        throw EngineError(ErrorKind::kIo, "cannot write the file: " + SystemReason(error),
+                          destination);
+      }
+      throw EngineError(ErrorKind::kIo, "cannot read the file: " + SystemReason(error), source);
+    }
     const ssize_t got = ::read(input.descriptor(), block.data(), block.size());
     if (got == 0) break;
     if (got < 0) {

@@ -6,8 +6,12 @@
 
 namespace accprep {
 
-// Copies `source` to `destination` byte for byte, replacing an existing destination only once
-// the copy is complete. Throws EngineError kIo naming the file at fault and the reason.
+// Makes `destination` hold `source` byte for byte, replacing an existing destination only
+// once the whole of it is in place. Where both lie on one file system the destination becomes
+// a hard link to the source (which the run deletes a moment later): the same bytes, for
+// nothing. Elsewhere, or where links are refused, the bytes are copied in the kernel. Throws
+// EngineError kIo naming the file at fault and the reason; the destination then keeps what it
+// had.
 void CopyFileReplacing(const std::string& source, const std::string& destination);
 
 // Deletes `path`; a file that is already gone is no failure. Throws EngineError kIo otherwise.
