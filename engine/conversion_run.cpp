@@ -90,10 +90,9 @@ void Run::Convert() {
 
   // Stage 2: acceleration matrix.
   observer_.SetStatusCaption(kStatusWriting);
-  Step(RunStep::kCreateAccelerationMatrix, [&] {
-    writer_.CreateOutputFile(
-        MatrixFilePath(in_.exchangeFolder, in_.outputBaseName, MatrixFile::kAcceleration));
-  });
+  const std::string accelerationMatrix =
+      MatrixFilePath(in_.exchangeFolder, in_.outputBaseName, MatrixFile::kAcceleration);
+  Step(RunStep::kCreateAccelerationMatrix, [&] { writer_.CreateOutputFile(accelerationMatrix); });
   Step(RunStep::kRemoveBaseline, [&] { RemoveBaseline(*table_, means, n_); });
   Step(RunStep::kWriteAccelerationMatrix, [&] {
     writer_.WriteMatrixRows(*table_, n_, setValue);
@@ -110,14 +109,15 @@ void Run::Convert() {
                             ConversionFilePath(stem, ConversionFile::kVelocitySpectrum),
                             ConversionFilePath(stem, ConversionFile::kDisplacementSpectrum)};
   });
+  // Both hold the matrix's numbers: they are its text, separated by commas.
   Step(RunStep::kWritePublicCsv, [&] {
     writer_.CreateOutputFile(names.acceleration);
-    writer_.WriteChannelCsv(*table_, n_, in_.comment, setValue);
+    writer_.WriteChannelCsvOfMatrix(accelerationMatrix, *table_, n_, in_.comment, setValue);
     writer_.CloseOutputFile();
   });
   Step(RunStep::kWriteExchangeCsv, [&] {
     writer_.CreateOutputFile(Exchange(kExchangeCsv));
-    writer_.WriteChannelCsv(*table_, n_, std::nullopt, setValue);
+    writer_.WriteChannelCsvOfMatrix(accelerationMatrix, *table_, n_, std::nullopt, setValue);
     writer_.CloseOutputFile();
   });
 

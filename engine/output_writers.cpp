@@ -1,13 +1,18 @@
 #include "engine/output_writers.hpp"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <span>
 #include <stdexcept>
 
-#include "engine/engine_error.hpp"
-#include "engine/interruption.hpp"
 #include "engine/atomic_file.hpp"
 #include "engine/channel_csv.hpp"
+#include "engine/engine_error.hpp"
+#include "engine/interruption.hpp"
 #include "engine/row_text.hpp"
 
 namespace accprep {
@@ -21,6 +26,55 @@ const std::string& HeaderLine() {
   static const std::string header = ChannelCsvHeader("time");
   return header;
 }
+
+// A matrix file this writer has just written, read back in blocks of whole lines.
+class MatrixText {
+ public:
+  explicit MatrixText(const std::string& path) : path_(path), block_(kBufferSize) {
+    descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor_ < 0)
+      throw EngineError(ErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
+  }
+  ~MatrixText() { ::close(descriptor_); }
+  MatrixText(const MatrixText&) = delete;
+  MatrixText& operator=(const MatrixText&) = delete;
+
+  // The next whole lines, or none at the end of the file.
+  std::optional<std::span<char>> NextLines() {
+    std::memmove(block_.data(), block_.data() + taken_, filled_ - taken_);
+    filled_ -= taken_;
+    taken_ = 0;
+    for (;;) {
+      if (filled_ == block_.size()) block_.resize(block_.size() * 2);
+      const ssize_t got = ::read(descriptor_, block_.data() + filled_, block_.size() - filled_);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0)
+        throw EngineError(ErrorKind::kIo, "cannot read the file: " + SystemReason(errno), path_);
+      filled_ += static_cast<std::size_t>(got);
+      const void* last = ::memrchr(block_.data(), '\n', filled_);
+      if (got == 0 && last == nullptr) {
+        if (filled_ != 0) Changed();  // a last line without its line end is none of ours
+        return std::nullopt;
+      }
+      if (last != nullptr && (got == 0 || filled_ == block_.size())) {
+        taken_ = static_cast<const char*>(last) - block_.data() + 1;
+        return std::span<char>(block_.data(), taken_);
+      }
+    }
+  }
+
+  // The file does not hold the rows this writer wrote into it.
+  [[noreturn]] void Changed() const {
+    throw EngineError(ErrorKind::kIo, "the matrix file changed after it was written", path_);
+  }
+
+ private:
+  const std::string& path_;
+  int descriptor_ = -1;
+  std::vector<char> block_;
+  std::size_t filled_ = 0;
+  std::size_t taken_ = 0;
+};
 
 }  // namespace
 
@@ -46,12 +100,52 @@ void OutputWriter::WriteChannelCsv(const SampleTable& table, std::int32_t rowCou
                                    const std::optional<std::string>& comment,
                                    const ProgressFn& progress) {
   if (!file_) throw std::logic_error("WriteChannelCsv: no output file is open");
+  PutHead(comment);
+  WriteRows(table, rowCount, ',', pointForm_, progress);
+}
+
+void OutputWriter::WriteChannelCsvOfMatrix(const std::string& matrixPath,
+                                           const SampleTable& table, std::int32_t rowCount,
+                                           const std::optional<std::string>& comment,
+                                           const ProgressFn& progress) {
+  if (!file_) throw std::logic_error("WriteChannelCsvOfMatrix: no output file is open");
+  if (matrixForm_.decimalSeparator != pointForm_.decimalSeparator) {
+    WriteChannelCsv(table, rowCount, comment, progress);
+    return;
+  }
+  PutHead(comment);
+  Flush();
+  MatrixText matrix(matrixPath);
+  std::int32_t row = 0;
+  while (const std::optional<std::span<char>> block = matrix.NextLines()) {
+    ThrowIfInterrupted();
+    // One progress call per row before its text goes out: the rows of a block all go out
+    // together after theirs.
+    const char* lineStart = block->data();
+    const char* const end = block->data() + block->size();
+    while (lineStart < end) {
+      const char* newline = static_cast<const char*>(std::memchr(lineStart, '\n', end - lineStart));
+      if (newline == nullptr || row == rowCount) matrix.Changed();
+      if (progress) progress(static_cast<float>(++row));
+      lineStart = newline + 1;
+    }
+    std::replace(block->begin(), block->end(), '\t', ',');
+    try {
+      file_->Write(std::string_view(block->data(), block->size()));
+    } catch (...) {
+      Discard();
+      throw;
+    }
+  }
+  if (row != rowCount) matrix.Changed();
+}
+
+void OutputWriter::PutHead(const std::optional<std::string>& comment) {
   if (comment) {
     Put(comment->data(), comment->size());
     Put("\r\n", 2);
   }
   Put(HeaderLine().data(), HeaderLine().size());
-  WriteRows(table, rowCount, ',', pointForm_, progress);
 }
 
 // The lines reach the file in row order, each row's progress call before its text.

@@ -47,6 +47,14 @@ class OutputWriter {
   void WriteChannelCsv(const SampleTable& table, std::int32_t rowCount,
                        const std::optional<std::string>& comment, const ProgressFn& progress);
 
+  // The same file as WriteChannelCsv, for the rows of the matrix file at `matrixPath`, which
+  // this writer wrote from `table` and closed: where the matrix's numbers use the point, its
+  // text with commas for its tabs, so that no number is formatted twice; else formatted from
+  // `table` again. Also throws EngineError kIo when the matrix file cannot be read back.
+  void WriteChannelCsvOfMatrix(const std::string& matrixPath, const SampleTable& table,
+                               std::int32_t rowCount, const std::optional<std::string>& comment,
+                               const ProgressFn& progress);
+
   // Flushes, closes and renames the file into place. Afterwards all written text is in the
   // file under its final name.
   void CloseOutputFile();
@@ -57,6 +65,7 @@ class OutputWriter {
  private:
   void WriteRows(const SampleTable& table, std::int32_t rowCount, char separator,
                  const NumberForm& form, const ProgressFn& progress);
+  void PutHead(const std::optional<std::string>& comment);
   void Put(const char* text, std::size_t size);
   void Flush();
   void Discard() noexcept;

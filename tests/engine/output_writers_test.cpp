@@ -20,11 +20,7 @@ using testing::ReadWholeFile;
 using testing::TemporaryFolder;
 using testing::WriteWholeFile;
 
-const std::string kHeader = [] {
-  std::string text = "\"time\"";
-  for (int c = 1; c <= 40; ++c) text += ",\"" + std::to_string(c) + "ch\"";
-  return text + "\r\n";
-}();
+const std::string kHeader = testing::ChannelCsvHeader();
 
 class OutputWritersTest : public ::testing::Test {
  protected:
@@ -119,6 +115,49 @@ TEST_F(OutputWritersTest, LargeOutputCrossesTheBufferIntact) {
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 20000);
   EXPECT_EQ(text.substr(text.size() - Row(20000, '\t').size()), Row(20000, '\t'));
   EXPECT_EQ(progress_.size(), 20000u);
+}
+
+TEST_F(OutputWritersTest, ChannelCsvOfAMatrixIsTheSameFileWithTheSameProgress) {
+  // Many rows, so that the matrix is read back in several blocks.
+  for (int r = 1; r <= 20000; ++r) {
+    table_.at(r, 0) = r / 100.0;
+    for (int c = 1; c <= 40; ++c) table_.at(r, c) = ((r * 37 + c * 11) % 20001 - 10000) / 1e4;
+  }
+  const std::string csvPath = folder_.File("site1_acc.csv");
+  const auto write = [&](NumberForm matrixForm, bool ofMatrix) {
+    progress_.clear();
+    OutputWriter writer(matrixForm);
+    writer.CreateOutputFile(path_);
+    writer.WriteMatrixRows(table_, 20000, nullptr);
+    writer.CloseOutputFile();
+    writer.CreateOutputFile(csvPath);
+    const auto note = [this](float row) { progress_.push_back(row); };
+    if (ofMatrix) {
+      writer.WriteChannelCsvOfMatrix(path_, table_, 20000, "site 1", note);
+    } else {
+      writer.WriteChannelCsv(table_, 20000, "site 1", note);
+    }
+    writer.CloseOutputFile();
+    return std::make_pair(ReadWholeFile(csvPath), progress_);
+  };
+  const auto formatted = write(NumberForm::Point(), false);
+  EXPECT_EQ(write(NumberForm::Point(), true), formatted);
+  // Decimal commas in the matrix: the numbers are formatted again, to the same file.
+  EXPECT_EQ(write(NumberForm{","}, true), formatted);
+  ASSERT_EQ(formatted.second.size(), 20000u);
+  EXPECT_EQ(formatted.second.back(), 20000.0f);
+}
+
+TEST_F(OutputWritersTest, ChannelCsvOfAMatrixThatChangedIsRefused) {
+  WriteMatrix(3);
+  WriteWholeFile(path_, ReadWholeFile(path_) + "0.04\r\n");  // a row more than was written
+  OutputWriter writer(NumberForm::Point());
+  const std::string csvPath = folder_.File("site1_acc.csv");
+  writer.CreateOutputFile(csvPath);
+  EXPECT_EQ(testing::EngineErrorText(
+                [&] { writer.WriteChannelCsvOfMatrix(path_, table_, 3, std::nullopt, nullptr); }),
+            path_ + ": the matrix file changed after it was written");
+  EXPECT_FALSE(testing::FileExists(csvPath));
 }
 
 TEST_F(OutputWritersTest, KeepsEarlierFileUntilTheNewOneIsClosed) {
