@@ -1,6 +1,7 @@
 #include "jobs/integrate_run.hpp"
 
 #include <sys/mman.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
@@ -36,26 +37,63 @@ void AdviseHugePages(const void* block, std::size_t bytes) {
   if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
+// The exchange CSV's records one column after another: each channel is one run of memory
+// for its transforms, and the checks and the result rows read it in sequence too.
+class RecordColumns {
+ public:
+  // Reads `path` (one header line, time and the 40 channels a record).
+  explicit RecordColumns(const std::string& path) {
+    struct stat status {};
+    const std::uint64_t size = ::stat(path.c_str(), &status) == 0 ? status.st_size : 0;
+    // A record takes at least two characters a value: room for all the file can hold, of
+    // which only what the records fill is ever touched.
+    capacity_ = static_cast<std::size_t>(
+        std::min<std::uint64_t>(kMaxRecords, size / (2 * kExchangeFields) + 1));
+    cells_.reset(new double[capacity_ * kExchangeFields]);
+    AdviseHugePages(cells_.get(), sizeof(double) * capacity_ * kExchangeFields);
+    RecordForm form;
+    form.headerLines = kExchangeHeaderLines;
+    form.fieldsPerRecord = kExchangeFields;
+    form.maxRecords = static_cast<std::int64_t>(capacity_);
+    records_ = static_cast<std::int32_t>(ReadRecords(
+        path, form, [this](std::int64_t first, const double* values, std::int64_t count) {
+          for (std::int64_t i = 0; i < count; ++i) {
+            const double* record = values + i * kExchangeFields;
+            const std::size_t row = static_cast<std::size_t>(first - 1 + i);
+            for (int c = 0; c < kExchangeFields; ++c) cells_[c * capacity_ + row] = record[c];
+          }
+        }));
+  }
+
+  std::int32_t records() const { return records_; }
+  std::size_t stride() const { return capacity_; }  // from one column to the next
+  double* column(int c) { return cells_.get() + static_cast<std::size_t>(c) * capacity_; }
+
+ private:
+  std::size_t capacity_ = 0;
+  std::unique_ptr<double[]> cells_;
+  std::int32_t records_ = 0;
+};
+
 // Channels are integrated on this many threads at most: each brings two transform buffers of
 // 7 MB for the largest record, and the machines this runs on have two cores.
 constexpr unsigned kMaxIntegrationThreads = 2;
 
-// Integrates channels 1..40 of rows 1..records in place and writes channel c's spectrum at
+// Integrates channels 1..40 in place and writes channel c's spectrum at
 // spectrum + (c - 1) * spectrumLength: each channel's spectrum is one run of memory, so the
 // transforms write it in sequence instead of one cache line a value.
-void IntegrateChannels(SampleTable& table, FftIntegrator& integrator, double* spectrum) {
+void IntegrateChannels(RecordColumns& columns, FftIntegrator& integrator, double* spectrum) {
   const unsigned threads =
       std::clamp(std::thread::hardware_concurrency(), 1u, kMaxIntegrationThreads);
   // The helpers' copies are made and destroyed here, on this thread: FFTW's planner, which
   // creates and destroys plans, is not thread-safe.
   std::vector<std::unique_ptr<FftIntegrator>> copies;
   for (unsigned i = 1; i < threads; ++i) copies.push_back(std::make_unique<FftIntegrator>(integrator));
-  double* firstRow = table.row(1);
   const std::size_t length = integrator.spectrumLength();
   std::atomic<int> nextChannel{1};
   auto work = [&](FftIntegrator* worker) {
     for (int channel = nextChannel++; channel <= kChannels; channel = nextChannel++) {
-      worker->Integrate(firstRow + channel, kTableColumns,
+      worker->Integrate(columns.column(channel), 1,
                         spectrum + static_cast<std::size_t>(channel - 1) * length, 1);
     }
   };
@@ -69,12 +107,13 @@ void IntegrateChannels(SampleTable& table, FftIntegrator& integrator, double* sp
 // transform can pass the largest double, and the result then holds infinities and NaNs that
 // no reader takes. Such a result is refused here, before anything is written, instead of
 // leaving "nan" in the files as if the job had succeeded.
-void CheckFinite(const SampleTable& table, std::int32_t records, const double* spectrum,
-                 std::size_t frequencies, const std::string& inputPath) {
+void CheckFinite(RecordColumns& columns, const double* spectrum, std::size_t frequencies,
+                 const std::string& inputPath) {
   for (int channel = 1; channel <= kChannels; ++channel) {
     bool finite = true;
-    for (std::int32_t row = 1; row <= records && finite; ++row)
-      finite = std::isfinite(table.row(row)[channel]);
+    const double* values = columns.column(channel);
+    for (std::int32_t row = 0; row < columns.records() && finite; ++row)
+      finite = std::isfinite(values[row]);
     const double* own = spectrum + static_cast<std::size_t>(channel - 1) * frequencies;
     for (std::size_t k = 0; k < frequencies && finite; ++k) finite = std::isfinite(own[k]);
     if (!finite) {
@@ -93,10 +132,8 @@ IntegrationReport RunIntegration(const JobOptions& options) {
   const char* resultName =
       options.mode == IntegrationMode::kVelocity ? kVelocityResult : kDisplacementResult;
 
-  auto table = std::make_unique<SampleTable>();
-  AdviseHugePages(table->row(0), sizeof(double) * kTableRows * kTableColumns);
-  const std::int32_t records =
-      ReadRecord(*table, inputPath, kExchangeHeaderLines, kExchangeFields, [](float) {});
+  RecordColumns columns(inputPath);
+  const std::int32_t records = columns.records();
   if (records < 2) {
     throw EngineError(ErrorKind::kInput,
                       "integration needs at least 2 records; this file holds " +
@@ -105,7 +142,7 @@ IntegrationReport RunIntegration(const JobOptions& options) {
   }
   IntegrationReport report;
   report.records = records;
-  report.step = UniformTimeStep(table->row(1), kTableColumns, records, inputPath,
+  report.step = UniformTimeStep(columns.column(0), 1, records, inputPath,
                                 kExchangeHeaderLines + 1);
 
   const double nyquist = 0.5 / report.step;
@@ -125,16 +162,17 @@ IntegrationReport RunIntegration(const JobOptions& options) {
   // cost a pass of its own.
   std::unique_ptr<double[]> spectrum(new double[frequencies * kChannels]);
   AdviseHugePages(spectrum.get(), sizeof(double) * frequencies * kChannels);
-  IntegrateChannels(*table, integrator, spectrum.get());
-  CheckFinite(*table, records, spectrum.get(), frequencies, inputPath);
+  IntegrateChannels(columns, integrator, spectrum.get());
+  CheckFinite(columns, spectrum.get(), frequencies, inputPath);
 
-  // The channel's integral has replaced its acceleration in the table.
-  const double* firstRow = table->row(1);
+  // Each channel's integral has replaced its acceleration in its column.
+  const double* times = columns.column(0);
+  const double* firstChannel = columns.column(1);
+  const std::size_t stride = columns.stride();
   ResultCsvFile result(InFolder(options.folder, resultName));
   result.WriteHeader("time");
-  result.WriteRows(static_cast<std::size_t>(records), false, [firstRow](std::size_t row) {
-    const double* cells = firstRow + row * kTableColumns;
-    return ResultRow{cells[0], cells + 1, 1};
+  result.WriteRows(static_cast<std::size_t>(records), false, [=](std::size_t row) {
+    return ResultRow{times[row], firstChannel + row, stride};
   });
 
   ResultCsvFile amplitude(InFolder(options.folder, kSpectrumResult));
