@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -63,6 +64,22 @@ void CheckReplaceable(const std::string& destination) {
   if (::access(destination.c_str(), W_OK) != 0)
     throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(errno),
                       destination);
+}
+
+// Renames `temporary` over `destination`. Where a file of that name exists, the two names are
+// exchanged and the earlier file then removed: the destination is never missing, as with a
+// plain rename, but ext4 does not force the new file to disk first, which it does for a rename
+// over an existing file and which costs a tenth of a second for each 250 MB written. Returns
+// the errno of a failure, 0 on success.
+int PutInPlace(const std::string& temporary, const std::string& destination) {
+  if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, destination.c_str(), RENAME_EXCHANGE) ==
+      0) {
+    ::unlink(temporary.c_str());  // the earlier file, now under the temporary name
+    return 0;
+  }
+  // No file to exchange with, or a file system that cannot exchange: the plain rename.
+  if (::rename(temporary.c_str(), destination.c_str()) == 0) return 0;
+  return errno;
 }
 
 }  // namespace
@@ -137,8 +154,7 @@ bool ReplaceWithLink(const std::string& source, const std::string& destination) 
     Unregister(temporary);
     return false;
   }
-  if (::rename(temporary.c_str(), destination.c_str()) != 0) {
-    const int error = errno;
+  if (const int error = PutInPlace(temporary, destination); error != 0) {
     ::unlink(temporary.c_str());
     Unregister(temporary);
     throw EngineError(ErrorKind::kIo, "cannot put the file in place: " + SystemReason(error),
@@ -192,8 +208,8 @@ void AtomicFile::Commit() {
   descriptor_ = -1;
   // close reports the write errors that a network or full file system delays until then.
   if (::close(descriptor) != 0) Fail("cannot close the file: ", errno);
-  if (::rename(temporary_.c_str(), destination_.c_str()) != 0)
-    Fail("cannot put the file in place: ", errno);
+  if (const int error = PutInPlace(temporary_, destination_); error != 0)
+    Fail("cannot put the file in place: ", error);
   Unregister(temporary_);
   temporary_.clear();
 }

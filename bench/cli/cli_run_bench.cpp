@@ -6,6 +6,10 @@
 // so the run's exchange files never meet those of build/bin/. One untimed run warms the file
 // cache; each timed run then reads, writes and replaces the same files.
 //
+// Where the time goes: the run's status lines are timestamped as they arrive, and the jobs'
+// starts and ends are seen by the same sampling, so each run is broken down by step (reading,
+// acceleration matrix, the two CSVs, each job, taking over its results, its matrix).
+//
 // Peak memory: wait4 gives the largest resident set of the run process and the jobs it
 // waited for, taken together. To tell them apart, the benchmark also samples VmHWM (the
 // process's own high-water mark, which only grows) of the run process and of each of its
@@ -114,7 +118,14 @@ void Descendants(pid_t pid, std::vector<pid_t>& found) {
   ::closedir(folder);
 }
 
+// Seconds from the start of the run to each event, in order.
+struct Timeline {
+  std::vector<std::pair<std::string, double>> captions;  // status lines
+  std::vector<std::pair<double, double>> jobs;           // start and end of each job seen
+};
+
 struct RunFigures {
+  Timeline timeline;
   double seconds = 0;
   double cpuSeconds = 0;
   long long runPeak = 0;   // the run process alone
@@ -125,6 +136,8 @@ struct RunFigures {
 
 RunFigures RunOnce() {
   const std::string cli = g_folder + "/accprep-cli";
+  int errorPipe[2];
+  if (::pipe2(errorPipe, O_CLOEXEC | O_NONBLOCK) != 0) throw std::runtime_error("pipe failed");
   const auto start = std::chrono::steady_clock::now();
   const pid_t child = ::fork();
   if (child < 0) throw std::runtime_error("fork failed");
@@ -132,18 +145,37 @@ RunFigures RunOnce() {
     const int devNull = ::open("/dev/null", O_RDWR);
     ::dup2(devNull, STDIN_FILENO);
     ::dup2(devNull, STDOUT_FILENO);
-    ::dup2(devNull, STDERR_FILENO);
+    ::dup2(errorPipe[1], STDERR_FILENO);
     if (::chdir(g_folder.c_str()) != 0) ::_exit(126);
     ::execl(cli.c_str(), cli.c_str(), "--name", "bench", "--comment", "benchmark",
             "records/site1.csv", static_cast<char*>(nullptr));
     ::_exit(127);
   }
 
+  ::close(errorPipe[1]);
+
   RunFigures figures;
   std::map<pid_t, long long> jobPeaks;
   int status = 0;
   rusage usage{};
+  std::string pending;
+  bool jobRunning = false;
+  auto elapsed = [&start] {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  };
+  auto readCaptions = [&] {
+    char buffer[4096];
+    ssize_t got;
+    while ((got = ::read(errorPipe[0], buffer, sizeof buffer)) > 0) {
+      pending.append(buffer, static_cast<std::size_t>(got));
+      for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
+        figures.timeline.captions.emplace_back(pending.substr(0, end), elapsed());
+        pending.erase(0, end + 1);
+      }
+    }
+  };
   for (;;) {
+    readCaptions();
     const pid_t ended = ::wait4(child, &status, WNOHANG, &usage);
     if (ended == child) break;
     if (ended < 0) throw std::runtime_error("wait4 failed");
@@ -153,8 +185,13 @@ RunFigures RunOnce() {
     for (const pid_t job : descendants) {
       jobPeaks[job] = std::max(jobPeaks[job], HighWaterMark(job));
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(4));
+    if (!descendants.empty() && !jobRunning) figures.timeline.jobs.emplace_back(elapsed(), 0.0);
+    if (descendants.empty() && jobRunning) figures.timeline.jobs.back().second = elapsed();
+    jobRunning = !descendants.empty();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
+  readCaptions();
+  ::close(errorPipe[0]);
   figures.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   figures.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 +
                        usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
@@ -164,9 +201,36 @@ RunFigures RunOnce() {
   return figures;
 }
 
+// The run's steps from its timeline: the status captions of a complete run are 読み込み中,
+// 書き出し中, 公開データを作成, 書き出し中, 書き出し中, 終了; the jobs run between the third and
+// the fourth, and the fourth and the fifth.
+std::map<std::string, double> Steps(const Timeline& timeline) {
+  std::vector<double> at;
+  for (const auto& [caption, seconds] : timeline.captions) {
+    if (caption == "読み込み中" || caption == "書き出し中" || caption == "公開データを作成" ||
+        caption == "終了")
+      at.push_back(seconds);
+  }
+  std::map<std::string, double> steps;
+  if (at.size() != 6 || timeline.jobs.size() != 2) return steps;
+  const auto& [velocityStart, velocityEnd] = timeline.jobs[0];
+  const auto& [displacementStart, displacementEnd] = timeline.jobs[1];
+  steps["1_read_s"] = at[1] - at[0];
+  steps["2_acc_matrix_s"] = at[2] - at[1];
+  steps["3_csvs_s"] = velocityStart - at[2];
+  steps["4_vel_job_s"] = velocityEnd - velocityStart;
+  steps["5_vel_take_over_s"] = at[3] - velocityEnd;
+  steps["6_vel_matrix_s"] = displacementStart - at[3];
+  steps["7_dis_job_s"] = displacementEnd - displacementStart;
+  steps["8_dis_take_over_s"] = at[4] - displacementEnd;
+  steps["9_dis_matrix_s"] = at[5] - at[4];
+  return steps;
+}
+
 void BM_WholeRun450000Records(benchmark::State& state) {
   RunFigures worst;
   double totalSeconds = 0;
+  std::map<std::string, double> stepTotals;
   for (auto _ : state) {
     const RunFigures run = RunOnce();
     if (run.exitCode != 0) {
@@ -175,6 +239,7 @@ void BM_WholeRun450000Records(benchmark::State& state) {
     }
     state.SetIterationTime(run.seconds);
     totalSeconds += run.seconds;
+    for (const auto& [step, seconds] : Steps(run.timeline)) stepTotals[step] += seconds;
     worst.runPeak = std::max(worst.runPeak, run.runPeak);
     worst.jobsPeak = std::max(worst.jobsPeak, run.jobsPeak);
     worst.allPeak = std::max(worst.allPeak, run.allPeak);
@@ -186,6 +251,8 @@ void BM_WholeRun450000Records(benchmark::State& state) {
   state.counters["all_peak_MB"] = double(worst.allPeak) / kMB;
   state.counters["cpu_s"] = worst.cpuSeconds;
   state.counters["mean_s"] = totalSeconds / double(state.iterations());
+  for (const auto& [step, seconds] : stepTotals)
+    state.counters[step] = seconds / double(state.iterations());
 }
 BENCHMARK(BM_WholeRun450000Records)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(3);
 
