@@ -147,8 +147,9 @@ void Run::RunJobStage(const JobStage& stage) {
   Step(stage.run, [&] { RunIntegrationJob(Exchange(stage.jobName), {result, spectrum}); });
   // The result is read before its copies replace anything: a result that cannot be read
   // leaves the earlier copies beside the input as they were.
+  bool formatted = false;
   const std::int32_t m = Step(stage.read, [&] {
-    return ReadRecord(*table_, result, kResultHeaderLines, kResultFields, setMaximum);
+    return ReadRecord(*table_, result, kResultHeaderLines, kResultFields, setMaximum, &formatted);
   });
   Step(stage.copy, [&] {
     CopyFileReplacing(result, stage.recordCopy);
@@ -157,7 +158,12 @@ void Run::RunJobStage(const JobStage& stage) {
   observer_.SetStatusCaption(kStatusWriting);
   Step(stage.write, [&] {
     writer_.CreateOutputFile(MatrixFilePath(in_.exchangeFolder, in_.outputBaseName, stage.matrix));
-    writer_.WriteMatrixRows(*table_, m, setValue);
+    // A result written as the writers write holds the matrix's numbers as they would be written.
+    if (formatted) {
+      writer_.WriteMatrixOfChannelCsv(result, kResultHeaderLines, *table_, m, setValue);
+    } else {
+      writer_.WriteMatrixRows(*table_, m, setValue);
+    }
     writer_.CloseOutputFile();
   });
   Step(stage.erase, [&] {

@@ -27,17 +27,18 @@ const std::string& HeaderLine() {
   return header;
 }
 
-// A matrix file this writer has just written, read back in blocks of whole lines.
-class MatrixText {
+// A file written a moment ago (a matrix file, a job's result), read back in blocks of whole
+// lines.
+class WrittenText {
  public:
-  explicit MatrixText(const std::string& path) : path_(path), block_(kBufferSize) {
+  explicit WrittenText(const std::string& path) : path_(path), block_(kBufferSize) {
     descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor_ < 0)
       throw EngineError(ErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
   }
-  ~MatrixText() { ::close(descriptor_); }
-  MatrixText(const MatrixText&) = delete;
-  MatrixText& operator=(const MatrixText&) = delete;
+  ~WrittenText() { ::close(descriptor_); }
+  WrittenText(const WrittenText&) = delete;
+  WrittenText& operator=(const WrittenText&) = delete;
 
   // The next whole lines, or none at the end of the file.
   std::optional<std::span<char>> NextLines() {
@@ -63,9 +64,9 @@ class MatrixText {
     }
   }
 
-  // The file does not hold the rows this writer wrote into it.
+  // The file does not hold the rows that were read from it or written into it.
   [[noreturn]] void Changed() const {
-    throw EngineError(ErrorKind::kIo, "the matrix file changed after it was written", path_);
+    throw EngineError(ErrorKind::kIo, "the file changed after it was written", path_);
   }
 
  private:
@@ -115,29 +116,53 @@ void OutputWriter::WriteChannelCsvOfMatrix(const std::string& matrixPath,
   }
   PutHead(comment);
   Flush();
-  MatrixText matrix(matrixPath);
+  CopyLinesReplacing(matrixPath, 0, '\t', ',', rowCount, progress);
+}
+
+void OutputWriter::WriteMatrixOfChannelCsv(const std::string& csvPath, int headerLines,
+                                           const SampleTable& table, std::int32_t rowCount,
+                                           const ProgressFn& progress) {
+  if (!file_) throw std::logic_error("WriteMatrixOfChannelCsv: no output file is open");
+  if (matrixForm_.decimalSeparator != pointForm_.decimalSeparator) {
+    WriteMatrixRows(table, rowCount, progress);
+    return;
+  }
+  CopyLinesReplacing(csvPath, headerLines, ',', '\t', rowCount, progress);
+}
+
+void OutputWriter::CopyLinesReplacing(const std::string& path, int skipLines, char from,
+                                      char to, std::int32_t rowCount,
+                                      const ProgressFn& progress) {
+  WrittenText source(path);
   std::int32_t row = 0;
-  while (const std::optional<std::span<char>> block = matrix.NextLines()) {
+  while (const std::optional<std::span<char>> block = source.NextLines()) {
     ThrowIfInterrupted();
-    // One progress call per row before its text goes out: the rows of a block all go out
-    // together after theirs.
     const char* lineStart = block->data();
     const char* const end = block->data() + block->size();
+    while (skipLines > 0 && lineStart < end) {
+      lineStart = static_cast<const char*>(std::memchr(lineStart, '\n', end - lineStart)) + 1;
+      --skipLines;
+    }
+    const std::span<char> lines(block->data() + (lineStart - block->data()),
+                                static_cast<std::size_t>(end - lineStart));
+    // One progress call per row before its text goes out: the rows of a block all go out
+    // together after theirs.
     while (lineStart < end) {
-      const char* newline = static_cast<const char*>(std::memchr(lineStart, '\n', end - lineStart));
-      if (newline == nullptr || row == rowCount) matrix.Changed();
+      const char* newline =
+          static_cast<const char*>(std::memchr(lineStart, '\n', end - lineStart));
+      if (row == rowCount) source.Changed();
       if (progress) progress(static_cast<float>(++row));
       lineStart = newline + 1;
     }
-    std::replace(block->begin(), block->end(), '\t', ',');
+    std::replace(lines.begin(), lines.end(), from, to);
     try {
-      file_->Write(std::string_view(block->data(), block->size()));
+      file_->Write(std::string_view(lines.data(), lines.size()));
     } catch (...) {
       Discard();
       throw;
     }
   }
-  if (row != rowCount) matrix.Changed();
+  if (row != rowCount) source.Changed();
 }
 
 void OutputWriter::PutHead(const std::optional<std::string>& comment) {

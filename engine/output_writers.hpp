@@ -55,6 +55,14 @@ class OutputWriter {
                                std::int32_t rowCount, const std::optional<std::string>& comment,
                                const ProgressFn& progress);
 
+  // The same file as WriteMatrixRows, for the records of the channel CSV at `csvPath` that the
+  // record reader read into `table` and found written as the writers write them (RecordForm::
+  // formatted): where the matrix uses the point, its data lines with tabs for commas; else
+  // formatted from `table`. Also throws EngineError kIo when the CSV cannot be read back.
+  void WriteMatrixOfChannelCsv(const std::string& csvPath, int headerLines,
+                               const SampleTable& table, std::int32_t rowCount,
+                               const ProgressFn& progress);
+
   // Flushes, closes and renames the file into place. Afterwards all written text is in the
   // file under its final name.
   void CloseOutputFile();
@@ -66,6 +74,10 @@ class OutputWriter {
   void WriteRows(const SampleTable& table, std::int32_t rowCount, char separator,
                  const NumberForm& form, const ProgressFn& progress);
   void PutHead(const std::optional<std::string>& comment);
+  // Copies the lines of `path` after its first `skipLines`, `from` replaced by `to`, calling
+  // progress once per line before it goes out; the file must hold exactly rowCount of them.
+  void CopyLinesReplacing(const std::string& path, int skipLines, char from, char to,
+                          std::int32_t rowCount, const ProgressFn& progress);
   void Put(const char* text, std::size_t size);
   void Flush();
   void Discard() noexcept;

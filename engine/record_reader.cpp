@@ -218,6 +218,53 @@ inline const char* ParseShortDecimal(const char* p, const char* end, double& val
   return p;
 }
 
+// True when [begin, end), which ParseShortDecimal read as `value`, is the text FormatNumber
+// writes for it: the shortest digits, no sign but a minus, no leading or trailing zeros, no
+// exponent. ParseShortDecimal takes at most 15 digits, and no two decimals of so few digits
+// read as one double, so those digits are the value's shortest; what remains is the layout,
+// plain for values from 1e-5 up (this reader's fast path never sees 1e15).
+bool IsFormattedDecimal(const char* begin, const char* end, double value) {
+  if (value == 0.0) return end - begin == 1 && *begin == '0';
+  if (*begin == '-') ++begin;
+  const char* point = static_cast<const char*>(std::memchr(begin, '.', end - begin));
+  const char* integerEnd = point != nullptr ? point : end;
+  if (integerEnd == begin) return false;                              // ".5"
+  if (point != nullptr && (point + 1 == end || end[-1] == '0')) return false;  // "5." "0.50"
+  if (*begin != '0') return true;                                     // 1 and up
+  if (integerEnd - begin != 1 || point == nullptr) return false;      // "05"
+  // Below 1: plain down to 1e-5, four zeros after the point at most.
+  const char* digit = point + 1;
+  while (digit < end && *digit == '0') ++digit;
+  return digit - (point + 1) <= 4;
+}
+
+// The same for a number from_chars read, in the exponent form FormatNumber writes below 1e-5
+// and from 1e15: one digit other than zero, the other digits after a point without a zero at
+// their end, 'e', a sign and at least two digits of exponent ("-1.5e-07", "2e+15"). At most 15
+// significant digits, for the reason above, and no subnormals, where doubles thin out.
+bool IsFormattedScientific(const char* begin, const char* end) {
+  if (begin < end && *begin == '-') ++begin;
+  const char* e = static_cast<const char*>(std::memchr(begin, 'e', end - begin));
+  if (e == nullptr || e - begin < 1 || *begin < '1' || *begin > '9') return false;
+  if (e - begin > 1) {
+    if (begin[1] != '.' || e - begin < 3 || e[-1] == '0' || e - begin - 1 > 15) return false;
+    for (const char* digit = begin + 2; digit < e; ++digit)
+      if (*digit < '0' || *digit > '9') return false;
+  }
+  const char* sign = e + 1;
+  if (sign >= end || (*sign != '+' && *sign != '-')) return false;
+  const char* digits = sign + 1;
+  if (end - digits < 2 || (end - digits > 2 && *digits == '0')) return false;
+  int exponent = 0;
+  for (const char* digit = digits; digit < end; ++digit) {
+    if (*digit < '0' || *digit > '9') return false;
+    exponent = exponent * 10 + (*digit - '0');
+    if (exponent > 400) return false;
+  }
+  if (*sign == '-') exponent = -exponent;
+  return (exponent < -5 && exponent >= -300) || exponent >= 15;
+}
+
 // Why a run of lines could not be read: what ReadRecords turns into an EngineError once the
 // line numbers of the run are known.
 struct Failure {
@@ -258,12 +305,15 @@ struct ParsedRun {
   std::int64_t partialLine = 0;
   std::int64_t lastLine = 0;  // number of the run's last line
   std::optional<Failure> failure;
+  // Every line so far was written as the channel-CSV writer writes it (see ReadRecords).
+  bool formatted = true;
 
   std::int64_t records() const { return static_cast<std::int64_t>(lines.size()); }
   void Restart() {
     used = 0;
     lines.clear();
     failure.reset();
+    formatted = true;
   }
   double* NewRow(int fields) {
     if (used + fields > values.size()) values.resize(std::max<std::size_t>(values.size() * 2, 1024 * fields));
@@ -274,7 +324,7 @@ struct ParsedRun {
 // Parses the whole lines of [text, textEnd), the first being line `firstLine`, continuing the
 // record `run` holds as partial. Stops at the first failure.
 void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, int fields,
-                ParsedRun& run) {
+                bool checkFormatted, ParsedRun& run) {
   int filled = run.partialFields;
   std::int64_t recordLine = run.partialLine;
   double* row = nullptr;
@@ -282,6 +332,7 @@ void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, i
     row = run.NewRow(fields);
     std::memcpy(row, run.partial, sizeof(double) * filled);
   }
+  bool formatted = checkFormatted && run.formatted && filled == 0;
   std::int64_t lineNumber = firstLine - 1;
   const char* lineStart = text;
   while (lineStart < textEnd) {
@@ -289,12 +340,21 @@ void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, i
         static_cast<const char*>(std::memchr(lineStart, '\n', textEnd - lineStart));
     const char* next = newline != nullptr ? newline + 1 : textEnd;
     const char* end = newline != nullptr ? newline : textEnd;
-    if (end > lineStart && end[-1] == '\r') --end;
+    if (end > lineStart && end[-1] == '\r') {
+      --end;
+    } else {
+      formatted = false;  // a formatted line ends in CR LF
+    }
     ++lineNumber;
-    const char* p = lineStart;
+    const char* const begin = lineStart;
+    const char* p = begin;
     lineStart = next;
     while (p < end && IsBlank(*p)) ++p;
-    if (p == end) continue;  // a blank line holds no field and starts no record
+    if (p == end) {  // a blank line holds no field and starts no record
+      formatted = false;
+      continue;
+    }
+    if (p != begin) formatted = false;
 
     for (int fieldInLine = 1;; ++fieldInLine) {
       // p is at the start of a field, past its leading blanks.
@@ -307,12 +367,17 @@ void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, i
       double value = 0.0;
       const char* q = ParseShortDecimal(p, end, value);
       bool plain = q != nullptr;
-      if (!plain) {
+      if (plain) {
+        if (formatted) formatted = IsFormattedDecimal(p, q, value);
+      } else {
         const auto parsed = std::from_chars(p, end, value, std::chars_format::general);
         q = parsed.ptr;
         plain = parsed.ec == std::errc() && std::isfinite(value);
+        if (formatted) formatted = plain && IsFormattedScientific(p, q);
       }
+      const char* numberEnd = q;
       while (q < end && IsBlank(*q)) ++q;
+      if (q != numberEnd) formatted = false;
       plain = plain && (q == end || *q == ',');
       if (!plain) {
         std::string reason;
@@ -342,9 +407,12 @@ void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, i
       }
       if (!lineGoesOn) break;
       p = q + 1;
+      if (p < end && IsBlank(*p)) formatted = false;
       while (p < end && IsBlank(*p)) ++p;
     }
+    if (filled != 0) formatted = false;  // a formatted record is one line
   }
+  run.formatted = checkFormatted && run.formatted && formatted;
   run.partialFields = filled;
   run.partialLine = recordLine;
   if (filled > 0) std::memcpy(run.partial, row, sizeof(double) * filled);
@@ -446,10 +514,10 @@ class Reader {
         second_.Restart();
         second_.partialFields = 0;
         half->Start([this, split, end] {
-          ParseLines(split, end, 1, form_.fieldsPerRecord, second_);
+          ParseLines(split, end, 1, form_.fieldsPerRecord, checkFormatted_, second_);
         });
         first_.Restart();
-        ParseLines(begin, split, nextLine, form_.fieldsPerRecord, first_);
+        ParseLines(begin, split, nextLine, form_.fieldsPerRecord, checkFormatted_, first_);
         half->Wait();
         Deliver(first_, 0);
         if (first_.partialFields == 0) {
@@ -474,6 +542,7 @@ class Reader {
                             std::to_string(form_.fieldsPerRecord) + " values read",
                         path_);
     }
+    if (form_.formatted != nullptr) *form_.formatted = formatted_;
     return total_;
   }
 
@@ -481,13 +550,14 @@ class Reader {
   // Parses [begin, end) on this thread, continuing the record `run` holds, and delivers it.
   void Continue(ParsedRun& run, const char* begin, const char* end, std::int64_t firstLine) {
     run.Restart();
-    ParseLines(begin, end, firstLine, form_.fieldsPerRecord, run);
+    ParseLines(begin, end, firstLine, form_.fieldsPerRecord, checkFormatted_, run);
     Deliver(run, 0);
   }
 
   // Hands the complete records of `run` on, its line numbers `offset` later than it counted
   // them, and throws its failure or the capacity error.
   void Deliver(const ParsedRun& run, std::int64_t offset) {
+    formatted_ = formatted_ && run.formatted;
     const std::int64_t count = run.records();
     const std::int64_t fits = std::min(count, form_.maxRecords - total_);
     if (fits > 0) deliver_(total_ + 1, run.values.data(), fits);
@@ -514,6 +584,8 @@ class Reader {
   ParsedRun first_;   // the run read on this thread, and the state carried to the next block
   ParsedRun second_;  // the second half of a block, read on the other thread
   std::int64_t total_ = 0;
+  const bool checkFormatted_ = form_.formatted != nullptr;
+  bool formatted_ = true;
 };
 
 }  // namespace
@@ -526,10 +598,12 @@ std::int64_t ReadRecords(const std::string& path, const RecordForm& form,
 }
 
 std::int32_t ReadRecord(SampleTable& table, const std::string& path, int headerLines,
-                        int fieldsPerRecord, const ProgressMaximumFn& progressMaximum) {
+                        int fieldsPerRecord, const ProgressMaximumFn& progressMaximum,
+                        bool* formatted) {
   RecordForm form;
   form.headerLines = headerLines;
   form.fieldsPerRecord = fieldsPerRecord;
+  form.formatted = formatted;
   const std::size_t rowBytes = sizeof(double) * static_cast<std::size_t>(fieldsPerRecord);
   const auto rowCount = static_cast<std::int32_t>(
       ReadRecords(path, form, [&](std::int64_t first, const double* values, std::int64_t count) {

@@ -37,6 +37,11 @@ struct RecordForm {
   std::int64_t maxRecords = kMaxRecords;
   // Called after each block with the bytes read so far, for a progress bar; may be empty.
   std::function<void(std::uint64_t bytes)> bytesRead;
+  // When set, receives whether the records were written exactly as the writers write a
+  // channel CSV: each record alone on its line, its fields separated by single commas with
+  // nothing around them, every line ending in CR LF, every number in FormatNumber's point form.
+  // The data lines are then the rows' text, and a matrix file needs no number formatted again.
+  bool* formatted = nullptr;
 };
 
 // Reads the file at `path` and hands its records to `deliver`; returns how many there are.
@@ -55,7 +60,9 @@ std::int64_t ReadRecords(const std::string& path, const RecordForm& form,
 // returns n. Other cells are left as they are. headerLines is 1 or 2, fieldsPerRecord 41 or 43.
 // As its last step it calls progressMaximum(n); not on failure. Throws as ReadRecords does;
 // past the table's capacity (the 450,001st record), rows 1..450,000 hold the first records.
+// `formatted`, when given, receives what RecordForm::formatted does.
 std::int32_t ReadRecord(SampleTable& table, const std::string& path, int headerLines,
-                        int fieldsPerRecord, const ProgressMaximumFn& progressMaximum);
+                        int fieldsPerRecord, const ProgressMaximumFn& progressMaximum,
+                        bool* formatted = nullptr);
 
 }  // namespace accprep

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "engine/engine_error.hpp"
+#include "engine/number_format.hpp"
 #include "engine/record_reader.hpp"
 #include "engine/sample_table.hpp"
 #include "fuzz/fuzz_check.hpp"
@@ -76,11 +77,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   int maximumCalls = 0;
   float maximum = -1.0f;
   std::int32_t rows = 0;
+  bool formatted = false;
   try {
-    rows = accprep::ReadRecord(*table, file.path(), headerLines, fields, [&](float value) {
-      ++maximumCalls;
-      maximum = value;
-    });
+    rows = accprep::ReadRecord(
+        *table, file.path(), headerLines, fields,
+        [&](float value) {
+          ++maximumCalls;
+          maximum = value;
+        },
+        &formatted);
   } catch (const accprep::EngineError& error) {
     ACCPREP_FUZZ_CHECK(error.kind() == accprep::ErrorKind::kInput ||
                            error.kind() == accprep::ErrorKind::kCapacity,
@@ -111,5 +116,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   for (int c = 0; c < accprep::kTableColumns; ++c)
     ACCPREP_FUZZ_CHECK(table->at(0, static_cast<std::int16_t>(c)) == 0.0, "row 0 was written");
+
+  // A file the reader calls formatted is, after its header, exactly the rows as the writers
+  // write them: a matrix file may then be made of its text.
+  if (formatted) {
+    std::size_t start = 0;
+    for (int h = 0; h < headerLines && start < text.size(); ++h) {
+      const std::size_t newline = text.find('\n', start);
+      start = newline == std::string::npos ? text.size() : newline + 1;
+    }
+    std::string rowsText;
+    for (std::int32_t r = 1; r <= rows; ++r) {
+      for (int c = 0; c < fields; ++c) {
+        if (c > 0) rowsText += ',';
+        rowsText += accprep::FormatNumber(table->at(r, static_cast<std::int16_t>(c)));
+      }
+      rowsText += "\r\n";
+    }
+    ACCPREP_FUZZ_CHECK(text.compare(start, std::string::npos, rowsText) == 0,
+                       "a file called formatted is not the rows as the writers write them");
+  }
   return 0;
 }

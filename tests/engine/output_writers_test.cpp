@@ -5,12 +5,14 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <cmath>
 #include <csignal>
 
 #include <filesystem>
 #include <vector>
 
 #include "engine/engine_error.hpp"
+#include "engine/record_reader.hpp"
 #include "test_kit.hpp"
 
 namespace accprep {
@@ -148,6 +150,47 @@ TEST_F(OutputWritersTest, ChannelCsvOfAMatrixIsTheSameFileWithTheSameProgress) {
   EXPECT_EQ(formatted.second.back(), 20000.0f);
 }
 
+TEST_F(OutputWritersTest, MatrixOfAFormattedChannelCsvIsTheSameFileWithTheSameProgress) {
+  // Values of nine significant digits, as a job writes them, from 1e-9 to 1e4 (exponent form
+  // below 1e-5).
+  for (int r = 1; r <= 20000; ++r) {
+    table_.at(r, 0) = r / 100.0;
+    for (int c = 1; c <= 40; ++c) {
+      char text[kMaxNumberText];
+      const double value = std::sin(r * 0.01 + c) * std::pow(10.0, c % 14 - 9);
+      table_.at(r, c) = ParseNumber(std::string_view(
+          text, FormatSignificant(text, value, 9, NumberForm::Point()) - text)).value;
+    }
+  }
+  // A job's result as the writers write it, read back as the run reads it.
+  const std::string resultPath = folder_.File("velout.csv");
+  {
+    OutputWriter writer(NumberForm::Point());
+    writer.CreateOutputFile(resultPath);
+    writer.WriteChannelCsv(table_, 20000, std::nullopt, nullptr);
+    writer.CloseOutputFile();
+  }
+  SampleTable read;
+  bool formatted = false;
+  ASSERT_EQ(ReadRecord(read, resultPath, 1, 41, nullptr, &formatted), 20000);
+  ASSERT_TRUE(formatted);
+  const auto write = [&](NumberForm matrixForm, bool ofCsv) {
+    progress_.clear();
+    OutputWriter writer(matrixForm);
+    writer.CreateOutputFile(path_);
+    const auto note = [this](float row) { progress_.push_back(row); };
+    if (ofCsv) {
+      writer.WriteMatrixOfChannelCsv(resultPath, 1, read, 20000, note);
+    } else {
+      writer.WriteMatrixRows(read, 20000, note);
+    }
+    writer.CloseOutputFile();
+    return std::make_pair(ReadWholeFile(path_), progress_);
+  };
+  EXPECT_EQ(write(NumberForm::Point(), true), write(NumberForm::Point(), false));
+  EXPECT_EQ(write(NumberForm{","}, true), write(NumberForm{","}, false));
+}
+
 TEST_F(OutputWritersTest, ChannelCsvOfAMatrixThatChangedIsRefused) {
   WriteMatrix(3);
   WriteWholeFile(path_, ReadWholeFile(path_) + "0.04\r\n");  // a row more than was written
@@ -156,7 +199,7 @@ TEST_F(OutputWritersTest, ChannelCsvOfAMatrixThatChangedIsRefused) {
   writer.CreateOutputFile(csvPath);
   EXPECT_EQ(testing::EngineErrorText(
                 [&] { writer.WriteChannelCsvOfMatrix(path_, table_, 3, std::nullopt, nullptr); }),
-            path_ + ": the matrix file changed after it was written");
+            path_ + ": the file changed after it was written");
   EXPECT_FALSE(testing::FileExists(csvPath));
 }
 

@@ -153,6 +153,27 @@ TEST_F(RecordReaderTest, NamesMissingHeaderAndMissingFile) {
   }
 }
 
+TEST_F(RecordReaderTest, TellsWhetherTheRecordsWereWrittenAsTheWritersWriteThem) {
+  // Two fields a record, after one header line.
+  const auto formatted = [this](const std::string& records) {
+    WriteWholeFile(path_, "\"time\",\"1ch\"\r\n" + records);
+    bool result = false;
+    ReadRecord(table_, path_, 1, 2, nullptr, &result);
+    return result;
+  };
+  EXPECT_TRUE(formatted("0,0\r\n0.01,-12.5\r\n0.02,0.00001\r\n100000000000000,1.23456789\r\n"
+                        "1e+15,-1.5e-07\r\n2.25e+100,9e-06\r\n"));
+  EXPECT_TRUE(formatted(""));
+  for (const char* written :
+       {"0.01,1.50\r\n", "0.01,+1\r\n", "0.01,01\r\n", "0.01,.5\r\n", "0.01,5.\r\n",
+        "0.01,-0\r\n", "0.01,0.0\r\n", "0.01,0.000001\r\n", "0.01,1E-06\r\n", "0.01,1e-6\r\n",
+        "0.01,1.50e-07\r\n", "0.01,15e-07\r\n", "0.01,1e-05\r\n", "0.01,1e+14\r\n", "0.01,1e-007\r\n",
+        "0.01, 1\r\n", "0.01,1 \r\n", " 0.01,1\r\n", "0.01,1\n", "0.01,1\r\n\r\n0.02,1\r\n",
+        "0.01\r\n1\r\n", "0.01,1"}) {
+    EXPECT_FALSE(formatted(written)) << written;
+  }
+}
+
 TEST_F(RecordReaderTest, ReadsLinesLongerThanOneBlock) {
   // A header line of 9 MB crosses two block boundaries and must be skipped whole.
   EXPECT_EQ(Read(std::string(9 << 20, 'x') + "\r\nh\r\n" + Line(1, 43)), 1);
