@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <source_location>
 #include <string>
 
 #include "engine/engine_error.hpp"
@@ -60,27 +61,34 @@ std::optional<EngineError> CatchEngineError(Action&& action) {
 }
 
 // Runs `action`, which must throw an EngineError, and returns it; a test failure (and none)
-// when it throws nothing.
+// when it throws nothing. Failures are reported at the caller's line.
 template <typename Action>
-std::optional<EngineError> ExpectEngineError(Action&& action) {
+std::optional<EngineError> ExpectEngineError(
+    Action&& action, std::source_location where = std::source_location::current()) {
   std::optional<EngineError> error = CatchEngineError(std::forward<Action>(action));
-  if (!error) ADD_FAILURE() << "no EngineError was thrown";
+  if (!error) ADD_FAILURE_AT(where.file_name(), where.line()) << "no EngineError was thrown";
   return error;
 }
 
 // What the EngineError of `action` says (what()); empty, and a test failure, when none.
 template <typename Action>
-std::string EngineErrorText(Action&& action) {
-  const std::optional<EngineError> error = ExpectEngineError(std::forward<Action>(action));
+std::string EngineErrorText(Action&& action,
+                            std::source_location where = std::source_location::current()) {
+  const std::optional<EngineError> error = ExpectEngineError(std::forward<Action>(action), where);
   return error ? std::string(error->what()) : std::string();
 }
 
 // The same, and a test failure unless the error is of `kind`.
 template <typename Action>
-std::string EngineErrorText(Action&& action, ErrorKind kind) {
-  const std::optional<EngineError> error = ExpectEngineError(std::forward<Action>(action));
+std::string EngineErrorText(Action&& action, ErrorKind kind,
+                            std::source_location where = std::source_location::current()) {
+  const std::optional<EngineError> error = ExpectEngineError(std::forward<Action>(action), where);
   if (!error) return {};
-  EXPECT_EQ(error->kind(), kind) << error->what();
+  if (error->kind() != kind) {
+    ADD_FAILURE_AT(where.file_name(), where.line())
+        << "EngineError of kind " << static_cast<int>(error->kind()) << ", expected "
+        << static_cast<int>(kind) << ": " << error->what();
+  }
   return error->what();
 }
 
