@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -26,17 +25,11 @@
 namespace accprep {
 namespace {
 
-// Error figures for the test report (--gtest_output=xml); to_string would show 0.000000.
-std::string Scientific(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2e", value);
-  return text;
-}
-
 using testing::ChannelCsvHeader;
 using testing::FileExists;
 using testing::InstallShippedJobs;
 using testing::ReadWholeFile;
+using testing::Scientific;
 using testing::TemporaryFolder;
 using testing::WindowedSine;
 using testing::WriteExecutable;
@@ -50,6 +43,17 @@ void WriteExchangeCsv(const std::string& path, const SampleTable& table, std::in
   writer.CreateOutputFile(path);
   writer.WriteChannelCsv(table, records, std::nullopt, NoProgress);
   writer.CloseOutputFile();
+}
+
+// The exchange CSV of the input record `record` as the run leaves it, baseline removed;
+// returns the number of records.
+std::int32_t WriteExchangeCsvOf(const std::string& record, const std::string& path) {
+  auto table = std::make_unique<SampleTable>();
+  const std::int32_t records = ReadRecord(*table, record, 2, 43, NoProgress);
+  ChannelMeans means{};
+  RemoveBaseline(*table, means, records);
+  WriteExchangeCsv(path, *table, records);
+  return records;
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -120,13 +124,9 @@ std::vector<std::string> TimeTexts(const std::string& exchangeCsv) {
 TEST(ShippedJobs, IntegrateTheExampleRecordToWellFormedResults) {
   TemporaryFolder folder("program folder");
   ASSERT_TRUE(InstallShippedJobs(folder.path()));
-  auto table = std::make_unique<SampleTable>();
-  const std::int32_t records =
-      ReadRecord(*table, ACCPREP_SOURCE_DIR "/examples/example-record.csv", 2, 43, NoProgress);
-  ASSERT_EQ(records, 2000);
-  ChannelMeans means{};
-  RemoveBaseline(*table, means, records);
-  WriteExchangeCsv(folder.File(kExchangeCsv), *table, records);
+  ASSERT_EQ(WriteExchangeCsvOf(ACCPREP_SOURCE_DIR "/examples/example-record.csv",
+                               folder.File(kExchangeCsv)),
+            2000);
   const std::vector<std::string> times = TimeTexts(folder.File(kExchangeCsv));
 
   const std::size_t frequencies = FastFftLength(2 * 2000) / 2;
@@ -220,13 +220,9 @@ INSTANTIATE_TEST_SUITE_P(BothJobs, ShippedJobAccuracy,
 TEST(ShippedJobs, RealRecordVelocityAndDisplacementAgree) {
   TemporaryFolder folder;
   ASSERT_TRUE(InstallShippedJobs(folder.path()));
-  auto table = std::make_unique<SampleTable>();
-  const std::int32_t records =
-      ReadRecord(*table, ACCPREP_SHARED_DATA_DIR "/knet-aomori-2018.csv", 2, 43, NoProgress);
+  const std::int32_t records = WriteExchangeCsvOf(ACCPREP_SHARED_DATA_DIR "/knet-aomori-2018.csv",
+                                                  folder.File(kExchangeCsv));
   ASSERT_EQ(records, 9500);
-  ChannelMeans means{};
-  RemoveBaseline(*table, means, records);
-  WriteExchangeCsv(folder.File(kExchangeCsv), *table, records);
 
   RunIntegrationJob(folder.File(kVelocityJob),
                     {folder.File(kVelocityResult), folder.File(kSpectrumResult)});
