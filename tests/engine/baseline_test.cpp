@@ -7,6 +7,7 @@
 
 #include "engine/engine_error.hpp"
 #include "engine/number_format.hpp"
+#include "test_kit.hpp"
 
 namespace accprep {
 namespace {
@@ -36,14 +37,8 @@ TEST(ToHalfAdjust, GivesSignedZeroAtAndJustBelowZero) {
 
 TEST(ToHalfAdjust, ReportsOverflowAndInvalidValues) {
   EXPECT_NO_THROW(ToHalfAdjust(1e300, 4));
-  auto message = [](double value) -> std::string {
-    try {
-      ToHalfAdjust(value, 4);
-    } catch (const EngineError& error) {
-      EXPECT_EQ(error.kind(), ErrorKind::kArithmetic);
-      return error.what();
-    }
-    return "no error";
+  auto message = [](double value) {
+    return testing::EngineErrorText([&] { ToHalfAdjust(value, 4); }, ErrorKind::kArithmetic);
   };
   EXPECT_EQ(message(1e305), "floating-point overflow in the half adjustment while rounding 1e+305");
   EXPECT_EQ(message(-1e305), "floating-point overflow in the half adjustment while rounding -1e+305");
@@ -122,27 +117,18 @@ TEST_F(BaselineTest, OneRowBecomesAllZero) {
 
 TEST_F(BaselineTest, RefusesNoDataRowsBeforeChangingAnything) {
   table_.at(1, 1) = 5.0;
-  try {
-    RemoveBaseline(table_, means_, 0);
-    FAIL() << "no error";
-  } catch (const EngineError& error) {
-    EXPECT_EQ(error.kind(), ErrorKind::kArithmetic);
-    EXPECT_EQ(std::string(error.what()), "no data rows: the record holds no records to average");
-  }
+  EXPECT_EQ(testing::EngineErrorText([&] { RemoveBaseline(table_, means_, 0); },
+                                     ErrorKind::kArithmetic),
+            "no data rows: the record holds no records to average");
   EXPECT_EQ(table_.at(1, 1), 5.0);
 }
 
 TEST_F(BaselineTest, NamesValueRowAndChannelWhenRoundingOverflows) {
   table_.at(1, 7) = 1e306;
   table_.at(2, 7) = -1e306;
-  try {
-    RemoveBaseline(table_, means_, 2);
-    FAIL() << "no error";
-  } catch (const EngineError& error) {
-    EXPECT_EQ(std::string(error.what()),
-              "floating-point overflow in the half adjustment while rounding 1e+306 (row 1, "
-              "channel 7ch)");
-  }
+  EXPECT_EQ(testing::EngineErrorText([&] { RemoveBaseline(table_, means_, 2); }),
+            "floating-point overflow in the half adjustment while rounding 1e+306 (row 1, "
+            "channel 7ch)");
 }
 
 TEST_F(BaselineTest, ReportsTheFirstFailureInChannelOrder) {
@@ -152,13 +138,8 @@ TEST_F(BaselineTest, ReportsTheFirstFailureInChannelOrder) {
   table_.at(2, 9) = -1e306;
   table_.at(2, 3) = 1e306;
   table_.at(3, 3) = -1e306;
-  try {
-    RemoveBaseline(table_, means_, 3);
-    FAIL() << "no error";
-  } catch (const EngineError& error) {
-    EXPECT_NE(std::string(error.what()).find("(row 2, channel 3ch)"), std::string::npos)
-        << error.what();
-  }
+  const std::string message = testing::EngineErrorText([&] { RemoveBaseline(table_, means_, 3); });
+  EXPECT_NE(message.find("(row 2, channel 3ch)"), std::string::npos) << message;
 }
 
 // The result of a channel-after-channel walk, with ToHalfAdjust itself, for a full check.

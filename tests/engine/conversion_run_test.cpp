@@ -15,6 +15,7 @@ namespace accprep {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::FileExists;
 using testing::ReadWholeFile;
 using testing::TemporaryFolder;
 using testing::WriteWholeFile;
@@ -82,22 +83,17 @@ class ConversionRunTest : public ::testing::Test {
     WriteWholeFile(exchange_.File(name), text);
   }
   void InstallJob(const std::string& name, const std::string& script) {
-    WriteExchange(name, script);
-    ::chmod(exchange_.File(name).c_str(), 0755);
+    testing::WriteExecutable(exchange_.File(name), script);
   }
 
   // Runs and returns the error message, or "" for a complete run.
   std::string Run() {
-    try {
-      RunConversion(inputs_, observer_);
-    } catch (const EngineError& error) {
-      step_ = error.step();
-      return error.what();
-    }
-    return "";
+    const auto error = testing::CatchEngineError([&] { RunConversion(inputs_, observer_); });
+    if (!error) return "";
+    step_ = error->step();
+    return error->what();
   }
 
-  bool Exists(const std::string& path) const { return fs::exists(path); }
   std::string Stem() const { return input_.File("site1"); }
 
   TemporaryFolder exchange_;
@@ -126,8 +122,8 @@ TEST_F(ConversionRunTest, WritesEveryOutputByteForByte) {
                 "\r\n0.03" + Repeat("4", 40, '\t') + "\r\n");
   // The exchange files are gone, the jobs stay.
   for (const char* name : {"outacc.csv", "velout.csv", "disout.csv", "amp3.csv"})
-    EXPECT_FALSE(Exists(exchange_.File(name))) << name;
-  EXPECT_TRUE(Exists(exchange_.File("fftvel.bat")));
+    EXPECT_FALSE(FileExists(exchange_.File(name))) << name;
+  EXPECT_TRUE(FileExists(exchange_.File("fftvel.bat")));
   EXPECT_EQ(ReadWholeFile(exchange_.File("ran.log")), "vel\ndis\n");
 }
 
@@ -163,8 +159,8 @@ TEST_F(ConversionRunTest, NamesChannelFilesFromTheInputLessFourCharacters) {
   fs::rename(inputs_.inputPath, name);
   inputs_.inputPath = name;
   ASSERT_EQ(Run(), "");
-  EXPECT_TRUE(Exists(input_.File("地震 記_acc.csv")));
-  EXPECT_TRUE(Exists(input_.File("地震 記_disAmp.csv")));
+  EXPECT_TRUE(FileExists(input_.File("地震 記_acc.csv")));
+  EXPECT_TRUE(FileExists(input_.File("地震 記_disAmp.csv")));
 }
 
 TEST_F(ConversionRunTest, FourCharacterInputPathGivesBareSuffixes) {
@@ -175,15 +171,15 @@ TEST_F(ConversionRunTest, FourCharacterInputPathGivesBareSuffixes) {
   const std::string message = Run();
   fs::current_path(saved);
   ASSERT_EQ(message, "");
-  EXPECT_TRUE(Exists(input_.File("_acc.csv")));
-  EXPECT_TRUE(Exists(input_.File("_vel.csv")));
+  EXPECT_TRUE(FileExists(input_.File("_acc.csv")));
+  EXPECT_TRUE(FileExists(input_.File("_vel.csv")));
 }
 
 TEST_F(ConversionRunTest, RefusesUnusableInputsBeforeTouchingAnything) {
   auto refused = [&]() {
     const std::string message = Run();
     EXPECT_TRUE(observer_.calls.empty()) << message;
-    EXPECT_FALSE(Exists(exchange_.File("out/b1_accmat.prn")));
+    EXPECT_FALSE(FileExists(exchange_.File("out/b1_accmat.prn")));
     observer_.calls.clear();
     return message;
   };
@@ -216,14 +212,14 @@ TEST_F(ConversionRunTest, MissingOutFolderStopsAtStepSixLeavingNothing) {
   fs::remove(exchange_.path() / "out");
   EXPECT_EQ(Run(), "step 6 (creating the acceleration matrix): " + inputs_.exchangeFolder +
                        "/out/b1_accmat.prn: cannot create the file: No such file or directory");
-  EXPECT_FALSE(Exists(Stem() + "_acc.csv"));
+  EXPECT_FALSE(FileExists(Stem() + "_acc.csv"));
 }
 
 TEST_F(ConversionRunTest, RecordWithoutDataRowsStopsAtStepSeven) {
   WriteWholeFile(inputs_.inputPath, "h\r\nh\r\n");
   EXPECT_EQ(Run(), "step 7 (removing the baseline): " + inputs_.inputPath +
                        ": no data rows: the record holds no records to average");
-  EXPECT_FALSE(Exists(exchange_.File("out/b1_accmat.prn")));
+  EXPECT_FALSE(FileExists(exchange_.File("out/b1_accmat.prn")));
 }
 
 TEST_F(ConversionRunTest, BadFieldInAJobResultStopsAtItsReadNamingTheLine) {
@@ -232,11 +228,11 @@ TEST_F(ConversionRunTest, BadFieldInAJobResultStopsAtItsReadNamingTheLine) {
                        ": line 2, field 41: not a number: \"x\"");
   // The velocity stage is complete; the displacement result is read before it is copied, so
   // no copy of it stands beside the input.
-  EXPECT_TRUE(Exists(exchange_.File("out/b1_velmat.prn")));
-  EXPECT_TRUE(Exists(Stem() + "_vel.csv"));
-  EXPECT_FALSE(Exists(exchange_.File("out/b1_dismat.prn")));
-  EXPECT_FALSE(Exists(Stem() + "_dis.csv"));
-  EXPECT_FALSE(Exists(Stem() + "_disAmp.csv"));
+  EXPECT_TRUE(FileExists(exchange_.File("out/b1_velmat.prn")));
+  EXPECT_TRUE(FileExists(Stem() + "_vel.csv"));
+  EXPECT_FALSE(FileExists(exchange_.File("out/b1_dismat.prn")));
+  EXPECT_FALSE(FileExists(Stem() + "_dis.csv"));
+  EXPECT_FALSE(FileExists(Stem() + "_disAmp.csv"));
 }
 
 TEST_F(ConversionRunTest, FailingJobStopsAtItsStepWithExitCodeAndErrorOutput) {
@@ -246,7 +242,7 @@ TEST_F(ConversionRunTest, FailingJobStopsAtItsStepWithExitCodeAndErrorOutput) {
   EXPECT_NE(message.find(exchange_.File("fftvel.bat")), std::string::npos) << message;
   EXPECT_NE(message.find("exit code 3"), std::string::npos) << message;
   EXPECT_NE(message.find("cannot integrate: record too short"), std::string::npos) << message;
-  EXPECT_TRUE(Exists(exchange_.File("outacc.csv")));  // the job's input stays for a look
+  EXPECT_TRUE(FileExists(exchange_.File("outacc.csv")));  // the job's input stays for a look
 }
 
 TEST_F(ConversionRunTest, StaleResultOfAnEarlierRunIsNotTakenForTheNewOne) {
@@ -255,7 +251,7 @@ TEST_F(ConversionRunTest, StaleResultOfAnEarlierRunIsNotTakenForTheNewOne) {
   const std::string message = Run();
   EXPECT_EQ(step_, 14);
   EXPECT_NE(message.find("velout.csv"), std::string::npos) << message;
-  EXPECT_FALSE(Exists(Stem() + "_vel.csv"));
+  EXPECT_FALSE(FileExists(Stem() + "_vel.csv"));
 }
 
 TEST_F(ConversionRunTest, ExchangeFileAlreadyGoneIsNoFailure) {

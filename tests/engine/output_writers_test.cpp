@@ -222,13 +222,8 @@ TEST_F(OutputWritersTest, KeepsEarlierFileUntilTheNewOneIsClosed) {
 TEST_F(OutputWritersTest, CreateFailsInMissingFolderNamingThePath) {
   OutputWriter writer;
   const std::string path = folder_.File("out/b1_accmat.prn");
-  try {
-    writer.CreateOutputFile(path);
-    FAIL() << "no error";
-  } catch (const EngineError& error) {
-    EXPECT_EQ(error.kind(), ErrorKind::kIo);
-    EXPECT_EQ(std::string(error.what()), path + ": cannot create the file: No such file or directory");
-  }
+  EXPECT_EQ(testing::EngineErrorText([&] { writer.CreateOutputFile(path); }, ErrorKind::kIo),
+            path + ": cannot create the file: No such file or directory");
   std::filesystem::create_directory(folder_.File("dir"));
   EXPECT_THROW(writer.CreateOutputFile(folder_.File("dir")), EngineError);
 }
@@ -243,15 +238,12 @@ TEST_F(OutputWritersTest, WriteFailureNamesFileAndReasonAndLeavesNothing) {
   small.rlim_cur = 64 * 1024;
   const auto previous = std::signal(SIGXFSZ, SIG_IGN);
   ::setrlimit(RLIMIT_FSIZE, &small);
-  std::string message = "no error";
-  try {
+  const std::string message = testing::EngineErrorText([&] {
     OutputWriter writer;
     writer.CreateOutputFile(path_);
     for (int i = 0; i < 40; ++i) writer.WriteMatrixRows(table_, 2000, nullptr);
     writer.CloseOutputFile();
-  } catch (const EngineError& error) {
-    message = error.what();
-  }
+  });
   ::setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previous);
   EXPECT_EQ(message, path_ + ": cannot write the file: File too large");

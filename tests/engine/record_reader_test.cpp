@@ -37,12 +37,7 @@ class RecordReaderTest : public ::testing::Test {
   }
   // The message the user gets for `content`.
   std::string Failure(const std::string& content, int headerLines = 2, int fields = 43) {
-    try {
-      Read(content, headerLines, fields);
-    } catch (const EngineError& error) {
-      return error.what();
-    }
-    return "no error";
+    return testing::EngineErrorText([&] { Read(content, headerLines, fields); });
   }
 
   TemporaryFolder folder_;
@@ -143,14 +138,10 @@ TEST_F(RecordReaderTest, NamesRecordCutShortByTheEndOfTheFile) {
 TEST_F(RecordReaderTest, NamesMissingHeaderAndMissingFile) {
   EXPECT_EQ(Failure("one line\r\n"), path_ + ": the file ends before header line 2");
   EXPECT_EQ(Failure("", 1, 41), path_ + ": the file ends before header line 1");
-  try {
-    ReadRecord(table_, folder_.File("absent.csv"), 2, 43, nullptr);
-    FAIL() << "no error";
-  } catch (const EngineError& error) {
-    EXPECT_EQ(error.kind(), ErrorKind::kIo);
-    EXPECT_EQ(std::string(error.what()),
-              folder_.File("absent.csv") + ": cannot open the file: No such file or directory");
-  }
+  EXPECT_EQ(testing::EngineErrorText(
+                [&] { ReadRecord(table_, folder_.File("absent.csv"), 2, 43, nullptr); },
+                ErrorKind::kIo),
+            folder_.File("absent.csv") + ": cannot open the file: No such file or directory");
 }
 
 TEST_F(RecordReaderTest, TellsWhetherTheRecordsWereWrittenAsTheWritersWriteThem) {
@@ -230,15 +221,9 @@ TEST_F(RecordReaderCapacityTest, ReadsExactlyFourHundredFiftyThousandRecords) {
 }
 
 TEST_F(RecordReaderCapacityTest, FailsAsTheRecordBeyondCapacityBegins) {
-  try {
-    Read(Records(kMaxRecords + 1));
-    FAIL() << "no error";
-  } catch (const EngineError& error) {
-    EXPECT_EQ(error.kind(), ErrorKind::kCapacity);
-    EXPECT_EQ(std::string(error.what()),
-              path_ + ": line 450003: more than 450000 records: record 450001 does not fit "
-                      "the sample table");
-  }
+  EXPECT_EQ(testing::EngineErrorText([&] { Read(Records(kMaxRecords + 1)); }, ErrorKind::kCapacity),
+            path_ + ": line 450003: more than 450000 records: record 450001 does not fit "
+                    "the sample table");
   EXPECT_EQ(table_.at(kMaxRecords, 0), 450000.0);
   EXPECT_TRUE(maxima_.empty());
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/engine_error.hpp"
+#include "test_kit.hpp"
 
 namespace accprep {
 namespace {
@@ -19,14 +20,8 @@ TEST(SampleTable, StartsAllZeroAndKeepsRowsSideBySide) {
 
 TEST(SampleTable, RefusesIndexesOutsideTheTableNamingThem) {
   SampleTable table;
-  auto message = [&](std::int32_t row, std::int16_t column) -> std::string {
-    try {
-      table.at(row, column);
-    } catch (const EngineError& error) {
-      EXPECT_EQ(error.kind(), ErrorKind::kCapacity);
-      return error.what();
-    }
-    return "no error";
+  auto message = [&](std::int32_t row, std::int16_t column) {
+    return testing::EngineErrorText([&] { table.at(row, column); }, ErrorKind::kCapacity);
   };
   EXPECT_EQ(message(450001, 0),
             "row 450001, column 0 lies outside the sample table (rows 0..450000, columns 0..42)");

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/engine_error.hpp"
+#include "test_kit.hpp"
 
 namespace accprep {
 namespace {
@@ -17,14 +18,8 @@ std::vector<double> EvenTimes(int count, double step, double start = 0.0) {
 }
 
 std::string FailureOf(const std::vector<double>& times, std::int64_t firstLine = 2) {
-  try {
-    UniformTimeStep(times, "/x/outacc.csv", firstLine);
-  } catch (const EngineError& error) {
-    EXPECT_EQ(error.kind(), ErrorKind::kInput);
-    return error.what();
-  }
-  ADD_FAILURE() << "the time column was accepted";
-  return {};
+  return testing::EngineErrorText([&] { UniformTimeStep(times, "/x/outacc.csv", firstLine); },
+                                  ErrorKind::kInput);
 }
 
 TEST(UniformTimeStep, AcceptsJitterAndReturnsTheAverageStep) {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/mount.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,8 +21,6 @@ const char* const kOutputNames[] = {"out/b1_accmat.prn", "out/b1_velmat.prn",
                                     "out/b1_dismat.prn", "site1_acc.csv",
                                     "site1_vel.csv",     "site1_dis.csv",
                                     "site1_velAmp.csv",  "site1_disAmp.csv"};
-
-void MakeExecutable(const std::string& path) { ::chmod(path.c_str(), 0755); }
 
 }  // namespace
 
@@ -45,8 +42,8 @@ std::string MakeAccelerationRecord(int records) {
 }
 
 RunScene::RunScene() {
-  records_ = (root_.path() / "records").string();
-  program_ = (root_.path() / "program").string();
+  records_ = root_.File("records");
+  program_ = root_.File("program");
   fs::create_directory(records_);
   fs::create_directory(program_);
   inputs.inputPath = Input();
@@ -63,13 +60,8 @@ std::vector<std::string> RunScene::Outputs() const {
 }
 
 bool RunScene::Prepare(const std::string& record) {
-  const fs::path built = ACCPREP_PROGRAM_FOLDER;
-  for (const char* name : {"fftvel.bat", "fftdis.bat", "accprep-integrate"})
-    if (!fs::exists(built / name)) return false;
+  if (!InstallShippedJobs(program_)) return false;
   fs::create_directories(InProgram("out"));
-  for (const char* job : {"fftvel.bat", "fftdis.bat"})
-    fs::copy_file(built / job, InProgram(job), fs::copy_options::overwrite_existing);
-  fs::create_symlink(built / "accprep-integrate", InProgram("accprep-integrate"));
   WriteWholeFile(Input(), record);
   for (const std::string& output : Outputs())
     WriteWholeFile(output, "earlier " + fs::path(output).filename().string() + "\r\n");
@@ -88,13 +80,11 @@ void RunScene::WrapShippedJob(const std::string& job, const std::string& before,
     if (exec != std::string::npos) text.erase(exec, 5);
     text += "status=$?\n[ \"$status\" -eq 0 ] || exit \"$status\"\n" + after + "\n";
   }
-  WriteWholeFile(InProgram(job), text);
-  MakeExecutable(InProgram(job));
+  WriteExecutable(InProgram(job), text);
 }
 
 void RunScene::WriteJob(const std::string& job, const std::string& body) {
-  WriteWholeFile(InProgram(job), "#!/bin/sh\nhere=$(dirname \"$0\")\n" + body + "\n");
-  MakeExecutable(InProgram(job));
+  WriteExecutable(InProgram(job), "#!/bin/sh\nhere=$(dirname \"$0\")\n" + body + "\n");
 }
 
 FileSnapshot RunScene::Snapshot() const {
@@ -112,14 +102,13 @@ RunOutcome RunScene::Run() {
   RunOutcome outcome;
   observer.captions.clear();
   observer.messages.clear();
-  try {
-    RunConversion(inputs, observer);
-    outcome.completed = true;
-  } catch (const EngineError& error) {
-    outcome.step = error.step();
-    outcome.file = error.file();
-    outcome.reason = error.reason();
-    outcome.message = error.what();
+  const auto error = CatchEngineError([&] { RunConversion(inputs, observer); });
+  outcome.completed = !error;
+  if (error) {
+    outcome.step = error->step();
+    outcome.file = error->file();
+    outcome.reason = error->reason();
+    outcome.message = error->what();
   }
   outcome.captions = observer.captions;
   outcome.messages = observer.messages;

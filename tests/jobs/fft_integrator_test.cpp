@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <numbers>
 #include <ostream>
 #include <string>
@@ -17,13 +16,7 @@
 namespace accprep {
 namespace {
 
-// Error figures for the test report (--gtest_output=xml); to_string would show 0.000000.
-std::string Scientific(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2e", value);
-  return text;
-}
-
+using testing::Scientific;
 using testing::WindowedSine;
 
 struct Comparison {

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -21,24 +20,20 @@
 #include "engine/output_writers.hpp"
 #include "engine/record_reader.hpp"
 #include "jobs/fft_integrator.hpp"
-#include "job_test_support.hpp"
+#include "test_kit.hpp"
 
 namespace accprep {
 namespace {
 
-// Error figures for the test report (--gtest_output=xml); to_string would show 0.000000.
-std::string Scientific(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2e", value);
-  return text;
-}
-
-using testing::Exists;
+using testing::ChannelCsvHeader;
+using testing::FileExists;
 using testing::InstallShippedJobs;
-using testing::ReadFile;
-using testing::TempFolder;
+using testing::ReadWholeFile;
+using testing::Scientific;
+using testing::TemporaryFolder;
 using testing::WindowedSine;
-using testing::WriteFile;
+using testing::WriteExecutable;
+using testing::WriteWholeFile;
 
 void NoProgress(float) {}
 
@@ -48,6 +43,17 @@ void WriteExchangeCsv(const std::string& path, const SampleTable& table, std::in
   writer.CreateOutputFile(path);
   writer.WriteChannelCsv(table, records, std::nullopt, NoProgress);
   writer.CloseOutputFile();
+}
+
+// The exchange CSV of the input record `record` as the run leaves it, baseline removed;
+// returns the number of records.
+std::int32_t WriteExchangeCsvOf(const std::string& record, const std::string& path) {
+  auto table = std::make_unique<SampleTable>();
+  const std::int32_t records = ReadRecord(*table, record, 2, 43, NoProgress);
+  ChannelMeans means{};
+  RemoveBaseline(*table, means, records);
+  WriteExchangeCsv(path, *table, records);
+  return records;
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -63,12 +69,6 @@ std::vector<std::string> Lines(const std::string& text) {
     begin = end + 2;
   }
   return lines;
-}
-
-std::string Header(const char* first) {
-  std::string header = std::string("\"") + first + "\"";
-  for (int c = 1; c <= 40; ++c) header += ",\"" + std::to_string(c) + "ch\"";
-  return header;
 }
 
 std::vector<std::string> Fields(const std::string& line) {
@@ -92,9 +92,9 @@ bool LeftoverTemporaryFiles(const std::string& folder) {
 // Checks the form of a result or spectrum file against the contract and returns its rows.
 void ExpectWellFormed(const std::string& path, const char* firstName, std::size_t rows,
                       const std::vector<std::string>& firstFields) {
-  const std::vector<std::string> lines = Lines(ReadFile(path));
+  const std::vector<std::string> lines = Lines(ReadWholeFile(path));
   ASSERT_EQ(lines.size(), rows + 1) << path;
-  EXPECT_EQ(lines[0], Header(firstName)) << path;
+  EXPECT_EQ(lines[0] + "\r\n", ChannelCsvHeader(firstName)) << path;
   for (std::size_t i = 1; i < lines.size(); ++i) {
     const std::vector<std::string> fields = Fields(lines[i]);
     ASSERT_EQ(fields.size(), 41u) << path << " line " << i + 1 << ": " << lines[i];
@@ -116,22 +116,18 @@ void ExpectWellFormed(const std::string& path, const char* firstName, std::size_
 
 std::vector<std::string> TimeTexts(const std::string& exchangeCsv) {
   std::vector<std::string> times;
-  const std::vector<std::string> lines = Lines(ReadFile(exchangeCsv));
+  const std::vector<std::string> lines = Lines(ReadWholeFile(exchangeCsv));
   for (std::size_t i = 1; i < lines.size(); ++i) times.push_back(Fields(lines[i])[0]);
   return times;
 }
 
 TEST(ShippedJobs, IntegrateTheExampleRecordToWellFormedResults) {
-  TempFolder folder("program folder");
-  InstallShippedJobs(folder.path());
-  auto table = std::make_unique<SampleTable>();
-  const std::int32_t records =
-      ReadRecord(*table, ACCPREP_SOURCE_DIR "/examples/example-record.csv", 2, 43, NoProgress);
-  ASSERT_EQ(records, 2000);
-  ChannelMeans means{};
-  RemoveBaseline(*table, means, records);
-  WriteExchangeCsv(folder / kExchangeCsv, *table, records);
-  const std::vector<std::string> times = TimeTexts(folder / kExchangeCsv);
+  TemporaryFolder folder("program folder");
+  ASSERT_TRUE(InstallShippedJobs(folder.path()));
+  ASSERT_EQ(WriteExchangeCsvOf(ACCPREP_SOURCE_DIR "/examples/example-record.csv",
+                               folder.File(kExchangeCsv)),
+            2000);
+  const std::vector<std::string> times = TimeTexts(folder.File(kExchangeCsv));
 
   const std::size_t frequencies = FastFftLength(2 * 2000) / 2;
   std::vector<std::string> frequencyTexts;
@@ -140,10 +136,10 @@ TEST(ShippedJobs, IntegrateTheExampleRecordToWellFormedResults) {
 
   for (const char* job : {kVelocityJob, kDisplacementJob}) {
     const std::string result =
-        folder / (std::string(job) == kVelocityJob ? kVelocityResult : kDisplacementResult);
-    RunIntegrationJob(folder / job, {result, folder / kSpectrumResult});
+        folder.File(std::string(job) == kVelocityJob ? kVelocityResult : kDisplacementResult);
+    RunIntegrationJob(folder.File(job), {result, folder.File(kSpectrumResult)});
     ExpectWellFormed(result, "time", 2000, times);
-    ExpectWellFormed(folder / kSpectrumResult, "freq", frequencies, frequencyTexts);
+    ExpectWellFormed(folder.File(kSpectrumResult), "freq", frequencies, frequencyTexts);
     // The conversion run reads the result back with its own reader.
     SampleTable back;
     EXPECT_EQ(ReadRecord(back, result, 1, 41, NoProgress), 2000);
@@ -167,8 +163,8 @@ class ShippedJobAccuracy : public ::testing::TestWithParam<IntegrationMode> {};
 TEST_P(ShippedJobAccuracy, ClosedFormRecordSurvivesTheExchangeFiles) {
   const IntegrationMode mode = GetParam();
   const bool velocity = mode == IntegrationMode::kVelocity;
-  TempFolder folder;
-  InstallShippedJobs(folder.path());
+  TemporaryFolder folder;
+  ASSERT_TRUE(InstallShippedJobs(folder.path()));
 
   // d(t) with 2 Hz, 100 Hz sampling, 20 s; 2 cm amplitude gives about 300 gal.
   WindowedSine signal;
@@ -181,11 +177,11 @@ TEST_P(ShippedJobAccuracy, ClosedFormRecordSurvivesTheExchangeFiles) {
     for (std::int16_t c = 1; c <= 40; ++c)
       table->at(row, c) = ToHalfAdjust(signal.Acceleration(t) * c / 40.0, kKeptDecimals);
   }
-  WriteExchangeCsv(folder / kExchangeCsv, *table, records);
+  WriteExchangeCsv(folder.File(kExchangeCsv), *table, records);
 
-  const std::string result = folder / (velocity ? kVelocityResult : kDisplacementResult);
-  RunIntegrationJob(folder / (velocity ? kVelocityJob : kDisplacementJob),
-                    {result, folder / kSpectrumResult});
+  const std::string result = folder.File(velocity ? kVelocityResult : kDisplacementResult);
+  RunIntegrationJob(folder.File(velocity ? kVelocityJob : kDisplacementJob),
+                    {result, folder.File(kSpectrumResult)});
   SampleTable back;
   ASSERT_EQ(ReadRecord(back, result, 1, 41, NoProgress), records);
 
@@ -222,23 +218,20 @@ INSTANTIATE_TEST_SUITE_P(BothJobs, ShippedJobAccuracy,
 // event must stay quiet, which it would not if a transform wrapped the record's end round to
 // its start.
 TEST(ShippedJobs, RealRecordVelocityAndDisplacementAgree) {
-  TempFolder folder;
-  InstallShippedJobs(folder.path());
-  auto table = std::make_unique<SampleTable>();
-  const std::int32_t records =
-      ReadRecord(*table, ACCPREP_SHARED_DATA_DIR "/knet-aomori-2018.csv", 2, 43, NoProgress);
+  TemporaryFolder folder;
+  ASSERT_TRUE(InstallShippedJobs(folder.path()));
+  const std::int32_t records = WriteExchangeCsvOf(ACCPREP_SHARED_DATA_DIR "/knet-aomori-2018.csv",
+                                                  folder.File(kExchangeCsv));
   ASSERT_EQ(records, 9500);
-  ChannelMeans means{};
-  RemoveBaseline(*table, means, records);
-  WriteExchangeCsv(folder / kExchangeCsv, *table, records);
 
-  RunIntegrationJob(folder / kVelocityJob, {folder / kVelocityResult, folder / kSpectrumResult});
+  RunIntegrationJob(folder.File(kVelocityJob),
+                    {folder.File(kVelocityResult), folder.File(kSpectrumResult)});
   SampleTable velocity;
-  ASSERT_EQ(ReadRecord(velocity, folder / kVelocityResult, 1, 41, NoProgress), records);
-  RunIntegrationJob(folder / kDisplacementJob,
-                    {folder / kDisplacementResult, folder / kSpectrumResult});
+  ASSERT_EQ(ReadRecord(velocity, folder.File(kVelocityResult), 1, 41, NoProgress), records);
+  RunIntegrationJob(folder.File(kDisplacementJob),
+                    {folder.File(kDisplacementResult), folder.File(kSpectrumResult)});
   SampleTable displacement;
-  ASSERT_EQ(ReadRecord(displacement, folder / kDisplacementResult, 1, 41, NoProgress), records);
+  ASSERT_EQ(ReadRecord(displacement, folder.File(kDisplacementResult), 1, 41, NoProgress), records);
 
   const double step = 0.01;
   for (std::int16_t c = 1; c <= 40; ++c) {
@@ -270,21 +263,15 @@ SampleTable& UniformTable(SampleTable& table, std::int32_t records, double step)
 }
 
 std::string InputFailure(const JobOptions& options) {
-  try {
-    RunIntegration(options);
-  } catch (const EngineError& error) {
-    return error.what();
-  }
-  ADD_FAILURE() << "RunIntegration was expected to fail";
-  return {};
+  return testing::EngineErrorText([&] { RunIntegration(options); });
 }
 
 TEST(IntegrateRun, RefusesRecordsItCannotIntegrateAndLeavesEarlierResultsAlone) {
-  TempFolder folder;
+  TemporaryFolder folder;
   JobOptions options;
   options.folder = folder.path();
-  const std::string input = folder / kExchangeCsv;
-  WriteFile(folder / kVelocityResult, "an earlier result\n");
+  const std::string input = folder.File(kExchangeCsv);
+  WriteWholeFile(folder.File(kVelocityResult), "an earlier result\n");
 
   EXPECT_EQ(InputFailure(options),
             input + ": cannot open the file: No such file or directory");
@@ -300,52 +287,45 @@ TEST(IntegrateRun, RefusesRecordsItCannotIntegrateAndLeavesEarlierResultsAlone) 
             input + ": the high-pass corner 50 Hz lies at or above the record's Nyquist "
                     "frequency 50 Hz, which would leave nothing");
 
-  EXPECT_EQ(ReadFile(folder / kVelocityResult), "an earlier result\n");
-  EXPECT_FALSE(Exists(folder / kSpectrumResult));
+  EXPECT_EQ(ReadWholeFile(folder.File(kVelocityResult)), "an earlier result\n");
+  EXPECT_FALSE(FileExists(folder.File(kSpectrumResult)));
   EXPECT_FALSE(LeftoverTemporaryFiles(folder.path()));
 }
 
 TEST(ShippedJobs, BadRecordFailsTheJobWithAOneLineMessageTheRunQuotes) {
-  TempFolder folder;
-  InstallShippedJobs(folder.path());
+  TemporaryFolder folder;
+  ASSERT_TRUE(InstallShippedJobs(folder.path()));
   auto table = std::make_unique<SampleTable>();
   UniformTable(*table, 50, 0.01);
   table->at(30, 0) = 0.31;
-  WriteExchangeCsv(folder / kExchangeCsv, *table, 50);
+  WriteExchangeCsv(folder.File(kExchangeCsv), *table, 50);
 
-  const std::string job = folder / kVelocityJob;
-  try {
-    RunIntegrationJob(job, {folder / kVelocityResult, folder / kSpectrumResult});
-    FAIL() << "no error";
-  } catch (const EngineError& error) {
-    EXPECT_EQ(std::string(error.what()),
-              "job " + job + " ended with exit code 1; its last error output:\n"
-              "accprep-integrate: " + (folder / kExchangeCsv) +
-              ": line 31: the time step is not uniform: 0.03 s from the record before, where "
-              "the record starts with steps of 0.01 s");
-  }
-  EXPECT_FALSE(Exists(folder / kVelocityResult));
+  const std::string job = folder.File(kVelocityJob);
+  EXPECT_EQ(testing::EngineErrorText([&] {
+              RunIntegrationJob(job, {folder.File(kVelocityResult), folder.File(kSpectrumResult)});
+            }),
+            "job " + job + " ended with exit code 1; its last error output:\n"
+            "accprep-integrate: " + folder.File(kExchangeCsv) +
+            ": line 31: the time step is not uniform: 0.03 s from the record before, where "
+            "the record starts with steps of 0.01 s");
+  EXPECT_FALSE(FileExists(folder.File(kVelocityResult)));
   EXPECT_FALSE(LeftoverTemporaryFiles(folder.path()));
 }
 
 TEST(ShippedJobs, WrongCommandLineInAnEditedJobFileIsReported) {
-  TempFolder folder;
-  InstallShippedJobs(folder.path());
-  const std::string job = folder / kVelocityJob;
-  std::string text = ReadFile(job);
+  TemporaryFolder folder;
+  ASSERT_TRUE(InstallShippedJobs(folder.path()));
+  const std::string job = folder.File(kVelocityJob);
+  std::string text = ReadWholeFile(job);
   const std::string setting = "highpass_order=4";
   ASSERT_NE(text.find(setting), std::string::npos);
   text.replace(text.find(setting), setting.size(), "highpass_order=four");
-  WriteFile(job, text, 0755);
-  try {
-    RunIntegrationJob(job, {folder / kVelocityResult});
-    FAIL() << "no error";
-  } catch (const EngineError& error) {
-    EXPECT_EQ(std::string(error.what()),
-              "job " + job + " ended with exit code 2; its last error output:\n"
-              "accprep-integrate: --highpass-order needs a whole number from 1 to 12, not "
-              "\"four\" (see --help)");
-  }
+  WriteExecutable(job, text);
+  EXPECT_EQ(testing::EngineErrorText(
+                [&] { RunIntegrationJob(job, {folder.File(kVelocityResult)}); }),
+            "job " + job + " ended with exit code 2; its last error output:\n"
+            "accprep-integrate: --highpass-order needs a whole number from 1 to 12, not "
+            "\"four\" (see --help)");
 }
 
 }  // namespace

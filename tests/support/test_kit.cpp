@@ -6,16 +6,19 @@
 #include <stdexcept>
 
 namespace accprep::testing {
+namespace fs = std::filesystem;
 
-TemporaryFolder::TemporaryFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "accprep-test-XXXXXX").string();
+TemporaryFolder::TemporaryFolder(const std::string& subfolder) {
+  std::string pattern = (fs::temp_directory_path() / "accprep-test-XXXXXX").string();
   if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
+  root_ = pattern;
+  path_ = subfolder.empty() ? root_ : root_ / subfolder;
+  fs::create_directories(path_);
 }
 
 TemporaryFolder::~TemporaryFolder() {
   std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
+  fs::remove_all(root_, ignored);
 }
 
 std::string ReadWholeFile(const std::string& path) {
@@ -29,18 +32,38 @@ std::string ReadWholeFile(const std::string& path) {
 void WriteWholeFile(const std::string& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << content;
-  if (!out) throw std::runtime_error("cannot write " + path);
+  if (!out.flush()) throw std::runtime_error("cannot write " + path);
+}
+
+void WriteExecutable(const std::string& path, const std::string& content) {
+  WriteWholeFile(path, content);
+  fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                            fs::perms::others_read | fs::perms::others_exec);
 }
 
 bool FileExists(const std::string& path) {
   std::error_code ignored;
-  return std::filesystem::exists(path, ignored);
+  return fs::exists(path, ignored);
 }
 
 std::string ChannelCsvHeader(const std::string& firstName) {
   std::string header = "\"" + firstName + "\"";
   for (int channel = 1; channel <= 40; ++channel) header += ",\"" + std::to_string(channel) + "ch\"";
   return header + "\r\n";
+}
+
+bool InstallShippedJobs(const std::string& folder) {
+  const fs::path built = ACCPREP_PROGRAM_FOLDER;
+  for (const char* name : {"fftvel.bat", "fftdis.bat", "accprep-integrate"})
+    if (!fs::exists(built / name)) return false;
+  for (const char* job : {"fftvel.bat", "fftdis.bat"})
+    fs::copy_file(built / job, fs::path(folder) / job, fs::copy_options::overwrite_existing);
+  // A link, not a copy: a test that fills a small disk for the exchange folder must have
+  // room for the exchange files, not for the integrator.
+  const fs::path integrator = fs::path(folder) / "accprep-integrate";
+  fs::remove(integrator);
+  fs::create_symlink(built / "accprep-integrate", integrator);
+  return true;
 }
 
 }  // namespace accprep::testing

@@ -1,21 +1,25 @@
 #pragma once
 // The test kit every suite shares: a temporary folder, whole-file reads and writes, the
-// channel-CSV header written out by hand, and one way to expect an EngineError.
+// channel-CSV header written out by hand, the shipped jobs in a folder of the test's own, and
+// one way to expect an EngineError. A test file holds behaviour; its plumbing lives here.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <optional>
+#include <source_location>
 #include <string>
 
 #include "engine/engine_error.hpp"
 
 namespace accprep::testing {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
+// A fresh folder under the system's temporary folder, removed with everything in it. Given a
+// `subfolder` name, path() is that folder, made inside the fresh one: a way to put blanks or
+// other characters into the folder's own name.
 class TemporaryFolder {
  public:
-  TemporaryFolder();
+  explicit TemporaryFolder(const std::string& subfolder = {});
   ~TemporaryFolder();
   TemporaryFolder(const TemporaryFolder&) = delete;
   TemporaryFolder& operator=(const TemporaryFolder&) = delete;
@@ -25,6 +29,7 @@ class TemporaryFolder {
   std::string File(const std::string& name) const { return (path_ / name).string(); }
 
  private:
+  std::filesystem::path root_;
   std::filesystem::path path_;
 };
 
@@ -32,29 +37,59 @@ class TemporaryFolder {
 std::string ReadWholeFile(const std::string& path);
 // Writes `content` as it is (no line-end translation); throws when it cannot.
 void WriteWholeFile(const std::string& path, const std::string& content);
+// The same, then rwxr-xr-x: a job or script the code under test is to start.
+void WriteExecutable(const std::string& path, const std::string& content);
 bool FileExists(const std::string& path);
 
 // The header line of a channel CSV, CR LF included: "time","1ch",...,"40ch" (or "freq" first).
 std::string ChannelCsvHeader(const std::string& firstName = "time");
 
-// Runs `action`, which must throw an EngineError, and returns it; a test failure (and none)
-// when it throws nothing.
+// Copies the built fftvel.bat and fftdis.bat into `folder` and links accprep-integrate beside
+// them, so that a test's exchange files never meet another test's. False when they are not
+// built.
+bool InstallShippedJobs(const std::string& folder);
+
+// The EngineError `action` throws, or none when it returns: for a step that may succeed.
 template <typename Action>
-std::optional<EngineError> ExpectEngineError(Action&& action) {
+std::optional<EngineError> CatchEngineError(Action&& action) {
   try {
     action();
   } catch (const EngineError& error) {
     return error;
   }
-  ADD_FAILURE() << "no EngineError was thrown";
   return std::nullopt;
+}
+
+// Runs `action`, which must throw an EngineError, and returns it; a test failure (and none)
+// when it throws nothing. Failures are reported at the caller's line.
+template <typename Action>
+std::optional<EngineError> ExpectEngineError(
+    Action&& action, std::source_location where = std::source_location::current()) {
+  std::optional<EngineError> error = CatchEngineError(std::forward<Action>(action));
+  if (!error) ADD_FAILURE_AT(where.file_name(), where.line()) << "no EngineError was thrown";
+  return error;
 }
 
 // What the EngineError of `action` says (what()); empty, and a test failure, when none.
 template <typename Action>
-std::string EngineErrorText(Action&& action) {
-  const std::optional<EngineError> error = ExpectEngineError(std::forward<Action>(action));
+std::string EngineErrorText(Action&& action,
+                            std::source_location where = std::source_location::current()) {
+  const std::optional<EngineError> error = ExpectEngineError(std::forward<Action>(action), where);
   return error ? std::string(error->what()) : std::string();
+}
+
+// The same, and a test failure unless the error is of `kind`.
+template <typename Action>
+std::string EngineErrorText(Action&& action, ErrorKind kind,
+                            std::source_location where = std::source_location::current()) {
+  const std::optional<EngineError> error = ExpectEngineError(std::forward<Action>(action), where);
+  if (!error) return {};
+  if (error->kind() != kind) {
+    ADD_FAILURE_AT(where.file_name(), where.line())
+        << "EngineError of kind " << static_cast<int>(error->kind()) << ", expected "
+        << static_cast<int>(kind) << ": " << error->what();
+  }
+  return error->what();
 }
 
 }  // namespace accprep::testing

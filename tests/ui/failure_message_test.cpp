@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <filesystem>
 
 #include "engine/conversion_run.hpp"
+#include "test_kit.hpp"
 
 namespace accprep {
 namespace {
@@ -35,14 +35,13 @@ TEST(FailureMessage, NamesTheInputProblems) {
 }
 
 TEST(FailureMessage, TellsAMissingOutFolderFromAFileThatCannotBeWritten) {
-  QTemporaryDir exchange;
-  ASSERT_TRUE(exchange.isValid());
-  const std::string matrix = exchange.path().toStdString() + "/out/b1_accmat.prn";
+  testing::TemporaryFolder exchange;
+  const std::string matrix = exchange.File("out/b1_accmat.prn");
   const EngineError error = AtStep(EngineError(ErrorKind::kIo, "No such file or directory", matrix),
                                    RunStep::kCreateAccelerationMatrix);
   EXPECT_EQ(FailureSentence(error), QStringLiteral("out フォルダがありません"));
 
-  std::filesystem::create_directory(exchange.path().toStdString() + "/out");
+  std::filesystem::create_directory(exchange.File("out"));
   const EngineError refused = AtStep(EngineError(ErrorKind::kIo, "Permission denied", matrix),
                                      RunStep::kCreateAccelerationMatrix);
   EXPECT_EQ(FailureSentence(refused), QStringLiteral("行列ファイルを書き出せません"));
@@ -101,12 +100,8 @@ TEST(FailureMessage, TheRunsOwnChecksPickTheSentence) {
   // The engine decides what is refused; the window only words it.
   const auto sentenceFor = [](RunInputs inputs) {
     inputs.exchangeFolder = "/x";
-    try {
-      CheckRunInputs(inputs);
-    } catch (const EngineError& error) {
-      return FailureSentence(error);
-    }
-    return QString();
+    const auto error = testing::CatchEngineError([&] { CheckRunInputs(inputs); });
+    return error ? FailureSentence(*error) : QString();
   };
   EXPECT_EQ(sentenceFor({"", "b1", ""}), QStringLiteral("入力ファイルが選ばれていません"));
   EXPECT_EQ(sentenceFor({"a.c", "b1", ""}), QStringLiteral("入力ファイル名が短すぎます"));

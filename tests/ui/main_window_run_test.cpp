@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <atomic>
@@ -29,6 +28,7 @@ using testing::ExchangeFolder;
 using testing::FileExists;
 using testing::MakeTestWindow;
 using testing::ReadWholeFile;
+using testing::TemporaryFolder;
 using testing::WaitForRunEnd;
 using testing::WriteAccelerationRecord;
 
@@ -61,12 +61,9 @@ void ExpectTakesNoInput(Form1& window) {
 class Form1Run : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(inputFolder_.isValid());
     record_ = WriteAccelerationRecord(InputFile("site1.csv"), kAccelerationRows);
   }
-  std::string InputFile(const std::string& name) const {
-    return inputFolder_.path().toStdString() + "/" + name;
-  }
+  std::string InputFile(const std::string& name) const { return inputFolder_.File(name); }
   // Chooses `path` in the dialog and types the output name and the comment.
   static void PrepareRun(testing::TestWindow& test, const std::string& path,
                          const QString& baseName, const QString& comment) {
@@ -78,7 +75,7 @@ class Form1Run : public ::testing::Test {
   }
 
   ExchangeFolder exchange_;
-  QTemporaryDir inputFolder_;
+  TemporaryFolder inputFolder_;
   std::string record_;
 };
 

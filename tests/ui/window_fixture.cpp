@@ -1,11 +1,8 @@
 #include "window_fixture.hpp"
 
-#include <QFile>
 #include <QSignalSpy>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <stdexcept>
 
 namespace accprep::testing {
 
@@ -34,12 +31,6 @@ TestWindow MakeTestWindow(std::function<std::string()> exchangeFolder,
 
 namespace {
 
-void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary);
-  out << content;
-  if (!out) throw std::runtime_error("cannot write " + path);
-}
-
 // `rows` result records of time and 40 channels, after one header line.
 std::string ResultRecord(int rows, double scale) {
   std::ostringstream text;
@@ -61,29 +52,22 @@ std::string JobScript(const std::string& resultName, const std::string& result) 
          "printf 'Hz,amplitude\\r\\n0.1,2.5\\r\\n' > \"$here/amp3.csv\"\n";
 }
 
-void WriteScript(const std::string& path, const std::string& script) {
-  WriteFile(path, script);
-  QFile::setPermissions(QString::fromStdString(path),
-                        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
 }  // namespace
 
 ExchangeFolder::ExchangeFolder() {
-  if (!folder_.isValid()) throw std::runtime_error("no temporary folder");
   std::filesystem::create_directory(File("out"));
-  WriteScript(File("fftvel.bat"), JobScript("velout.csv", ResultRecord(kVelocityRows, 0.5)));
-  WriteScript(File("fftdis.bat"),
-              JobScript("disout.csv", ResultRecord(kDisplacementRows, 0.25)));
+  WriteExecutable(File("fftvel.bat"), JobScript("velout.csv", ResultRecord(kVelocityRows, 0.5)));
+  WriteExecutable(File("fftdis.bat"),
+                  JobScript("disout.csv", ResultRecord(kDisplacementRows, 0.25)));
 }
 
-std::string ExchangeFolder::Path() const { return folder_.path().toStdString(); }
+std::string ExchangeFolder::Path() const { return folder_.path().string(); }
 
-std::string ExchangeFolder::File(const std::string& name) const { return Path() + "/" + name; }
+std::string ExchangeFolder::File(const std::string& name) const { return folder_.File(name); }
 
 void ExchangeFolder::MakeJobFail(const std::string& jobName, int exitCode) {
-  WriteScript(File(jobName), "#!/bin/sh\necho 'integration diverged' >&2\nexit " +
-                                 std::to_string(exitCode) + "\n");
+  WriteExecutable(File(jobName), "#!/bin/sh\necho 'integration diverged' >&2\nexit " +
+                                     std::to_string(exitCode) + "\n");
 }
 
 void ExchangeFolder::RemoveOutFolder() { std::filesystem::remove_all(File("out")); }
@@ -96,18 +80,9 @@ std::string WriteAccelerationRecord(const std::string& path, int rows) {
     for (int channel = 1; channel <= 40; ++channel) text << ',' << channel + row * 0.125;
     text << ",7,8\r\n";
   }
-  WriteFile(path, text.str());
+  WriteWholeFile(path, text.str());
   return path;
 }
-
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
 
 bool WaitForRunEnd(Form1& window) {
   if (!window.IsRunning()) return true;

@@ -3,13 +3,13 @@
 // the window tests.
 
 #include <QString>
-#include <QTemporaryDir>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "test_kit.hpp"
 #include "ui/main_window.hpp"
 #include "ui/window_prompts.hpp"
 
@@ -53,14 +53,11 @@ class ExchangeFolder {
   static constexpr int kDisplacementRows = 4;
 
  private:
-  QTemporaryDir folder_;
+  TemporaryFolder folder_;
 };
 
 // A record of `rows` records in the tool's input form (two header lines, 43 numbers a record).
 std::string WriteAccelerationRecord(const std::string& path, int rows);
-
-std::string ReadWholeFile(const std::string& path);
-bool FileExists(const std::string& path);
 
 // Processes events until the window's run has finished; false after 20 s.
 bool WaitForRunEnd(Form1& window);

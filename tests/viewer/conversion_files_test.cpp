@@ -2,19 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include "conversion_fixture.hpp"
+#include "test_kit.hpp"
 
 namespace accprep {
 namespace {
 
-using testing::ScratchFolder;
-using testing::WriteFile;
+using testing::TemporaryFolder;
+using testing::WriteWholeFile;
 
 TEST(ConversionFiles, FindsEveryFileFromTheInputRecordOrAnyOfItsOutputs) {
-  ScratchFolder folder;
-  const std::string stem = (folder.path() / "site1").string();
+  TemporaryFolder folder;
+  const std::string stem = folder.File("site1");
   for (const char* suffix : {"_acc.csv", "_vel.csv", "_dis.csv", "_velAmp.csv", "_disAmp.csv"}) {
-    WriteFile(stem + suffix, "x\r\n");
+    WriteWholeFile(stem + suffix, "x\r\n");
   }
   for (const std::string& given : {stem + ".csv", stem + "_acc.csv", stem + "_vel.csv",
                                   stem + "_dis.csv", stem + "_velAmp.csv", stem + "_disAmp.csv"}) {
@@ -28,19 +28,19 @@ TEST(ConversionFiles, FindsEveryFileFromTheInputRecordOrAnyOfItsOutputs) {
 TEST(ConversionFiles, TheInputStemCountsCharactersAsTheConversionDoes) {
   // A record named with a three-character Japanese extension loses those characters and the
   // dot, not four bytes of them.
-  ScratchFolder folder;
-  const std::string stem = (folder.path() / "rec").string();
-  WriteFile(stem + "_acc.csv", "x\r\n");
+  TemporaryFolder folder;
+  const std::string stem = folder.File("rec");
+  WriteWholeFile(stem + "_acc.csv", "x\r\n");
   const ConversionFiles files = FindConversionFiles(stem + ".加速度");
   EXPECT_EQ(files.stem, stem);
   EXPECT_TRUE(files.has(ConversionFile::kAcceleration));
 }
 
 TEST(ConversionFiles, MarksMissingFilesAbsentWithoutFailing) {
-  ScratchFolder folder;
-  const std::string stem = (folder.path() / "quake").string();
-  WriteFile(stem + "_acc.csv", "x\r\n");
-  WriteFile(stem + "_velAmp.csv", "x\r\n");
+  TemporaryFolder folder;
+  const std::string stem = folder.File("quake");
+  WriteWholeFile(stem + "_acc.csv", "x\r\n");
+  WriteWholeFile(stem + "_velAmp.csv", "x\r\n");
   const ConversionFiles files = FindConversionFiles(stem + ".txt");
   EXPECT_TRUE(files.has(ConversionFile::kAcceleration));
   EXPECT_FALSE(files.has(ConversionFile::kVelocity));
@@ -59,24 +59,24 @@ TEST(ConversionFiles, StemDropsExactlyFourCharactersOfAnInputName) {
 }
 
 TEST(ConversionFiles, InputNamedLikeAnOutputIsReadAsTheInputWhenItsOutputsExist) {
-  ScratchFolder folder;
-  const std::string input = (folder.path() / "north_acc.csv").string();
-  const std::string inputStem = (folder.path() / "north_acc").string();
-  WriteFile(input, "x\r\n");
-  WriteFile(inputStem + "_acc.csv", "x\r\n");
-  WriteFile(inputStem + "_vel.csv", "x\r\n");
+  TemporaryFolder folder;
+  const std::string input = folder.File("north_acc.csv");
+  const std::string inputStem = folder.File("north_acc");
+  WriteWholeFile(input, "x\r\n");
+  WriteWholeFile(inputStem + "_acc.csv", "x\r\n");
+  WriteWholeFile(inputStem + "_vel.csv", "x\r\n");
   EXPECT_EQ(FindConversionFiles(input).stem, inputStem);
 
   // Without outputs of its own, the name is taken for the conversion file it looks like.
-  ScratchFolder other;
-  const std::string output = (other.path() / "south_acc.csv").string();
-  WriteFile(output, "x\r\n");
-  EXPECT_EQ(FindConversionFiles(output).stem, (other.path() / "south").string());
+  TemporaryFolder other;
+  const std::string output = other.File("south_acc.csv");
+  WriteWholeFile(output, "x\r\n");
+  EXPECT_EQ(FindConversionFiles(output).stem, other.File("south"));
 }
 
 TEST(ConversionFiles, AFolderOfTheSuffixNameIsNoFile) {
-  ScratchFolder folder;
-  const std::string stem = (folder.path() / "s").string();
+  TemporaryFolder folder;
+  const std::string stem = folder.File("s");
   std::filesystem::create_directory(stem + "_vel.csv");
   EXPECT_FALSE(FindConversionFiles(stem + ".csv").has(ConversionFile::kVelocity));
 }

@@ -5,10 +5,10 @@
 #include <cmath>
 #include <fstream>
 #include <numbers>
-#include <sstream>
 #include <stdexcept>
 #include <vector>
 
+#include "engine/channel_csv.hpp"
 #include "engine/number_format.hpp"
 
 namespace accprep::testing {
@@ -43,12 +43,6 @@ class CsvOut {
   std::string buffer_;
 };
 
-void Header(CsvOut& out, const char* first) {
-  out.Text(std::string("\"") + first + "\"");
-  for (int c = 1; c <= kChannelCount; ++c) out.Text(",\"" + std::to_string(c) + "ch\"");
-  out.EndLine();
-}
-
 // columns[c] holds channel c+1.
 void WriteRecord(const std::string& path, const char* first, const std::vector<double>& keys,
                  const std::vector<std::vector<double>>& columns, const std::string* comment) {
@@ -57,7 +51,7 @@ void WriteRecord(const std::string& path, const char* first, const std::vector<d
     out.Text(*comment);
     out.EndLine();
   }
-  Header(out, first);
+  out.Text(ChannelCsvHeader(first));
   for (std::size_t i = 0; i < keys.size(); ++i) {
     out.Number(keys[i]);
     for (const auto& column : columns) {
@@ -157,19 +151,6 @@ ScratchFolder::ScratchFolder() {
 ScratchFolder::~ScratchFolder() {
   std::error_code ignored;
   std::filesystem::remove_all(path_, ignored);
-}
-
-void WriteFile(const std::filesystem::path& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-  if (!out) throw std::runtime_error("cannot write " + path.string());
-}
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 }  // namespace accprep::testing

@@ -28,7 +28,8 @@ double FixtureAcceleration(int channel, std::int64_t sample, const FixtureOption
 std::string WriteConversionFixture(const std::filesystem::path& folder, const std::string& name,
                                    const FixtureOptions& options = {});
 
-// A fresh empty folder under the system's temporary folder, removed by the destructor.
+// A fresh empty folder under the system's temporary folder, removed by the destructor. The
+// viewer benchmark's, which builds this file without the test kit; tests use TemporaryFolder.
 class ScratchFolder {
  public:
   ScratchFolder();
@@ -40,9 +41,5 @@ class ScratchFolder {
  private:
   std::filesystem::path path_;
 };
-
-// Writes `text` as it is (no line-end translation).
-void WriteFile(const std::filesystem::path& path, const std::string& text);
-std::string ReadFile(const std::filesystem::path& path);
 
 }  // namespace accprep::testing

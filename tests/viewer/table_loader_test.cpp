@@ -4,16 +4,14 @@
 
 #include <string>
 
-#include "engine/engine_error.hpp"
 #include "engine/number_format.hpp"
-#include "conversion_fixture.hpp"
 #include "test_kit.hpp"
 
 namespace accprep {
 namespace {
 
-using testing::ScratchFolder;
-using testing::WriteFile;
+using testing::TemporaryFolder;
+using testing::WriteWholeFile;
 
 // Without its line end, as the lines below are written.
 const std::string kHeader = [] {
@@ -29,22 +27,18 @@ std::string Line(double key, const char* separator = ",") {
 }
 
 std::string LoadError(const std::string& path, HeaderForm form) {
-  try {
-    LoadChannelTable(path, form);
-  } catch (const EngineError& error) {
-    return error.what();
-  }
-  return "no error";
+  return testing::EngineErrorText([&] { LoadChannelTable(path, form); });
 }
 
 TEST(TableLoader, ReadsTheAccelerationFileWithOrWithoutItsCommentLine) {
-  ScratchFolder folder;
-  const auto withComment = folder.path() / "a_acc.csv";
-  const auto without = folder.path() / "b_acc.csv";
-  WriteFile(withComment, "site 1, north\r\n" + kHeader + "\r\n" + Line(0) + "\r\n" + Line(0.01) + "\r\n");
-  WriteFile(without, kHeader + "\r\n" + Line(0) + "\r\n" + Line(0.01) + "\r\n");
+  TemporaryFolder folder;
+  const std::string withComment = folder.File("a_acc.csv");
+  const std::string without = folder.File("b_acc.csv");
+  WriteWholeFile(withComment,
+                 "site 1, north\r\n" + kHeader + "\r\n" + Line(0) + "\r\n" + Line(0.01) + "\r\n");
+  WriteWholeFile(without, kHeader + "\r\n" + Line(0) + "\r\n" + Line(0.01) + "\r\n");
   for (const auto& path : {withComment, without}) {
-    const ChannelTable table = LoadChannelTable(path.string(), HeaderForm::kOptionalComment);
+    const ChannelTable table = LoadChannelTable(path, HeaderForm::kOptionalComment);
     ASSERT_EQ(table.rows(), 2) << path;
     EXPECT_EQ(table.column(0)[1], 0.01);
     EXPECT_EQ(table.column(1)[0], 1.0);
@@ -53,36 +47,37 @@ TEST(TableLoader, ReadsTheAccelerationFileWithOrWithoutItsCommentLine) {
 }
 
 TEST(TableLoader, ACommentThatLooksLikeTheHeaderIsStillTheComment) {
-  ScratchFolder folder;
-  const auto path = folder.path() / "a_acc.csv";
-  WriteFile(path, "\"time\",\"is\",\"money\"\r\n" + kHeader + "\r\n" + Line(2) + "\r\n");
-  const ChannelTable table = LoadChannelTable(path.string(), HeaderForm::kOptionalComment);
+  TemporaryFolder folder;
+  const std::string path = folder.File("a_acc.csv");
+  WriteWholeFile(path, "\"time\",\"is\",\"money\"\r\n" + kHeader + "\r\n" + Line(2) + "\r\n");
+  const ChannelTable table = LoadChannelTable(path, HeaderForm::kOptionalComment);
   ASSERT_EQ(table.rows(), 1);
   EXPECT_EQ(table.column(0)[0], 2.0);
 }
 
 TEST(TableLoader, AcceptsLfEndsBlanksAroundCommasBlankLinesAndNoFinalLineEnd) {
-  ScratchFolder folder;
-  const auto path = folder.path() / "v.csv";
-  WriteFile(path, "job header\n" + Line(0, " ,\t") + "\n\n   \r\n" + Line(1) + "\r\n" + Line(2));
-  const ChannelTable table = LoadChannelTable(path.string(), HeaderForm::kOneLine);
+  TemporaryFolder folder;
+  const std::string path = folder.File("v.csv");
+  WriteWholeFile(path,
+                 "job header\n" + Line(0, " ,\t") + "\n\n   \r\n" + Line(1) + "\r\n" + Line(2));
+  const ChannelTable table = LoadChannelTable(path, HeaderForm::kOneLine);
   ASSERT_EQ(table.rows(), 3);
   EXPECT_EQ(table.column(0)[2], 2.0);
   EXPECT_EQ(table.column(7)[1], 107.0);
 }
 
 TEST(TableLoader, ALargeFileReadOnTwoThreadsKeepsEveryRecordInPlaceAcrossBlankLines) {
-  ScratchFolder folder;
-  const auto path = folder.path() / "big.csv";
+  TemporaryFolder folder;
+  const std::string path = folder.File("big.csv");
   std::string text = "header\r\n";
   for (int i = 0; i < 8000; ++i) {
     text += Line(i) + "\r\n";
     if (i % 997 == 0) text += "\r\n";  // blank lines scattered over every chunk
   }
-  WriteFile(path, text);
+  WriteWholeFile(path, text);
   ASSERT_GT(text.size(), 2u << 20);  // large enough to be split
   LoadProgress progress{0};
-  const ChannelTable table = LoadChannelTable(path.string(), HeaderForm::kOneLine, &progress);
+  const ChannelTable table = LoadChannelTable(path, HeaderForm::kOneLine, &progress);
   ASSERT_EQ(table.rows(), 8000);
   for (int i = 0; i < 8000; ++i) {
     ASSERT_EQ(table.column(0)[i], i) << "row " << i;
@@ -92,50 +87,50 @@ TEST(TableLoader, ALargeFileReadOnTwoThreadsKeepsEveryRecordInPlaceAcrossBlankLi
 }
 
 TEST(TableLoader, AHeaderOnlyFileHasNoRows) {
-  ScratchFolder folder;
-  const auto path = folder.path() / "empty_dis.csv";
-  WriteFile(path, "\"time\",\"1ch\"\r\n");
-  EXPECT_EQ(LoadChannelTable(path.string(), HeaderForm::kOneLine).rows(), 0);
+  TemporaryFolder folder;
+  const std::string path = folder.File("empty_dis.csv");
+  WriteWholeFile(path, "\"time\",\"1ch\"\r\n");
+  EXPECT_EQ(LoadChannelTable(path, HeaderForm::kOneLine).rows(), 0);
 }
 
 TEST(TableLoader, NamesTheFileLineAndFieldOfWhatItCannotRead) {
-  ScratchFolder folder;
-  const std::string path = (folder.path() / "bad_vel.csv").string();
+  TemporaryFolder folder;
+  const std::string path = folder.File("bad_vel.csv");
 
-  WriteFile(path, "h\r\n" + Line(0) + "\r\n" + Line(1).replace(0, 1, "x") + "\r\n");
+  WriteWholeFile(path, "h\r\n" + Line(0) + "\r\n" + Line(1).replace(0, 1, "x") + "\r\n");
   EXPECT_EQ(LoadError(path, HeaderForm::kOneLine), path + ": line 3, field 1: not a number: \"x\"");
 
   std::string twoValues = Line(0);
   twoValues.replace(twoValues.find(",2,"), 3, ",2 3,");
-  WriteFile(path, "h\r\n" + twoValues + "\r\n");
+  WriteWholeFile(path, "h\r\n" + twoValues + "\r\n");
   EXPECT_EQ(LoadError(path, HeaderForm::kOneLine), path + ": line 2, field 3: not a number: \"2 3\"");
 
   std::string empty = Line(0);
   empty.replace(empty.find(",5,"), 3, ",,");
-  WriteFile(path, "h\r\n" + empty + "\r\n");
+  WriteWholeFile(path, "h\r\n" + empty + "\r\n");
   EXPECT_EQ(LoadError(path, HeaderForm::kOneLine), path + ": line 2, field 6: empty field");
 
-  WriteFile(path, "h\r\n" + Line(0) + ",nan\r\n");
+  WriteWholeFile(path, "h\r\n" + Line(0) + ",nan\r\n");
   EXPECT_EQ(LoadError(path, HeaderForm::kOneLine),
             path + ": line 2, field 42: the line holds more values than its record needs (41); "
                    "a record must not begin in the middle of a line");
 
-  WriteFile(path, "h\r\n" + Line(0).substr(0, Line(0).rfind(',')) + "\r\n");
+  WriteWholeFile(path, "h\r\n" + Line(0).substr(0, Line(0).rfind(',')) + "\r\n");
   EXPECT_EQ(LoadError(path, HeaderForm::kOneLine),
             path + ": the file ends inside record 1 (begun on line 2): 40 of 41 values read");
 
   std::string infinite = Line(0);
   infinite.replace(infinite.find(",3,"), 3, ",inf,");
-  WriteFile(path, "h\r\n" + infinite + "\r\n");
+  WriteWholeFile(path, "h\r\n" + infinite + "\r\n");
   EXPECT_EQ(LoadError(path, HeaderForm::kOneLine), path + ": line 2, field 4: value is not finite: \"inf\"");
 }
 
 TEST(TableLoader, ReportsTheEarliestBadLineOfALargeFile) {
-  ScratchFolder folder;
-  const std::string path = (folder.path() / "late.csv").string();
+  TemporaryFolder folder;
+  const std::string path = folder.File("late.csv");
   std::string text = "h\n";
   for (int i = 0; i < 9000; ++i) text += (i == 4000 || i == 8500 ? "7" : Line(i)) + "\n";
-  WriteFile(path, text);
+  WriteWholeFile(path, text);
   // The lone value begins a record that the next line would finish with one value too many.
   EXPECT_EQ(LoadError(path, HeaderForm::kOneLine).substr(path.size()),
             ": line 4003, field 41: the line holds more values than its record needs (41); a "
@@ -143,14 +138,14 @@ TEST(TableLoader, ReportsTheEarliestBadLineOfALargeFile) {
 }
 
 TEST(TableLoader, MissingHeaderOrFileIsNamed) {
-  ScratchFolder folder;
-  const std::string path = (folder.path() / "x_acc.csv").string();
-  WriteFile(path, "");
+  TemporaryFolder folder;
+  const std::string path = folder.File("x_acc.csv");
+  WriteWholeFile(path, "");
   EXPECT_EQ(LoadError(path, HeaderForm::kOneLine), path + ": the file ends before header line 1");
-  WriteFile(path, "just a comment\r\n");
+  WriteWholeFile(path, "just a comment\r\n");
   EXPECT_EQ(LoadError(path, HeaderForm::kOptionalComment),
             path + ": the file ends before header line 2");
-  const std::string missing = (folder.path() / "gone.csv").string();
+  const std::string missing = folder.File("gone.csv");
   EXPECT_EQ(LoadError(missing, HeaderForm::kOneLine),
             missing + ": cannot open the file: No such file or directory");
   EXPECT_EQ(LoadError(folder.path().string(), HeaderForm::kOneLine),

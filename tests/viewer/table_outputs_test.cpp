@@ -18,19 +18,16 @@
 namespace accprep {
 namespace {
 
-using testing::ReadFile;
-using testing::ScratchFolder;
-using testing::WriteFile;
-
-std::string Header(const char* first) {
-  std::string header = std::string("\"") + first + "\"";
-  for (int c = 1; c <= 40; ++c) header += ",\"" + std::to_string(c) + "ch\"";
-  return header + "\r\n";
-}
+using testing::ChannelCsvHeader;
+using testing::EngineErrorText;
+using testing::FileExists;
+using testing::ReadWholeFile;
+using testing::TemporaryFolder;
+using testing::WriteWholeFile;
 
 // rows[r] = {time, value of channel 1}; channel c carries c times channel 1's value.
 std::string Record(const char* first, const std::vector<std::pair<double, double>>& rows) {
-  std::string text = Header(first);
+  std::string text = ChannelCsvHeader(first);
   for (const auto& [key, value] : rows) {
     text += FormatNumber(key);
     for (int c = 1; c <= 40; ++c) text += "," + FormatNumber(value * c);
@@ -40,13 +37,14 @@ std::string Record(const char* first, const std::vector<std::pair<double, double
 }
 
 TEST(TableOutputs, PeaksTableIsByteExact) {
-  ScratchFolder folder;
-  const std::string stem = (folder.path() / "small").string();
-  WriteFile(stem + "_acc.csv", "comment\r\n" + Record("time", {{0, 1.5}, {0.01, -2.25}, {0.02, 2.25}}));
-  WriteFile(stem + "_vel.csv", Record("time", {{0, 0.125}, {0.01, 0.5}, {0.02, 0.0}}));
-  WriteFile(stem + "_dis.csv", Record("time", {{0, -0.001}, {0.01, 0.0}, {0.02, 0.0}}));
+  TemporaryFolder folder;
+  const std::string stem = folder.File("small");
+  WriteWholeFile(stem + "_acc.csv",
+                 "comment\r\n" + Record("time", {{0, 1.5}, {0.01, -2.25}, {0.02, 2.25}}));
+  WriteWholeFile(stem + "_vel.csv", Record("time", {{0, 0.125}, {0.01, 0.5}, {0.02, 0.0}}));
+  WriteWholeFile(stem + "_dis.csv", Record("time", {{0, -0.001}, {0.01, 0.0}, {0.02, 0.0}}));
   std::ostringstream notes;
-  const std::string out = (folder.path() / "peaks.csv").string();
+  const std::string out = folder.File("peaks.csv");
   WritePeaksTable(FindConversionFiles(stem + ".csv"), out, notes);
 
   std::string expected = "\"channel\",\"PGA\",\"tPGA\",\"PGV\",\"tPGV\",\"PGD\",\"tPGD\"\r\n";
@@ -54,53 +52,53 @@ TEST(TableOutputs, PeaksTableIsByteExact) {
     expected += std::to_string(c) + "," + FormatNumber(-2.25 * c) + ",0.01," +
                 FormatNumber(0.5 * c) + ",0.01," + FormatNumber(-0.001 * c) + ",0\r\n";
   }
-  EXPECT_EQ(ReadFile(out), expected);
+  EXPECT_EQ(ReadWholeFile(out), expected);
   EXPECT_EQ(notes.str(), "");
   EXPECT_FALSE(std::filesystem::exists(out + ".part"));
 }
 
 TEST(TableOutputs, PeaksOfAbsentFilesAreLeftEmptyAndNamed) {
-  ScratchFolder folder;
-  const std::string stem = (folder.path() / "partial").string();
-  WriteFile(stem + "_acc.csv", Record("time", {{0, 3.0}, {0.01, 1.0}}));
+  TemporaryFolder folder;
+  const std::string stem = folder.File("partial");
+  WriteWholeFile(stem + "_acc.csv", Record("time", {{0, 3.0}, {0.01, 1.0}}));
   std::ostringstream notes;
-  const std::string out = (folder.path() / "peaks.csv").string();
+  const std::string out = folder.File("peaks.csv");
   WritePeaksTable(FindConversionFiles(stem + "_acc.csv"), out, notes);
-  const std::string text = ReadFile(out);
+  const std::string text = ReadWholeFile(out);
   EXPECT_NE(text.find("\r\n1,3,0,,,,\r\n"), std::string::npos) << text;
   EXPECT_NE(text.find("\r\n40,120,0,,,,\r\n"), std::string::npos) << text;
   EXPECT_EQ(notes.str(), "note: " + stem + "_vel.csv does not exist; its peaks are left empty\n"
                          "note: " + stem + "_dis.csv does not exist; its peaks are left empty\n");
 
-  ScratchFolder empty;
-  const std::string none = (empty.path() / "none").string();
+  TemporaryFolder empty;
+  const std::string none = empty.File("none");
   EXPECT_THROW(WritePeaksTable(FindConversionFiles(none + ".csv"), out, notes), EngineError);
 }
 
 TEST(TableOutputs, ResponseTableOfAQuietRecordIsByteExact) {
-  ScratchFolder folder;
-  const std::string stem = (folder.path() / "quiet").string();
+  TemporaryFolder folder;
+  const std::string stem = folder.File("quiet");
   std::vector<std::pair<double, double>> rows;
   for (int i = 0; i < 50; ++i) rows.push_back({i * 0.01, 0.0});
-  WriteFile(stem + "_acc.csv", "c\r\n" + Record("time", rows));
-  const std::string out = (folder.path() / "sa.csv").string();
+  WriteWholeFile(stem + "_acc.csv", "c\r\n" + Record("time", rows));
+  const std::string out = folder.File("sa.csv");
   WriteResponseTable(FindConversionFiles(stem + "_acc.csv"), out, 0.05);
 
-  std::string expected = Header("period");
+  std::string expected = ChannelCsvHeader("period");
   for (double period : ResponsePeriods()) {
     expected += FormatNumber(period);
     for (int c = 1; c <= 40; ++c) expected += ",0";
     expected += "\r\n";
   }
-  EXPECT_EQ(ReadFile(out), expected);
+  EXPECT_EQ(ReadWholeFile(out), expected);
 }
 
 TEST(TableOutputs, ResponseTableHoldsEachChannelsSpectrumAtItsDamping) {
-  ScratchFolder folder;
+  TemporaryFolder folder;
   testing::FixtureOptions options;
   options.records = 400;
   const std::string stem = testing::WriteConversionFixture(folder.path(), "fx", options);
-  const std::string out = (folder.path() / "sa.csv").string();
+  const std::string out = folder.File("sa.csv");
   WriteResponseTable(FindConversionFiles(stem + "_dis.csv"), out, 0.1);
 
   // Read back as a table: the period column, then Sa of channels 1..40.
@@ -119,31 +117,25 @@ TEST(TableOutputs, ResponseTableHoldsEachChannelsSpectrumAtItsDamping) {
 }
 
 TEST(TableOutputs, ResponseNeedsTheAccelerationFile) {
-  ScratchFolder folder;
-  const std::string stem = (folder.path() / "novel").string();
-  WriteFile(stem + "_vel.csv", Record("time", {{0, 1.0}, {0.01, 2.0}}));
-  try {
-    WriteResponseTable(FindConversionFiles(stem + "_vel.csv"), (folder.path() / "o.csv").string(), 0.05);
-    FAIL() << "no acceleration file accepted";
-  } catch (const EngineError& error) {
-    EXPECT_EQ(std::string(error.what()),
-              stem + "_acc.csv: no such file: the response spectra need the acceleration file");
-  }
+  TemporaryFolder folder;
+  const std::string stem = folder.File("novel");
+  WriteWholeFile(stem + "_vel.csv", Record("time", {{0, 1.0}, {0.01, 2.0}}));
+  EXPECT_EQ(EngineErrorText([&] {
+              WriteResponseTable(FindConversionFiles(stem + "_vel.csv"), folder.File("o.csv"),
+                                 0.05);
+            }),
+            stem + "_acc.csv: no such file: the response spectra need the acceleration file");
 }
 
 TEST(TableOutputs, AnUnwritableDestinationIsNamedWithTheSystemsReason) {
-  ScratchFolder folder;
-  const std::string stem = (folder.path() / "w").string();
-  WriteFile(stem + "_acc.csv", Record("time", {{0, 1.0}, {0.01, 2.0}}));
-  const std::string out = (folder.path() / "missing" / "p.csv").string();
+  TemporaryFolder folder;
+  const std::string stem = folder.File("w");
+  WriteWholeFile(stem + "_acc.csv", Record("time", {{0, 1.0}, {0.01, 2.0}}));
+  const std::string out = folder.File("missing/p.csv");
   std::ostringstream notes;
-  try {
-    WritePeaksTable(FindConversionFiles(stem + "_acc.csv"), out, notes);
-    FAIL() << "write into a missing folder accepted";
-  } catch (const EngineError& error) {
-    EXPECT_EQ(std::string(error.what()),
-              out + ": cannot create the file: No such file or directory");
-  }
+  EXPECT_EQ(EngineErrorText(
+                [&] { WritePeaksTable(FindConversionFiles(stem + "_acc.csv"), out, notes); }),
+            out + ": cannot create the file: No such file or directory");
 }
 
 TEST(TableOutputs, IntensityOfAStillRecordLeavesTheIntensityEmpty) {
@@ -157,16 +149,16 @@ TEST(TableOutputs, IntensityOfAStillRecordLeavesTheIntensityEmpty) {
 }
 
 TEST(TableOutputs, MeasuresTableHoldsEveryChannelsMeasures) {
-  testing::TemporaryFolder folder;
+  TemporaryFolder folder;
   const std::string stem = folder.File("m");
   // Channel c holds c gal throughout 1 s: Ia = pi / 2g (c / 100)^2, CAV = c, and the integral
   // of a^2 grows evenly: D5-75 = 0.7 s, D5-95 = 0.9 s.
   std::vector<std::pair<double, double>> rows;
   for (int i = 0; i <= 100; ++i) rows.push_back({i * 0.01, 1.0});
-  testing::WriteWholeFile(stem + "_acc.csv", "c\r\n" + Record("time", rows));
+  WriteWholeFile(stem + "_acc.csv", "c\r\n" + Record("time", rows));
   const std::string out = folder.File("m.csv");
   WriteMeasuresTable(FindConversionFiles(stem + ".csv"), out);
-  const std::string text = testing::ReadWholeFile(out);
+  const std::string text = ReadWholeFile(out);
   ASSERT_EQ(text.rfind("\"channel\",\"Arias\",\"D5-75\",\"D5-95\",\"CAV\"\r\n1,", 0), 0u) << text;
   std::istringstream lines(text.substr(text.find('\n') + 1));
   std::string line;
@@ -191,31 +183,31 @@ TEST(TableOutputs, MeasuresTableHoldsEveryChannelsMeasures) {
   // A channel without motion has no durations: its two fields stay empty.
   rows.assign(50, {0.0, 0.0});
   for (int i = 0; i < 50; ++i) rows[i].first = i * 0.01;
-  testing::WriteWholeFile(stem + "_acc.csv", "c\r\n" + Record("time", rows));
+  WriteWholeFile(stem + "_acc.csv", "c\r\n" + Record("time", rows));
   WriteMeasuresTable(FindConversionFiles(stem + ".csv"), out);
   std::string expected = "\"channel\",\"Arias\",\"D5-75\",\"D5-95\",\"CAV\"\r\n";
   for (int c = 1; c <= 40; ++c) expected += std::to_string(c) + ",0,,,0\r\n";
-  EXPECT_EQ(testing::ReadWholeFile(out), expected);
+  EXPECT_EQ(ReadWholeFile(out), expected);
 }
 
 TEST(TableOutputs, IntensityAndMeasuresNeedTheAccelerationFileAndATenthsOfSeconds) {
-  testing::TemporaryFolder folder;
+  TemporaryFolder folder;
   const std::string stem = folder.File("short");
-  testing::WriteWholeFile(stem + "_vel.csv", Record("time", {{0, 1.0}, {0.01, 2.0}}));
+  WriteWholeFile(stem + "_vel.csv", Record("time", {{0, 1.0}, {0.01, 2.0}}));
   const ConversionFiles velocityOnly = FindConversionFiles(stem + "_vel.csv");
-  EXPECT_EQ(testing::EngineErrorText([&] { WriteIntensityTable(velocityOnly, folder.File("i.csv"), {}); }),
+  EXPECT_EQ(EngineErrorText([&] { WriteIntensityTable(velocityOnly, folder.File("i.csv"), {}); }),
             stem + "_acc.csv: no such file: the seismic intensity needs the acceleration file");
-  EXPECT_EQ(testing::EngineErrorText([&] { WriteMeasuresTable(velocityOnly, folder.File("m.csv")); }),
+  EXPECT_EQ(EngineErrorText([&] { WriteMeasuresTable(velocityOnly, folder.File("m.csv")); }),
             stem + "_acc.csv: no such file: the intensity measures need the acceleration file");
 
   std::vector<std::pair<double, double>> rows;
   for (int i = 0; i < 29; ++i) rows.push_back({i * 0.01, 1.0});
-  testing::WriteWholeFile(stem + "_acc.csv", "c\r\n" + Record("time", rows));
-  EXPECT_EQ(testing::EngineErrorText([&] {
+  WriteWholeFile(stem + "_acc.csv", "c\r\n" + Record("time", rows));
+  EXPECT_EQ(EngineErrorText([&] {
               WriteIntensityTable(FindConversionFiles(stem + ".csv"), folder.File("i.csv"), {});
             }),
             stem + "_acc.csv: the record is shorter than the 0.3 s the seismic intensity needs");
-  EXPECT_FALSE(testing::FileExists(folder.File("i.csv")));
+  EXPECT_FALSE(FileExists(folder.File("i.csv")));
 }
 
 }  // namespace

@@ -1,10 +1,6 @@
 // accprep-view as scripts use it: exit codes, messages, written files and the offscreen export.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QImage>
 #include <QSet>
 
@@ -12,46 +8,22 @@
 #include <string>
 #include <vector>
 
+#include "child_process.hpp"
 #include "conversion_fixture.hpp"
+#include "test_kit.hpp"
 #include "viewer/figure_export.hpp"
 
 namespace accprep {
 namespace {
 
-using testing::ReadFile;
-using testing::ScratchFolder;
-using testing::WriteFile;
+using testing::ReadWholeFile;
+using testing::TemporaryFolder;
+using testing::WriteWholeFile;
+using testing::ProcessResult;
 
-struct Outcome {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-Outcome RunViewer(const std::vector<std::string>& args, const std::filesystem::path& scratch) {
-  const std::string program = std::string(ACCPREP_PROGRAM_FOLDER) + "/accprep-view";
-  const std::string outPath = (scratch / "stdout.txt").string();
-  const std::string errPath = (scratch / "stderr.txt").string();
-  const pid_t child = ::fork();
-  if (child == 0) {
-    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  Outcome outcome;
-  outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  outcome.out = ReadFile(outPath);
-  outcome.err = ReadFile(errPath);
-  return outcome;
+ProcessResult RunViewer(std::vector<std::string> args) {
+  args.insert(args.begin(), std::string(ACCPREP_PROGRAM_FOLDER) + "/accprep-view");
+  return testing::RunProcess({args, {}, {}});
 }
 
 class ViewerProgram : public ::testing::Test {
@@ -61,22 +33,21 @@ class ViewerProgram : public ::testing::Test {
     options.records = 600;
     stem_ = testing::WriteConversionFixture(folder_.path(), "site", options);
   }
-  std::string Out(const char* name) const { return (folder_.path() / name).string(); }
+  std::string Out(const char* name) const { return folder_.File(name); }
 
-  ScratchFolder folder_;
+  TemporaryFolder folder_;
   std::string stem_;
 };
 
 TEST_F(ViewerProgram, WritesPeaksAndResponseTablesAndExitsZero) {
-  const Outcome outcome = RunViewer({"--peaks", Out("p.csv"), "--response", Out("r.csv"),
-                                     "--damping", "0.1", stem_ + "_vel.csv"},
-                                    folder_.path());
+  const ProcessResult outcome = RunViewer({"--peaks", Out("p.csv"), "--response", Out("r.csv"),
+                                           "--damping", "0.1", stem_ + "_vel.csv"});
   EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
   EXPECT_EQ(outcome.err, "");
-  const std::string peaks = ReadFile(Out("p.csv"));
+  const std::string peaks = ReadWholeFile(Out("p.csv"));
   EXPECT_EQ(peaks.rfind("\"channel\",\"PGA\",\"tPGA\",\"PGV\",\"tPGV\",\"PGD\",\"tPGD\"\r\n", 0), 0u);
   EXPECT_EQ(std::count(peaks.begin(), peaks.end(), '\n'), 41);
-  const std::string response = ReadFile(Out("r.csv"));
+  const std::string response = ReadWholeFile(Out("r.csv"));
   EXPECT_EQ(response.rfind("\"period\",\"1ch\",\"2ch\",", 0), 0u);
   EXPECT_EQ(std::count(response.begin(), response.end(), '\n'), 101);
   EXPECT_NE(response.find("\r\n0.02,"), std::string::npos);
@@ -84,37 +55,37 @@ TEST_F(ViewerProgram, WritesPeaksAndResponseTablesAndExitsZero) {
 }
 
 TEST_F(ViewerProgram, BadFileIsNamedWithItsLineAndExitsOne) {
-  std::string text = ReadFile(stem_ + "_acc.csv");
+  std::string text = ReadWholeFile(stem_ + "_acc.csv");
   std::size_t line4 = 0;
   for (int i = 0; i < 4; ++i) line4 = text.find('\n', line4) + 1;
   const std::size_t secondField = text.find(',', line4) + 1;
   text.replace(secondField, text.find(',', secondField) - secondField, "12..5");
-  WriteFile(stem_ + "_acc.csv", text);
-  const Outcome outcome = RunViewer({"--response", Out("r.csv"), stem_ + ".csv"}, folder_.path());
+  WriteWholeFile(stem_ + "_acc.csv", text);
+  const ProcessResult outcome = RunViewer({"--response", Out("r.csv"), stem_ + ".csv"});
   EXPECT_EQ(outcome.exitCode, 1);
   EXPECT_EQ(outcome.err, "error: " + stem_ + "_acc.csv: line 5, field 2: not a number: \"12..5\"\n");
   EXPECT_FALSE(std::filesystem::exists(Out("r.csv")));
 }
 
 TEST_F(ViewerProgram, NoConversionFilesOrBadOptions) {
-  const Outcome missing = RunViewer({"--peaks", Out("p.csv"), Out("nothing.csv")}, folder_.path());
+  const ProcessResult missing = RunViewer({"--peaks", Out("p.csv"), Out("nothing.csv")});
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_EQ(missing.err.rfind("error: " + Out("nothing.csv") + ": no file of a conversion found", 0), 0u)
       << missing.err;
 
-  const Outcome usage = RunViewer({"--channel", "41", stem_ + ".csv"}, folder_.path());
+  const ProcessResult usage = RunViewer({"--channel", "41", stem_ + ".csv"});
   EXPECT_EQ(usage.exitCode, 2);
   EXPECT_EQ(usage.err.rfind("error: ", 0), 0u);
 
-  const Outcome unwritable =
-      RunViewer({"--export", Out("no/such/folder.png"), stem_ + ".csv"}, folder_.path());
+  const ProcessResult unwritable =
+      RunViewer({"--export", Out("no/such/folder.png"), stem_ + ".csv"});
   EXPECT_EQ(unwritable.exitCode, 1);
   EXPECT_EQ(unwritable.err, "error: " + Out("no/such/folder.png") + ": No such file or directory\n");
 }
 
 TEST_F(ViewerProgram, ExportsAFullViewPictureWithoutADisplay) {
-  const Outcome outcome = RunViewer({"--export", Out("v.png"), "--channel", "7", stem_ + "_acc.csv"},
-                                    folder_.path());
+  const ProcessResult outcome =
+      RunViewer({"--export", Out("v.png"), "--channel", "7", stem_ + "_acc.csv"});
   ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
   QImage image(QString::fromStdString(Out("v.png")));
   ASSERT_FALSE(image.isNull());
@@ -139,15 +110,15 @@ TEST_F(ViewerProgram, ExportsAFullViewPictureWithoutADisplay) {
   EXPECT_TRUE(blue);
   EXPECT_TRUE(red);
 
-  const Outcome pdf = RunViewer({"--export", Out("v.pdf"), stem_ + "_acc.csv"}, folder_.path());
+  const ProcessResult pdf = RunViewer({"--export", Out("v.pdf"), stem_ + "_acc.csv"});
   ASSERT_EQ(pdf.exitCode, 0) << pdf.err;
-  EXPECT_EQ(ReadFile(Out("v.pdf")).rfind("%PDF", 0), 0u);
+  EXPECT_EQ(ReadWholeFile(Out("v.pdf")).rfind("%PDF", 0), 0u);
 }
 
 TEST_F(ViewerProgram, ExportSaysWhatIsMissingInsteadOfFailing) {
   std::filesystem::remove(stem_ + "_dis.csv");
   std::filesystem::remove(stem_ + "_disAmp.csv");
-  const Outcome outcome = RunViewer({"--export", Out("v.png"), stem_ + "_acc.csv"}, folder_.path());
+  const ProcessResult outcome = RunViewer({"--export", Out("v.png"), stem_ + "_acc.csv"});
   EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
   EXPECT_FALSE(QImage(QString::fromStdString(Out("v.png"))).isNull());
 }

@@ -1,11 +1,6 @@
 #include "program_folder.hpp"
 
-#include <stdlib.h>
-
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
 
 namespace accprep::testing {
 namespace fs = std::filesystem;
@@ -25,17 +20,9 @@ constexpr char kJobPrologue[] =
 
 }  // namespace
 
-TestProgramFolder::TestProgramFolder() {
-  std::string pattern = (fs::temp_directory_path() / "accprep-cli-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
+TestProgramFolder::TestProgramFolder() : path_(folder_.path().string()) {
   fs::copy_file(ACCPREP_CLI_PATH, Path("accprep-cli"));
   for (const char* folder : {"out", "records", "seen", "prepared"}) fs::create_directory(Path(folder));
-}
-
-TestProgramFolder::~TestProgramFolder() {
-  std::error_code ignored;
-  fs::remove_all(path_, ignored);
 }
 
 std::string TestProgramFolder::Path(const std::string& relative) const {
@@ -44,15 +31,11 @@ std::string TestProgramFolder::Path(const std::string& relative) const {
 }
 
 void TestProgramFolder::Write(const std::string& relative, const std::string& content) const {
-  std::ofstream file(Path(relative), std::ios::binary | std::ios::trunc);
-  file << content;
-  if (!file.flush()) throw std::runtime_error("cannot write " + Path(relative));
+  WriteWholeFile(Path(relative), content);
 }
 
 std::string TestProgramFolder::Read(const std::string& relative) const {
-  std::ifstream file(Path(relative), std::ios::binary);
-  if (!file) throw std::runtime_error("cannot read " + Path(relative));
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  return ReadWholeFile(Path(relative));
 }
 
 bool TestProgramFolder::Exists(const std::string& relative) const {
@@ -62,10 +45,7 @@ bool TestProgramFolder::Exists(const std::string& relative) const {
 void TestProgramFolder::Remove(const std::string& relative) const { fs::remove(Path(relative)); }
 
 void TestProgramFolder::WriteJob(const std::string& name, const std::string& body) const {
-  Write(name, kJobPrologue + body);
-  fs::permissions(Path(name), fs::perms::owner_all | fs::perms::group_read |
-                                  fs::perms::group_exec | fs::perms::others_read |
-                                  fs::perms::others_exec);
+  WriteExecutable(Path(name), kJobPrologue + body);
 }
 
 std::string TestProgramFolder::SpectrumOf(const std::string& job) {
@@ -89,14 +69,7 @@ void TestProgramFolder::InstallTestJobs(const std::string& velocityResult,
   }
 }
 
-bool TestProgramFolder::InstallShippedJobs() const {
-  const fs::path built = ACCPREP_PROGRAM_FOLDER;
-  for (const char* name : {"fftvel.bat", "fftdis.bat", "accprep-integrate"}) {
-    if (!fs::exists(built / name)) return false;
-    fs::copy_file(built / name, Path(name), fs::copy_options::overwrite_existing);
-  }
-  return true;
-}
+bool TestProgramFolder::InstallShippedJobs() const { return testing::InstallShippedJobs(path_); }
 
 namespace {
 

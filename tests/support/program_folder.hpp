@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "child_process.hpp"
+#include "test_kit.hpp"
 
 namespace accprep::testing {
 
@@ -16,9 +17,6 @@ class TestProgramFolder {
   // A fresh folder under the system's temporary folder with accprep-cli, out/, records/
   // (for inputs) and seen/ (where test jobs keep what they saw). No jobs yet.
   TestProgramFolder();
-  ~TestProgramFolder();
-  TestProgramFolder(const TestProgramFolder&) = delete;
-  TestProgramFolder& operator=(const TestProgramFolder&) = delete;
 
   const std::string& path() const { return path_; }
   // `relative` joined to the folder; an absolute path is taken as it is.
@@ -42,8 +40,8 @@ class TestProgramFolder {
                        const std::string& displacementResult) const;
   static std::string SpectrumOf(const std::string& job);
 
-  // Copies the shipped jobs (fftvel.bat, fftdis.bat, accprep-integrate) from build/bin/;
-  // false when they are not built.
+  // The shipped jobs (fftvel.bat, fftdis.bat, accprep-integrate) from build/bin/, as
+  // testing::InstallShippedJobs puts them; false when they are not built.
   bool InstallShippedJobs() const;
 
   // Runs the copy of accprep-cli with `args`, in `workingFolder` (default: this folder),
@@ -54,6 +52,7 @@ class TestProgramFolder {
   std::unique_ptr<StartedProcess> StartCli(const std::vector<std::string>& args) const;
 
  private:
+  TemporaryFolder folder_;
   std::string path_;
 };
 
