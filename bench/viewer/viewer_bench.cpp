@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "conversion_fixture.hpp"
+#include "test_kit.hpp"
 #include "viewer/conversion_data.hpp"
 #include "measures/response_spectrum.hpp"
 #include "viewer/viewer_window.hpp"
@@ -18,13 +19,13 @@ using namespace accprep;
 
 // One full-size conversion, written once for all benchmarks (it takes a while).
 struct BigConversion {
-  testing::ScratchFolder folder;
+  accprep::testing::TemporaryFolder folder;
   ConversionFiles files;
   BigConversion() {
-    testing::FixtureOptions options;
+    accprep::testing::FixtureOptions options;
     options.records = 450000;
     options.spectrumLimit = 262144;
-    files = FindConversionFiles(testing::WriteConversionFixture(folder.path(), "big", options) + ".csv");
+    files = FindConversionFiles(accprep::testing::WriteConversionFixture(folder.path(), "big", options) + ".csv");
   }
 };
 BigConversion& Big() {

@@ -28,18 +28,4 @@ double FixtureAcceleration(int channel, std::int64_t sample, const FixtureOption
 std::string WriteConversionFixture(const std::filesystem::path& folder, const std::string& name,
                                    const FixtureOptions& options = {});
 
-// A fresh empty folder under the system's temporary folder, removed by the destructor. The
-// viewer benchmark's, which builds this file without the test kit; tests use TemporaryFolder.
-class ScratchFolder {
- public:
-  ScratchFolder();
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
 }  // namespace accprep::testing
