@@ -27,6 +27,23 @@ const std::string& HeaderLine() {
   return header;
 }
 
+// Replaces every `from` in [begin, end) by `to`, sixteen bytes at a time: the run passes some
+// 770 MB this way, which a byte loop takes the better part of a second for.
+void ReplaceBytes(char* begin, char* end, char from, char to) {
+  using Bytes = char __attribute__((vector_size(16)));
+  const Bytes fromBytes = Bytes{} + from;
+  const Bytes toBytes = Bytes{} + to;
+  for (; end - begin >= 16; begin += 16) {
+    Bytes bytes;
+    std::memcpy(&bytes, begin, sizeof bytes);
+    const Bytes match = bytes == fromBytes;
+    bytes = (bytes & ~match) | (toBytes & match);
+    std::memcpy(begin, &bytes, sizeof bytes);
+  }
+  for (; begin < end; ++begin)
+    if (*begin == from) *begin = to;
+}
+
 // A file written a moment ago (a matrix file, a job's result), read back in blocks of whole
 // lines.
 class WrittenText {
@@ -154,7 +171,7 @@ void OutputWriter::CopyLinesReplacing(const std::string& path, int skipLines, ch
       if (progress) progress(static_cast<float>(++row));
       lineStart = newline + 1;
     }
-    std::replace(lines.begin(), lines.end(), from, to);
+    ReplaceBytes(lines.data(), lines.data() + lines.size(), from, to);
     try {
       file_->Write(std::string_view(lines.data(), lines.size()));
     } catch (...) {
