@@ -24,19 +24,19 @@
 namespace accprep {
 namespace {
 
-// The fuzz build shrinks the block and the split to a few bytes, so that lines crossing the
-// end of a block, the growing of the block for a long line and the second thread's half are
-// reached by small inputs.
+// The fuzz build shrinks the block and the chunk to a few bytes, so that lines crossing the
+// end of a block or chunk, and the growing of the block for a long line, are reached by small
+// inputs.
 #ifndef ACCPREP_READER_BLOCK_SIZE
 #define ACCPREP_READER_BLOCK_SIZE (4 << 20)
 #endif
-#ifndef ACCPREP_READER_SPLIT_SIZE
-#define ACCPREP_READER_SPLIT_SIZE (256 << 10)
+#ifndef ACCPREP_READER_CHUNK_SIZE
+#define ACCPREP_READER_CHUNK_SIZE (4 << 20)
 #endif
 constexpr std::size_t kBlockSize = ACCPREP_READER_BLOCK_SIZE;
-// Blocks at least this large are parsed in two halves on two threads; a thread's start and
-// handover cost next to nothing against parsing this much.
-constexpr std::size_t kSplitSize = ACCPREP_READER_SPLIT_SIZE;
+// A regular file is parsed in chunks of about this size on two threads; a handover costs next
+// to nothing against parsing this much, and the chunks in flight stay a few MB.
+constexpr std::uint64_t kChunkSize = ACCPREP_READER_CHUNK_SIZE;
 // Bytes kept free after the data, so that the number parser may read eight bytes at a time
 // past the end of a line.
 constexpr std::size_t kPadding = 16;
@@ -419,140 +419,12 @@ void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, i
   run.lastLine = lineNumber;
 }
 
-// A second thread for the second half of each block, kept for the whole read.
-class HalfParser {
+// Hands parsed runs on in file order: counts the records, keeps to the capacity, turns a
+// run's failure into the error, and tells whether everything was written as the writers do.
+class Delivery {
  public:
-  HalfParser() : thread_([this] { Work(); }) {}
-  ~HalfParser() {
-    {
-      std::lock_guard lock(mutex_);
-      stop_ = true;
-    }
-    wake_.notify_all();
-    thread_.join();
-  }
-  HalfParser(const HalfParser&) = delete;
-  HalfParser& operator=(const HalfParser&) = delete;
-
-  void Start(std::function<void()> task) {
-    {
-      std::lock_guard lock(mutex_);
-      task_ = std::move(task);
-      done_ = false;
-      failure_ = nullptr;
-    }
-    wake_.notify_all();
-  }
-  void Wait() {
-    std::unique_lock lock(mutex_);
-    finished_.wait(lock, [this] { return done_; });
-    if (failure_) std::rethrow_exception(failure_);
-  }
-
- private:
-  void Work() {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-      wake_.wait(lock, [this] { return stop_ || task_; });
-      if (!task_) return;
-      std::function<void()> task = std::move(task_);
-      task_ = nullptr;
-      lock.unlock();
-      std::exception_ptr failure;
-      try {
-        task();
-      } catch (...) {
-        failure = std::current_exception();
-      }
-      lock.lock();
-      failure_ = failure;
-      done_ = true;
-      finished_.notify_all();
-    }
-  }
-
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  std::condition_variable finished_;
-  std::function<void()> task_;
-  bool done_ = true;
-  bool stop_ = false;
-  std::exception_ptr failure_;
-  std::thread thread_;
-};
-
-class Reader {
- public:
-  Reader(const std::string& path, const RecordForm& form, const RecordBatchFn& deliver)
+  Delivery(const std::string& path, const RecordForm& form, const RecordBatchFn& deliver)
       : path_(path), form_(form), deliver_(deliver) {}
-
-  std::int64_t Read() {
-    LineBlocks blocks(path_);
-    const char* begin = nullptr;
-    const char* end = nullptr;
-    for (int h = 1; h <= form_.headerLines; ++h) {
-      if (!blocks.NextLine(begin, end))
-        throw EngineError(ErrorKind::kInput,
-                          "the file ends before header line " + std::to_string(h), path_);
-    }
-    std::int64_t nextLine = form_.headerLines + 1;
-    std::optional<HalfParser> half;
-    while (blocks.NextBlock(begin, end)) {
-      const char* split = nullptr;
-      if (static_cast<std::size_t>(end - begin) >= kSplitSize) {
-        const char* middle = begin + (end - begin) / 2;
-        if (const void* newline = std::memchr(middle, '\n', end - middle))
-          split = static_cast<const char*>(newline) + 1;
-        if (split == end) split = nullptr;
-      }
-      if (split == nullptr) {
-        Continue(first_, begin, end, nextLine);
-      } else {
-        // The second half is read as if a record began there, as one nearly always does; if
-        // the first half ends inside a record after all, it is read again, continuing it.
-        if (!half) half.emplace();
-        second_.Restart();
-        second_.partialFields = 0;
-        half->Start([this, split, end] {
-          ParseLines(split, end, 1, form_.fieldsPerRecord, checkFormatted_, second_);
-        });
-        first_.Restart();
-        ParseLines(begin, split, nextLine, form_.fieldsPerRecord, checkFormatted_, first_);
-        half->Wait();
-        Deliver(first_, 0);
-        if (first_.partialFields == 0) {
-          const std::int64_t offset = first_.lastLine;
-          Deliver(second_, offset);
-          std::swap(first_, second_);
-          first_.partialLine += offset;
-          first_.lastLine += offset;
-        } else {
-          Continue(first_, split, end, first_.lastLine + 1);
-        }
-      }
-      nextLine = first_.lastLine + 1;
-      if (form_.bytesRead) form_.bytesRead(blocks.consumed());
-    }
-    if (first_.partialFields != 0) {
-      if (total_ >= form_.maxRecords) CapacityError(first_.partialLine);
-      throw EngineError(ErrorKind::kInput,
-                        "the file ends inside record " + std::to_string(total_ + 1) +
-                            " (begun on line " + std::to_string(first_.partialLine) + "): " +
-                            std::to_string(first_.partialFields) + " of " +
-                            std::to_string(form_.fieldsPerRecord) + " values read",
-                        path_);
-    }
-    if (form_.formatted != nullptr) *form_.formatted = formatted_;
-    return total_;
-  }
-
- private:
-  // Parses [begin, end) on this thread, continuing the record `run` holds, and delivers it.
-  void Continue(ParsedRun& run, const char* begin, const char* end, std::int64_t firstLine) {
-    run.Restart();
-    ParseLines(begin, end, firstLine, form_.fieldsPerRecord, checkFormatted_, run);
-    Deliver(run, 0);
-  }
 
   // Hands the complete records of `run` on, its line numbers `offset` later than it counted
   // them, and throws its failure or the capacity error.
@@ -565,11 +437,35 @@ class Reader {
     if (fits < count) CapacityError(run.lines[static_cast<std::size_t>(fits)] + offset);
     if (!run.failure) return;
     const Failure& failure = *run.failure;
-    if (failure.recordLine && total_ >= form_.maxRecords) CapacityError(*failure.recordLine + offset);
+    if (failure.recordLine && total_ >= form_.maxRecords)
+      CapacityError(*failure.recordLine + offset);
     throw EngineError(ErrorKind::kInput, failure.reason, path_, failure.line + offset,
                       failure.field);
   }
 
+  // After the last run: a record still open is cut short by the end of the file.
+  std::int64_t Finish(const ParsedRun& last) {
+    if (last.partialFields != 0) {
+      if (total_ >= form_.maxRecords) CapacityError(last.partialLine);
+      throw EngineError(ErrorKind::kInput,
+                        "the file ends inside record " + std::to_string(total_ + 1) +
+                            " (begun on line " + std::to_string(last.partialLine) + "): " +
+                            std::to_string(last.partialFields) + " of " +
+                            std::to_string(form_.fieldsPerRecord) + " values read",
+                        path_);
+    }
+    if (form_.formatted != nullptr) *form_.formatted = formatted_;
+    return total_;
+  }
+
+  [[noreturn]] void HeaderMissing(int header) const {
+    throw EngineError(ErrorKind::kInput,
+                      "the file ends before header line " + std::to_string(header), path_);
+  }
+
+  bool checkFormatted() const { return form_.formatted != nullptr; }
+
+ private:
   [[noreturn]] void CapacityError(std::int64_t line) const {
     const std::string limit = std::to_string(form_.maxRecords);
     throw EngineError(ErrorKind::kCapacity,
@@ -581,11 +477,207 @@ class Reader {
   const std::string& path_;
   const RecordForm& form_;
   const RecordBatchFn& deliver_;
-  ParsedRun first_;   // the run read on this thread, and the state carried to the next block
-  ParsedRun second_;  // the second half of a block, read on the other thread
   std::int64_t total_ = 0;
-  const bool checkFormatted_ = form_.formatted != nullptr;
   bool formatted_ = true;
+};
+
+// A file that can only be read in order (a pipe): its blocks of whole lines, one after the
+// other, on this thread.
+std::int64_t ReadInOrder(const std::string& path, const RecordForm& form, Delivery& delivery) {
+  LineBlocks blocks(path);
+  const char* begin = nullptr;
+  const char* end = nullptr;
+  for (int h = 1; h <= form.headerLines; ++h) {
+    if (!blocks.NextLine(begin, end)) delivery.HeaderMissing(h);
+  }
+  ParsedRun run;
+  std::int64_t nextLine = form.headerLines + 1;
+  while (blocks.NextBlock(begin, end)) {
+    run.Restart();
+    ParseLines(begin, end, nextLine, form.fieldsPerRecord, delivery.checkFormatted(), run);
+    delivery.Deliver(run, 0);
+    nextLine = run.lastLine + 1;
+    if (form.bytesRead) form.bytesRead(blocks.consumed());
+  }
+  return delivery.Finish(run);
+}
+
+// A regular file, read in chunks of whole lines by two threads at once, each chunk read with
+// pread where it stands and parsed as if a record began there, as one nearly always does.
+// This thread hands the chunks on in file order; a chunk that follows one ending inside a
+// record is parsed again here, continuing it.
+class ChunkReader {
+ public:
+  ChunkReader(int descriptor, std::uint64_t size, const std::string& path,
+              const RecordForm& form, Delivery& delivery)
+      : descriptor_(descriptor), size_(size), path_(path), form_(form), delivery_(delivery) {}
+
+  std::int64_t Read() {
+    bodyStart_ = HeaderEnd();
+    chunks_ = (size_ - bodyStart_ + kChunkSize - 1) / kChunkSize;
+    std::vector<std::thread> workers;
+    for (int w = 0; w < kReaders; ++w) workers.emplace_back([this, w] { Work(w); });
+    std::exception_ptr failure;
+    ParsedRun last;
+    try {
+      last = DeliverInOrder();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    {
+      std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& worker : workers) worker.join();
+    if (failure) std::rethrow_exception(failure);
+    if (workerFailure_) std::rethrow_exception(workerFailure_);
+    return delivery_.Finish(last);
+  }
+
+ private:
+  static constexpr int kReaders = 2;
+  static constexpr int kSlotsEach = 2;  // one being parsed while the other waits to be handed on
+
+  struct Slot {
+    std::vector<char> text;  // the chunk's whole lines, then kPadding bytes
+    std::size_t length = 0;
+    std::uint64_t end = 0;   // file offset after the chunk
+    ParsedRun run;           // parsed as if a record began at the chunk's start
+    bool ready = false;
+  };
+
+  Slot& SlotOf(std::uint64_t chunk) { return slots_[chunk % kReaders][(chunk / kReaders) % kSlotsEach]; }
+
+  // Reads `count` bytes at `offset` into `out` (fewer at the end of the file).
+  std::size_t ReadAt(char* out, std::size_t count, std::uint64_t offset) const {
+    std::size_t got = 0;
+    while (got < count) {
+      const ssize_t part = ::pread(descriptor_, out + got, count - got,
+                                   static_cast<off_t>(offset + got));
+      if (part == 0) break;
+      if (part < 0) {
+        if (errno == EINTR) continue;
+        throw EngineError(ErrorKind::kIo, "cannot read the file: " + SystemReason(errno), path_);
+      }
+      got += static_cast<std::size_t>(part);
+    }
+    return got;
+  }
+
+  // The offset of the first line that starts at or after `offset`: `offset` itself when a
+  // line end stands just before it, else the byte after the next line end (or the file's end).
+  std::uint64_t LineStartFrom(std::uint64_t offset) const {
+    if (offset <= bodyStart_) return bodyStart_;
+    char buffer[4096];
+    for (std::uint64_t at = offset - 1; at < size_;) {
+      const std::size_t got = ReadAt(buffer, sizeof buffer, at);
+      if (got == 0) break;
+      if (const void* newline = std::memchr(buffer, '\n', got))
+        return at + (static_cast<const char*>(newline) - buffer) + 1;
+      at += got;
+    }
+    return size_;
+  }
+
+  // The offset after the header lines.
+  std::uint64_t HeaderEnd() const {
+    std::uint64_t at = 0;
+    for (int h = 1; h <= form_.headerLines; ++h) {
+      if (at >= size_) delivery_.HeaderMissing(h);
+      at = LineStartFrom(at + 1);
+      if (at == size_ && h < form_.headerLines) {
+        // The file ends with this header line: the ones after it are missing.
+        delivery_.HeaderMissing(h + 1);
+      }
+    }
+    return at;
+  }
+
+  void Load(std::uint64_t chunk, Slot& slot) const {
+    const std::uint64_t begin = LineStartFrom(bodyStart_ + chunk * kChunkSize);
+    slot.end = std::min(size_, LineStartFrom(bodyStart_ + (chunk + 1) * kChunkSize));
+    slot.length = static_cast<std::size_t>(slot.end > begin ? slot.end - begin : 0);
+    slot.text.resize(slot.length + kPadding);
+    slot.length = ReadAt(slot.text.data(), slot.length, begin);
+    std::memset(slot.text.data() + slot.length, 0, kPadding);
+  }
+
+  void Work(int reader) {
+    try {
+      for (std::uint64_t chunk = reader; chunk < chunks_; chunk += kReaders) {
+        Slot& slot = SlotOf(chunk);
+        {
+          std::unique_lock lock(mutex_);
+          changed_.wait(lock, [&] { return stop_ || !slot.ready; });
+          if (stop_) return;
+        }
+        Load(chunk, slot);
+        slot.run.Restart();
+        slot.run.partialFields = 0;
+        ParseLines(slot.text.data(), slot.text.data() + slot.length, 1, form_.fieldsPerRecord,
+                   delivery_.checkFormatted(), slot.run);
+        {
+          std::lock_guard lock(mutex_);
+          slot.ready = true;
+        }
+        changed_.notify_all();
+      }
+    } catch (...) {
+      std::lock_guard lock(mutex_);
+      workerFailure_ = std::current_exception();
+      stop_ = true;
+      changed_.notify_all();
+    }
+  }
+
+  ParsedRun DeliverInOrder() {
+    ParsedRun carried;  // the state at the end of the chunks handed on so far
+    std::int64_t linesBefore = form_.headerLines;
+    for (std::uint64_t chunk = 0; chunk < chunks_; ++chunk) {
+      ThrowIfInterrupted();
+      Slot& slot = SlotOf(chunk);
+      {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return slot.ready || workerFailure_; });
+        if (workerFailure_) return carried;
+      }
+      if (carried.partialFields == 0) {
+        delivery_.Deliver(slot.run, linesBefore);
+        carried.partialFields = slot.run.partialFields;
+        carried.partialLine = slot.run.partialLine + linesBefore;
+        std::memcpy(carried.partial, slot.run.partial, sizeof carried.partial);
+      } else {
+        carried.Restart();
+        ParseLines(slot.text.data(), slot.text.data() + slot.length, linesBefore + 1,
+                   form_.fieldsPerRecord, delivery_.checkFormatted(), carried);
+        delivery_.Deliver(carried, 0);
+        carried.lastLine -= linesBefore;
+        slot.run.lastLine = carried.lastLine;
+      }
+      linesBefore += slot.run.lastLine;
+      if (form_.bytesRead) form_.bytesRead(slot.end);
+      {
+        std::lock_guard lock(mutex_);
+        slot.ready = false;
+      }
+      changed_.notify_all();
+    }
+    return carried;
+  }
+
+  const int descriptor_;
+  const std::uint64_t size_;
+  const std::string& path_;
+  const RecordForm& form_;
+  Delivery& delivery_;
+  std::uint64_t bodyStart_ = 0;
+  std::uint64_t chunks_ = 0;
+  Slot slots_[kReaders][kSlotsEach];
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool stop_ = false;
+  std::exception_ptr workerFailure_;
 };
 
 }  // namespace
@@ -594,7 +686,29 @@ std::int64_t ReadRecords(const std::string& path, const RecordForm& form,
                          const RecordBatchFn& deliver) {
   if (form.fieldsPerRecord < 1 || form.fieldsPerRecord > kTableColumns || form.headerLines < 0)
     throw std::invalid_argument("ReadRecords: fields per record must lie in 1..43");
-  return Reader(path, form, deliver).Read();
+  Delivery delivery(path, form, deliver);
+  int descriptor;
+  do {
+    descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  } while (descriptor < 0 && errno == EINTR);
+  if (descriptor < 0)
+    throw EngineError(ErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
+  struct stat status {};
+  const bool regular = ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
+  if (!regular) {
+    ::close(descriptor);
+    return ReadInOrder(path, form, delivery);
+  }
+  try {
+    const std::int64_t records =
+        ChunkReader(descriptor, static_cast<std::uint64_t>(status.st_size), path, form, delivery)
+            .Read();
+    ::close(descriptor);
+    return records;
+  } catch (...) {
+    ::close(descriptor);
+    throw;
+  }
 }
 
 std::int32_t ReadRecord(SampleTable& table, const std::string& path, int headerLines,
