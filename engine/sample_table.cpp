@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/engine_error.hpp"
+#include "engine/huge_pages.hpp"
 
 namespace accprep {
 namespace {
@@ -28,6 +29,7 @@ SampleTable::SampleTable() {
   // without a pass over 155 MB.
   void* block = std::calloc(static_cast<std::size_t>(kTableRows) * kTableColumns, sizeof(double));
   if (block == nullptr) throw std::bad_alloc();
+  AdviseHugePages(block, static_cast<std::size_t>(kTableRows) * kTableColumns * sizeof(double));
   cells_.reset(static_cast<double*>(block));
 }
 

@@ -1,6 +1,5 @@
 #include "jobs/integrate_run.hpp"
 
-#include <sys/mman.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "engine/engine_error.hpp"
+#include "engine/huge_pages.hpp"
 #include "engine/conversion_names.hpp"
 #include "engine/number_format.hpp"
 #include "engine/record_reader.hpp"
@@ -25,17 +25,6 @@ namespace {
 // outacc.csv: one header line, then time and the 40 channels.
 constexpr int kExchangeHeaderLines = 1;
 constexpr int kExchangeFields = kWrittenColumns;
-
-// A hint for a large block about to be filled: on systems that give transparent huge pages
-// on request, 2 MB pages turn the ~70,000 page faults of filling the table and the spectra of
-// the largest record into a few hundred. The block's content and size do not change.
-void AdviseHugePages(const void* block, std::size_t bytes) {
-  constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
-  const auto start = reinterpret_cast<std::uintptr_t>(block);
-  const std::uintptr_t begin = (start + kHugePage - 1) & ~(kHugePage - 1);
-  const std::uintptr_t end = (start + bytes) & ~(kHugePage - 1);
-  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-}
 
 // The exchange CSV's records one column after another: each channel is one run of memory
 // for its transforms, and the checks and the result rows read it in sequence too.
