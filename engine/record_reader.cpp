@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "engine/engine_error.hpp"
+#include "engine/huge_pages.hpp"
 #include "engine/interruption.hpp"
 #include "engine/number_format.hpp"
 
@@ -296,7 +298,10 @@ std::optional<double> ParseField(const char* p, const char* end, const char*& ne
 
 // The records of one run of lines, parsed on one thread.
 struct ParsedRun {
-  std::vector<double> values;  // complete records, then the record being read
+  // Complete records, then the record being read; grown by doubling, never cleared: a run is
+  // reused for chunk after chunk, and what it holds beyond `used` is written before it is read.
+  std::unique_ptr<double[]> values;
+  std::size_t capacity = 0;
   std::size_t used = 0;        // doubles of complete records
   std::vector<std::int64_t> lines;  // the line each complete record began on
   // The record still being read at the end of the run: its values, count and first line.
@@ -316,8 +321,17 @@ struct ParsedRun {
     formatted = true;
   }
   double* NewRow(int fields) {
-    if (used + fields > values.size()) values.resize(std::max<std::size_t>(values.size() * 2, 1024 * fields));
-    return values.data() + used;
+    if (used + fields > capacity) Grow(fields);
+    return values.get() + used;
+  }
+  void Grow(int fields) {
+    const std::size_t larger = std::max<std::size_t>(capacity * 2, 4096 * fields);
+    std::unique_ptr<double[]> grown(new double[larger]);
+    AdviseHugePages(grown.get(), larger * sizeof(double));
+    // Called as a record begins: the complete records are all there is to keep.
+    if (used > 0) std::memcpy(grown.get(), values.get(), used * sizeof(double));
+    values = std::move(grown);
+    capacity = larger;
   }
 };
 
@@ -432,7 +446,7 @@ class Delivery {
     formatted_ = formatted_ && run.formatted;
     const std::int64_t count = run.records();
     const std::int64_t fits = std::min(count, form_.maxRecords - total_);
-    if (fits > 0) deliver_(total_ + 1, run.values.data(), fits);
+    if (fits > 0) deliver_(total_ + 1, run.values.get(), fits);
     total_ += fits;
     if (fits < count) CapacityError(run.lines[static_cast<std::size_t>(fits)] + offset);
     if (!run.failure) return;

@@ -1,5 +1,6 @@
 #include "viewer/channel_table.hpp"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "engine/huge_pages.hpp"
@@ -13,6 +14,16 @@ ChannelTable::ChannelTable(std::int64_t capacity)
       cells_(new double[static_cast<std::size_t>(capacity * kTableFileColumns)]) {
   AdviseHugePages(cells_.get(),
                   static_cast<std::size_t>(capacity * kTableFileColumns) * sizeof(double));
+}
+
+void ChannelTable::Grow(std::int64_t capacity) {
+  if (capacity <= capacity_) return;
+  ChannelTable grown(capacity);
+  for (int c = 0; c < kTableFileColumns; ++c)
+    std::copy_n(column(c).data(), rows_, grown.column(c).data());
+  cells_ = std::move(grown.cells_);
+  capacity_ = capacity;
+  rows_ = capacity;
 }
 
 void ChannelTable::Shrink(std::int64_t rows) {

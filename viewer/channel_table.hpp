@@ -30,6 +30,9 @@ class ChannelTable {
   }
   // Keeps the first `rows` rows (at most the capacity).
   void Shrink(std::int64_t rows);
+  std::int64_t capacity() const { return capacity_; }
+  // Room for `capacity` rows, keeping every row (rows() becomes the capacity as well).
+  void Grow(std::int64_t capacity);
 
   // The line of the file its first record stood on, for messages about the records.
   std::int64_t firstLine() const { return firstLine_; }

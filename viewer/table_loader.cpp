@@ -2,6 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <fstream>
+#include <vector>
+
 #include "engine/channel_csv.hpp"
 #include "engine/record_reader.hpp"
 
@@ -9,8 +13,23 @@ namespace accprep {
 namespace {
 
 // A record takes at least one character and one separator or line end per value, so a file
-// holds at most this many records for each byte: the table's room, reserved but not touched.
+// holds at most this many records for each byte.
 constexpr std::uint64_t kMinimumRecordBytes = 2 * kTableFileColumns;
+constexpr std::size_t kSampleBytes = 64 << 10;
+
+// The records a file of `size` bytes likely holds, from the lines of its first 64 KB: the
+// lines of one file are much alike, and the table grows should the guess fall short. Room
+// for the most it could hold would leave four times the memory the records need to be
+// cleared by the system.
+std::int64_t LikelyRecords(const std::string& path, std::uint64_t size) {
+  std::ifstream file(path, std::ios::binary);
+  std::vector<char> sample(kSampleBytes);
+  file.read(sample.data(), static_cast<std::streamsize>(sample.size()));
+  const auto lines = std::count(sample.begin(), sample.begin() + file.gcount(), '\n');
+  if (lines == 0) return 1024;
+  const std::uint64_t lineBytes = static_cast<std::uint64_t>(file.gcount()) / lines;
+  return static_cast<std::int64_t>(size / lineBytes + size / lineBytes / 4 + 1024);
+}
 
 }  // namespace
 
@@ -34,11 +53,19 @@ ChannelTable LoadChannelTable(const std::string& path, HeaderForm header, LoadPr
     };
   }
 
-  ChannelTable table(form.maxRecords);
+  ChannelTable table(std::min(form.maxRecords, LikelyRecords(path, size)));
   double* columns[kTableFileColumns];
-  for (int c = 0; c < kTableFileColumns; ++c) columns[c] = table.column(c).data();
+  const auto findColumns = [&] {
+    for (int c = 0; c < kTableFileColumns; ++c) columns[c] = table.column(c).data();
+  };
+  findColumns();
   const std::int64_t rows = ReadRecords(
-      path, form, [&columns](std::int64_t first, const double* values, std::int64_t count) {
+      path, form, [&](std::int64_t first, const double* values, std::int64_t count) {
+        if (first - 1 + count > table.capacity()) {
+          table.Shrink(first - 1);
+          table.Grow(std::max(2 * table.capacity(), first - 1 + count));
+          findColumns();
+        }
         for (std::int64_t i = 0; i < count; ++i) {
           const double* record = values + i * kTableFileColumns;
           for (int c = 0; c < kTableFileColumns; ++c) columns[c][first - 1 + i] = record[c];
