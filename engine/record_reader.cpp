@@ -57,14 +57,9 @@ std::string Quote(const char* begin, const char* end) {
 // reading it in large blocks.
 class LineBlocks {
  public:
-  explicit LineBlocks(const std::string& path) : path_(path), buffer_(kBlockSize + kPadding) {
-    do {
-      descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (descriptor_ < 0 && errno == EINTR);
-    if (descriptor_ < 0)
-      throw EngineError(ErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
-  }
-  ~LineBlocks() { ::close(descriptor_); }
+  // Reads the open `descriptor` (a pipe, say) of the file at `path`; does not close it.
+  LineBlocks(int descriptor, const std::string& path)
+      : path_(path), descriptor_(descriptor), buffer_(kBlockSize + kPadding) {}
   LineBlocks(const LineBlocks&) = delete;
   LineBlocks& operator=(const LineBlocks&) = delete;
 
@@ -497,8 +492,9 @@ class Delivery {
 
 // A file that can only be read in order (a pipe): its blocks of whole lines, one after the
 // other, on this thread.
-std::int64_t ReadInOrder(const std::string& path, const RecordForm& form, Delivery& delivery) {
-  LineBlocks blocks(path);
+std::int64_t ReadInOrder(int descriptor, const std::string& path, const RecordForm& form,
+                         Delivery& delivery) {
+  LineBlocks blocks(descriptor, path);
   const char* begin = nullptr;
   const char* end = nullptr;
   for (int h = 1; h <= form.headerLines; ++h) {
@@ -709,14 +705,12 @@ std::int64_t ReadRecords(const std::string& path, const RecordForm& form,
     throw EngineError(ErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
   struct stat status {};
   const bool regular = ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
-  if (!regular) {
-    ::close(descriptor);
-    return ReadInOrder(path, form, delivery);
-  }
   try {
     const std::int64_t records =
-        ChunkReader(descriptor, static_cast<std::uint64_t>(status.st_size), path, form, delivery)
-            .Read();
+        regular ? ChunkReader(descriptor, static_cast<std::uint64_t>(status.st_size), path, form,
+                              delivery)
+                      .Read()
+                : ReadInOrder(descriptor, path, form, delivery);
     ::close(descriptor);
     return records;
   } catch (...) {
