@@ -33,6 +33,12 @@
 namespace accprep {
 namespace {
 
+// The records are shown first; their spectra follow.
+constexpr ConversionFile kRecordFiles[] = {ConversionFile::kAcceleration, ConversionFile::kVelocity,
+                                           ConversionFile::kDisplacement};
+constexpr ConversionFile kSpectrumFiles[] = {ConversionFile::kVelocitySpectrum,
+                                             ConversionFile::kDisplacementSpectrum};
+
 const char* const kPeakHeaders[] = {"channel", "PGA", "tPGA", "PGV", "tPGV", "PGD", "tPGD"};
 
 QString PeakText(const Peak& peak, bool time) {
@@ -56,6 +62,7 @@ ViewerWindow::ViewerWindow(const ConversionFiles& files, int channel, double dam
 ViewerWindow::~ViewerWindow() {
   // The workers hold no pointer into the window, but their results must not outlive it.
   loadWatcher_->waitForFinished();
+  spectraWatcher_->waitForFinished();
   responseWatcher_->waitForFinished();
   intensityPanel_->WaitForWork();  // it reads the loaded table, which goes first
 }
@@ -111,6 +118,7 @@ void ViewerWindow::CreateControls() {
   progressTimer_ = new QTimer(this);
   progressTimer_->setInterval(50);
   loadWatcher_ = new QFutureWatcher<Loaded*>(this);
+  spectraWatcher_ = new QFutureWatcher<ConversionData*>(this);
   responseWatcher_ = new QFutureWatcher<Response>(this);
 }
 
@@ -177,6 +185,8 @@ void ViewerWindow::ConnectSignals() {
     if (totalBytes_ > 0) loadBar_->setValue(static_cast<int>(1000.0 * progress_.load() / totalBytes_));
   });
   connect(loadWatcher_, &QFutureWatcher<Loaded*>::finished, this, &ViewerWindow::LoadingFinished);
+  connect(spectraWatcher_, &QFutureWatcher<ConversionData*>::finished, this,
+          &ViewerWindow::SpectraFinished);
   connect(responseWatcher_, &QFutureWatcher<Response>::finished, this, &ViewerWindow::ResponseFinished);
   const std::pair<QCustomPlot*, ChannelFigure*> plots[] = {
       {timePlot_, timeFigure_}, {fourierPlot_, fourierFigure_}, {responsePlot_, responseFigure_}};
@@ -214,7 +224,7 @@ void ViewerWindow::StartLoading() {
   LoadProgress* progress = &progress_;
   loadWatcher_->setFuture(QtConcurrent::run([files, progress]() -> Loaded* {
     auto loaded = std::make_unique<Loaded>();
-    loaded->data = LoadConversion(files, kAllConversionFiles, progress);
+    loaded->data = LoadConversion(files, kRecordFiles, progress);
     loaded->peaks = FindChannelPeaks(loaded->data.table(ConversionFile::kAcceleration),
                                      loaded->data.table(ConversionFile::kVelocity),
                                      loaded->data.table(ConversionFile::kDisplacement));
@@ -222,25 +232,50 @@ void ViewerWindow::StartLoading() {
   }));
 }
 
+// The records are in: the channel is drawn at once, before the work that follows it (the
+// spectra, a good half of the bytes; the response spectra; the intensity measures) takes the
+// processors.
 void ViewerWindow::LoadingFinished() {
-  progressTimer_->stop();
   data_.reset(loadWatcher_->result());
+  filesLabel_->setText(FilesSummary());
+  FillPeaksTable();
+  channelList_->setEnabled(true);
+  channelList_->setFocus();
+  ShowChannelNow(channel_);
+
+  const ConversionFiles files = files_;
+  LoadProgress* progress = &progress_;
+  spectraWatcher_->setFuture(QtConcurrent::run([files, progress]() {
+    return new ConversionData(LoadConversion(files, kSpectrumFiles, progress));
+  }));
+  intensityPanel_->SetRecord(data_->data);
+  StartResponse();
+}
+
+void ViewerWindow::SpectraFinished() {
+  progressTimer_->stop();
+  const std::unique_ptr<ConversionData> spectra(spectraWatcher_->result());
+  for (const ConversionFile file : kSpectrumFiles) {
+    const int index = static_cast<int>(file);
+    data_->data.tables[index] = std::move(spectra->tables[index]);
+    data_->data.errors[index] = std::move(spectra->errors[index]);
+  }
   loadBar_->setVisible(false);
   filesLabel_->setText(FilesSummary());
+  fourierFigure_->ShowChannel(data_->data, channel_);
+  fourierFigure_->ResetView();
+  fourierPlot_->replot(QCustomPlot::rpQueuedReplot);
+  ShowLoadFailures();
+}
+
+void ViewerWindow::ShowLoadFailures() {
   QStringList failures;
   for (const std::string& error : data_->data.errors) {
     if (!error.empty()) failures << QString::fromStdString(error);
   }
   statusBar()->showMessage(failures.isEmpty() ? QStringLiteral("読み込み完了")
                                               : QStringLiteral("読み込めないファイルがあります"));
-  if (!failures.isEmpty()) {
-    QMessageBox::warning(this, windowTitle(), failures.join("\n"));
-  }
-  FillPeaksTable();
-  intensityPanel_->SetRecord(data_->data);
-  channelList_->setEnabled(true);
-  channelList_->setFocus();
-  ShowChannel(channel_);
+  if (!failures.isEmpty()) QMessageBox::warning(this, windowTitle(), failures.join("\n"));
 }
 
 void ViewerWindow::ShowChannel(int channel) {

@@ -32,7 +32,8 @@ class ViewerWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  // Starts loading `files` at once; the window shows the progress until they are in. `names`
+  // Starts loading `files` at once; the window shows the progress until they are in: the
+  // records first, shown as soon as they are, then the spectra. `names`
   // are the record's own channel names, shown beside the numbers (ReadChannelNames).
   ViewerWindow(const ConversionFiles& files, int channel, double damping,
                const ChannelNames& names = {});
@@ -60,6 +61,8 @@ class ViewerWindow : public QMainWindow {
 
   void StartLoading();
   void LoadingFinished();
+  void SpectraFinished();
+  void ShowLoadFailures();
   void ShowChannel(int channel);
   void StartResponse();
   void ResponseFinished();
@@ -97,6 +100,7 @@ class ViewerWindow : public QMainWindow {
   QProgressBar* loadBar_ = nullptr;
   QTimer* progressTimer_ = nullptr;
   QFutureWatcher<Loaded*>* loadWatcher_ = nullptr;
+  QFutureWatcher<ConversionData*>* spectraWatcher_ = nullptr;
   QFutureWatcher<Response>* responseWatcher_ = nullptr;
   bool responsePending_ = false;  // settings changed while a spectrum was being computed
 };

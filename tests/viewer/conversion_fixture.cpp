@@ -18,7 +18,7 @@ constexpr int kChannelCount = 40;
 
 class CsvOut {
  public:
-  explicit CsvOut(const std::string& path) : out_(path, std::ios::binary) {
+  CsvOut(const std::string& path, int digits) : out_(path, std::ios::binary), digits_(digits) {
     if (!out_) throw std::runtime_error("cannot write " + path);
     buffer_.reserve(1 << 20);
   }
@@ -26,7 +26,9 @@ class CsvOut {
   void Text(const std::string& text) { buffer_ += text; }
   void Number(double value) {
     char text[kMaxNumberText];
-    buffer_.append(text, FormatNumber(text, value, NumberForm::Point()));
+    buffer_.append(text, digits_ > 0
+                             ? FormatSignificant(text, value, digits_, NumberForm::Point())
+                             : FormatNumber(text, value, NumberForm::Point()));
   }
   void Comma() { buffer_ += ','; }
   void EndLine() {
@@ -40,13 +42,15 @@ class CsvOut {
     buffer_.clear();
   }
   std::ofstream out_;
+  int digits_;
   std::string buffer_;
 };
 
 // columns[c] holds channel c+1.
 void WriteRecord(const std::string& path, const char* first, const std::vector<double>& keys,
-                 const std::vector<std::vector<double>>& columns, const std::string* comment) {
-  CsvOut out(path);
+                 const std::vector<std::vector<double>>& columns, const std::string* comment,
+                 int digits = 0) {
+  CsvOut out(path, digits);
   if (comment != nullptr) {
     out.Text(*comment);
     out.EndLine();
@@ -123,8 +127,8 @@ std::string WriteConversionFixture(const std::filesystem::path& folder, const st
   }
   const std::string comment = "fixture record " + name;
   WriteRecord(stem + "_acc.csv", "time", times, acc, options.comment ? &comment : nullptr);
-  WriteRecord(stem + "_vel.csv", "time", times, vel, nullptr);
-  WriteRecord(stem + "_dis.csv", "time", times, dis, nullptr);
+  WriteRecord(stem + "_vel.csv", "time", times, vel, nullptr, options.resultDigits);
+  WriteRecord(stem + "_dis.csv", "time", times, dis, nullptr, options.resultDigits);
 
   const std::int64_t count = std::min(options.records / 2, options.spectrumLimit);
   const bool exact = count <= 4096;
@@ -137,8 +141,8 @@ std::string WriteConversionFixture(const std::filesystem::path& folder, const st
     velAmp[c] = Amplitudes(vel[c], options.step, frequencies, exact);
     disAmp[c] = Amplitudes(dis[c], options.step, frequencies, exact);
   }
-  WriteRecord(stem + "_velAmp.csv", "freq", frequencies, velAmp, nullptr);
-  WriteRecord(stem + "_disAmp.csv", "freq", frequencies, disAmp, nullptr);
+  WriteRecord(stem + "_velAmp.csv", "freq", frequencies, velAmp, nullptr, options.resultDigits);
+  WriteRecord(stem + "_disAmp.csv", "freq", frequencies, disAmp, nullptr, options.resultDigits);
   return stem;
 }
 

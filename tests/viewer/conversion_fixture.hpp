@@ -17,6 +17,9 @@ struct FixtureOptions {
   bool comment = true;
   // Frequencies of the spectra: min(records / 2, spectrumLimit), the exact sum up to 4096.
   std::int64_t spectrumLimit = 4096;
+  // Significant digits of the velocity, displacement and spectra, 9 as the jobs write them; 0
+  // for the shortest exact text, which lets tests compare values bit for bit.
+  int resultDigits = 0;
 };
 
 // Channel c of the acceleration at sample i (gal): a windowed pair of sines of its own, so
