@@ -279,26 +279,24 @@ void ViewerWindow::ShowLoadFailures() {
 }
 
 void ViewerWindow::ShowChannel(int channel) {
-  channel_ = channel;
-  if (data_ == nullptr) return;
-  timeFigure_->ShowChannel(data_->data, channel);
-  fourierFigure_->ShowChannel(data_->data, channel);
-  timeFigure_->ResetView();
-  fourierFigure_->ResetView();
-  timePlot_->replot(QCustomPlot::rpQueuedReplot);
-  fourierPlot_->replot(QCustomPlot::rpQueuedReplot);
+  DrawChannel(channel, /*now=*/false);
   StartResponse();
 }
 
 void ViewerWindow::ShowChannelNow(int channel) {
+  DrawChannel(channel, /*now=*/true);
+}
+
+void ViewerWindow::DrawChannel(int channel, bool now) {
+  const auto when = now ? QCustomPlot::rpImmediateRefresh : QCustomPlot::rpQueuedReplot;
   channel_ = channel;
   if (data_ == nullptr) return;
   timeFigure_->ShowChannel(data_->data, channel);
   fourierFigure_->ShowChannel(data_->data, channel);
   timeFigure_->ResetView();
   fourierFigure_->ResetView();
-  timePlot_->replot(QCustomPlot::rpImmediateRefresh);
-  fourierPlot_->replot(QCustomPlot::rpImmediateRefresh);
+  timePlot_->replot(when);
+  fourierPlot_->replot(when);
 }
 
 void ViewerWindow::StartResponse() {

@@ -64,6 +64,8 @@ class ViewerWindow : public QMainWindow {
   void SpectraFinished();
   void ShowLoadFailures();
   void ShowChannel(int channel);
+  // Puts `channel` in the figures and redraws them, `now` or at the next turn of the event loop.
+  void DrawChannel(int channel, bool now);
   void StartResponse();
   void ResponseFinished();
   void FillPeaksTable();
