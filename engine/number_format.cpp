@@ -144,8 +144,10 @@ bool RoundToSignificant(double magnitude, int significantDigits, std::uint64_t& 
     return shift >= 0 ? magnitude * kExactPowersOfTen[shift]
                       : magnitude / kExactPowersOfTen[-shift];
   };
-  // The estimate is k or one below it.
-  if (significantDigits - 1 - k > kLargestExactPowerOfTen) return false;
+  // The estimate is k or one below it (or one above, where the product rounds below the
+  // decade): every shift tried must stay within the table.
+  const int shift = significantDigits - 1 - k;
+  if (shift + 1 > kLargestExactPowerOfTen || shift - 1 < -kLargestExactPowerOfTen) return false;
   const double estimate = scale(k);
   k += static_cast<int>(estimate >= high) - static_cast<int>(estimate < low);
   const double scaled = scale(k);
