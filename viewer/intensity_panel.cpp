@@ -21,6 +21,7 @@
 
 #include "engine/engine_error.hpp"
 #include "viewer/intensity_plots.hpp"
+#include "viewer/table_copy.hpp"
 
 namespace accprep {
 namespace {
@@ -315,21 +316,8 @@ void IntensityPanel::MeasuresFinished() {
 }
 
 void IntensityPanel::CopyMeasures() {
-  // Tab-separated, so a spreadsheet takes it cell by cell; channels by number, as in --measures.
-  QStringList lines;
-  QStringList header;
-  for (const char* name : kMeasureHeaders) header << QString::fromLatin1(name);
-  lines << header.join('\t');
-  for (int row = 0; row < measuresTable_->rowCount(); ++row) {
-    QStringList cells;
-    cells << QString::number(row + 1);
-    for (int column = 1; column < measuresTable_->columnCount(); ++column) {
-      const QTableWidgetItem* item = measuresTable_->item(row, column);
-      cells << (item == nullptr ? QString() : item->text());
-    }
-    lines << cells.join('\t');
-  }
-  QApplication::clipboard()->setText(lines.join('\n') + '\n');
+  // Channels by number, as in --measures.
+  QApplication::clipboard()->setText(TabSeparatedText(*measuresTable_, kMeasureHeaders));
 }
 
 }  // namespace accprep

@@ -29,6 +29,7 @@
 #include "viewer/channel_figure.hpp"
 #include "viewer/figure_export.hpp"
 #include "viewer/intensity_panel.hpp"
+#include "viewer/table_copy.hpp"
 
 namespace accprep {
 namespace {
@@ -356,21 +357,7 @@ void ViewerWindow::FillPeaksTable() {
 }
 
 void ViewerWindow::CopyPeaks() {
-  // Tab-separated, so a spreadsheet takes it cell by cell.
-  QStringList lines;
-  QStringList header;
-  for (const char* name : kPeakHeaders) header << QString::fromLatin1(name);
-  lines << header.join('\t');
-  for (int row = 0; row < peaksTable_->rowCount(); ++row) {
-    QStringList cells;
-    cells << QString::number(row + 1);
-    for (int column = 1; column < peaksTable_->columnCount(); ++column) {
-      const QTableWidgetItem* item = peaksTable_->item(row, column);
-      cells << (item == nullptr ? QString() : item->text());
-    }
-    lines << cells.join('\t');
-  }
-  QApplication::clipboard()->setText(lines.join('\n') + '\n');
+  QApplication::clipboard()->setText(TabSeparatedText(*peaksTable_, kPeakHeaders));
   statusBar()->showMessage(QStringLiteral("最大値の表をコピーしました"), 3000);
 }
 
