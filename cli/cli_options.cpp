@@ -1,8 +1,7 @@
 #include "cli/cli_options.hpp"
 
-#include <CLI/CLI.hpp>
-
 #include "cli/batch_naming.hpp"
+#include "cli/command_line.hpp"
 
 namespace accprep {
 namespace {
@@ -13,10 +12,6 @@ constexpr char kDescription[] =
     "program and the channel CSVs beside each INPUT, and runs the velocity and displacement "
     "jobs of this program's folder. Status lines go to the error output; \"done\" ends the "
     "standard output of each record converted.";
-
-std::string UsageFailure(const CLI::App* app, const CLI::Error& error) {
-  return std::string("error: ") + error.what() + "\n" + app->help();
-}
 
 }  // namespace
 
@@ -31,11 +26,7 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, std::ostream& o
                  "_dismat.prn; with several inputs each gets BASE_<input name>")
       ->required()
       ->type_name("BASE")
-      ->check(CLI::Validator(
-          [](const std::string& value) {
-            return value.empty() ? std::string("must not be empty") : std::string();
-          },
-          ""));
+      ->check(NotEmpty());
   app.add_option("-c,--comment", options.comment,
                  "first line of the public channel CSV (default: an empty line)")
       ->type_name("TEXT");
@@ -55,10 +46,7 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, std::ostream& o
                                               collision->baseName);
     }
   } catch (const CLI::ParseError& error) {
-    const int code = app.exit(error, out, err);
-    // CLI11 numbers its own failures from 100 on; a usage mistake is 2 here, as for
-    // other command-line tools.
-    return {std::nullopt, code == 0 ? kExitSuccess : kExitUsage};
+    return {std::nullopt, ExitForParseError(app, error, out, err)};
   }
   return {std::move(options), kExitSuccess};
 }

@@ -1,8 +1,6 @@
 #include "knet/knet_options.hpp"
 
-#include <CLI/CLI.hpp>
-
-#include "cli/cli_options.hpp"
+#include "cli/command_line.hpp"
 
 namespace accprep {
 namespace {
@@ -12,10 +10,6 @@ constexpr char kDescription[] =
     "acceleration record for accprep: one channel per file in the order given, in gal, lined "
     "up by the files' record times. Afterwards one line per trace on the error output compares "
     "its peak about its mean with the file's Max. Acc.";
-
-std::string UsageFailure(const CLI::App* app, const CLI::Error& error) {
-  return std::string("error: ") + error.what() + "\n" + app->help();
-}
 
 }  // namespace
 
@@ -29,11 +23,7 @@ KnetParseOutcome ParseKnetCommandLine(int argc, const char* const* argv, std::os
                  "the record to write; \"-\" for the standard output (default: "
                  "STATION_YYYYMMDDhhmmss.csv from the first FILE, beside it)")
       ->type_name("RECORD.csv")
-      ->check(CLI::Validator(
-          [](const std::string& value) {
-            return value.empty() ? std::string("must not be empty") : std::string();
-          },
-          ""));
+      ->check(NotEmpty());
   app.add_option("FILE", options.files, "K-NET or KiK-net ASCII files, up to 40")
       ->type_name("FILE")
       ->required();
@@ -41,8 +31,7 @@ KnetParseOutcome ParseKnetCommandLine(int argc, const char* const* argv, std::os
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    const int code = app.exit(error, out, err);
-    return {std::nullopt, code == 0 ? kExitSuccess : kExitUsage};
+    return {std::nullopt, ExitForParseError(app, error, out, err)};
   }
   return {std::move(options), kExitSuccess};
 }
