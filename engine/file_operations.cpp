@@ -1,6 +1,5 @@
 #include "engine/file_operations.hpp"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,6 +8,7 @@
 #include "engine/atomic_file.hpp"
 #include "engine/engine_error.hpp"
 #include "engine/interruption.hpp"
+#include "engine/read_only_file.hpp"
 
 namespace accprep {
 namespace {
@@ -17,26 +17,11 @@ constexpr std::size_t kCopyBlock = 1 << 20;
 // A copy in the kernel goes in steps this large, so that an interruption is seen between them.
 constexpr std::size_t kCopyChunk = 64 << 20;
 
-class SourceFile {
- public:
-  explicit SourceFile(const std::string& path) {
-    descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor_ < 0)
-      throw EngineError(ErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
-  }
-  ~SourceFile() { ::close(descriptor_); }
-  SourceFile(const SourceFile&) = delete;
-  SourceFile& operator=(const SourceFile&) = delete;
-  int descriptor() const { return descriptor_; }
-
- private:
-  int descriptor_ = -1;
-};
 
 }  // namespace
 
 void CopyFileReplacing(const std::string& source, const std::string& destination) {
-  const SourceFile input(source);  // a missing source is named as such, link or not
+  const ReadOnlyFile input(source);  // a missing source is named as such, link or not
   if (ReplaceWithLink(source, destination)) return;
   AtomicFile output(destination);
   // copy_file_range moves the bytes within the kernel; a system or file system pair without

@@ -1,18 +1,16 @@
 #include "engine/output_writers.hpp"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <span>
 #include <stdexcept>
 
 #include "engine/atomic_file.hpp"
 #include "engine/channel_csv.hpp"
 #include "engine/engine_error.hpp"
 #include "engine/interruption.hpp"
+#include "engine/line_blocks.hpp"
+#include "engine/read_only_file.hpp"
 #include "engine/row_text.hpp"
 
 namespace accprep {
@@ -44,55 +42,10 @@ void ReplaceBytes(char* begin, char* end, char from, char to) {
     if (*begin == from) *begin = to;
 }
 
-// A file written a moment ago (a matrix file, a job's result), read back in blocks of whole
-// lines.
-class WrittenText {
- public:
-  explicit WrittenText(const std::string& path) : path_(path), block_(kBufferSize) {
-    descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor_ < 0)
-      throw EngineError(ErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
-  }
-  ~WrittenText() { ::close(descriptor_); }
-  WrittenText(const WrittenText&) = delete;
-  WrittenText& operator=(const WrittenText&) = delete;
-
-  // The next whole lines, or none at the end of the file.
-  std::optional<std::span<char>> NextLines() {
-    std::memmove(block_.data(), block_.data() + taken_, filled_ - taken_);
-    filled_ -= taken_;
-    taken_ = 0;
-    for (;;) {
-      if (filled_ == block_.size()) block_.resize(block_.size() * 2);
-      const ssize_t got = ::read(descriptor_, block_.data() + filled_, block_.size() - filled_);
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0)
-        throw EngineError(ErrorKind::kIo, "cannot read the file: " + SystemReason(errno), path_);
-      filled_ += static_cast<std::size_t>(got);
-      const void* last = ::memrchr(block_.data(), '\n', filled_);
-      if (got == 0 && last == nullptr) {
-        if (filled_ != 0) Changed();  // a last line without its line end is none of ours
-        return std::nullopt;
-      }
-      if (last != nullptr && (got == 0 || filled_ == block_.size())) {
-        taken_ = static_cast<const char*>(last) - block_.data() + 1;
-        return std::span<char>(block_.data(), taken_);
-      }
-    }
-  }
-
-  // The file does not hold the rows that were read from it or written into it.
-  [[noreturn]] void Changed() const {
-    throw EngineError(ErrorKind::kIo, "the file changed after it was written", path_);
-  }
-
- private:
-  const std::string& path_;
-  int descriptor_ = -1;
-  std::vector<char> block_;
-  std::size_t filled_ = 0;
-  std::size_t taken_ = 0;
-};
+// The file does not hold the rows that were read from it or written into it.
+[[noreturn]] void Changed(const std::string& path) {
+  throw EngineError(ErrorKind::kIo, "the file changed after it was written", path);
+}
 
 }  // namespace
 
@@ -150,36 +103,34 @@ void OutputWriter::WriteMatrixOfChannelCsv(const std::string& csvPath, int heade
 void OutputWriter::CopyLinesReplacing(const std::string& path, int skipLines, char from,
                                       char to, std::int32_t rowCount,
                                       const ProgressFn& progress) {
-  WrittenText source(path);
+  const ReadOnlyFile file(path);
+  LineBlocks source(file.descriptor(), path);
+  const char* line = nullptr;
+  const char* lineEnd = nullptr;
+  for (int h = 0; h < skipLines; ++h) {
+    if (!source.NextLine(line, lineEnd)) Changed(path);
+  }
   std::int32_t row = 0;
-  while (const std::optional<std::span<char>> block = source.NextLines()) {
-    ThrowIfInterrupted();
-    const char* lineStart = block->data();
-    const char* const end = block->data() + block->size();
-    while (skipLines > 0 && lineStart < end) {
-      lineStart = static_cast<const char*>(std::memchr(lineStart, '\n', end - lineStart)) + 1;
-      --skipLines;
-    }
-    const std::span<char> lines(block->data() + (lineStart - block->data()),
-                                static_cast<std::size_t>(end - lineStart));
+  char* begin = nullptr;
+  char* end = nullptr;
+  while (source.NextBlock(begin, end)) {
+    if (end[-1] != '\n') Changed(path);  // a last line without its line end is none of ours
     // One progress call per row before its text goes out: the rows of a block all go out
     // together after theirs.
-    while (lineStart < end) {
-      const char* newline =
-          static_cast<const char*>(std::memchr(lineStart, '\n', end - lineStart));
-      if (row == rowCount) source.Changed();
+    for (const char* lineStart = begin; lineStart < end;) {
+      if (row == rowCount) Changed(path);
       if (progress) progress(static_cast<float>(++row));
-      lineStart = newline + 1;
+      lineStart = static_cast<const char*>(std::memchr(lineStart, '\n', end - lineStart)) + 1;
     }
-    ReplaceBytes(lines.data(), lines.data() + lines.size(), from, to);
+    ReplaceBytes(begin, end, from, to);
     try {
-      file_->Write(std::string_view(lines.data(), lines.size()));
+      file_->Write(std::string_view(begin, static_cast<std::size_t>(end - begin)));
     } catch (...) {
       Discard();
       throw;
     }
   }
-  if (row != rowCount) source.Changed();
+  if (row != rowCount) Changed(path);
 }
 
 void OutputWriter::PutHead(const std::optional<std::string>& comment) {

@@ -1,6 +1,5 @@
 #include "engine/record_reader.hpp"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,27 +20,24 @@
 #include "engine/engine_error.hpp"
 #include "engine/huge_pages.hpp"
 #include "engine/interruption.hpp"
+#include "engine/line_blocks.hpp"
+#include "engine/read_only_file.hpp"
 #include "engine/number_format.hpp"
 
 namespace accprep {
 namespace {
 
-// The fuzz build shrinks the block and the chunk to a few bytes, so that lines crossing the
-// end of a block or chunk, and the growing of the block for a long line, are reached by small
-// inputs.
-#ifndef ACCPREP_READER_BLOCK_SIZE
-#define ACCPREP_READER_BLOCK_SIZE (4 << 20)
-#endif
+// The fuzz build shrinks the chunk to a few bytes, so that lines crossing the end of a chunk
+// are reached by small inputs.
 #ifndef ACCPREP_READER_CHUNK_SIZE
 #define ACCPREP_READER_CHUNK_SIZE (4 << 20)
 #endif
-constexpr std::size_t kBlockSize = ACCPREP_READER_BLOCK_SIZE;
 // A regular file is parsed in chunks of about this size on two threads; a handover costs next
 // to nothing against parsing this much, and the chunks in flight stay a few MB.
 constexpr std::uint64_t kChunkSize = ACCPREP_READER_CHUNK_SIZE;
 // Bytes kept free after the data, so that the number parser may read eight bytes at a time
 // past the end of a line.
-constexpr std::size_t kPadding = 16;
+constexpr std::size_t kPadding = kLinePadding;
 // A quoted field in a message is cut to this many characters.
 constexpr std::size_t kQuoteLimit = 40;
 
@@ -53,102 +49,6 @@ std::string Quote(const char* begin, const char* end) {
   return "\"" + text + "\"";
 }
 
-// Hands out the header lines of a file one by one, then the rest in blocks of whole lines,
-// reading it in large blocks.
-class LineBlocks {
- public:
-  // Reads the open `descriptor` (a pipe, say) of the file at `path`; does not close it.
-  LineBlocks(int descriptor, const std::string& path)
-      : path_(path), descriptor_(descriptor), buffer_(kBlockSize + kPadding) {}
-  LineBlocks(const LineBlocks&) = delete;
-  LineBlocks& operator=(const LineBlocks&) = delete;
-
-  // The next line without its line end (LF or CR LF); the last line may lack one.
-  bool NextLine(const char*& begin, const char*& end) {
-    for (;;) {
-      char* const data = buffer_.data();
-      if (void* found = std::memchr(data + start_, '\n', filled_ - start_)) {
-        char* newline = static_cast<char*>(found);
-        begin = data + start_;
-        end = (newline > begin && newline[-1] == '\r') ? newline - 1 : newline;
-        start_ = newline - data + 1;
-        return true;
-      }
-      if (atEnd_) {
-        if (start_ == filled_) return false;
-        begin = data + start_;
-        end = data + filled_;
-        if (end > begin && end[-1] == '\r') --end;
-        start_ = filled_;
-        return true;
-      }
-      Refill();
-    }
-  }
-
-  // The next run of whole lines, each with its line end (the file's last line may lack one).
-  // Valid until the next call.
-  bool NextBlock(const char*& begin, const char*& end) {
-    for (;;) {
-      char* const data = buffer_.data();
-      if (!atEnd_ && start_ == 0 && filled_ < buffer_.size() - kPadding) {
-        Refill();  // a fresh block is filled up first, so that blocks stay large
-        continue;
-      }
-      if (void* found = ::memrchr(data + start_, '\n', filled_ - start_)) {
-        begin = data + start_;
-        end = static_cast<char*>(found) + 1;
-        start_ = end - data;
-        return true;
-      }
-      if (atEnd_) {
-        if (start_ == filled_) return false;
-        begin = data + start_;
-        end = data + filled_;
-        start_ = filled_;
-        return true;
-      }
-      Refill();
-    }
-  }
-
-  std::uint64_t consumed() const { return consumedBefore_ + start_; }
-
- private:
-  void Refill() {
-    ThrowIfInterrupted();
-    // Keep the unfinished line, then fill up the rest of the block; a line longer than the
-    // block grows it (once per such line, never per record).
-    const std::size_t rest = filled_ - start_;
-    std::memmove(buffer_.data(), buffer_.data() + start_, rest);
-    consumedBefore_ += start_;
-    start_ = 0;
-    filled_ = rest;
-    if (filled_ == buffer_.size() - kPadding) buffer_.resize(buffer_.size() * 2 + kPadding);
-    while (filled_ < buffer_.size() - kPadding) {
-      const ssize_t got =
-          ::read(descriptor_, buffer_.data() + filled_, buffer_.size() - kPadding - filled_);
-      if (got > 0) {
-        filled_ += static_cast<std::size_t>(got);
-        return;
-      }
-      if (got == 0) {
-        atEnd_ = true;
-        return;
-      }
-      if (errno != EINTR)
-        throw EngineError(ErrorKind::kIo, "cannot read the file: " + SystemReason(errno), path_);
-    }
-  }
-
-  const std::string& path_;
-  int descriptor_ = -1;
-  std::vector<char> buffer_;
-  std::size_t start_ = 0;
-  std::size_t filled_ = 0;
-  std::uint64_t consumedBefore_ = 0;
-  bool atEnd_ = false;
-};
 
 // Short plain decimals ("-12.3456", "0.01", "7") are nearly every field of a record. With at
 // most 15 digits the digits form an exact integer m below 2^53 and 10^d is exact, so the one
@@ -495,11 +395,13 @@ class Delivery {
 std::int64_t ReadInOrder(int descriptor, const std::string& path, const RecordForm& form,
                          Delivery& delivery) {
   LineBlocks blocks(descriptor, path);
-  const char* begin = nullptr;
-  const char* end = nullptr;
+  const char* header = nullptr;
+  const char* headerEnd = nullptr;
   for (int h = 1; h <= form.headerLines; ++h) {
-    if (!blocks.NextLine(begin, end)) delivery.HeaderMissing(h);
+    if (!blocks.NextLine(header, headerEnd)) delivery.HeaderMissing(h);
   }
+  char* begin = nullptr;
+  char* end = nullptr;
   ParsedRun run;
   std::int64_t nextLine = form.headerLines + 1;
   while (blocks.NextBlock(begin, end)) {
@@ -697,26 +599,13 @@ std::int64_t ReadRecords(const std::string& path, const RecordForm& form,
   if (form.fieldsPerRecord < 1 || form.fieldsPerRecord > kTableColumns || form.headerLines < 0)
     throw std::invalid_argument("ReadRecords: fields per record must lie in 1..43");
   Delivery delivery(path, form, deliver);
-  int descriptor;
-  do {
-    descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  } while (descriptor < 0 && errno == EINTR);
-  if (descriptor < 0)
-    throw EngineError(ErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
+  const ReadOnlyFile file(path);
   struct stat status {};
-  const bool regular = ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
-  try {
-    const std::int64_t records =
-        regular ? ChunkReader(descriptor, static_cast<std::uint64_t>(status.st_size), path, form,
-                              delivery)
-                      .Read()
-                : ReadInOrder(descriptor, path, form, delivery);
-    ::close(descriptor);
-    return records;
-  } catch (...) {
-    ::close(descriptor);
-    throw;
-  }
+  const bool regular = ::fstat(file.descriptor(), &status) == 0 && S_ISREG(status.st_mode);
+  if (!regular) return ReadInOrder(file.descriptor(), path, form, delivery);
+  return ChunkReader(file.descriptor(), static_cast<std::uint64_t>(status.st_size), path, form,
+                     delivery)
+      .Read();
 }
 
 std::int32_t ReadRecord(SampleTable& table, const std::string& path, int headerLines,

@@ -1,0 +1,99 @@
+#include "engine/line_blocks.hpp"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "engine/engine_error.hpp"
+#include "engine/interruption.hpp"
+
+namespace accprep {
+namespace {
+
+// The fuzz build shrinks the block to a few bytes, so that lines crossing the end of a block
+// and the growing of the block for a long line are reached by small inputs.
+#ifndef ACCPREP_READER_BLOCK_SIZE
+#define ACCPREP_READER_BLOCK_SIZE (4 << 20)
+#endif
+constexpr std::size_t kBlockSize = ACCPREP_READER_BLOCK_SIZE;
+
+}  // namespace
+
+LineBlocks::LineBlocks(int descriptor, const std::string& path)
+    : path_(path), descriptor_(descriptor), buffer_(kBlockSize + kLinePadding) {}
+
+bool LineBlocks::NextLine(const char*& begin, const char*& end) {
+  for (;;) {
+    char* const data = buffer_.data();
+    if (void* found = std::memchr(data + start_, '\n', filled_ - start_)) {
+      char* newline = static_cast<char*>(found);
+      begin = data + start_;
+      end = (newline > begin && newline[-1] == '\r') ? newline - 1 : newline;
+      start_ = newline - data + 1;
+      return true;
+    }
+    if (atEnd_) {
+      if (start_ == filled_) return false;
+      begin = data + start_;
+      end = data + filled_;
+      if (end > begin && end[-1] == '\r') --end;
+      start_ = filled_;
+      return true;
+    }
+    Refill();
+  }
+}
+
+bool LineBlocks::NextBlock(char*& begin, char*& end) {
+  for (;;) {
+    char* const data = buffer_.data();
+    if (!atEnd_ && start_ == 0 && filled_ < buffer_.size() - kLinePadding) {
+      Refill();  // a fresh block is filled up first, so that blocks stay large
+      continue;
+    }
+    if (void* found = ::memrchr(data + start_, '\n', filled_ - start_)) {
+      begin = data + start_;
+      end = static_cast<char*>(found) + 1;
+      start_ = end - data;
+      return true;
+    }
+    if (atEnd_) {
+      if (start_ == filled_) return false;
+      begin = data + start_;
+      end = data + filled_;
+      start_ = filled_;
+      return true;
+    }
+    Refill();
+  }
+}
+
+void LineBlocks::Refill() {
+  ThrowIfInterrupted();
+  // Keep the unfinished line, then fill up the rest of the block; a line longer than the
+  // block grows it (once per such line, never per record).
+  const std::size_t rest = filled_ - start_;
+  std::memmove(buffer_.data(), buffer_.data() + start_, rest);
+  consumedBefore_ += start_;
+  start_ = 0;
+  filled_ = rest;
+  if (filled_ == buffer_.size() - kLinePadding)
+    buffer_.resize(buffer_.size() * 2 + kLinePadding);
+  while (filled_ < buffer_.size() - kLinePadding) {
+    const ssize_t got =
+        ::read(descriptor_, buffer_.data() + filled_, buffer_.size() - kLinePadding - filled_);
+    if (got > 0) {
+      filled_ += static_cast<std::size_t>(got);
+      return;
+    }
+    if (got == 0) {
+      atEnd_ = true;
+      return;
+    }
+    if (errno != EINTR)
+      throw EngineError(ErrorKind::kIo, "cannot read the file: " + SystemReason(errno), path_);
+  }
+}
+
+}  // namespace accprep
