@@ -176,8 +176,9 @@ void Run::RunJobStage(const JobStage& stage) {
 // gone was left by a run that was killed outright: it cannot be of a run under way.
 void Run::RemoveLeftovers() {
   std::vector<std::string> removed;
-  for (const std::string& folder : {in_.exchangeFolder, InFolder(in_.exchangeFolder, kMatrixFolder),
-                                    FolderOf(in_.inputPath)}) {
+  const std::string folders[] = {in_.exchangeFolder, InFolder(in_.exchangeFolder, kMatrixFolder),
+                                 FolderOf(in_.inputPath)};
+  for (const std::string& folder : folders) {
     for (std::string& path : RemoveOrphanedTemporaries(folder)) removed.push_back(std::move(path));
   }
   for (const char* name : kExchangeFiles) {

@@ -34,7 +34,8 @@ void EngineError::SetFileIfNone(const std::string& file) {
 void EngineError::Compose() {
   message_.clear();
   if (runStep_) {
-    message_ += "step " + std::to_string(StepNumber(*runStep_)) + " (" + StepName(*runStep_) + "): ";
+    message_ +=
+        "step " + std::to_string(StepNumber(*runStep_)) + " (" + StepName(*runStep_) + "): ";
   }
   if (!file_.empty()) message_ += file_ + ": ";
   if (line_ > 0) {

@@ -63,7 +63,8 @@ bool GroupAlive(pid_t group) {
     char state = 0;
     long ppid = 0;
     long pgrp = 0;
-    if (close == nullptr || std::sscanf(close + 1, " %c %ld %ld", &state, &ppid, &pgrp) != 3) continue;
+    if (close == nullptr || std::sscanf(close + 1, " %c %ld %ld", &state, &ppid, &pgrp) != 3)
+      continue;
     if (pgrp == group && state != 'Z' && state != 'X') {
       alive = true;
       break;

@@ -1,7 +1,6 @@
 #include "engine/output_writers.hpp"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <stdexcept>
 

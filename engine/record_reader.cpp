@@ -459,7 +459,9 @@ class ChunkReader {
     bool ready = false;
   };
 
-  Slot& SlotOf(std::uint64_t chunk) { return slots_[chunk % kReaders][(chunk / kReaders) % kSlotsEach]; }
+  Slot& SlotOf(std::uint64_t chunk) {
+    return slots_[chunk % kReaders][(chunk / kReaders) % kSlotsEach];
+  }
 
   // Reads `count` bytes at `offset` into `out` (fewer at the end of the file).
   std::size_t ReadAt(char* out, std::size_t count, std::uint64_t offset) const {

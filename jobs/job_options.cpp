@@ -26,8 +26,8 @@ CLI::Option* AddCorner(CLI::App& app, const char* name, double& corner) {
           [&corner, name](const std::string& text) {
             const ParseResult parsed = ParseNumber(text);
             if (parsed.error != ParseError::kNone || parsed.value < 0.0)
-              throw CLI::ValidationError(std::string(name) + " needs a frequency in Hz >= 0, not \"" +
-                                         text + "\"");
+              throw CLI::ValidationError(std::string(name) +
+                                         " needs a frequency in Hz >= 0, not \"" + text + "\"");
             corner = parsed.value;
           })
       ->type_name("HZ");
