@@ -30,7 +30,7 @@ namespace {
 // The fuzz build shrinks the chunk to a few bytes, so that lines crossing the end of a chunk
 // are reached by small inputs.
 #ifndef ACCPREP_READER_CHUNK_SIZE
-#define ACCPREP_READER_CHUNK_SIZE (4 << 20)
+#define ACCPREP_READER_CHUNK_SIZE (1 << 20)
 #endif
 // A regular file is parsed in chunks of about this size on two threads; a handover costs next
 // to nothing against parsing this much, and the chunks in flight stay a few MB.

@@ -12,7 +12,7 @@ namespace {
 
 // Rows a thread formats at a time: large enough that the handover costs nothing against it,
 // small enough that the four batch buffers stay a few MB.
-constexpr std::int64_t kBatchRows = 4096;
+constexpr std::int64_t kBatchRows = 512;
 constexpr int kFormatters = 2;
 // Each formatter fills one buffer while the other waits to be written.
 constexpr int kBuffersEach = 2;

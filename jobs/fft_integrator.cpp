@@ -3,7 +3,6 @@
 #include <fftw3.h>
 
 #include <cmath>
-#include <new>
 #include <numbers>
 #include <stdexcept>
 
@@ -19,13 +18,6 @@ double EvenPower(double x, int order) {
   return result;
 }
 
-template <typename T>
-T* FftwAllocate(std::size_t count) {
-  void* block = fftw_malloc(sizeof(T) * count);
-  if (block == nullptr) throw std::bad_alloc();
-  return static_cast<T*>(block);
-}
-
 }  // namespace
 
 struct FftIntegrator::Shared {
@@ -35,12 +27,11 @@ struct FftIntegrator::Shared {
   ~Shared() {
     if (forward != nullptr) fftw_destroy_plan(forward);
     if (inverse != nullptr) fftw_destroy_plan(inverse);
-    fftw_free(weights);
   }
 
   fftw_plan forward = nullptr;
   fftw_plan inverse = nullptr;
-  double* weights = nullptr;  // per bin: filter / (2 pi f)^p / fftLength
+  HugePageBlock weights;  // per bin: filter / (2 pi f)^p / fftLength
 };
 
 FftIntegrator::FftIntegrator(std::size_t records, double step, IntegrationMode mode,
@@ -51,26 +42,21 @@ FftIntegrator::FftIntegrator(std::size_t records, double step, IntegrationMode m
   AllocateBuffers();
   const std::size_t bins = fftLength_ / 2 + 1;
   auto shared = std::make_shared<Shared>();
-  try {
-    shared->weights = FftwAllocate<double>(bins);
-    auto* complexBuffer = reinterpret_cast<fftw_complex*>(spectrumBuffer_);
-    // FFTW_ESTIMATE plans without touching the arrays and in tens of milliseconds; measuring
-    // plans would cost seconds for a single record's 40 transforms.
-    shared->forward = fftw_plan_dft_r2c_1d(static_cast<int>(fftLength_), signal_, complexBuffer,
-                                           FFTW_ESTIMATE);
-    shared->inverse = fftw_plan_dft_c2r_1d(static_cast<int>(fftLength_), complexBuffer, signal_,
-                                           FFTW_ESTIMATE);
-    if (shared->forward == nullptr || shared->inverse == nullptr)
-      throw std::runtime_error("FFTW could not plan a transform of this length");
-  } catch (...) {
-    ReleaseBuffers();
-    throw;
-  }
+  shared->weights = HugePageBlock(sizeof(double) * bins);
+  auto* complexBuffer = reinterpret_cast<fftw_complex*>(spectrumBuffer());
+  // FFTW_ESTIMATE plans without touching the arrays and in tens of milliseconds; measuring
+  // plans would cost seconds for a single record's 40 transforms.
+  shared->forward = fftw_plan_dft_r2c_1d(static_cast<int>(fftLength_), signal(), complexBuffer,
+                                         FFTW_ESTIMATE);
+  shared->inverse = fftw_plan_dft_c2r_1d(static_cast<int>(fftLength_), complexBuffer, signal(),
+                                         FFTW_ESTIMATE);
+  if (shared->forward == nullptr || shared->inverse == nullptr)
+    throw std::runtime_error("FFTW could not plan a transform of this length");
 
   // The weights fold together everything that is the same for every channel: the filter
   // magnitudes, 1/(2 pi f) once or twice, and the 1/N the unnormalised inverse needs. The
   // factor i (or i^2) of the division is applied in Integrate.
-  double* weights = shared->weights;
+  double* weights = shared->weights.As<double>();
   const double df = frequencyStep();
   const int integrations = mode == IntegrationMode::kVelocity ? 1 : 2;
   const double inverseLength = 1.0 / static_cast<double>(fftLength_);
@@ -101,47 +87,38 @@ FftIntegrator::FftIntegrator(const FftIntegrator& other)
   AllocateBuffers();
 }
 
-FftIntegrator::~FftIntegrator() { ReleaseBuffers(); }
+FftIntegrator::~FftIntegrator() = default;
 
 void FftIntegrator::AllocateBuffers() {
-  // fftw_malloc gives every buffer the alignment the plans were made for, which the
-  // new-array execute functions require.
-  try {
-    signal_ = FftwAllocate<double>(fftLength_);
-    spectrumBuffer_ = FftwAllocate<double>(2 * (fftLength_ / 2 + 1));
-  } catch (...) {
-    ReleaseBuffers();
-    throw;
-  }
-}
-
-void FftIntegrator::ReleaseBuffers() noexcept {
-  fftw_free(signal_);
-  fftw_free(spectrumBuffer_);
-  signal_ = spectrumBuffer_ = nullptr;
+  // Blocks of their own pages: aligned beyond what any of FFTW's plans asks, as the
+  // new-array execute functions require, and without the thousands of small page faults
+  // that filling 14 MB a thread would cost.
+  signalBlock_ = HugePageBlock(sizeof(double) * fftLength_);
+  spectrumBlock_ = HugePageBlock(sizeof(double) * 2 * (fftLength_ / 2 + 1));
 }
 
 void FftIntegrator::Integrate(double* samples, std::size_t stride, double* spectrum,
                               std::size_t spectrumStride) {
   const std::size_t n = records_;
   const std::size_t bins = fftLength_ / 2 + 1;
-  auto* complexBuffer = reinterpret_cast<fftw_complex*>(spectrumBuffer_);
+  double* const signal = this->signal();
+  double* const c = spectrumBuffer();
+  auto* complexBuffer = reinterpret_cast<fftw_complex*>(c);
 
   // The mean goes before the padding: a constant offset is then zero over the whole padded
   // record, instead of a box whose edges would leak into every frequency.
   // The strided column is read once; the rest works on the contiguous buffer.
   double sum = 0.0;
   for (std::size_t i = 0; i < n; ++i) {
-    signal_[i] = samples[i * stride];
-    sum += signal_[i];
+    signal[i] = samples[i * stride];
+    sum += signal[i];
   }
   const double mean = sum / static_cast<double>(n);
-  for (std::size_t i = 0; i < n; ++i) signal_[i] -= mean;
-  for (std::size_t i = n; i < fftLength_; ++i) signal_[i] = 0.0;
+  for (std::size_t i = 0; i < n; ++i) signal[i] -= mean;
+  for (std::size_t i = n; i < fftLength_; ++i) signal[i] = 0.0;
 
-  const double* weights = shared_->weights;
-  fftw_execute_dft_r2c(shared_->forward, signal_, complexBuffer);
-  double* c = spectrumBuffer_;
+  const double* weights = shared_->weights.As<double>();
+  fftw_execute_dft_r2c(shared_->forward, signal, complexBuffer);
   if (mode_ == IntegrationMode::kVelocity) {
     // X / (i w) = -i X / w: (re, im) -> (im, -re) / w
     for (std::size_t k = 0; k < bins; ++k) {
@@ -157,14 +134,28 @@ void FftIntegrator::Integrate(double* samples, std::size_t stride, double* spect
       c[2 * k + 1] = -c[2 * k + 1] * weights[k];
     }
   }
-  fftw_execute_dft_c2r(shared_->inverse, complexBuffer, signal_);
-  for (std::size_t i = 0; i < n; ++i) samples[i * stride] = signal_[i];
+  fftw_execute_dft_c2r(shared_->inverse, complexBuffer, signal);
+  for (std::size_t i = 0; i < n; ++i) samples[i * stride] = signal[i];
 
   if (spectrum == nullptr) return;
   // The spectrum belongs to the record as written, so the tail the inverse transform left in
   // the padding is cut off before the second forward transform.
-  for (std::size_t i = n; i < fftLength_; ++i) signal_[i] = 0.0;
-  fftw_execute_dft_r2c(shared_->forward, signal_, complexBuffer);
+  for (std::size_t i = n; i < fftLength_; ++i) signal[i] = 0.0;
+  SpectrumOfSignal(spectrum, spectrumStride);
+}
+
+void FftIntegrator::AmplitudeSpectrum(const double* integral, std::size_t stride,
+                                      double* spectrum, std::size_t spectrumStride) {
+  double* const signal = this->signal();
+  for (std::size_t i = 0; i < records_; ++i) signal[i] = integral[i * stride];
+  for (std::size_t i = records_; i < fftLength_; ++i) signal[i] = 0.0;
+  SpectrumOfSignal(spectrum, spectrumStride);
+}
+
+void FftIntegrator::SpectrumOfSignal(double* spectrum, std::size_t spectrumStride) {
+  const std::size_t bins = fftLength_ / 2 + 1;
+  double* const c = spectrumBuffer();
+  fftw_execute_dft_r2c(shared_->forward, signal(), reinterpret_cast<fftw_complex*>(c));
   for (std::size_t k = 1; k < bins; ++k) {
     const double re = c[2 * k];
     const double im = c[2 * k + 1];

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <memory>
 
+#include "engine/huge_pages.hpp"
 #include "measures/real_fft.hpp"  // FastFftLength
 
 namespace accprep {
@@ -58,19 +59,27 @@ class FftIntegrator {
   // its own samples and spectrum, so different copies may work on different channels.
   void Integrate(double* samples, std::size_t stride, double* spectrum,
                  std::size_t spectrumStride);
+  // The amplitude spectrum of an integral Integrate wrote, as Integrate would have written it
+  // beside: for a job that writes the integrals before it needs their spectra. The integral is
+  // read whole before the spectrum is written, so the two may share memory.
+  void AmplitudeSpectrum(const double* integral, std::size_t stride, double* spectrum,
+                         std::size_t spectrumStride);
 
  private:
   struct Shared;  // plans and weights
   void AllocateBuffers();
-  void ReleaseBuffers() noexcept;
+  // The spectrum of the padded record in the signal buffer, from k = 1.
+  void SpectrumOfSignal(double* spectrum, std::size_t spectrumStride);
+  double* signal() const { return signalBlock_.As<double>(); }
+  double* spectrumBuffer() const { return spectrumBlock_.As<double>(); }
 
   std::size_t records_;
   double step_;
   IntegrationMode mode_;
   std::size_t fftLength_;
   std::shared_ptr<const Shared> shared_;
-  double* signal_ = nullptr;          // fftLength_ reals
-  double* spectrumBuffer_ = nullptr;  // fftLength_/2 + 1 complex values, interleaved
+  HugePageBlock signalBlock_;    // fftLength_ reals
+  HugePageBlock spectrumBlock_;  // fftLength_/2 + 1 complex values, interleaved
 };
 
 }  // namespace accprep

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -27,7 +28,9 @@ constexpr int kExchangeHeaderLines = 1;
 constexpr int kExchangeFields = kWrittenColumns;
 
 // The exchange CSV's records one column after another: each channel is one run of memory
-// for its transforms, and the checks and the result rows read it in sequence too.
+// for its transforms, and the checks and the result rows read it in sequence too. A column
+// has room for the channel's spectrum as well, which replaces its integral once that is
+// written: the job then needs no second table of 150 MB.
 class RecordColumns {
  public:
   // Reads `path` (one header line, time and the 40 channels a record).
@@ -36,31 +39,34 @@ class RecordColumns {
     const std::uint64_t size = ::stat(path.c_str(), &status) == 0 ? status.st_size : 0;
     // A record takes at least two characters a value: room for all the file can hold, of
     // which only what the records fill is ever touched.
-    capacity_ = static_cast<std::size_t>(
+    const auto capacity = static_cast<std::size_t>(
         std::min<std::uint64_t>(kMaxRecords, size / (2 * kExchangeFields) + 1));
-    cells_.reset(new double[capacity_ * kExchangeFields]);
-    AdviseHugePages(cells_.get(), sizeof(double) * capacity_ * kExchangeFields);
+    // The spectrum of n records has FastFftLength(2n) / 2 values, at most this many.
+    stride_ = std::max(capacity, FastFftLength(2 * capacity) / 2);
+    cells_ = HugePageBlock(sizeof(double) * stride_ * kExchangeFields);
+    double* const cells = cells_.As<double>();
     RecordForm form;
     form.headerLines = kExchangeHeaderLines;
     form.fieldsPerRecord = kExchangeFields;
-    form.maxRecords = static_cast<std::int64_t>(capacity_);
+    form.maxRecords = static_cast<std::int64_t>(capacity);
+    const std::size_t stride = stride_;
     records_ = static_cast<std::int32_t>(ReadRecords(
-        path, form, [this](std::int64_t first, const double* values, std::int64_t count) {
+        path, form, [cells, stride](std::int64_t first, const double* values, std::int64_t count) {
           for (std::int64_t i = 0; i < count; ++i) {
             const double* record = values + i * kExchangeFields;
             const std::size_t row = static_cast<std::size_t>(first - 1 + i);
-            for (int c = 0; c < kExchangeFields; ++c) cells_[c * capacity_ + row] = record[c];
+            for (int c = 0; c < kExchangeFields; ++c) cells[c * stride + row] = record[c];
           }
         }));
   }
 
   std::int32_t records() const { return records_; }
-  std::size_t stride() const { return capacity_; }  // from one column to the next
-  double* column(int c) { return cells_.get() + static_cast<std::size_t>(c) * capacity_; }
+  std::size_t stride() const { return stride_; }  // from one column to the next
+  double* column(int c) { return cells_.As<double>() + static_cast<std::size_t>(c) * stride_; }
 
  private:
-  std::size_t capacity_ = 0;
-  std::unique_ptr<double[]> cells_;
+  std::size_t stride_ = 0;
+  HugePageBlock cells_;
   std::int32_t records_ = 0;
 };
 
@@ -68,50 +74,60 @@ class RecordColumns {
 // 7 MB for the largest record, and the machines this runs on have two cores.
 constexpr unsigned kMaxIntegrationThreads = 2;
 
-// Integrates channels 1..40 in place and writes channel c's spectrum at
-// spectrum + (c - 1) * spectrumLength: each channel's spectrum is one run of memory, so the
-// transforms write it in sequence instead of one cache line a value.
-void IntegrateChannels(RecordColumns& columns, FftIntegrator& integrator, double* spectrum) {
-  const unsigned threads =
-      std::clamp(std::thread::hardware_concurrency(), 1u, kMaxIntegrationThreads);
-  // The helpers' copies are made and destroyed here, on this thread: FFTW's planner, which
-  // creates and destroys plans, is not thread-safe.
-  std::vector<std::unique_ptr<FftIntegrator>> copies;
-  for (unsigned i = 1; i < threads; ++i) copies.push_back(std::make_unique<FftIntegrator>(integrator));
-  const std::size_t length = integrator.spectrumLength();
-  std::atomic<int> nextChannel{1};
-  auto work = [&](FftIntegrator* worker) {
-    for (int channel = nextChannel++; channel <= kChannels; channel = nextChannel++) {
-      worker->Integrate(columns.column(channel), 1,
-                        spectrum + static_cast<std::size_t>(channel - 1) * length, 1);
-    }
-  };
-  std::vector<std::thread> helpers;
-  for (auto& copy : copies) helpers.emplace_back(work, copy.get());
-  work(&integrator);
-  for (std::thread& helper : helpers) helper.join();
+// Integrators for the threads that share the channels: the first is the caller's, the others
+// copies, made and destroyed on the caller's thread, because FFTW's planner, which creates
+// and destroys plans, is not thread-safe.
+class ChannelWorkers {
+ public:
+  explicit ChannelWorkers(FftIntegrator& integrator) : first_(integrator) {
+    const unsigned threads =
+        std::clamp(std::thread::hardware_concurrency(), 1u, kMaxIntegrationThreads);
+    for (unsigned i = 1; i < threads; ++i)
+      copies_.push_back(std::make_unique<FftIntegrator>(integrator));
+  }
+
+  // Calls work(integrator, channel) for channels 1..40, each once, spread over the threads.
+  // Returns the lowest channel for which work returned false, or 0.
+  int ForEachChannel(const std::function<bool(FftIntegrator&, int)>& work) {
+    std::atomic<int> nextChannel{1};
+    std::atomic<int> lowestFailed{0};
+    auto run = [&](FftIntegrator* integrator) {
+      for (int channel = nextChannel++; channel <= kChannels; channel = nextChannel++) {
+        if (work(*integrator, channel)) continue;
+        int lowest = lowestFailed.load();
+        while ((lowest == 0 || channel < lowest) &&
+               !lowestFailed.compare_exchange_weak(lowest, channel)) {
+        }
+      }
+    };
+    std::vector<std::thread> helpers;
+    for (auto& copy : copies_) helpers.emplace_back(run, copy.get());
+    run(&first_);
+    for (std::thread& helper : helpers) helper.join();
+    return lowestFailed.load();
+  }
+
+ private:
+  FftIntegrator& first_;
+  std::vector<std::unique_ptr<FftIntegrator>> copies_;
+};
+
+bool AllFinite(const double* values, std::size_t count) {
+  bool finite = true;
+  for (std::size_t i = 0; i < count; ++i) finite &= std::isfinite(values[i]);
+  return finite;
 }
 
 // Values near the double range pass the engine's rounding (up to about 1.8e304), yet their
 // transform can pass the largest double, and the result then holds infinities and NaNs that
-// no reader takes. Such a result is refused here, before anything is written, instead of
+// no reader takes. Such a result is refused before anything is committed, instead of
 // leaving "nan" in the files as if the job had succeeded.
-void CheckFinite(RecordColumns& columns, const double* spectrum, std::size_t frequencies,
-                 const std::string& inputPath) {
-  for (int channel = 1; channel <= kChannels; ++channel) {
-    bool finite = true;
-    const double* values = columns.column(channel);
-    for (std::int32_t row = 0; row < columns.records() && finite; ++row)
-      finite = std::isfinite(values[row]);
-    const double* own = spectrum + static_cast<std::size_t>(channel - 1) * frequencies;
-    for (std::size_t k = 0; k < frequencies && finite; ++k) finite = std::isfinite(own[k]);
-    if (!finite) {
-      throw EngineError(ErrorKind::kArithmetic,
-                        "the integration of channel " + std::to_string(channel) +
-                            "ch is not finite: its values are too large for the transform",
-                        inputPath);
-    }
-  }
+void RefuseNonFinite(int channel, const std::string& inputPath) {
+  if (channel == 0) return;
+  throw EngineError(ErrorKind::kArithmetic,
+                    "the integration of channel " + std::to_string(channel) +
+                        "ch is not finite: its values are too large for the transform",
+                    inputPath);
 }
 
 }  // namespace
@@ -147,12 +163,11 @@ IntegrationReport RunIntegration(const JobOptions& options) {
                            options.filter);
   report.fftLength = integrator.fftLength();
   const std::size_t frequencies = integrator.spectrumLength();
-  // Left uninitialised: every cell is written by the channel loop, and zeroing 150 MB would
-  // cost a pass of its own.
-  std::unique_ptr<double[]> spectrum(new double[frequencies * kChannels]);
-  AdviseHugePages(spectrum.get(), sizeof(double) * frequencies * kChannels);
-  IntegrateChannels(columns, integrator, spectrum.get());
-  CheckFinite(columns, spectrum.get(), frequencies, inputPath);
+  ChannelWorkers workers(integrator);
+  RefuseNonFinite(workers.ForEachChannel([&](FftIntegrator& worker, int channel) {
+    worker.Integrate(columns.column(channel), 1, nullptr, 1);
+    return AllFinite(columns.column(channel), static_cast<std::size_t>(records));
+  }), inputPath);
 
   // Each channel's integral has replaced its acceleration in its column.
   const double* times = columns.column(0);
@@ -164,12 +179,17 @@ IntegrationReport RunIntegration(const JobOptions& options) {
     return ResultRow{times[row], firstChannel + row, stride};
   });
 
+  // Now each channel's spectrum replaces its integral.
+  RefuseNonFinite(workers.ForEachChannel([&](FftIntegrator& worker, int channel) {
+    double* column = columns.column(channel);
+    worker.AmplitudeSpectrum(column, 1, column, 1);
+    return AllFinite(column, frequencies);
+  }), inputPath);
   ResultCsvFile amplitude(InFolder(options.folder, kSpectrumResult));
   amplitude.WriteHeader("freq");
   const double df = integrator.frequencyStep();
-  const double* spectra = spectrum.get();
   amplitude.WriteRows(frequencies, true, [=](std::size_t row) {
-    return ResultRow{static_cast<double>(row + 1) * df, spectra + row, frequencies};
+    return ResultRow{static_cast<double>(row + 1) * df, firstChannel + row, stride};
   });
 
   result.Commit();

@@ -213,5 +213,25 @@ TEST(FftIntegrator, WorksOnStridedColumnsAndLeavesTheOthersAlone) {
   }
 }
 
+TEST(FftIntegrator, SpectrumTakenLaterInPlaceIsTheOneIntegrateWrites) {
+  // A job writes the integrals first and then puts each channel's spectrum where its integral
+  // stood: that spectrum must be the very one Integrate gives beside the integral.
+  const std::size_t n = 1000;
+  WindowedSine signal;
+  signal.centre = 4.0;
+  std::vector<double> both(n), later(n);
+  for (std::size_t i = 0; i < n; ++i)
+    both[i] = later[i] = signal.Acceleration(static_cast<double>(i) * 0.01);
+  FftIntegrator integrator(n, 0.01, IntegrationMode::kDisplacement, FilterSettings{});
+  std::vector<double> spectrum(integrator.spectrumLength());
+  integrator.Integrate(both.data(), 1, spectrum.data(), 1);
+  integrator.Integrate(later.data(), 1, nullptr, 1);
+  EXPECT_EQ(later, both);
+  later.resize(std::max(n, spectrum.size()));
+  integrator.AmplitudeSpectrum(later.data(), 1, later.data(), 1);
+  later.resize(spectrum.size());
+  EXPECT_EQ(later, spectrum);
+}
+
 }  // namespace
 }  // namespace accprep
