@@ -165,36 +165,55 @@ bool RoundToSignificant(double magnitude, int significantDigits, std::uint64_t& 
   return true;
 }
 
-// The plain layouts of a nine-digit mantissa with a one-byte separator, in fixed-size copies
-// and without a loop: tens of millions of job results take this way. The caller's buffer has
-// room for kMaxNumberText bytes, of which up to 26 may be written here past what is returned.
-// nullptr for the exponent form, which LayoutDigits writes.
+// The layouts below build text in 64-bit words, the first character in the lowest byte.
+static_assert(std::endian::native == std::endian::little);
+
+// The digits of 0 <= value < 10^8, one a byte (0..9, not yet characters), the leading one in
+// the lowest byte, as they stand in memory: the divisions by 10^4, 10^2 and 10 are done on all
+// parts at once, each part in a lane of its own of one 64-bit word.
+std::uint64_t EightDigitBytes(std::uint32_t value) {
+  const std::uint64_t halves = (value / 10000) | (std::uint64_t{value % 10000} << 32);
+  const std::uint64_t hundreds = ((halves * 10486) >> 20) & 0x0000007F0000007FULL;
+  const std::uint64_t quarters = hundreds | ((halves - hundreds * 100) << 16);
+  const std::uint64_t tens = ((quarters * 103) >> 10) & 0x000F000F000F000FULL;
+  return tens | ((quarters - tens * 10) << 8);
+}
+
+// The plain layouts of a nine-digit mantissa with a one-byte separator: tens of millions of
+// job results take this way. The digits stay in registers and go to `out` in a few
+// overlapping stores, never through memory that is read back (a load of bytes stored
+// separately just before waits for the stores to drain). The caller's buffer has room for
+// kMaxNumberText bytes, of which up to 18 may be written here past what is returned. nullptr
+// for the layouts LayoutDigits writes: the exponent form and integers of over nine digits.
 char* LayoutNineDigits(char* out, bool negative, std::uint64_t mantissa, int k, char separator) {
-  if (k < kLowestPlainExponent || k >= kFirstExponentForm) return nullptr;
-  char digits[32];
-  WriteDigits(digits, mantissa, 9);
-  // Zeros at the end of the nine digits: the zero bytes at the top of digits 2..9 less '0'.
-  std::uint64_t tail;
-  std::memcpy(&tail, digits + 1, sizeof tail);
-  tail ^= 0x3030303030303030ULL;
+  if (k < kLowestPlainExponent || k > 8) return nullptr;
+  const auto whole = static_cast<std::uint32_t>(mantissa);
+  const std::uint64_t tail = EightDigitBytes(whole % 100000000);
+  // Zeros at the end of the nine digits are the zero bytes at the top of the last eight.
   const int count = 9 - (tail == 0 ? 8 : __builtin_clzll(tail) / 8);
-  if (negative) *out++ = '-';
-  if (k < 0) {
-    std::memcpy(out, "0.00000", 8);
-    out[1] = separator;
-    out += 1 - k;
-    std::memcpy(out, digits, 16);
-    return out + count;
+  const char lead = static_cast<char>('0' + whole / 100000000);
+  const std::uint64_t rest = tail | 0x3030303030303030ULL;
+  *out = '-';
+  out += negative;
+  if (k < 0) {  // "0." and -1-k zeros, then the digits
+    // "0", the separator and six more "0", built in a register (little-endian).
+    const std::uint64_t zeros =
+        0x3030303030300030ULL | (std::uint64_t{static_cast<unsigned char>(separator)} << 8);
+    std::memcpy(out, &zeros, 8);
+    const int prefix = 1 - k;
+    out[prefix] = lead;
+    std::memcpy(out + prefix + 1, &rest, 8);
+    return out + prefix + count;
   }
+  // All nine digits, then the separator after k + 1 of them and the digits after it again,
+  // one place on.
   const int integerDigits = k + 1;
-  std::memcpy(out, digits, 16);
-  if (count <= integerDigits) {
-    if (integerDigits > 9) std::memset(out + 9, '0', integerDigits - 9);
-    return out + integerDigits;
-  }
+  out[0] = lead;
+  std::memcpy(out + 1, &rest, 8);
   out[integerDigits] = separator;
-  std::memcpy(out + integerDigits + 1, digits + integerDigits, 16);
-  return out + count + 1;
+  const std::uint64_t fraction = rest >> (8 * ((integerDigits - 1) & 7));
+  std::memcpy(out + integerDigits + 1, &fraction, 8);
+  return out + (count > integerDigits ? count + 1 : integerDigits);
 }
 
 char* LayoutMantissa(char* out, bool negative, std::uint64_t mantissa, int significantDigits,
