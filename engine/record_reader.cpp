@@ -6,15 +6,11 @@
 #include <charconv>
 #include <cerrno>
 #include <cmath>
-#include <condition_variable>
 #include <cstdint>
 #include <cstring>
-#include <exception>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 
 #include "engine/engine_error.hpp"
@@ -23,6 +19,7 @@
 #include "engine/line_blocks.hpp"
 #include "engine/read_only_file.hpp"
 #include "engine/number_format.hpp"
+#include "engine/ordered_pipeline.hpp"
 
 namespace accprep {
 namespace {
@@ -426,42 +423,33 @@ class ChunkReader {
 
   std::int64_t Read() {
     bodyStart_ = HeaderEnd();
-    chunks_ = (size_ - bodyStart_ + kChunkSize - 1) / kChunkSize;
-    std::vector<std::thread> workers;
-    for (int w = 0; w < kReaders; ++w) workers.emplace_back([this, w] { Work(w); });
-    std::exception_ptr failure;
-    ParsedRun last;
-    try {
-      last = DeliverInOrder();
-    } catch (...) {
-      failure = std::current_exception();
-    }
-    {
-      std::lock_guard lock(mutex_);
-      stop_ = true;
-    }
-    changed_.notify_all();
-    for (std::thread& worker : workers) worker.join();
-    if (failure) std::rethrow_exception(failure);
-    if (workerFailure_) std::rethrow_exception(workerFailure_);
-    return delivery_.Finish(last);
+    const std::uint64_t chunks = (size_ - bodyStart_ + kChunkSize - 1) / kChunkSize;
+    ParsedRun carried;  // the state at the end of the chunks handed on so far
+    std::int64_t linesBefore = form_.headerLines;
+    RunOrderedPipeline(
+        chunks,
+        [this](std::uint64_t chunk, int s) {
+          Slot& slot = slots_[s];
+          Load(chunk, slot);
+          slot.run.Restart();
+          slot.run.partialFields = 0;
+          ParseLines(slot.text.data(), slot.text.data() + slot.length, 1,
+                     form_.fieldsPerRecord, delivery_.checkFormatted(), slot.run);
+        },
+        [&](std::uint64_t, int s) {
+          ThrowIfInterrupted();
+          HandOn(slots_[s], carried, linesBefore);
+        });
+    return delivery_.Finish(carried);
   }
 
  private:
-  static constexpr int kReaders = 2;
-  static constexpr int kSlotsEach = 2;  // one being parsed while the other waits to be handed on
-
   struct Slot {
     std::vector<char> text;  // the chunk's whole lines, then kPadding bytes
     std::size_t length = 0;
     std::uint64_t end = 0;   // file offset after the chunk
     ParsedRun run;           // parsed as if a record began at the chunk's start
-    bool ready = false;
   };
-
-  Slot& SlotOf(std::uint64_t chunk) {
-    return slots_[chunk % kReaders][(chunk / kReaders) % kSlotsEach];
-  }
 
   // Reads `count` bytes at `offset` into `out` (fewer at the end of the file).
   std::size_t ReadAt(char* out, std::size_t count, std::uint64_t offset) const {
@@ -517,67 +505,24 @@ class ChunkReader {
     std::memset(slot.text.data() + slot.length, 0, kPadding);
   }
 
-  void Work(int reader) {
-    try {
-      for (std::uint64_t chunk = reader; chunk < chunks_; chunk += kReaders) {
-        Slot& slot = SlotOf(chunk);
-        {
-          std::unique_lock lock(mutex_);
-          changed_.wait(lock, [&] { return stop_ || !slot.ready; });
-          if (stop_) return;
-        }
-        Load(chunk, slot);
-        slot.run.Restart();
-        slot.run.partialFields = 0;
-        ParseLines(slot.text.data(), slot.text.data() + slot.length, 1, form_.fieldsPerRecord,
-                   delivery_.checkFormatted(), slot.run);
-        {
-          std::lock_guard lock(mutex_);
-          slot.ready = true;
-        }
-        changed_.notify_all();
-      }
-    } catch (...) {
-      std::lock_guard lock(mutex_);
-      workerFailure_ = std::current_exception();
-      stop_ = true;
-      changed_.notify_all();
+  // Delivers a parsed chunk, the next in file order, continuing `carried`, the state at the
+  // end of the chunks before it, whose lines number linesBefore.
+  void HandOn(Slot& slot, ParsedRun& carried, std::int64_t& linesBefore) {
+    if (carried.partialFields == 0) {
+      delivery_.Deliver(slot.run, linesBefore);
+      carried.partialFields = slot.run.partialFields;
+      carried.partialLine = slot.run.partialLine + linesBefore;
+      std::memcpy(carried.partial, slot.run.partial, sizeof carried.partial);
+    } else {
+      carried.Restart();
+      ParseLines(slot.text.data(), slot.text.data() + slot.length, linesBefore + 1,
+                 form_.fieldsPerRecord, delivery_.checkFormatted(), carried);
+      delivery_.Deliver(carried, 0);
+      carried.lastLine -= linesBefore;
+      slot.run.lastLine = carried.lastLine;
     }
-  }
-
-  ParsedRun DeliverInOrder() {
-    ParsedRun carried;  // the state at the end of the chunks handed on so far
-    std::int64_t linesBefore = form_.headerLines;
-    for (std::uint64_t chunk = 0; chunk < chunks_; ++chunk) {
-      ThrowIfInterrupted();
-      Slot& slot = SlotOf(chunk);
-      {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return slot.ready || workerFailure_; });
-        if (workerFailure_) return carried;
-      }
-      if (carried.partialFields == 0) {
-        delivery_.Deliver(slot.run, linesBefore);
-        carried.partialFields = slot.run.partialFields;
-        carried.partialLine = slot.run.partialLine + linesBefore;
-        std::memcpy(carried.partial, slot.run.partial, sizeof carried.partial);
-      } else {
-        carried.Restart();
-        ParseLines(slot.text.data(), slot.text.data() + slot.length, linesBefore + 1,
-                   form_.fieldsPerRecord, delivery_.checkFormatted(), carried);
-        delivery_.Deliver(carried, 0);
-        carried.lastLine -= linesBefore;
-        slot.run.lastLine = carried.lastLine;
-      }
-      linesBefore += slot.run.lastLine;
-      if (form_.bytesRead) form_.bytesRead(slot.end);
-      {
-        std::lock_guard lock(mutex_);
-        slot.ready = false;
-      }
-      changed_.notify_all();
-    }
-    return carried;
+    linesBefore += slot.run.lastLine;
+    if (form_.bytesRead) form_.bytesRead(slot.end);
   }
 
   const int descriptor_;
@@ -586,12 +531,7 @@ class ChunkReader {
   const RecordForm& form_;
   Delivery& delivery_;
   std::uint64_t bodyStart_ = 0;
-  std::uint64_t chunks_ = 0;
-  Slot slots_[kReaders][kSlotsEach];
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool stop_ = false;
-  std::exception_ptr workerFailure_;
+  Slot slots_[kPipelineSlots];
 };
 
 }  // namespace

@@ -1,28 +1,23 @@
 #include "engine/row_text.hpp"
 
 #include <algorithm>
-#include <condition_variable>
-#include <exception>
-#include <mutex>
-#include <thread>
 #include <vector>
+
+#include "engine/ordered_pipeline.hpp"
 
 namespace accprep {
 namespace {
 
 // Rows a thread formats at a time: large enough that the handover costs nothing against it,
-// small enough that the four batch buffers stay a few MB.
+// small enough that the batches in flight stay in the processors' caches (a few hundred KB
+// each), which also spares the page faults of larger buffers.
 constexpr std::int64_t kBatchRows = 512;
-constexpr int kFormatters = 2;
-// Each formatter fills one buffer while the other waits to be written.
-constexpr int kBuffersEach = 2;
 
 struct Batch {
   std::vector<char> text;
   std::vector<std::size_t> lineEnds;
   std::int64_t first = 0;
   std::int64_t rows = 0;
-  bool ready = false;  // formatted, not yet written
 };
 
 void Format(Batch& batch, std::int64_t first, std::int64_t last, std::size_t maxRowBytes,
@@ -50,62 +45,18 @@ void FormatRowsInOrder(std::int64_t first, std::int64_t last, std::size_t maxRow
     emit(batch.first, batch.text.data(), batch.lineEnds.data(), batch.rows);
     return;
   }
-
-  const std::int64_t batches = (last - first) / kBatchRows + 1;
-  Batch buffers[kFormatters][kBuffersEach];
-  std::mutex mutex;
-  std::condition_variable changed;
-  bool stop = false;
-  auto bufferOf = [&](std::int64_t b) -> Batch& {
-    return buffers[b % kFormatters][(b / kFormatters) % kBuffersEach];
-  };
-
-  // Formatter f takes batches f, f + 2, f + 4, ...
-  auto formatter = [&](int f) {
-    for (std::int64_t b = f; b < batches; b += kFormatters) {
-      Batch& batch = bufferOf(b);
-      {
-        std::unique_lock lock(mutex);
-        changed.wait(lock, [&] { return stop || !batch.ready; });
-        if (stop) return;
-      }
-      const std::int64_t from = first + b * kBatchRows;
-      Format(batch, from, std::min(last, from + kBatchRows - 1), maxRowBytes, formatRow);
-      {
-        std::lock_guard lock(mutex);
-        batch.ready = true;
-      }
-      changed.notify_all();
-    }
-  };
-  std::vector<std::thread> threads;
-  for (int f = 0; f < kFormatters; ++f) threads.emplace_back(formatter, f);
-
-  std::exception_ptr failure;
-  try {
-    for (std::int64_t b = 0; b < batches; ++b) {
-      Batch& batch = bufferOf(b);
-      {
-        std::unique_lock lock(mutex);
-        changed.wait(lock, [&] { return batch.ready; });
-      }
-      emit(batch.first, batch.text.data(), batch.lineEnds.data(), batch.rows);
-      {
-        std::lock_guard lock(mutex);
-        batch.ready = false;
-      }
-      changed.notify_all();
-    }
-  } catch (...) {
-    failure = std::current_exception();
-    {
-      std::lock_guard lock(mutex);
-      stop = true;
-    }
-    changed.notify_all();
-  }
-  for (std::thread& thread : threads) thread.join();
-  if (failure) std::rethrow_exception(failure);
+  Batch batches[kPipelineSlots];
+  RunOrderedPipeline(
+      static_cast<std::uint64_t>((last - first) / kBatchRows + 1),
+      [&](std::uint64_t b, int slot) {
+        const std::int64_t from = first + static_cast<std::int64_t>(b) * kBatchRows;
+        Format(batches[slot], from, std::min(last, from + kBatchRows - 1), maxRowBytes,
+               formatRow);
+      },
+      [&](std::uint64_t, int slot) {
+        const Batch& batch = batches[slot];
+        emit(batch.first, batch.text.data(), batch.lineEnds.data(), batch.rows);
+      });
 }
 
 }  // namespace accprep
