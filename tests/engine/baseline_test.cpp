@@ -142,6 +142,17 @@ TEST_F(BaselineTest, ReportsTheFirstFailureInChannelOrder) {
   EXPECT_NE(message.find("(row 2, channel 3ch)"), std::string::npos) << message;
 }
 
+TEST_F(BaselineTest, ALongRecordWithOneFailingCellStillNamesIt) {
+  // Long records are rounded on two threads where no cell can fail; one that can takes the
+  // careful walk, which names the cell a channel-after-channel walk meets first.
+  for (int r = 1; r <= 6000; ++r) table_.at(r, 12) = r % 2 == 0 ? 0.5 : -0.5;
+  table_.at(4001, 12) = 1e306;
+  table_.at(4003, 12) = -1e306;
+  const std::string message =
+      testing::EngineErrorText([&] { RemoveBaseline(table_, means_, 6000); });
+  EXPECT_NE(message.find("(row 4001, channel 12ch)"), std::string::npos) << message;
+}
+
 // The result of a channel-after-channel walk, with ToHalfAdjust itself, for a full check.
 TEST_F(BaselineTest, MatchesAChannelAfterChannelWalkBitForBit) {
   std::mt19937_64 random(3);
