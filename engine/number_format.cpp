@@ -264,31 +264,76 @@ char* FormatShortestInNineDigits(char* out, double value, const NumberForm& form
 // so rounding it finds m. Outside that range, or with more decimals, the general path runs.
 constexpr int kFastDecimals = 8;
 
+// Writes m / 10^d, m > 0 an integer below 1e14, d <= 8. Up to eight digits and a one-byte
+// separator, as the channel values have, are laid out in registers like LayoutNineDigits;
+// up to 17 bytes may be written past the returned end.
+char* LayoutDecimal(char* out, std::uint64_t m, int d, bool negative, const NumberForm& form) {
+  if (m < 100000000 && form.decimalSeparator.size() == 1) {
+    const std::uint64_t bytes = EightDigitBytes(static_cast<std::uint32_t>(m));
+    const int leadingZeros = __builtin_ctzll(bytes) / 8;  // m > 0: some byte is not zero
+    const int count = 8 - leadingZeros;
+    const std::uint64_t text = (bytes | 0x3030303030303030ULL) >> (8 * leadingZeros);
+    const auto separator = static_cast<unsigned char>(form.decimalSeparator[0]);
+    *out = '-';
+    out += negative;
+    const int integerDigits = count - d;
+    if (integerDigits <= 0) {  // "0.", zeros, the digits
+      const std::uint64_t zeros = 0x3030303030300030ULL | (std::uint64_t{separator} << 8);
+      std::memcpy(out, &zeros, 8);
+      std::memcpy(out + 2 - integerDigits, &text, 8);
+      return out + 2 - integerDigits + count;
+    }
+    std::memcpy(out, &text, 8);
+    if (d == 0) return out + count;
+    out[integerDigits] = static_cast<char>(separator);
+    const std::uint64_t fraction = text >> (8 * integerDigits);
+    std::memcpy(out + integerDigits + 1, &fraction, 8);
+    return out + count + 1;
+  }
+  char digits[24];
+  const int count = static_cast<int>(std::to_chars(digits, digits + sizeof digits, m).ptr - digits);
+  if (negative) *out++ = '-';
+  const int integerDigits = count - d;
+  if (integerDigits <= 0) {
+    *out++ = '0';
+  } else {
+    std::memcpy(out, digits, integerDigits);
+    out += integerDigits;
+  }
+  if (d > 0) {
+    out = Append(out, form.decimalSeparator);
+    for (int i = integerDigits; i < 0; ++i) *out++ = '0';
+    const int start = integerDigits > 0 ? integerDigits : 0;
+    std::memcpy(out, digits + start, count - start);
+    out += count - start;
+  }
+  return out;
+}
+
+// The four decimals the channel values are rounded to are tried first. A value that has
+// fewer decimals has four as well, and m / 10^4 then ends in as many zeros as decimals are
+// spare: both decimals read as the one double, so v * 10^4 rounds to the longer one. So
+// when four decimals give the value back, its fewest are four less m's zeros at the end; when
+// they do not, fewer cannot either, and five to eight are tried.
+constexpr int kFirstTriedDecimals = 4;
+
 char* FormatFewDecimals(char* out, double magnitude, bool negative, const NumberForm& form) {
-  for (int d = 0; d <= kFastDecimals; ++d) {
-    // Adding and taking away 2^52 rounds to an integer (the product stays below 1e14).
+  // Adding and taking away 2^52 rounds to an integer (the product stays below 1e14).
+  const double power = kExactPowersOfTen[kFirstTriedDecimals];
+  const double four = (magnitude * power + 0x1p52) - 0x1p52;
+  if (four / power == magnitude && four > 0.0) {
+    auto m = static_cast<std::uint64_t>(four);
+    int d = kFirstTriedDecimals;
+    while (d > 0 && m % 10 == 0) {
+      m /= 10;
+      --d;
+    }
+    return LayoutDecimal(out, m, d, negative, form);
+  }
+  for (int d = kFirstTriedDecimals + 1; d <= kFastDecimals; ++d) {
     const double scaled = (magnitude * kExactPowersOfTen[d] + 0x1p52) - 0x1p52;
     if (scaled / kExactPowersOfTen[d] != magnitude) continue;
-    char digits[24];
-    const int count = static_cast<int>(
-        std::to_chars(digits, digits + sizeof digits, static_cast<std::uint64_t>(scaled)).ptr -
-        digits);
-    if (negative) *out++ = '-';
-    const int integerDigits = count - d;
-    if (integerDigits <= 0) {
-      *out++ = '0';
-    } else {
-      std::memcpy(out, digits, integerDigits);
-      out += integerDigits;
-    }
-    if (d > 0) {
-      out = Append(out, form.decimalSeparator);
-      for (int i = integerDigits; i < 0; ++i) *out++ = '0';
-      const int start = integerDigits > 0 ? integerDigits : 0;
-      std::memcpy(out, digits + start, count - start);
-      out += count - start;
-    }
-    return out;
+    return LayoutDecimal(out, static_cast<std::uint64_t>(scaled), d, negative, form);
   }
   return nullptr;
 }

@@ -98,7 +98,8 @@ class ConversionRunTest : public ::testing::Test {
 
   TemporaryFolder exchange_;
   TemporaryFolder input_;
-  RunInputs inputs_{.outputBaseName = "b1", .comment = "site 1"};
+  RunInputs inputs_{.inputPath = {}, .outputBaseName = "b1", .comment = "site 1",
+                    .exchangeFolder = {}, .waitForExchangeFolder = false};
   RecordingObserver observer_;
   int step_ = 0;
 };
