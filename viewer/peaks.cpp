@@ -1,26 +1,11 @@
 #include "viewer/peaks.hpp"
 
-#include <cmath>
-
 namespace accprep {
 
 Peak FindPeak(std::span<const double> values, std::span<const double> times) {
-  Peak peak;
-  if (values.empty()) return peak;
-  std::size_t best = 0;
-  double largest = std::fabs(values[0]);
-  for (std::size_t i = 1; i < values.size(); ++i) {
-    const double magnitude = std::fabs(values[i]);
-    if (magnitude > largest) {  // strictly greater: the earliest of equal peaks stays
-      largest = magnitude;
-      best = i;
-    }
-  }
-  peak.found = true;
-  peak.value = values[best];
-  peak.time = times[best];
-  peak.index = static_cast<long long>(best);
-  return peak;
+  PeakSearch search;
+  for (std::size_t i = 0; i < values.size(); ++i) search.Add(values[i], times[i]);
+  return search.peak();
 }
 
 std::array<ChannelPeaks, kChannels> FindChannelPeaks(const ChannelTable* acceleration,

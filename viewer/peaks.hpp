@@ -3,6 +3,7 @@
 // engineers quote first for a record (PGA, PGV, PGD).
 
 #include <array>
+#include <cmath>
 #include <span>
 
 #include "viewer/channel_table.hpp"
@@ -16,8 +17,27 @@ struct Peak {
   long long index = 0;
 };
 
-// The sample of largest absolute value in `values`, with times[index] as its time (`times` is
-// as long as `values`). On a tie the earliest sample wins, so +a before -a gives +a.
+// The search for the sample of largest absolute value, fed one sample at a time in order:
+// on a tie the earliest sample wins, so +a before -a gives +a.
+class PeakSearch {
+ public:
+  void Add(double value, double time) {
+    const double magnitude = std::fabs(value);
+    if (!peak_.found || magnitude > largest_) {  // strictly greater: the earliest stays
+      peak_ = Peak{true, value, time, samples_};
+      largest_ = magnitude;
+    }
+    ++samples_;
+  }
+  const Peak& peak() const { return peak_; }
+
+ private:
+  Peak peak_;
+  double largest_ = 0.0;
+  long long samples_ = 0;
+};
+
+// The peak of `values`, with times[index] as its time (`times` is as long as `values`).
 Peak FindPeak(std::span<const double> values, std::span<const double> times);
 
 struct ChannelPeaks {

@@ -31,6 +31,15 @@ std::int64_t LikelyRecords(const std::string& path, std::uint64_t size) {
   return static_cast<std::int64_t>(size / lineBytes + size / lineBytes / 4 + 1024);
 }
 
+// How a channel file of `size` bytes is read.
+RecordForm ChannelFileForm(const std::string& path, HeaderForm header, std::uint64_t size) {
+  RecordForm form;
+  form.headerLines = header == HeaderForm::kOptionalComment ? ChannelCsvHeaderLines(path) : 1;
+  form.fieldsPerRecord = kTableFileColumns;
+  form.maxRecords = static_cast<std::int64_t>(size / kMinimumRecordBytes + 1);
+  return form;
+}
+
 }  // namespace
 
 std::uint64_t FileSize(const std::string& path) {
@@ -40,11 +49,8 @@ std::uint64_t FileSize(const std::string& path) {
 }
 
 ChannelTable LoadChannelTable(const std::string& path, HeaderForm header, LoadProgress* progress) {
-  RecordForm form;
-  form.headerLines = header == HeaderForm::kOptionalComment ? ChannelCsvHeaderLines(path) : 1;
-  form.fieldsPerRecord = kTableFileColumns;
   const std::uint64_t size = FileSize(path);
-  form.maxRecords = static_cast<std::int64_t>(size / kMinimumRecordBytes + 1);
+  RecordForm form = ChannelFileForm(path, header, size);
   std::uint64_t reported = 0;
   if (progress != nullptr) {
     form.bytesRead = [&](std::uint64_t bytes) {
@@ -75,6 +81,14 @@ ChannelTable LoadChannelTable(const std::string& path, HeaderForm header, LoadPr
   table.Shrink(rows);
   table.SetFirstLine(form.headerLines + 1);
   return table;
+}
+
+void ForEachChannelRecord(const std::string& path, HeaderForm header,
+                          const std::function<void(const double* record)>& record) {
+  ReadRecords(path, ChannelFileForm(path, header, FileSize(path)),
+              [&](std::int64_t, const double* values, std::int64_t count) {
+                for (std::int64_t i = 0; i < count; ++i) record(values + i * kTableFileColumns);
+              });
 }
 
 }  // namespace accprep

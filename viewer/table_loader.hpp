@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "viewer/channel_table.hpp"
@@ -26,6 +27,12 @@ using LoadProgress = std::atomic<std::uint64_t>;
 // file and, for its content, the line and field.
 ChannelTable LoadChannelTable(const std::string& path, HeaderForm header,
                               LoadProgress* progress = nullptr);
+
+// Calls `record` with each record's values (time or frequency, then channels 1..40), in file
+// order, without keeping them: for what one pass over the file gives. Throws as
+// LoadChannelTable does.
+void ForEachChannelRecord(const std::string& path, HeaderForm header,
+                          const std::function<void(const double* record)>& record);
 
 // The size of the file in bytes, 0 when it cannot be looked at (for progress maxima).
 std::uint64_t FileSize(const std::string& path);

@@ -1,6 +1,8 @@
 #include "viewer/table_outputs.hpp"
 
+#include <array>
 #include <stdexcept>
+#include <utility>
 
 #include "engine/atomic_file.hpp"
 #include "engine/engine_error.hpp"
@@ -8,6 +10,7 @@
 #include "measures/response_spectrum.hpp"
 #include "viewer/conversion_data.hpp"
 #include "viewer/peaks.hpp"
+#include "viewer/table_loader.hpp"
 #include "viewer/viewer_csv.hpp"
 
 namespace accprep {
@@ -25,11 +28,15 @@ ConversionData LoadOrThrow(const ConversionFiles& files, std::span<const Convers
 }  // namespace
 
 void WritePeaksTable(const ConversionFiles& files, const std::string& path, std::ostream& notes) {
-  static constexpr ConversionFile kTraces[] = {ConversionFile::kAcceleration,
-                                               ConversionFile::kVelocity,
-                                               ConversionFile::kDisplacement};
+  // Each file is read once for its peaks, without loading it: a table of 150 MB a file would
+  // cost more to fill than the search.
+  std::array<ChannelPeaks, kChannels> peaks{};
+  static constexpr std::pair<ConversionFile, Peak ChannelPeaks::*> kTraces[] = {
+      {ConversionFile::kAcceleration, &ChannelPeaks::acceleration},
+      {ConversionFile::kVelocity, &ChannelPeaks::velocity},
+      {ConversionFile::kDisplacement, &ChannelPeaks::displacement}};
   bool any = false;
-  for (ConversionFile file : kTraces) {
+  for (const auto& [file, member] : kTraces) {
     if (files.has(file)) {
       any = true;
     } else {
@@ -41,10 +48,15 @@ void WritePeaksTable(const ConversionFiles& files, const std::string& path, std:
                       "no acceleration, velocity or displacement file of this conversion",
                       files.path(ConversionFile::kAcceleration));
   }
-  const ConversionData data = LoadOrThrow(files, kTraces);
-  WriteFileAtomically(path, PeaksCsvText(FindChannelPeaks(data.table(ConversionFile::kAcceleration),
-                                                    data.table(ConversionFile::kVelocity),
-                                                    data.table(ConversionFile::kDisplacement))));
+  for (const auto& [file, member] : kTraces) {
+    if (!files.has(file)) continue;
+    std::array<PeakSearch, kChannels> searches;
+    ForEachChannelRecord(files.path(file), HeaderFormOf(file), [&](const double* record) {
+      for (int c = 1; c <= kChannels; ++c) searches[c - 1].Add(record[c], record[0]);
+    });
+    for (int c = 0; c < kChannels; ++c) peaks[c].*member = searches[c].peak();
+  }
+  WriteFileAtomically(path, PeaksCsvText(peaks));
 }
 
 namespace {
