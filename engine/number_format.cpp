@@ -179,6 +179,11 @@ std::uint64_t EightDigitBytes(std::uint32_t value) {
   return tens | ((quarters - tens * 10) << 8);
 }
 
+// "0", the separator and six more "0": the start of a number below 1, in a word.
+std::uint64_t PointAndZeros(unsigned char separator) {
+  return 0x3030303030300030ULL | (std::uint64_t{separator} << 8);
+}
+
 // The plain layouts of a nine-digit mantissa with a one-byte separator: tens of millions of
 // job results take this way. The digits stay in registers and go to `out` in a few
 // overlapping stores, never through memory that is read back (a load of bytes stored
@@ -196,9 +201,7 @@ char* LayoutNineDigits(char* out, bool negative, std::uint64_t mantissa, int k, 
   *out = '-';
   out += negative;
   if (k < 0) {  // "0." and -1-k zeros, then the digits
-    // "0", the separator and six more "0", built in a register (little-endian).
-    const std::uint64_t zeros =
-        0x3030303030300030ULL | (std::uint64_t{static_cast<unsigned char>(separator)} << 8);
+    const std::uint64_t zeros = PointAndZeros(static_cast<unsigned char>(separator));
     std::memcpy(out, &zeros, 8);
     const int prefix = 1 - k;
     out[prefix] = lead;
@@ -278,7 +281,7 @@ char* LayoutDecimal(char* out, std::uint64_t m, int d, bool negative, const Numb
     out += negative;
     const int integerDigits = count - d;
     if (integerDigits <= 0) {  // "0.", zeros, the digits
-      const std::uint64_t zeros = 0x3030303030300030ULL | (std::uint64_t{separator} << 8);
+      const std::uint64_t zeros = PointAndZeros(separator);
       std::memcpy(out, &zeros, 8);
       std::memcpy(out + 2 - integerDigits, &text, 8);
       return out + 2 - integerDigits + count;
