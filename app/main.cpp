@@ -11,8 +11,8 @@
 int main(int argc, char* argv[]) {
   // First, before Qt starts any thread of its own.
   accprep::HandleInterruptionSignals([](int signal) {
-    QMetaObject::invokeMethod(qApp, [signal] { QCoreApplication::exit(128 + signal); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp, [signal] { QCoreApplication::exit(128 + signal); }, Qt::QueuedConnection);
   });
   QApplication application(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(accprep::kProgramTitle));

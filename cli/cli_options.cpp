@@ -40,8 +40,7 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, std::ostream& o
   try {
     app.parse(argc, argv);
     if (const auto collision = FindBatchCollision(options.baseName, options.inputs)) {
-      throw CLI::ValidationError("INPUT", collision->firstInput + " and " +
-                                              collision->secondInput +
+      throw CLI::ValidationError("INPUT", collision->firstInput + " and " + collision->secondInput +
                                               " would both write the matrix files of " +
                                               collision->baseName);
     }

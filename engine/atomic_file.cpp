@@ -2,8 +2,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <stdio.h>
 #include <signal.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -171,8 +171,7 @@ AtomicFile::AtomicFile(std::string destination) : destination_(std::move(destina
     std::string temporary = TemporaryPathFor(destination_);
     // Registered before it exists, so an interruption between the two cannot miss it.
     Register(temporary);
-    const int descriptor =
-        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (descriptor >= 0) {
       descriptor_ = descriptor;
       temporary_ = std::move(temporary);
@@ -182,8 +181,7 @@ AtomicFile::AtomicFile(std::string destination) : destination_(std::move(destina
     Unregister(temporary);
     if (error != EEXIST && error != EINTR) break;
   }
-  throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(error),
-                    destination_);
+  throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(error), destination_);
 }
 
 AtomicFile::~AtomicFile() { Abandon(); }

@@ -15,8 +15,14 @@ namespace {
 // What the floating-point status would show after an operation: overflow and division by
 // zero leave an infinity, an invalid operation a NaN. Testing the result itself is exact and
 // does not depend on the compiler keeping status flags in order.
-enum class Fault { kNone, kOverflowInHalf, kInvalidInHalf, kDivisionByZero, kOverflowInDivision,
-                   kInvalidInDivision };
+enum class Fault {
+  kNone,
+  kOverflowInHalf,
+  kInvalidInHalf,
+  kDivisionByZero,
+  kOverflowInDivision,
+  kInvalidInDivision
+};
 
 // The rounding itself, in exactly the documented double operations; reports instead of
 // throwing so that the baseline loop can stay tight.
@@ -45,12 +51,23 @@ inline double HalfAdjust(double dValue, double scale, Fault& fault) {
 std::string Describe(Fault fault, double dValue) {
   const char* what = "";
   switch (fault) {
-    case Fault::kOverflowInHalf: what = "floating-point overflow in the half adjustment"; break;
-    case Fault::kInvalidInHalf: what = "invalid floating-point operation in the half adjustment"; break;
-    case Fault::kDivisionByZero: what = "division by zero"; break;
-    case Fault::kOverflowInDivision: what = "floating-point overflow in the division"; break;
-    case Fault::kInvalidInDivision: what = "invalid floating-point operation in the division"; break;
-    case Fault::kNone: break;
+    case Fault::kOverflowInHalf:
+      what = "floating-point overflow in the half adjustment";
+      break;
+    case Fault::kInvalidInHalf:
+      what = "invalid floating-point operation in the half adjustment";
+      break;
+    case Fault::kDivisionByZero:
+      what = "division by zero";
+      break;
+    case Fault::kOverflowInDivision:
+      what = "floating-point overflow in the division";
+      break;
+    case Fault::kInvalidInDivision:
+      what = "invalid floating-point operation in the division";
+      break;
+    case Fault::kNone:
+      break;
   }
   return std::string(what) + " while rounding " + FormatNumber(dValue);
 }
@@ -139,9 +156,9 @@ void RemoveBaseline(SampleTable& table, ChannelMeans& means, std::int32_t n) {
           Fault first = Fault::kNone;
           HalfAdjust(value, scale, first);
           if (first != Fault::kNone)
-            throw EngineError(ErrorKind::kArithmetic,
-                              Describe(first, value) + " (row " + std::to_string(below) +
-                                  ", channel " + std::to_string(earlier) + "ch)");
+            throw EngineError(ErrorKind::kArithmetic, Describe(first, value) + " (row " +
+                                                          std::to_string(below) + ", channel " +
+                                                          std::to_string(earlier) + "ch)");
         }
       }
       cells[c] = corrected;

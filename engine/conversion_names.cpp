@@ -7,20 +7,28 @@ constexpr std::size_t kExtensionCharacters = 4;
 
 std::string_view ConversionSuffix(ConversionFile file) {
   switch (file) {
-    case ConversionFile::kAcceleration: return "_acc.csv";
-    case ConversionFile::kVelocity: return "_vel.csv";
-    case ConversionFile::kDisplacement: return "_dis.csv";
-    case ConversionFile::kVelocitySpectrum: return "_velAmp.csv";
-    case ConversionFile::kDisplacementSpectrum: return "_disAmp.csv";
+    case ConversionFile::kAcceleration:
+      return "_acc.csv";
+    case ConversionFile::kVelocity:
+      return "_vel.csv";
+    case ConversionFile::kDisplacement:
+      return "_dis.csv";
+    case ConversionFile::kVelocitySpectrum:
+      return "_velAmp.csv";
+    case ConversionFile::kDisplacementSpectrum:
+      return "_disAmp.csv";
   }
   return {};
 }
 
 std::string_view MatrixSuffix(MatrixFile file) {
   switch (file) {
-    case MatrixFile::kAcceleration: return "_accmat.prn";
-    case MatrixFile::kVelocity: return "_velmat.prn";
-    case MatrixFile::kDisplacement: return "_dismat.prn";
+    case MatrixFile::kAcceleration:
+      return "_accmat.prn";
+    case MatrixFile::kVelocity:
+      return "_velmat.prn";
+    case MatrixFile::kDisplacement:
+      return "_dismat.prn";
   }
   return {};
 }

@@ -197,10 +197,10 @@ void Run::RemoveExchangeFiles() noexcept {
 
 void CheckRunInputs(const RunInputs& inputs) {
   if (!InputStem(inputs.inputPath)) {
-    throw EngineError(inputs.inputPath.empty() ? Refusal::kNoInputChosen
-                                               : Refusal::kInputPathTooShort,
-                      "the input path \"" + inputs.inputPath +
-                          "\" is shorter than four characters: choose a record file");
+    throw EngineError(
+        inputs.inputPath.empty() ? Refusal::kNoInputChosen : Refusal::kInputPathTooShort,
+        "the input path \"" + inputs.inputPath +
+            "\" is shorter than four characters: choose a record file");
   }
   // The base name becomes part of a file name in out/: it must name a file, not a path.
   const std::string& name = inputs.outputBaseName;
@@ -211,7 +211,8 @@ void CheckRunInputs(const RunInputs& inputs) {
     if (c == '/' || c == '\\')
       throw EngineError(Refusal::kBaseNameHasSeparator,
                         "the output base name must not hold a folder separator ('/' or '\\'): "
-                        "\"" + name + "\"");
+                        "\"" +
+                            name + "\"");
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
       throw EngineError(Refusal::kBaseNameHasControl,
                         "the output base name must not hold control characters");
@@ -240,8 +241,8 @@ std::string ProgramFolder() {
   std::string path(4096, '\0');
   const ssize_t size = ::readlink("/proc/self/exe", path.data(), path.size());
   if (size <= 0)
-    throw EngineError(ErrorKind::kIo,
-                      "cannot find the program folder: " + SystemReason(errno), "/proc/self/exe");
+    throw EngineError(ErrorKind::kIo, "cannot find the program folder: " + SystemReason(errno),
+                      "/proc/self/exe");
   path.resize(static_cast<std::size_t>(size));
   const std::size_t slash = path.find_last_of('/');
   return slash == 0 ? "/" : path.substr(0, slash);

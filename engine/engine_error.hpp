@@ -13,13 +13,13 @@
 namespace accprep {
 
 enum class ErrorKind {
-  kInput,       // a file or value the user supplied cannot be used (syntax, missing file)
-  kCapacity,    // the sample table is full, or an index lies outside it
-  kArithmetic,  // rounding overflowed or met an invalid value; no data rows to average
-  kIo,          // the system refused to open, write, close, rename, copy or delete a file
-  kJob,         // an integration job could not start, failed, or left no result
-  kRefused,     // the run refused its inputs before touching any file (refusal() says why)
-  kInterrupted, // a signal or the user stopped the run
+  kInput,        // a file or value the user supplied cannot be used (syntax, missing file)
+  kCapacity,     // the sample table is full, or an index lies outside it
+  kArithmetic,   // rounding overflowed or met an invalid value; no data rows to average
+  kIo,           // the system refused to open, write, close, rename, copy or delete a file
+  kJob,          // an integration job could not start, failed, or left no result
+  kRefused,      // the run refused its inputs before touching any file (refusal() says why)
+  kInterrupted,  // a signal or the user stopped the run
 };
 
 class EngineError : public std::runtime_error {

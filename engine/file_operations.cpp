@@ -17,7 +17,6 @@ constexpr std::size_t kCopyBlock = 1 << 20;
 // A copy in the kernel goes in steps this large, so that an interruption is seen between them.
 constexpr std::size_t kCopyChunk = 64 << 20;
 
-
 }  // namespace
 
 void CopyFileReplacing(const std::string& source, const std::string& destination) {

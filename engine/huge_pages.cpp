@@ -26,8 +26,8 @@ HugePageBlock::HugePageBlock(std::size_t bytes) {
   if (bytes == 0) return;
   const std::size_t size = RoundUp(bytes);
   // A mapping one huge page larger, of which the aligned part is kept.
-  void* mapped = ::mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE,
-                        MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  void* mapped =
+      ::mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (mapped == MAP_FAILED) throw std::bad_alloc();
   const auto start = reinterpret_cast<std::uintptr_t>(mapped);
   const std::uintptr_t aligned = RoundUp(start);

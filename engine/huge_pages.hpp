@@ -25,7 +25,9 @@ class HugePageBlock {
   HugePageBlock& operator=(HugePageBlock&& other) noexcept;
 
   template <typename T>
-  T* As() const { return static_cast<T*>(data_); }
+  T* As() const {
+    return static_cast<T*>(data_);
+  }
   std::size_t size() const { return size_; }
 
  private:

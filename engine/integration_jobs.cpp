@@ -9,12 +9,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <atomic>
-#include <chrono>
 #include <thread>
 
 #include "engine/atomic_file.hpp"
@@ -295,7 +295,8 @@ void RunIntegrationJob(const std::string& jobPath, const std::vector<std::string
                                outcome.errorTail));
   }
   for (const std::string& path : resultPaths) {
-    if (!FileExists(path)) throw EngineError(ErrorKind::kJob, job + " ended without writing " + path);
+    if (!FileExists(path))
+      throw EngineError(ErrorKind::kJob, job + " ended without writing " + path);
   }
 }
 

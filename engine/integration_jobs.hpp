@@ -30,11 +30,11 @@ namespace detail {
 // exec here; CreateProcess on the .bat file would take its place on Windows).
 struct ProcessOutcome {
   bool started = false;
-  std::string startFailure;   // the system's reason when !started
-  int exitCode = -1;          // when it exited normally
-  int signal = 0;             // when a signal ended it, else 0
-  std::string errorTail;      // the last lines (about 20) it wrote to its error output
-  bool interrupted = false;   // the run was interrupted: the job's group was stopped
+  std::string startFailure;  // the system's reason when !started
+  int exitCode = -1;         // when it exited normally
+  int signal = 0;            // when a signal ended it, else 0
+  std::string errorTail;     // the last lines (about 20) it wrote to its error output
+  bool interrupted = false;  // the run was interrupted: the job's group was stopped
 };
 
 // Starts the job in a process group of its own and waits for it, or, when the run is

@@ -58,8 +58,7 @@ void ClearInterruption() noexcept {
   requestSignal.store(0);
 }
 
-void HandleInterruptionSignals(std::function<void(int)> onSignal,
-                               std::chrono::milliseconds grace) {
+void HandleInterruptionSignals(std::function<void(int)> onSignal, std::chrono::milliseconds grace) {
   const sigset_t signals = InterruptionSignals();
   ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
   std::thread([signals, onSignal = std::move(onSignal), grace] {

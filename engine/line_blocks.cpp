@@ -78,8 +78,7 @@ void LineBlocks::Refill() {
   consumedBefore_ += start_;
   start_ = 0;
   filled_ = rest;
-  if (filled_ == buffer_.size() - kLinePadding)
-    buffer_.resize(buffer_.size() * 2 + kLinePadding);
+  if (filled_ == buffer_.size() - kLinePadding) buffer_.resize(buffer_.size() * 2 + kLinePadding);
   while (filled_ < buffer_.size() - kLinePadding) {
     const ssize_t got =
         ::read(descriptor_, buffer_.data() + filled_, buffer_.size() - kLinePadding - filled_);

@@ -1,15 +1,15 @@
 #include "engine/number_format.hpp"
 
-#include <charconv>
-#include <clocale>
-#include <bit>
-#include <cctype>
-#include <cstdint>
-#include <cmath>
-#include <cstdlib>
-#include <cstring>
 #include <langinfo.h>
 #include <locale.h>
+#include <bit>
+#include <cctype>
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
 
 namespace accprep {
 namespace {
@@ -127,8 +127,7 @@ constexpr double kTieMargin = 1e-6;
 // The rounding itself: magnitude to `significantDigits` digits as an integer mantissa in
 // [10^(n-1), 10^n) and the decimal exponent k of its leading digit. False where it does not
 // apply (see above).
-bool RoundToSignificant(double magnitude, int significantDigits, std::uint64_t& mantissa,
-                        int& k) {
+bool RoundToSignificant(double magnitude, int significantDigits, std::uint64_t& mantissa, int& k) {
   if (significantDigits > kFastSignificant || !(magnitude >= 1e-14 && magnitude < 1e30))
     return false;
   // Decimal exponent of the leading digit, estimated from the binary exponent and then set
@@ -219,8 +218,8 @@ char* LayoutNineDigits(char* out, bool negative, std::uint64_t mantissa, int k, 
   return out + (count > integerDigits ? count + 1 : integerDigits);
 }
 
-char* LayoutMantissa(char* out, bool negative, std::uint64_t mantissa, int significantDigits,
-                     int k, const NumberForm& form) {
+char* LayoutMantissa(char* out, bool negative, std::uint64_t mantissa, int significantDigits, int k,
+                     const NumberForm& form) {
   if (significantDigits == 9 && form.decimalSeparator.size() == 1) {
     if (char* end = LayoutNineDigits(out, negative, mantissa, k, form.decimalSeparator[0]))
       return end;
@@ -232,8 +231,7 @@ char* LayoutMantissa(char* out, bool negative, std::uint64_t mantissa, int signi
   return LayoutDigits(out, negative, digits, count, k, form);
 }
 
-char* FormatFewSignificant(char* out, double value, int significantDigits,
-                           const NumberForm& form) {
+char* FormatFewSignificant(char* out, double value, int significantDigits, const NumberForm& form) {
   std::uint64_t mantissa = 0;
   int k = 0;
   if (!RoundToSignificant(std::fabs(value), significantDigits, mantissa, k)) return nullptr;
@@ -439,8 +437,8 @@ ParseResult ParseNumber(std::string_view text) {
   }
   // Only digits, a point, signs and an exponent belong to a decimal number; this also keeps
   // "inf", "nan" and hexadecimal forms out of from_chars' reach of interpretation.
-  const bool startsLikeNumber = (*begin >= '0' && *begin <= '9') || *begin == '.' ||
-                                (*begin == '-' && begin + 1 < end);
+  const bool startsLikeNumber =
+      (*begin >= '0' && *begin <= '9') || *begin == '.' || (*begin == '-' && begin + 1 < end);
   if (!startsLikeNumber) {
     const bool nonFinite = NamesNonFinite(std::string_view(begin, end - begin));
     result.error = nonFinite ? ParseError::kNotFinite : ParseError::kNotANumber;

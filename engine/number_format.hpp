@@ -56,9 +56,9 @@ std::string FormatNumber(double value, const NumberForm& form = NumberForm::Poin
 
 enum class ParseError {
   kNone,
-  kEmpty,        // nothing between the separators
-  kNotANumber,   // not the syntax of a decimal number, or trailing characters after it
-  kNotFinite,    // "nan", "inf" or a number beyond the double range
+  kEmpty,       // nothing between the separators
+  kNotANumber,  // not the syntax of a decimal number, or trailing characters after it
+  kNotFinite,   // "nan", "inf" or a number beyond the double range
 };
 
 struct ParseResult {

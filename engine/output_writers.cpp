@@ -74,8 +74,8 @@ void OutputWriter::WriteChannelCsv(const SampleTable& table, std::int32_t rowCou
   WriteRows(table, rowCount, ',', pointForm_, progress);
 }
 
-void OutputWriter::WriteChannelCsvOfMatrix(const std::string& matrixPath,
-                                           const SampleTable& table, std::int32_t rowCount,
+void OutputWriter::WriteChannelCsvOfMatrix(const std::string& matrixPath, const SampleTable& table,
+                                           std::int32_t rowCount,
                                            const std::optional<std::string>& comment,
                                            const ProgressFn& progress) {
   if (!file_) throw std::logic_error("WriteChannelCsvOfMatrix: no output file is open");
@@ -99,9 +99,8 @@ void OutputWriter::WriteMatrixOfChannelCsv(const std::string& csvPath, int heade
   CopyLinesReplacing(csvPath, headerLines, ',', '\t', rowCount, progress);
 }
 
-void OutputWriter::CopyLinesReplacing(const std::string& path, int skipLines, char from,
-                                      char to, std::int32_t rowCount,
-                                      const ProgressFn& progress) {
+void OutputWriter::CopyLinesReplacing(const std::string& path, int skipLines, char from, char to,
+                                      std::int32_t rowCount, const ProgressFn& progress) {
   const ReadOnlyFile file(path);
   LineBlocks source(file.descriptor(), path);
   const char* line = nullptr;
@@ -155,21 +154,20 @@ void OutputWriter::WriteRows(const SampleTable& table, std::int32_t rowCount, ch
     return out;
   };
   Flush();  // the comment and header lines go first
-  FormatRowsInOrder(1, rowCount, kLineRoom, formatRow,
-                    [&](std::int64_t first, const char* text, const std::size_t* lineEnds,
-                        std::int64_t rows) {
-                      ThrowIfInterrupted();
-                      if (progress) {
-                        for (std::int64_t i = 0; i < rows; ++i)
-                          progress(static_cast<float>(first + i));
-                      }
-                      try {
-                        file_->Write(std::string_view(text, lineEnds[rows - 1]));
-                      } catch (...) {
-                        Discard();
-                        throw;
-                      }
-                    });
+  FormatRowsInOrder(
+      1, rowCount, kLineRoom, formatRow,
+      [&](std::int64_t first, const char* text, const std::size_t* lineEnds, std::int64_t rows) {
+        ThrowIfInterrupted();
+        if (progress) {
+          for (std::int64_t i = 0; i < rows; ++i) progress(static_cast<float>(first + i));
+        }
+        try {
+          file_->Write(std::string_view(text, lineEnds[rows - 1]));
+        } catch (...) {
+          Discard();
+          throw;
+        }
+      });
 }
 
 void OutputWriter::CloseOutputFile() {

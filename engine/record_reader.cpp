@@ -3,8 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -17,9 +17,9 @@
 #include "engine/huge_pages.hpp"
 #include "engine/interruption.hpp"
 #include "engine/line_blocks.hpp"
-#include "engine/read_only_file.hpp"
 #include "engine/number_format.hpp"
 #include "engine/ordered_pipeline.hpp"
+#include "engine/read_only_file.hpp"
 
 namespace accprep {
 namespace {
@@ -46,7 +46,6 @@ std::string Quote(const char* begin, const char* end) {
   return "\"" + text + "\"";
 }
 
-
 // Short plain decimals ("-12.3456", "0.01", "7") are nearly every field of a record. With at
 // most 15 digits the digits form an exact integer m below 2^53 and 10^d is exact, so the one
 // correctly rounded division m / 10^d is the nearest double to the decimal: the same value
@@ -59,8 +58,7 @@ constexpr int kMaxExactDigits = 15;
 // taking away 0x30 sets its high bit); the value by folding digit pairs, quads and octets.
 inline int LeadingDigits(std::uint64_t bytes) {
   const std::uint64_t nonDigit =
-      ((bytes + 0x4646464646464646ULL) | (bytes - 0x3030303030303030ULL)) &
-      0x8080808080808080ULL;
+      ((bytes + 0x4646464646464646ULL) | (bytes - 0x3030303030303030ULL)) & 0x8080808080808080ULL;
   return nonDigit == 0 ? 8 : __builtin_ctzll(nonDigit) / 8;
 }
 
@@ -122,10 +120,10 @@ bool IsFormattedDecimal(const char* begin, const char* end, double value) {
   if (*begin == '-') ++begin;
   const char* point = static_cast<const char*>(std::memchr(begin, '.', end - begin));
   const char* integerEnd = point != nullptr ? point : end;
-  if (integerEnd == begin) return false;                              // ".5"
+  if (integerEnd == begin) return false;                                       // ".5"
   if (point != nullptr && (point + 1 == end || end[-1] == '0')) return false;  // "5." "0.50"
-  if (*begin != '0') return true;                                     // 1 and up
-  if (integerEnd - begin != 1 || point == nullptr) return false;      // "05"
+  if (*begin != '0') return true;                                              // 1 and up
+  if (integerEnd - begin != 1 || point == nullptr) return false;               // "05"
   // Below 1: plain down to 1e-5, four zeros after the point at most.
   const char* digit = point + 1;
   while (digit < end && *digit == '0') ++digit;
@@ -194,7 +192,7 @@ struct ParsedRun {
   // reused for chunk after chunk, and what it holds beyond `used` is written before it is read.
   std::unique_ptr<double[]> values;
   std::size_t capacity = 0;
-  std::size_t used = 0;        // doubles of complete records
+  std::size_t used = 0;             // doubles of complete records
   std::vector<std::int64_t> lines;  // the line each complete record began on
   // The record still being read at the end of the run: its values, count and first line.
   double partial[kTableColumns] = {};
@@ -355,8 +353,8 @@ class Delivery {
       if (total_ >= form_.maxRecords) CapacityError(last.partialLine);
       throw EngineError(ErrorKind::kInput,
                         "the file ends inside record " + std::to_string(total_ + 1) +
-                            " (begun on line " + std::to_string(last.partialLine) + "): " +
-                            std::to_string(last.partialFields) + " of " +
+                            " (begun on line " + std::to_string(last.partialLine) +
+                            "): " + std::to_string(last.partialFields) + " of " +
                             std::to_string(form_.fieldsPerRecord) + " values read",
                         path_);
     }
@@ -417,8 +415,8 @@ std::int64_t ReadInOrder(int descriptor, const std::string& path, const RecordFo
 // record is parsed again here, continuing it.
 class ChunkReader {
  public:
-  ChunkReader(int descriptor, std::uint64_t size, const std::string& path,
-              const RecordForm& form, Delivery& delivery)
+  ChunkReader(int descriptor, std::uint64_t size, const std::string& path, const RecordForm& form,
+              Delivery& delivery)
       : descriptor_(descriptor), size_(size), path_(path), form_(form), delivery_(delivery) {}
 
   std::int64_t Read() {
@@ -433,8 +431,8 @@ class ChunkReader {
           Load(chunk, slot);
           slot.run.Restart();
           slot.run.partialFields = 0;
-          ParseLines(slot.text.data(), slot.text.data() + slot.length, 1,
-                     form_.fieldsPerRecord, delivery_.checkFormatted(), slot.run);
+          ParseLines(slot.text.data(), slot.text.data() + slot.length, 1, form_.fieldsPerRecord,
+                     delivery_.checkFormatted(), slot.run);
         },
         [&](std::uint64_t, int s) {
           ThrowIfInterrupted();
@@ -447,16 +445,16 @@ class ChunkReader {
   struct Slot {
     std::vector<char> text;  // the chunk's whole lines, then kPadding bytes
     std::size_t length = 0;
-    std::uint64_t end = 0;   // file offset after the chunk
-    ParsedRun run;           // parsed as if a record began at the chunk's start
+    std::uint64_t end = 0;  // file offset after the chunk
+    ParsedRun run;          // parsed as if a record began at the chunk's start
   };
 
   // Reads `count` bytes at `offset` into `out` (fewer at the end of the file).
   std::size_t ReadAt(char* out, std::size_t count, std::uint64_t offset) const {
     std::size_t got = 0;
     while (got < count) {
-      const ssize_t part = ::pread(descriptor_, out + got, count - got,
-                                   static_cast<off_t>(offset + got));
+      const ssize_t part =
+          ::pread(descriptor_, out + got, count - got, static_cast<off_t>(offset + got));
       if (part == 0) break;
       if (part < 0) {
         if (errno == EINTR) continue;

@@ -50,8 +50,7 @@ void FormatRowsInOrder(std::int64_t first, std::int64_t last, std::size_t maxRow
       static_cast<std::uint64_t>((last - first) / kBatchRows + 1),
       [&](std::uint64_t b, int slot) {
         const std::int64_t from = first + static_cast<std::int64_t>(b) * kBatchRows;
-        Format(batches[slot], from, std::min(last, from + kBatchRows - 1), maxRowBytes,
-               formatRow);
+        Format(batches[slot], from, std::min(last, from + kBatchRows - 1), maxRowBytes, formatRow);
       },
       [&](std::uint64_t, int slot) {
         const Batch& batch = batches[slot];

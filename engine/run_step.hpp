@@ -7,25 +7,25 @@
 namespace accprep {
 
 enum class RunStep {
-  kCreateTable,                 //  1 creating the sample table
-  kReadRecord,                  //  4 reading the acceleration record
-  kCreateAccelerationMatrix,    //  6 creating the acceleration matrix
-  kRemoveBaseline,              //  7 removing the baseline
-  kWriteAccelerationMatrix,     //  8 writing the acceleration matrix
-  kNameChannelFiles,            // 10 naming the channel files
-  kWritePublicCsv,              // 11 writing the public acceleration CSV
-  kWriteExchangeCsv,            // 12 writing the exchange CSV
-  kRunVelocityJob,              // 14 running the velocity job
-  kCopyVelocityResults,         // 15 copying the velocity results
-  kReadVelocityResult,          // 16 reading the velocity result
-  kWriteVelocityMatrix,         // 18 writing the velocity matrix
-  kDeleteVelocityFiles,         // 19 deleting the velocity exchange files
-  kRunDisplacementJob,          // 20 running the displacement job
-  kCopyDisplacementResults,     // 21 copying the displacement results
-  kReadDisplacementResult,      // 22 reading the displacement result
-  kWriteDisplacementMatrix,     // 24 writing the displacement matrix
-  kDeleteDisplacementFiles,     // 25 deleting the displacement exchange files
-  kDeleteExchangeCsv,           // 25 deleting the exchange files
+  kCreateTable,               //  1 creating the sample table
+  kReadRecord,                //  4 reading the acceleration record
+  kCreateAccelerationMatrix,  //  6 creating the acceleration matrix
+  kRemoveBaseline,            //  7 removing the baseline
+  kWriteAccelerationMatrix,   //  8 writing the acceleration matrix
+  kNameChannelFiles,          // 10 naming the channel files
+  kWritePublicCsv,            // 11 writing the public acceleration CSV
+  kWriteExchangeCsv,          // 12 writing the exchange CSV
+  kRunVelocityJob,            // 14 running the velocity job
+  kCopyVelocityResults,       // 15 copying the velocity results
+  kReadVelocityResult,        // 16 reading the velocity result
+  kWriteVelocityMatrix,       // 18 writing the velocity matrix
+  kDeleteVelocityFiles,       // 19 deleting the velocity exchange files
+  kRunDisplacementJob,        // 20 running the displacement job
+  kCopyDisplacementResults,   // 21 copying the displacement results
+  kReadDisplacementResult,    // 22 reading the displacement result
+  kWriteDisplacementMatrix,   // 24 writing the displacement matrix
+  kDeleteDisplacementFiles,   // 25 deleting the displacement exchange files
+  kDeleteExchangeCsv,         // 25 deleting the exchange files
 };
 
 // The step's number in the run's fixed sequence (several steps without failures of their
@@ -36,13 +36,13 @@ const char* StepName(RunStep step);
 
 // Why a run refused its inputs before touching any file.
 enum class Refusal {
-  kNoInputChosen,           // the input path is empty
-  kInputPathTooShort,       // fewer than four characters: no stem for the channel files
-  kEmptyBaseName,           // no output base name
-  kBaseNameHasSeparator,    // '/' or '\' in the base name: it must name a file in out/
-  kBaseNameHasControl,      // a control character in the base name
-  kCommentNotOneLine,       // a line break in the comment
-  kExchangeFolderBusy,      // another conversion holds the exchange folder
+  kNoInputChosen,         // the input path is empty
+  kInputPathTooShort,     // fewer than four characters: no stem for the channel files
+  kEmptyBaseName,         // no output base name
+  kBaseNameHasSeparator,  // '/' or '\' in the base name: it must name a file in out/
+  kBaseNameHasControl,    // a control character in the base name
+  kCommentNotOneLine,     // a line break in the comment
+  kExchangeFolderBusy,    // another conversion holds the exchange folder
 };
 
 }  // namespace accprep

@@ -19,10 +19,9 @@ std::string Seconds(double value) {
 double UniformTimeStep(const double* times, std::size_t stride, std::int64_t count,
                        const std::string& file, std::int64_t firstLine) {
   if (count < 2) {
-    throw EngineError(ErrorKind::kInput,
-                      "a time step needs at least 2 records; this file holds " +
-                          std::to_string(count),
-                      file);
+    throw EngineError(
+        ErrorKind::kInput,
+        "a time step needs at least 2 records; this file holds " + std::to_string(count), file);
   }
   const double first = times[0];
   const double second = times[stride];

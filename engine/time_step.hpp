@@ -24,8 +24,7 @@ double UniformTimeStep(const double* times, std::size_t stride, std::int64_t cou
 
 inline double UniformTimeStep(std::span<const double> times, const std::string& file,
                               std::int64_t firstLine) {
-  return UniformTimeStep(times.data(), 1, static_cast<std::int64_t>(times.size()), file,
-                         firstLine);
+  return UniformTimeStep(times.data(), 1, static_cast<std::int64_t>(times.size()), file, firstLine);
 }
 
 }  // namespace accprep

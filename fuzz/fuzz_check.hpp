@@ -16,8 +16,8 @@ namespace accprep::fuzz {
   std::abort();
 }
 
-#define ACCPREP_FUZZ_CHECK(condition, detail) \
-  do {                                        \
+#define ACCPREP_FUZZ_CHECK(condition, detail)                      \
+  do {                                                             \
     if (!(condition)) ::accprep::fuzz::Fail(#condition, (detail)); \
   } while (false)
 

@@ -3,8 +3,9 @@
 // its own, as accprep-integrate does with the default filter.
 //
 // An input the job's reading and time-step check accept goes through one whole job run, which
-// must either fail with the one error type, leaving no result and no temporary file, or leave a velout.csv that the conversion run's reader takes whole: as many records as the
-// input, the time column as it was read, every value finite, and an amp3.csv beside it.
+// must either fail with the one error type, leaving no result and no temporary file, or leave a
+// velout.csv that the conversion run's reader takes whole: as many records as the input, the time
+// column as it was read, every value finite, and an amp3.csv beside it.
 
 #include <dirent.h>
 #include <unistd.h>
@@ -30,8 +31,8 @@ namespace {
 
 std::string MakeFolder() {
   const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
-                        "/accprep-fuzz-XXXXXX";
+  std::string pattern =
+      std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/accprep-fuzz-XXXXXX";
   if (::mkdtemp(pattern.data()) == nullptr) accprep::fuzz::Fail("mkdtemp", pattern);
   return pattern;
 }
@@ -83,9 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (records >= 2)
       accprep::UniformTimeStep(input->row(1), accprep::kTableColumns, records, inputPath, 2);
   } catch (const accprep::EngineError& error) {
-    ACCPREP_FUZZ_CHECK(error.kind() == accprep::ErrorKind::kInput ||
-                           error.kind() == accprep::ErrorKind::kCapacity,
-                       error.what());
+    ACCPREP_FUZZ_CHECK(
+        error.kind() == accprep::ErrorKind::kInput || error.kind() == accprep::ErrorKind::kCapacity,
+        error.what());
     return 0;
   }
   if (records < 2) return 0;
@@ -115,9 +116,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const accprep::EngineError& error) {
     accprep::fuzz::Fail("the reader refuses the job's result", error.what());
   }
-  ACCPREP_FUZZ_CHECK(resultRecords == records,
-                     std::to_string(resultRecords) + " result records for " +
-                         std::to_string(records));
+  ACCPREP_FUZZ_CHECK(
+      resultRecords == records,
+      std::to_string(resultRecords) + " result records for " + std::to_string(records));
   for (std::int32_t r = 1; r <= records; ++r) {
     const double* in = input->row(r);
     const double* out = output->row(r);

@@ -46,8 +46,8 @@ bool SameNumber(double a, double b) {
 void CheckRoundTrip(double value, const NumberForm& form, bool significant) {
   char buffer[accprep::kMaxNumberText + 16];
   std::memset(buffer, '#', sizeof buffer);
-  char* end = significant ? FormatSignificant(buffer, value, 17, form)
-                          : FormatNumber(buffer, value, form);
+  char* end =
+      significant ? FormatSignificant(buffer, value, 17, form) : FormatNumber(buffer, value, form);
   const std::size_t length = static_cast<std::size_t>(end - buffer);
   ACCPREP_FUZZ_CHECK(length > 0 && length <= static_cast<std::size_t>(accprep::kMaxNumberText),
                      Bits(value) + " gives " + std::to_string(length) + " bytes");
@@ -68,8 +68,7 @@ void CheckRoundTrip(double value, const NumberForm& form, bool significant) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const NumberForm kForms[] = {NumberForm::Point(), NumberForm{","},
-                                      NumberForm{"\xd9\xab"}};
+  static const NumberForm kForms[] = {NumberForm::Point(), NumberForm{","}, NumberForm{"\xd9\xab"}};
   if (size >= sizeof(double)) {
     double value = 0.0;
     std::memcpy(&value, data, sizeof value);
@@ -101,9 +100,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const double reference = std::strtod(text.c_str(), &strtodEnd);
   ACCPREP_FUZZ_CHECK(strtodEnd == text.c_str() + text.size(),
                      "accepted \"" + text + "\", which strtod does not take whole");
-  ACCPREP_FUZZ_CHECK(std::memcmp(&reference, &parsed.value, sizeof reference) == 0,
-                     "\"" + text + "\" parses to " + Bits(parsed.value) + ", strtod gives " +
-                         Bits(reference));
+  ACCPREP_FUZZ_CHECK(
+      std::memcmp(&reference, &parsed.value, sizeof reference) == 0,
+      "\"" + text + "\" parses to " + Bits(parsed.value) + ", strtod gives " + Bits(reference));
   for (const NumberForm& form : kForms) CheckRoundTrip(parsed.value, form, false);
   return 0;
 }

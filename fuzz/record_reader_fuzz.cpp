@@ -87,9 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         },
         &formatted);
   } catch (const accprep::EngineError& error) {
-    ACCPREP_FUZZ_CHECK(error.kind() == accprep::ErrorKind::kInput ||
-                           error.kind() == accprep::ErrorKind::kCapacity,
-                       error.what());
+    ACCPREP_FUZZ_CHECK(
+        error.kind() == accprep::ErrorKind::kInput || error.kind() == accprep::ErrorKind::kCapacity,
+        error.what());
     ACCPREP_FUZZ_CHECK(error.file() == file.path(), error.what());
     ACCPREP_FUZZ_CHECK(!error.reason().empty(), "an error without a reason");
     ACCPREP_FUZZ_CHECK(maximumCalls == 0, "progress maximum reported by a failed read");
@@ -102,9 +102,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<double> expected;
   ACCPREP_FUZZ_CHECK(IndependentValues(text, headerLines, expected),
                      "a read succeeded on a field strtod does not take whole");
-  ACCPREP_FUZZ_CHECK(expected.size() == static_cast<std::size_t>(rows) * fields,
-                     std::to_string(expected.size()) + " values for " + std::to_string(rows) +
-                         " records");
+  ACCPREP_FUZZ_CHECK(
+      expected.size() == static_cast<std::size_t>(rows) * fields,
+      std::to_string(expected.size()) + " values for " + std::to_string(rows) + " records");
   for (std::int32_t r = 1; r <= rows; ++r) {
     for (int c = 0; c < fields; ++c) {
       const double cell = table->at(r, static_cast<std::int16_t>(c));

@@ -46,10 +46,10 @@ FftIntegrator::FftIntegrator(std::size_t records, double step, IntegrationMode m
   auto* complexBuffer = reinterpret_cast<fftw_complex*>(spectrumBuffer());
   // FFTW_ESTIMATE plans without touching the arrays and in tens of milliseconds; measuring
   // plans would cost seconds for a single record's 40 transforms.
-  shared->forward = fftw_plan_dft_r2c_1d(static_cast<int>(fftLength_), signal(), complexBuffer,
-                                         FFTW_ESTIMATE);
-  shared->inverse = fftw_plan_dft_c2r_1d(static_cast<int>(fftLength_), complexBuffer, signal(),
-                                         FFTW_ESTIMATE);
+  shared->forward =
+      fftw_plan_dft_r2c_1d(static_cast<int>(fftLength_), signal(), complexBuffer, FFTW_ESTIMATE);
+  shared->inverse =
+      fftw_plan_dft_c2r_1d(static_cast<int>(fftLength_), complexBuffer, signal(), FFTW_ESTIMATE);
   if (shared->forward == nullptr || shared->inverse == nullptr)
     throw std::runtime_error("FFTW could not plan a transform of this length");
 
@@ -144,8 +144,8 @@ void FftIntegrator::Integrate(double* samples, std::size_t stride, double* spect
   SpectrumOfSignal(spectrum, spectrumStride);
 }
 
-void FftIntegrator::AmplitudeSpectrum(const double* integral, std::size_t stride,
-                                      double* spectrum, std::size_t spectrumStride) {
+void FftIntegrator::AmplitudeSpectrum(const double* integral, std::size_t stride, double* spectrum,
+                                      std::size_t spectrumStride) {
   double* const signal = this->signal();
   for (std::size_t i = 0; i < records_; ++i) signal[i] = integral[i * stride];
   for (std::size_t i = records_; i < fftLength_; ++i) signal[i] = 0.0;

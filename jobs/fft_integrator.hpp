@@ -57,8 +57,7 @@ class FftIntegrator {
   // k = 1..spectrumLength() at spectrum[0], spectrum[spectrumStride], ... when spectrum is
   // not null. Never allocates. A channel's buffers are the only memory it touches besides
   // its own samples and spectrum, so different copies may work on different channels.
-  void Integrate(double* samples, std::size_t stride, double* spectrum,
-                 std::size_t spectrumStride);
+  void Integrate(double* samples, std::size_t stride, double* spectrum, std::size_t spectrumStride);
   // The amplitude spectrum of an integral Integrate wrote, as Integrate would have written it
   // beside: for a job that writes the integrals before it needs their spectra. The integral is
   // read whole before the spectrum is written, so the two may share memory.

@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
+#include "engine/conversion_names.hpp"
 #include "engine/engine_error.hpp"
 #include "engine/huge_pages.hpp"
-#include "engine/conversion_names.hpp"
 #include "engine/number_format.hpp"
 #include "engine/record_reader.hpp"
 #include "engine/time_step.hpp"
@@ -140,15 +140,14 @@ IntegrationReport RunIntegration(const JobOptions& options) {
   RecordColumns columns(inputPath);
   const std::int32_t records = columns.records();
   if (records < 2) {
-    throw EngineError(ErrorKind::kInput,
-                      "integration needs at least 2 records; this file holds " +
-                          std::to_string(records),
-                      inputPath);
+    throw EngineError(
+        ErrorKind::kInput,
+        "integration needs at least 2 records; this file holds " + std::to_string(records),
+        inputPath);
   }
   IntegrationReport report;
   report.records = records;
-  report.step = UniformTimeStep(columns.column(0), 1, records, inputPath,
-                                kExchangeHeaderLines + 1);
+  report.step = UniformTimeStep(columns.column(0), 1, records, inputPath, kExchangeHeaderLines + 1);
 
   const double nyquist = 0.5 / report.step;
   if (options.filter.highPassCorner >= nyquist) {
@@ -167,7 +166,8 @@ IntegrationReport RunIntegration(const JobOptions& options) {
   RefuseNonFinite(workers.ForEachChannel([&](FftIntegrator& worker, int channel) {
     worker.Integrate(columns.column(channel), 1, nullptr, 1);
     return AllFinite(columns.column(channel), static_cast<std::size_t>(records));
-  }), inputPath);
+  }),
+                  inputPath);
 
   // Each channel's integral has replaced its acceleration in its column.
   const double* times = columns.column(0);
@@ -184,7 +184,8 @@ IntegrationReport RunIntegration(const JobOptions& options) {
     double* column = columns.column(channel);
     worker.AmplitudeSpectrum(column, 1, column, 1);
     return AllFinite(column, frequencies);
-  }), inputPath);
+  }),
+                  inputPath);
   ResultCsvFile amplitude(InFolder(options.folder, kSpectrumResult));
   amplitude.WriteHeader("freq");
   const double df = integrator.frequencyStep();

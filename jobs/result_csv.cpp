@@ -33,8 +33,7 @@ ResultCsvFile::ResultCsvFile(std::string finalPath) : file_(std::move(finalPath)
 
 void ResultCsvFile::WriteHeader(const char* firstName) { file_.Write(ChannelCsvHeader(firstName)); }
 
-void ResultCsvFile::WriteRows(std::size_t count, bool firstRounded,
-                              const ResultRowSource& rowAt) {
+void ResultCsvFile::WriteRows(std::size_t count, bool firstRounded, const ResultRowSource& rowAt) {
   FormatRowsInOrder(
       0, static_cast<std::int64_t>(count) - 1, kRowBytes,
       [&](std::int64_t row, char* out) {

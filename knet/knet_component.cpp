@@ -41,10 +41,10 @@ void CheckDirection(const std::string& component, const std::string& direction,
   if (direction != "E-W" && direction != "N-S" && direction != "U-D") return;
   const std::string letters{direction[0], direction[2]};
   if (component.compare(0, 2, letters) == 0) return;
-  throw EngineError(ErrorKind::kInput,
-                    "Dir. \"" + direction + "\" does not match the component " + component +
-                        " of the file name",
-                    file, kDirectionLine);
+  throw EngineError(
+      ErrorKind::kInput,
+      "Dir. \"" + direction + "\" does not match the component " + component + " of the file name",
+      file, kDirectionLine);
 }
 
 }  // namespace accprep

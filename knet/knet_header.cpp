@@ -44,8 +44,8 @@ std::optional<int> Digits(std::string_view text) {
 // give local time; Japan keeps no daylight saving, so differences on this scale are true
 // durations and the traces of one event line up by them.
 std::optional<std::int64_t> RecordSecond(std::string_view text) {
-  if (text.size() != 19 || text[4] != '/' || text[7] != '/' || text[10] != ' ' ||
-      text[13] != ':' || text[16] != ':') {
+  if (text.size() != 19 || text[4] != '/' || text[7] != '/' || text[10] != ' ' || text[13] != ':' ||
+      text[16] != ':') {
     return std::nullopt;
   }
   const auto year = Digits(text.substr(0, 4));
@@ -106,8 +106,7 @@ KnetHeader ParseKnetHeader(std::span<const std::string_view> lines, const std::s
   if (lines.size() < kKnetHeaderLines) {
     throw EngineError(ErrorKind::kInput,
                       "not a K-NET or KiK-net ASCII file: the header ends at line " +
-                          std::to_string(lines.size()) + " of " +
-                          std::to_string(kKnetHeaderLines),
+                          std::to_string(lines.size()) + " of " + std::to_string(kKnetHeaderLines),
                       file, static_cast<std::int64_t>(lines.size()));
   }
   const auto value = [&](int line) { return HeaderValue(lines[line - 1]); };

@@ -29,15 +29,15 @@ struct ScaleFactor {
 };
 
 struct KnetHeader {
-  std::string originTime;       // as written, e.g. "2018/01/24 19:51:00"; for the title only
-  std::string magnitude;        // as written, e.g. "6.2"; for the title only
-  std::string stationCode;      // e.g. "AOM001": printable ASCII without blank, comma or slash
-  std::string recordTime;       // "YYYY/MM/DD HH:MM:SS", local time of the first sample
+  std::string originTime;         // as written, e.g. "2018/01/24 19:51:00"; for the title only
+  std::string magnitude;          // as written, e.g. "6.2"; for the title only
+  std::string stationCode;        // e.g. "AOM001": printable ASCII without blank, comma or slash
+  std::string recordTime;         // "YYYY/MM/DD HH:MM:SS", local time of the first sample
   std::int64_t recordSecond = 0;  // recordTime in seconds on a continuous local-time scale
-  int samplingHz = 0;           // a whole number of samples per second, >= 1
-  std::string direction;        // Dir. as written ("E-W", or a KiK-net channel label)
+  int samplingHz = 0;             // a whole number of samples per second, >= 1
+  std::string direction;          // Dir. as written ("E-W", or a KiK-net channel label)
   ScaleFactor scale;
-  double maxAccGal = 0.0;       // the file's own peak, printed with 3 decimals
+  double maxAccGal = 0.0;  // the file's own peak, printed with 3 decimals
 };
 
 // Line numbers (1-based) of the values above, for messages.

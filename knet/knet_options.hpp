@@ -12,8 +12,8 @@
 namespace accprep {
 
 struct KnetOptions {
-  std::string output;               // empty: the default name beside the first file
-  std::vector<std::string> files;   // at least one, in channel order
+  std::string output;              // empty: the default name beside the first file
+  std::vector<std::string> files;  // at least one, in channel order
 };
 
 struct KnetParseOutcome {

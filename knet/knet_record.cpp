@@ -39,10 +39,9 @@ KnetRecord AssembleRecord(std::vector<KnetTrace> traces) {
   }
   record.clock = SampleClockFor(record.samplingHz, first.file);
 
-  const auto earliest =
-      std::min_element(traces.begin(), traces.end(), [](const auto& a, const auto& b) {
-        return a.header.recordSecond < b.header.recordSecond;
-      });
+  const auto earliest = std::min_element(
+      traces.begin(), traces.end(),
+      [](const auto& a, const auto& b) { return a.header.recordSecond < b.header.recordSecond; });
   record.startTime = earliest->header.recordTime;
   const std::int64_t startSecond = earliest->header.recordSecond;
   // Record times are whole seconds and the rate whole samples per second, so every trace

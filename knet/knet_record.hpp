@@ -14,12 +14,12 @@
 namespace accprep {
 
 struct KnetRecord {
-  std::vector<KnetTrace> traces;      // channel c is traces[c - 1]
+  std::vector<KnetTrace> traces;        // channel c is traces[c - 1]
   std::vector<std::int64_t> firstRows;  // the row (0-based) of each trace's first sample
-  std::int64_t rows = 0;              // 1..450,000
+  std::int64_t rows = 0;                // 1..450,000
   int samplingHz = 0;
   SampleClock clock;
-  std::string startTime;              // record time of the earliest trace
+  std::string startTime;  // record time of the earliest trace
 
   // The value of channel `channel` (1-based, a trace) at `row`: its sample, or its mean
   // outside its span.

@@ -3,12 +3,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <charconv>
-#include <cstdint>
-#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "engine/engine_error.hpp"
 #include "engine/sample_table.hpp"
@@ -60,9 +60,8 @@ int ReadCounts(std::string_view line, std::int64_t lineNumber, KnetTrace& trace)
     const char* first = text.data() + (text.front() == '+' ? 1 : 0);
     const auto [stop, error] = std::from_chars(first, text.data() + text.size(), count);
     if (error != std::errc() || stop != text.data() + text.size()) {
-      throw EngineError(ErrorKind::kInput,
-                        "count is not an integer: \"" + std::string(text) + "\"", trace.file,
-                        lineNumber, counts);
+      throw EngineError(ErrorKind::kInput, "count is not an integer: \"" + std::string(text) + "\"",
+                        trace.file, lineNumber, counts);
     }
     if (trace.gal.size() == static_cast<std::size_t>(kMaxRecords)) {
       throw EngineError(ErrorKind::kCapacity, "trace longer than 450,000 samples", trace.file,
@@ -101,10 +100,10 @@ KnetTrace ParseKnetTrace(std::string_view text, const std::string& file) {
   while (cursor.Next(line)) {
     const int counts = ReadCounts(line, cursor.number(), trace);
     if (counts > 0 && shortLine > 0) {
-      throw EngineError(ErrorKind::kInput,
-                        "data line cut short: " + std::to_string(shortCounts) +
-                            " counts where 8 belong",
-                        file, shortLine);
+      throw EngineError(
+          ErrorKind::kInput,
+          "data line cut short: " + std::to_string(shortCounts) + " counts where 8 belong", file,
+          shortLine);
     }
     if (counts < kCountsPerLine && shortLine == 0) {
       shortLine = cursor.number();

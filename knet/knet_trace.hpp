@@ -13,11 +13,11 @@ namespace accprep {
 inline constexpr int kCountsPerLine = 8;
 
 struct KnetTrace {
-  std::string file;        // the path it was read from, for messages
+  std::string file;  // the path it was read from, for messages
   KnetHeader header;
-  std::string component;   // "EW" ... "UD2", see knet_component.hpp
-  std::vector<double> gal; // count * NUM / DEN, one per sample, at least one
-  double mean = 0.0;       // mean of gal: the trace's level before and after its own span
+  std::string component;    // "EW" ... "UD2", see knet_component.hpp
+  std::vector<double> gal;  // count * NUM / DEN, one per sample, at least one
+  double mean = 0.0;        // mean of gal: the trace's level before and after its own span
 
   // "AOM001 EW": the channel's name in the record.
   std::string Name() const;

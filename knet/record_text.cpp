@@ -15,8 +15,8 @@ constexpr char kLineEnd[] = "\r\n";
 
 std::string RecordTitle(const KnetRecord& record) {
   const KnetHeader& first = record.traces.front().header;
-  return "K-NET/KiK-net acceleration in gal: origin " + first.originTime + " M" +
-         first.magnitude + ", " + std::to_string(record.traces.size()) + " traces, " +
+  return "K-NET/KiK-net acceleration in gal: origin " + first.originTime + " M" + first.magnitude +
+         ", " + std::to_string(record.traces.size()) + " traces, " +
          std::to_string(record.samplingHz) + " Hz, from " + record.startTime;
 }
 
@@ -31,8 +31,7 @@ std::string ChannelNamesLine(const KnetRecord& record) {
   return line + "," + kTrailingColumnNames;
 }
 
-void WriteRecordText(const KnetRecord& record,
-                     const std::function<void(std::string_view)>& sink) {
+void WriteRecordText(const KnetRecord& record, const std::function<void(std::string_view)>& sink) {
   const NumberForm form = NumberForm::Point();
   const int traces = static_cast<int>(record.traces.size());
   // Everything after the last trace is the same on every line.

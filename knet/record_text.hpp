@@ -29,7 +29,6 @@ std::string ChannelNamesLine(const KnetRecord& record);
 // Hands the whole text to `sink` in pieces of about a megabyte, in order. Times as
 // FormatSampleTime writes them; values in the point form of FormatNumber; unused channels
 // and the trailing values "0". Whatever `sink` throws passes through.
-void WriteRecordText(const KnetRecord& record,
-                     const std::function<void(std::string_view)>& sink);
+void WriteRecordText(const KnetRecord& record, const std::function<void(std::string_view)>& sink);
 
 }  // namespace accprep

@@ -13,10 +13,10 @@ SampleClock SampleClockFor(int samplingHz, const std::string& file) {
   for (int decimals = 0; decimals <= 9; ++decimals, scale *= 10) {
     if (scale % samplingHz == 0) return {decimals, scale / samplingHz};
   }
-  throw EngineError(ErrorKind::kInput,
-                    "sampling interval 1/" + std::to_string(samplingHz) +
-                        " s has no exact decimal form",
-                    file, kSamplingLine);
+  throw EngineError(
+      ErrorKind::kInput,
+      "sampling interval 1/" + std::to_string(samplingHz) + " s has no exact decimal form", file,
+      kSamplingLine);
 }
 
 char* FormatSampleTime(char* out, std::int64_t index, const SampleClock& clock) {

@@ -10,7 +10,7 @@
 namespace accprep {
 
 struct SampleClock {
-  int decimals = 0;               // digits after the point
+  int decimals = 0;                 // digits after the point
   std::int64_t ticksPerSample = 1;  // the sampling interval in units of 10^-decimals s
 };
 

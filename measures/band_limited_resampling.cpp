@@ -78,8 +78,8 @@ ResampledRecord::ResampledRecord(std::span<const double> samples, double timeSte
   int largest = 1;
   for (double period : periods) largest = std::max(largest, SamplingFactorFor(timeStep, period));
   if (largest == 1 || samples.size() < 2) return;
-  const long long limit =
-      std::max<long long>(1, kMaxResampledLength / static_cast<long long>(FastFftLength(samples.size())));
+  const long long limit = std::max<long long>(
+      1, kMaxResampledLength / static_cast<long long>(FastFftLength(samples.size())));
   commonFactor_ = CommonFactor(largest, limit);
   if (commonFactor_ == 1) return;
   std::vector<double> fine = ResampleBandLimited(samples, commonFactor_);

@@ -19,7 +19,8 @@ double ReportedIntensity(double computed) {
   int decimals[3] = {0, 0, 0};
   if (p != end) ++p;
   for (int i = 0; i < 3 && p != end; ++i, ++p) decimals[i] = *p - '0';
-  const long long hundredths = whole * 100 + decimals[0] * 10 + decimals[1] + (decimals[2] >= 5 ? 1 : 0);
+  const long long hundredths =
+      whole * 100 + decimals[0] * 10 + decimals[1] + (decimals[2] >= 5 ? 1 : 0);
   const long long tenths = hundredths / 10;
   const double magnitude = static_cast<double>(tenths) / 10.0;
   return computed < 0.0 && tenths != 0 ? -magnitude : magnitude;
@@ -33,11 +34,10 @@ IntensityClass IntensityClassOf(double reported) {
   static constexpr struct {
     long long from;
     IntensityClass intensityClass;
-  } kBounds[] = {{65, IntensityClass::k7},      {60, IntensityClass::k6Upper},
-                 {55, IntensityClass::k6Lower}, {50, IntensityClass::k5Upper},
-                 {45, IntensityClass::k5Lower}, {35, IntensityClass::k4},
-                 {25, IntensityClass::k3},      {15, IntensityClass::k2},
-                 {5, IntensityClass::k1}};
+  } kBounds[] = {
+      {65, IntensityClass::k7},      {60, IntensityClass::k6Upper}, {55, IntensityClass::k6Lower},
+      {50, IntensityClass::k5Upper}, {45, IntensityClass::k5Lower}, {35, IntensityClass::k4},
+      {25, IntensityClass::k3},      {15, IntensityClass::k2},      {5, IntensityClass::k1}};
   for (const auto& bound : kBounds) {
     if (tenths >= bound.from) return bound.intensityClass;
   }
@@ -46,27 +46,42 @@ IntensityClass IntensityClassOf(double reported) {
 
 std::string_view IntensityClassName(IntensityClass intensityClass) {
   switch (intensityClass) {
-    case IntensityClass::k0: return "0";
-    case IntensityClass::k1: return "1";
-    case IntensityClass::k2: return "2";
-    case IntensityClass::k3: return "3";
-    case IntensityClass::k4: return "4";
-    case IntensityClass::k5Lower: return "5弱";
-    case IntensityClass::k5Upper: return "5強";
-    case IntensityClass::k6Lower: return "6弱";
-    case IntensityClass::k6Upper: return "6強";
-    case IntensityClass::k7: return "7";
+    case IntensityClass::k0:
+      return "0";
+    case IntensityClass::k1:
+      return "1";
+    case IntensityClass::k2:
+      return "2";
+    case IntensityClass::k3:
+      return "3";
+    case IntensityClass::k4:
+      return "4";
+    case IntensityClass::k5Lower:
+      return "5弱";
+    case IntensityClass::k5Upper:
+      return "5強";
+    case IntensityClass::k6Lower:
+      return "6弱";
+    case IntensityClass::k6Upper:
+      return "6強";
+    case IntensityClass::k7:
+      return "7";
   }
   return {};
 }
 
 std::string_view IntensityClassCode(IntensityClass intensityClass) {
   switch (intensityClass) {
-    case IntensityClass::k5Lower: return "5-";
-    case IntensityClass::k5Upper: return "5+";
-    case IntensityClass::k6Lower: return "6-";
-    case IntensityClass::k6Upper: return "6+";
-    default: return IntensityClassName(intensityClass);
+    case IntensityClass::k5Lower:
+      return "5-";
+    case IntensityClass::k5Upper:
+      return "5+";
+    case IntensityClass::k6Lower:
+      return "6-";
+    case IntensityClass::k6Upper:
+      return "6+";
+    default:
+      return IntensityClassName(intensityClass);
   }
 }
 

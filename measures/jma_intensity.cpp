@@ -16,7 +16,8 @@ double IntensityFilterGain(double frequency) {
   const double periodEffect = std::sqrt(1.0 / frequency);
   const double y2 = (frequency / 10.0) * (frequency / 10.0);
   const double polynomial =
-      1.0 + y2 * (0.694 + y2 * (0.241 + y2 * (0.0557 + y2 * (0.009664 + y2 * (0.00134 + y2 * 0.000155)))));
+      1.0 + y2 * (0.694 +
+                  y2 * (0.241 + y2 * (0.0557 + y2 * (0.009664 + y2 * (0.00134 + y2 * 0.000155)))));
   const double highCut = 1.0 / std::sqrt(polynomial);
   const double lowCut = std::sqrt(1.0 - std::exp(-std::pow(frequency / 0.5, 3)));
   return periodEffect * highCut * lowCut;
@@ -39,7 +40,8 @@ std::vector<double> FilteredVectorSum(std::span<const double> horizontal1,
   const double binWidth = 1.0 / (static_cast<double>(fft.length()) * timeStep);
   std::vector<double> weights(fft.bins());
   for (std::size_t k = 0; k < weights.size(); ++k) {
-    weights[k] = IntensityFilterGain(static_cast<double>(k) * binWidth) / static_cast<double>(fft.length());
+    weights[k] =
+        IntensityFilterGain(static_cast<double>(k) * binWidth) / static_cast<double>(fft.length());
   }
   for (std::span<const double> component : {horizontal1, horizontal2, vertical}) {
     std::fill(std::copy(component.begin(), component.end(), fft.signal().begin()),
@@ -54,7 +56,8 @@ std::vector<double> FilteredVectorSum(std::span<const double> horizontal1,
 }
 
 double IntensityLevel(std::span<const double> vectorSum, double timeStep) {
-  const auto count = static_cast<std::size_t>(std::ceil(kIntensityDuration / timeStep * (1.0 - 1e-9)));
+  const auto count =
+      static_cast<std::size_t>(std::ceil(kIntensityDuration / timeStep * (1.0 - 1e-9)));
   if (vectorSum.size() < count) {
     throw EngineError(ErrorKind::kInput,
                       "the record is shorter than the 0.3 s the seismic intensity needs");

@@ -61,8 +61,8 @@ LongPeriodMotion ComputeLongPeriodMotion(std::span<const double> horizontal1,
   const ResampledRecord record2(horizontal2, timeStep, motion.periods);
   for (std::size_t k = 0; k < motion.periods.size(); ++k) {
     const double period = motion.periods[k];
-    motion.sva[k] = std::sqrt(PeakSquaredAbsoluteVelocity(record1.Samples(period), record2.Samples(period),
-                                                          record1.Step(period), period));
+    motion.sva[k] = std::sqrt(PeakSquaredAbsoluteVelocity(
+        record1.Samples(period), record2.Samples(period), record1.Step(period), period));
     if (motion.sva[k] > motion.peakSva) {
       motion.peakSva = motion.sva[k];
       motion.peakPeriod = period;

@@ -44,10 +44,10 @@ RealFft::RealFft(std::size_t length) : length_(length) {
     const std::lock_guard<std::mutex> guard(PlannerLock());
     // FFTW_ESTIMATE plans in milliseconds without touching the buffers; measuring would cost
     // more than the transforms of a whole record.
-    forward_ = fftw_plan_dft_r2c_1d(static_cast<int>(length_), signal_, complexBuffer,
-                                    FFTW_ESTIMATE);
-    inverse_ = fftw_plan_dft_c2r_1d(static_cast<int>(length_), complexBuffer, signal_,
-                                    FFTW_ESTIMATE);
+    forward_ =
+        fftw_plan_dft_r2c_1d(static_cast<int>(length_), signal_, complexBuffer, FFTW_ESTIMATE);
+    inverse_ =
+        fftw_plan_dft_c2r_1d(static_cast<int>(length_), complexBuffer, signal_, FFTW_ESTIMATE);
     if (forward_ == nullptr || inverse_ == nullptr) throw std::bad_alloc();
   } catch (...) {
     Release();

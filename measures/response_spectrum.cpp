@@ -32,10 +32,18 @@ LanePeaks RespondLanes(std::span<const double> acc, const OscillatorStep* steps)
   LanePeaks peaks{};
   for (int l = 0; l < kLanes; ++l) {
     const OscillatorStep& r = steps[l];
-    a11[l] = r.a11; a12[l] = r.a12; a21[l] = r.a21; a22[l] = r.a22;
-    b11[l] = r.b11; b12[l] = r.b12; b21[l] = r.b21; b22[l] = r.b22;
-    twoHw[l] = r.twoHw; w2[l] = r.w2;
-    x[l] = 0.0; v[l] = 0.0;
+    a11[l] = r.a11;
+    a12[l] = r.a12;
+    a21[l] = r.a21;
+    a22[l] = r.a22;
+    b11[l] = r.b11;
+    b12[l] = r.b12;
+    b21[l] = r.b21;
+    b22[l] = r.b22;
+    twoHw[l] = r.twoHw;
+    w2[l] = r.w2;
+    x[l] = 0.0;
+    v[l] = 0.0;
   }
   const std::size_t n = acc.size();
   for (std::size_t i = 0; i + 1 < n; ++i) {
@@ -84,7 +92,8 @@ void RespondAll(std::span<const double> acc, double timeStep, std::span<const do
       OscillatorStep steps[kLanes];
       for (int l = 0; l < kLanes; ++l) {
         // Spare lanes repeat the last period; their results are dropped.
-        const std::size_t k = indices[first + std::min<std::size_t>(static_cast<std::size_t>(l), count - 1)];
+        const std::size_t k =
+            indices[first + std::min<std::size_t>(static_cast<std::size_t>(l), count - 1)];
         steps[l] = MakeOscillatorStep(periods[k], damping, step);
       }
       const LanePeaks peaks = RespondLanes(samples, steps);
@@ -151,7 +160,8 @@ std::vector<std::vector<double>> ComputeAccelerationSpectra(
     std::span<const std::span<const double>> channels, double timeStep,
     std::span<const double> periods, double damping, int threads) {
   CheckArguments(timeStep, periods, damping);
-  std::vector<std::vector<double>> spectra(channels.size(), std::vector<double>(periods.size(), 0.0));
+  std::vector<std::vector<double>> spectra(channels.size(),
+                                           std::vector<double>(periods.size(), 0.0));
   std::atomic<std::size_t> next{0};
   std::mutex failureLock;
   std::exception_ptr failure;

@@ -9,15 +9,20 @@ namespace {
 
 QString RefusalSentence(Refusal refusal) {
   switch (refusal) {
-    case Refusal::kNoInputChosen: return QStringLiteral("入力ファイルが選ばれていません");
-    case Refusal::kInputPathTooShort: return QStringLiteral("入力ファイル名が短すぎます");
-    case Refusal::kEmptyBaseName: return QStringLiteral("保存ファイル名が入力されていません");
+    case Refusal::kNoInputChosen:
+      return QStringLiteral("入力ファイルが選ばれていません");
+    case Refusal::kInputPathTooShort:
+      return QStringLiteral("入力ファイル名が短すぎます");
+    case Refusal::kEmptyBaseName:
+      return QStringLiteral("保存ファイル名が入力されていません");
     case Refusal::kBaseNameHasSeparator:
     case Refusal::kBaseNameHasControl:
       return QStringLiteral("保存ファイル名にフォルダの区切りや制御文字は使えません");
-    case Refusal::kCommentNotOneLine: return QStringLiteral("コメントは1行にしてください");
+    case Refusal::kCommentNotOneLine:
+      return QStringLiteral("コメントは1行にしてください");
     case Refusal::kExchangeFolderBusy:
-      return QStringLiteral("このプログラムのフォルダで別の変換が実行中です。終わってからもう一度はじめてください");
+      return QStringLiteral(
+          "このプログラムのフォルダで別の変換が実行中です。終わってからもう一度はじめてください");
   }
   return QStringLiteral("この入力では変換を始められません");
 }
@@ -36,7 +41,8 @@ QString MissingFolderSentence(const std::string& file) {
 // A file of the step could not be read, written, copied or deleted.
 QString FileSentence(RunStep step) {
   switch (step) {
-    case RunStep::kReadRecord: return QStringLiteral("入力ファイルを読み込めません");
+    case RunStep::kReadRecord:
+      return QStringLiteral("入力ファイルを読み込めません");
     case RunStep::kReadVelocityResult:
     case RunStep::kReadDisplacementResult:
       return QStringLiteral("積分ジョブの結果を読み込めません");
@@ -45,8 +51,10 @@ QString FileSentence(RunStep step) {
     case RunStep::kWriteVelocityMatrix:
     case RunStep::kWriteDisplacementMatrix:
       return QStringLiteral("行列ファイルを書き出せません");
-    case RunStep::kWritePublicCsv: return QStringLiteral("公開データを書き出せません");
-    case RunStep::kWriteExchangeCsv: return QStringLiteral("受け渡しファイルを書き出せません");
+    case RunStep::kWritePublicCsv:
+      return QStringLiteral("公開データを書き出せません");
+    case RunStep::kWriteExchangeCsv:
+      return QStringLiteral("受け渡しファイルを書き出せません");
     case RunStep::kCopyVelocityResults:
     case RunStep::kCopyDisplacementResults:
       return QStringLiteral("積分ジョブの結果をコピーできません");
@@ -74,12 +82,13 @@ QString FailureSentence(const EngineError& error) {
   if (const std::optional<Refusal> refusal = error.refusal()) return RefusalSentence(*refusal);
   const std::optional<RunStep> step = error.runStep();
   switch (error.kind()) {
-    case ErrorKind::kInterrupted: return QStringLiteral("変換が中断されました");
-    case ErrorKind::kJob: return QStringLiteral("積分ジョブが失敗しました");
+    case ErrorKind::kInterrupted:
+      return QStringLiteral("変換が中断されました");
+    case ErrorKind::kJob:
+      return QStringLiteral("積分ジョブが失敗しました");
     case ErrorKind::kCapacity:
-      return step && IsResultRead(*step)
-                 ? QStringLiteral("積分ジョブの結果のレコードが多すぎます")
-                 : QStringLiteral("入力ファイルのレコードが多すぎます");
+      return step && IsResultRead(*step) ? QStringLiteral("積分ジョブの結果のレコードが多すぎます")
+                                         : QStringLiteral("入力ファイルのレコードが多すぎます");
     case ErrorKind::kArithmetic:
       return step && IsResultRead(*step) ? FileSentence(*step)
                                          : QStringLiteral("基線補正の計算ができません");

@@ -42,8 +42,8 @@ inline constexpr char kStatusFailed[] = "エラー";
 
 // The window's links to the world, each with its real default, so tests can stand in.
 struct Form1Seams {
-  std::unique_ptr<WindowPrompts> prompts;         // default: the real dialog and message boxes
-  std::function<std::string()> exchangeFolder;    // default: ProgramFolder(); thread-safe
+  std::unique_ptr<WindowPrompts> prompts;       // default: the real dialog and message boxes
+  std::function<std::string()> exchangeFolder;  // default: ProgramFolder(); thread-safe
   // default: RunConversion; called on the run's worker thread
   std::function<void(const RunInputs&, RunObserver&)> conversionRun;
 };
@@ -107,7 +107,7 @@ class Form1 final : public QWidget, private RunSurface {
 
   Form1Seams seams_;
   QString selectedInputPath_;
-  int progressMaximum_ = 100;      // the run's maximum; the bar itself never shows 0..0
+  int progressMaximum_ = 100;  // the run's maximum; the bar itself never shows 0..0
   bool startEnabledAfterRun_ = false;
   std::unique_ptr<QtRunHost> host_;  // set while a run works
   std::thread worker_;

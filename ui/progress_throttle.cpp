@@ -4,8 +4,7 @@
 
 namespace accprep {
 
-ProgressThrottle::ProgressThrottle(std::function<Clock::time_point()> now)
-    : now_(std::move(now)) {}
+ProgressThrottle::ProgressThrottle(std::function<Clock::time_point()> now) : now_(std::move(now)) {}
 
 std::optional<float> ProgressThrottle::Offer(float value) {
   const Clock::time_point now = now_();

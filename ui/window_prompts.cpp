@@ -35,14 +35,14 @@ class DialogPrompts final : public WindowPrompts {
   }
 
   void ShowMessage(QWidget* parent, const QString& text) override {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kProgramTitle), text,
-                    QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kProgramTitle), text, QMessageBox::Ok,
+                    parent);
     box.exec();
   }
 
   void ShowFailure(QWidget* parent, const QString& text) override {
-    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kProgramTitle), text,
-                    QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kProgramTitle), text, QMessageBox::Ok,
+                    parent);
     box.exec();
   }
 

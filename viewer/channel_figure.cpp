@@ -12,7 +12,8 @@ namespace {
 
 QString Number(double value, int digits = 6) {
   char text[kMaxNumberText];
-  return QString::fromLatin1(text, FormatSignificant(text, value, digits, NumberForm::Point()) - text);
+  return QString::fromLatin1(text,
+                             FormatSignificant(text, value, digits, NumberForm::Point()) - text);
 }
 
 QString FileName(const std::string& path) {
@@ -35,7 +36,8 @@ const QColor kPeak(200, 30, 30);
 
 }  // namespace
 
-ChannelFigure::ChannelFigure(QCustomPlot* plot, int panels, bool titled) : QObject(plot), plot_(plot) {
+ChannelFigure::ChannelFigure(QCustomPlot* plot, int panels, bool titled)
+    : QObject(plot), plot_(plot) {
   plot_->plotLayout()->clear();
   plot_->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
   plot_->setNoAntialiasingOnDrag(true);
@@ -51,9 +53,12 @@ ChannelFigure::ChannelFigure(QCustomPlot* plot, int panels, bool titled) : QObje
   if (panels & kTimeHistories) {
     QCPLayoutGrid* column = AddColumn(QStringLiteral("加速度・速度・変位"), nullptr);
     const QString time = QStringLiteral("時刻");
-    timeTraces_.push_back(MakeTrace(column, 0, time, "s", QStringLiteral("加速度"), "gal", false, false, true));
-    timeTraces_.push_back(MakeTrace(column, 1, time, "s", QStringLiteral("速度"), "cm/s", false, false, true));
-    timeTraces_.push_back(MakeTrace(column, 2, time, "s", QStringLiteral("変位"), "cm", false, false, true));
+    timeTraces_.push_back(
+        MakeTrace(column, 0, time, "s", QStringLiteral("加速度"), "gal", false, false, true));
+    timeTraces_.push_back(
+        MakeTrace(column, 1, time, "s", QStringLiteral("速度"), "cm/s", false, false, true));
+    timeTraces_.push_back(
+        MakeTrace(column, 2, time, "s", QStringLiteral("変位"), "cm", false, false, true));
     LinkKeyAxes(timeTraces_);
   }
   if (panels & kFourierSpectra) {
@@ -68,9 +73,12 @@ ChannelFigure::ChannelFigure(QCustomPlot* plot, int panels, bool titled) : QObje
   if (panels & kResponseSpectra) {
     QCPLayoutGrid* column = AddColumn(QStringLiteral("応答スペクトル"), &responseHeading_);
     const QString period = QStringLiteral("周期");
-    responseTraces_.push_back(MakeTrace(column, 0, period, "s", QStringLiteral("絶対加速度 Sa"), "gal", true, false, false));
-    responseTraces_.push_back(MakeTrace(column, 1, period, "s", QStringLiteral("相対速度 Sv"), "cm/s", true, false, false));
-    responseTraces_.push_back(MakeTrace(column, 2, period, "s", QStringLiteral("相対変位 Sd"), "cm", true, false, false));
+    responseTraces_.push_back(MakeTrace(column, 0, period, "s", QStringLiteral("絶対加速度 Sa"),
+                                        "gal", true, false, false));
+    responseTraces_.push_back(MakeTrace(column, 1, period, "s", QStringLiteral("相対速度 Sv"),
+                                        "cm/s", true, false, false));
+    responseTraces_.push_back(
+        MakeTrace(column, 2, period, "s", QStringLiteral("相対変位 Sd"), "cm", true, false, false));
     LinkKeyAxes(responseTraces_);
   }
 }
@@ -87,10 +95,10 @@ QCPLayoutGrid* ChannelFigure::AddColumn(const QString& heading, QCPTextElement**
   return column;
 }
 
-ChannelFigure::Trace ChannelFigure::MakeTrace(QCPLayoutGrid* column, int row, const QString& keyName,
-                                              const QString& keyUnit, const QString& valueName,
-                                              const QString& valueUnit, bool logKey, bool logValue,
-                                              bool markPeak) {
+ChannelFigure::Trace ChannelFigure::MakeTrace(QCPLayoutGrid* column, int row,
+                                              const QString& keyName, const QString& keyUnit,
+                                              const QString& valueName, const QString& valueUnit,
+                                              bool logKey, bool logValue, bool markPeak) {
   Trace trace;
   trace.keyName = keyName;
   trace.keyUnit = keyUnit;
@@ -221,8 +229,8 @@ void ChannelFigure::ShowChannel(const ConversionData& data, int channel) {
 void ChannelFigure::ShowResponse(const ResponseSpectrum* spectrum, double damping,
                                  const QString& notice) {
   if (responseHeading_ != nullptr) {
-    responseHeading_->setText(QStringLiteral("応答スペクトル (減衰定数 ") + Number(damping * 100, 4) +
-                              " %)");
+    responseHeading_->setText(QStringLiteral("応答スペクトル (減衰定数 ") +
+                              Number(damping * 100, 4) + " %)");
   }
   for (std::size_t i = 0; i < responseTraces_.size(); ++i) {
     if (spectrum == nullptr) {
@@ -269,8 +277,8 @@ QString ChannelFigure::Readout(QPoint position) const {
       if (!trace.rect->rect().contains(position)) continue;
       const double key = trace.rect->axis(QCPAxis::atBottom)->pixelToCoord(position.x());
       const double value = trace.rect->axis(QCPAxis::atLeft)->pixelToCoord(position.y());
-      return trace.keyName + " " + Number(key, 5) + " " + trace.keyUnit + "   " +
-             trace.valueName + " " + Number(value, 5) + " " + trace.valueUnit;
+      return trace.keyName + " " + Number(key, 5) + " " + trace.keyUnit + "   " + trace.valueName +
+             " " + Number(value, 5) + " " + trace.valueUnit;
     }
   }
   return {};

@@ -12,8 +12,8 @@
 #include <span>
 #include <vector>
 
-#include "viewer/conversion_data.hpp"
 #include "measures/response_spectrum.hpp"
+#include "viewer/conversion_data.hpp"
 
 class QCustomPlot;
 class QCPAxisRect;
@@ -50,9 +50,9 @@ class ChannelFigure : public QObject {
   struct Trace {
     QCPAxisRect* rect = nullptr;
     QCPGraph* graph = nullptr;
-    QCPItemTracer* tracer = nullptr;   // the peak, when the trace has one marked
-    QCPItemText* label = nullptr;      // the peak's value and time
-    QCPItemText* notice = nullptr;     // "ファイルがありません" and the like
+    QCPItemTracer* tracer = nullptr;  // the peak, when the trace has one marked
+    QCPItemText* label = nullptr;     // the peak's value and time
+    QCPItemText* notice = nullptr;    // "ファイルがありません" and the like
     QString keyName, keyUnit, valueName, valueUnit;
     bool logKey = false;
     bool logValue = false;

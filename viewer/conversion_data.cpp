@@ -9,7 +9,8 @@ HeaderForm HeaderFormOf(ConversionFile file) {
                                                : HeaderForm::kOneLine;
 }
 
-std::uint64_t ConversionBytes(const ConversionFiles& files, std::span<const ConversionFile> wanted) {
+std::uint64_t ConversionBytes(const ConversionFiles& files,
+                              std::span<const ConversionFile> wanted) {
   std::uint64_t total = 0;
   for (ConversionFile file : wanted) {
     if (files.has(file)) total += FileSize(files.path(file));

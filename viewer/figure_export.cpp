@@ -26,8 +26,8 @@ std::optional<ResponseSpectrum> ChannelResponse(const ConversionData& data, int 
     return std::nullopt;
   }
   try {
-    const double step = UniformTimeStep(acc->column(0), data.files.path(ConversionFile::kAcceleration),
-                                        acc->firstLine());
+    const double step = UniformTimeStep(
+        acc->column(0), data.files.path(ConversionFile::kAcceleration), acc->firstLine());
     const std::vector<double> periods = ResponsePeriods();
     return ComputeResponseSpectrum(acc->column(channel), step, periods, damping);
   } catch (const EngineError& error) {

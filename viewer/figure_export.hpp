@@ -9,7 +9,7 @@
 
 namespace accprep {
 
-inline constexpr int kExportWidth = 1800;   // pixels of the PNG, points of the PDF
+inline constexpr int kExportWidth = 1800;  // pixels of the PNG, points of the PDF
 inline constexpr int kExportHeight = 1000;
 
 // The figure's title: file stem, channel and what is missing.

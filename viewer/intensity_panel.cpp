@@ -94,7 +94,9 @@ void IntensityPanel::CreateControls() {
 
   measuresTable_ = new QTableWidget(kChannels, 5);
   QStringList headers;
-  headers << QStringLiteral("チャンネル") << "Ia (m/s)" << "D5–75 (s)" << "D5–95 (s)"
+  headers << QStringLiteral("チャンネル") << "Ia (m/s)"
+          << "D5–75 (s)"
+          << "D5–95 (s)"
           << "CAV (cm/s)";
   measuresTable_->setHorizontalHeaderLabels(headers);
   measuresTable_->verticalHeader()->setVisible(false);
@@ -153,7 +155,8 @@ void IntensityPanel::LayOut() {
   auto* tablePage = new QWidget;
   auto* tableColumn = new QVBoxLayout(tablePage);
   tableColumn->setContentsMargins(0, 0, 0, 0);
-  tableColumn->addWidget(new QLabel(QStringLiteral("チャンネルごとの指標 (アリアス強度・有効継続時間・CAV)")));
+  tableColumn->addWidget(
+      new QLabel(QStringLiteral("チャンネルごとの指標 (アリアス強度・有効継続時間・CAV)")));
   tableColumn->addWidget(measuresNotice_);
   tableColumn->addWidget(measuresTable_, 1);
   auto* copyRow = new QHBoxLayout;
@@ -195,8 +198,8 @@ void IntensityPanel::SetRecord(const ConversionData& data) {
   path_ = data.files.path(ConversionFile::kAcceleration);
   const std::string& error = data.error(ConversionFile::kAcceleration);
   notice_ = acceleration_ != nullptr ? QString()
-            : !error.empty()         ? QStringLiteral("読み込めません: ") + QString::fromStdString(error)
-                                     : QStringLiteral("加速度ファイルがないため計算できません");
+            : !error.empty() ? QStringLiteral("読み込めません: ") + QString::fromStdString(error)
+                             : QStringLiteral("加速度ファイルがないため計算できません");
   for (QComboBox* chooser : choosers_) chooser->setEnabled(acceleration_ != nullptr);
   StartIntensity();
   StartMeasures();
@@ -208,8 +211,7 @@ void IntensityPanel::WaitForWork() {
 }
 
 bool IntensityPanel::IsUpToDate() const {
-  return intensityShown_ && measuresShown_ && !intensityWatcher_->isRunning() &&
-         !intensityPending_;
+  return intensityShown_ && measuresShown_ && !intensityWatcher_->isRunning() && !intensityPending_;
 }
 
 IntensityComponents IntensityPanel::ChosenComponents() const {
@@ -233,11 +235,13 @@ void IntensityPanel::StartIntensity() {
     IntensityOutcome outcome{components, std::nullopt, notice};
     if (acceleration == nullptr) return outcome;
     if (components.horizontal1 == components.horizontal2 ||
-        components.horizontal1 == components.vertical || components.horizontal2 == components.vertical) {
+        components.horizontal1 == components.vertical ||
+        components.horizontal2 == components.vertical) {
       outcome.notice = QStringLiteral("三つの異なるチャンネルを選んでください");
       return outcome;
     }
-    outcome.notice = Attempt([&] { outcome.intensity = ComputeRecordIntensity(*acceleration, path, components); });
+    outcome.notice = Attempt(
+        [&] { outcome.intensity = ComputeRecordIntensity(*acceleration, path, components); });
     return outcome;
   }));
 }
@@ -255,7 +259,8 @@ void IntensityPanel::IntensityFinished() {
 void IntensityPanel::ShowIntensity(const IntensityOutcome& outcome) {
   const RecordIntensity* intensity = outcome.intensity ? &*outcome.intensity : nullptr;
   if (intensity == nullptr) {
-    for (QLabel* label : {computedLabel_, reportedLabel_, levelLabel_, peakSvaLabel_, peakPeriodLabel_}) {
+    for (QLabel* label :
+         {computedLabel_, reportedLabel_, levelLabel_, peakSvaLabel_, peakPeriodLabel_}) {
       label->setText(QStringLiteral("—"));
     }
     classLabel_->setText(QString());
@@ -266,16 +271,19 @@ void IntensityPanel::ShowIntensity(const IntensityOutcome& outcome) {
     computedLabel_->setText(moved ? Fixed(jma.computed, 2) : QStringLiteral("— (揺れなし)"));
     reportedLabel_->setText(moved ? Fixed(jma.reported, 1) : QStringLiteral("—"));
     levelLabel_->setText(SignificantText(jma.a0, 4) + " gal");
-    classLabel_->setText(QStringLiteral("震度 ") +
-                         QString::fromUtf8(IntensityClassName(jma.intensityClass).data(),
-                                           static_cast<qsizetype>(IntensityClassName(jma.intensityClass).size())));
+    classLabel_->setText(
+        QStringLiteral("震度 ") +
+        QString::fromUtf8(IntensityClassName(jma.intensityClass).data(),
+                          static_cast<qsizetype>(IntensityClassName(jma.intensityClass).size())));
     const LongPeriodMotion& longPeriod = intensity->longPeriod;
     peakSvaLabel_->setText(SignificantText(longPeriod.peakSva, 4) + " cm/s");
     peakPeriodLabel_->setText(longPeriod.peakSva > 0.0 ? Fixed(longPeriod.peakPeriod, 1) + " s"
                                                        : QStringLiteral("—"));
-    longPeriodClassLabel_->setText(QStringLiteral("階級 ") + QString::number(longPeriod.motionClass));
+    longPeriodClassLabel_->setText(QStringLiteral("階級 ") +
+                                   QString::number(longPeriod.motionClass));
   }
-  DrawVectorSum(vectorSumPlot_, acceleration_ != nullptr ? acceleration_->column(0) : std::span<const double>(),
+  DrawVectorSum(vectorSumPlot_,
+                acceleration_ != nullptr ? acceleration_->column(0) : std::span<const double>(),
                 intensity != nullptr ? &intensity->jma : nullptr, outcome.notice);
   DrawSva(svaPlot_, intensity != nullptr ? &intensity->longPeriod : nullptr, outcome.notice);
 }
@@ -288,7 +296,8 @@ void IntensityPanel::StartMeasures() {
   measuresWatcher_->setFuture(QtConcurrent::run([=]() {
     MeasuresOutcome outcome{std::nullopt, notice};
     if (acceleration == nullptr) return outcome;
-    outcome.notice = Attempt([&] { outcome.measures = ComputeChannelMeasures(*acceleration, path); });
+    outcome.notice =
+        Attempt([&] { outcome.measures = ComputeChannelMeasures(*acceleration, path); });
     return outcome;
   }));
 }

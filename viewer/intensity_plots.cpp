@@ -27,7 +27,8 @@ void ShowPlotNotice(QCustomPlot* plot, const QString& notice) {
 
 QString SignificantText(double value, int digits) {
   char text[kMaxNumberText];
-  return QString::fromLatin1(text, FormatSignificant(text, value, digits, NumberForm::Point()) - text);
+  return QString::fromLatin1(text,
+                             FormatSignificant(text, value, digits, NumberForm::Point()) - text);
 }
 
 void SetUpVectorSumPlot(QCustomPlot* plot) {
@@ -55,7 +56,8 @@ void DrawVectorSum(QCustomPlot* plot, std::span<const double> times, const JmaIn
   }
   const std::vector<double>& sum = jma->vectorSum;
   QVector<QCPGraphData> points(static_cast<qsizetype>(sum.size()));
-  for (std::size_t i = 0; i < sum.size(); ++i) points[static_cast<qsizetype>(i)] = {times[i], sum[i]};
+  for (std::size_t i = 0; i < sum.size(); ++i)
+    points[static_cast<qsizetype>(i)] = {times[i], sum[i]};
   QCPGraph* graph = plot->addGraph();
   graph->data()->set(points, true);
   graph->setPen(QPen(kCurve, 1.0));

@@ -70,8 +70,9 @@ int main(int argc, char** argv) {
   if (!options.Headless()) {
     QApplication app(argc, argv);
     UseJapaneseFont(app);
-    accprep::ViewerWindow window(files, options.channel, options.damping,
-                                 accprep::ReadChannelNames(accprep::InputRecordOf(options.record, files)));
+    accprep::ViewerWindow window(
+        files, options.channel, options.damping,
+        accprep::ReadChannelNames(accprep::InputRecordOf(options.record, files)));
     window.show();
     return app.exec();
   }
@@ -83,8 +84,7 @@ int main(int argc, char** argv) {
   int qtArgc = 1;
   QApplication app(qtArgc, argv);
   UseJapaneseFont(app);
-  const accprep::ConversionData data =
-      accprep::LoadConversion(files, accprep::kAllConversionFiles);
+  const accprep::ConversionData data = accprep::LoadConversion(files, accprep::kAllConversionFiles);
   for (const std::string& error : data.errors) {
     if (!error.empty()) return Fail(error);
   }

@@ -65,8 +65,8 @@ ChannelTable LoadChannelTable(const std::string& path, HeaderForm header, LoadPr
     for (int c = 0; c < kTableFileColumns; ++c) columns[c] = table.column(c).data();
   };
   findColumns();
-  const std::int64_t rows = ReadRecords(
-      path, form, [&](std::int64_t first, const double* values, std::int64_t count) {
+  const std::int64_t rows =
+      ReadRecords(path, form, [&](std::int64_t first, const double* values, std::int64_t count) {
         if (first - 1 + count > table.capacity()) {
           table.Shrink(first - 1);
           table.Grow(std::max(2 * table.capacity(), first - 1 + count));

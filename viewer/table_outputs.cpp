@@ -81,8 +81,8 @@ void WriteResponseTable(const ConversionFiles& files, const std::string& path, d
   const std::vector<double> periods = ResponsePeriods();
   std::vector<std::span<const double>> channels;
   for (int c = 1; c <= kChannels; ++c) channels.push_back(table.column(c));
-  WriteFileAtomically(path, ResponseCsvText(periods, ComputeAccelerationSpectra(channels, step, periods,
-                                                                          damping, 2)));
+  WriteFileAtomically(path, ResponseCsvText(periods, ComputeAccelerationSpectra(
+                                                         channels, step, periods, damping, 2)));
 }
 
 void WriteIntensityTable(const ConversionFiles& files, const std::string& path,

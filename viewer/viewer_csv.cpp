@@ -55,7 +55,8 @@ std::string ResponseCsvText(std::span<const double> periods,
 
 std::string IntensityCsvText(const RecordIntensity& intensity) {
   std::string text =
-      "\"components\",\"I\",\"reported\",\"class\",\"a0\",\"Sva\",\"T_Sva\",\"long_period_class\"\r\n";
+      "\"components\",\"I\",\"reported\",\"class\",\"a0\",\"Sva\",\"T_Sva\",\"long_period_"
+      "class\"\r\n";
   text += "\"" + ComponentsText(intensity.components) + "\"";
   const JmaIntensity& jma = intensity.jma;
   const bool moved = std::isfinite(jma.computed);

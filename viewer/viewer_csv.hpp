@@ -1,8 +1,8 @@
 #pragma once
 // The tables the viewer writes for scripts: the peaks table, the acceleration response
-// spectra and the intensity measures. Channel-CSV conventions: quoted header, comma-separated numbers in the point form
-// of the engine, every line ending in CR LF. They are written with the engine's
-// atomic file (engine/atomic_file.hpp).
+// spectra and the intensity measures. Channel-CSV conventions: quoted header, comma-separated
+// numbers in the point form of the engine, every line ending in CR LF. They are written with the
+// engine's atomic file (engine/atomic_file.hpp).
 
 #include <array>
 #include <span>

@@ -53,8 +53,9 @@ OptionsOutcome ParseViewerOptions(int argc, const char* const* argv) {
   app.add_option("--components", components,
                  "channels of --intensity: the two horizontal, then the vertical (default 1,2,3)")
       ->needs(intensity);
-  app.add_option("--measures", options.measuresPath,
-                 "write Arias intensity, D5-75, D5-95 and CAV of every channel to PATH.csv and exit");
+  app.add_option(
+      "--measures", options.measuresPath,
+      "write Arias intensity, D5-75, D5-95 and CAV of every channel to PATH.csv and exit");
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -70,8 +71,9 @@ OptionsOutcome ParseViewerOptions(int argc, const char* const* argv) {
   if (app.count("--components") > 0) {
     const std::optional<IntensityComponents> parsed = ParseComponents(components);
     if (!parsed) {
-      return UsageError("--components: three different channels 1..40, the two horizontal first, "
-                        "e.g. 1,2,3");
+      return UsageError(
+          "--components: three different channels 1..40, the two horizontal first, "
+          "e.g. 1,2,3");
     }
     options.components = *parsed;
   }

@@ -14,10 +14,10 @@
 namespace accprep {
 
 struct ViewerOptions {
-  std::string record;        // any file of the conversion, or its input record
-  int channel = 1;           // 1..40
-  double damping = 0.05;     // 0 <= h < 1
-  std::string exportPath;    // .png or .pdf, empty when not asked
+  std::string record;      // any file of the conversion, or its input record
+  int channel = 1;         // 1..40
+  double damping = 0.05;   // 0 <= h < 1
+  std::string exportPath;  // .png or .pdf, empty when not asked
   std::string peaksPath;
   std::string responsePath;
   std::string intensityPath;
@@ -28,13 +28,13 @@ struct ViewerOptions {
     return !exportPath.empty() || !peaksPath.empty() || !responsePath.empty() ||
            !intensityPath.empty() || !measuresPath.empty();
   }
-  bool ExportsPdf() const;   // the export path ends in ".pdf" (any case)
+  bool ExportsPdf() const;  // the export path ends in ".pdf" (any case)
 };
 
 struct OptionsOutcome {
   std::optional<ViewerOptions> options;  // set when the program should go on
-  int exitCode = 0;       // 0 for --help, 2 for a usage error; meaningful without options
-  std::string message;    // the help text, or the usage error with a hint
+  int exitCode = 0;     // 0 for --help, 2 for a usage error; meaningful without options
+  std::string message;  // the help text, or the usage error with a hint
 };
 
 OptionsOutcome ParseViewerOptions(int argc, const char* const* argv);

@@ -24,8 +24,8 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "engine/engine_error.hpp"
-#include "engine/time_step.hpp"
 #include "engine/number_format.hpp"
+#include "engine/time_step.hpp"
 #include "viewer/channel_figure.hpp"
 #include "viewer/figure_export.hpp"
 #include "viewer/intensity_panel.hpp"
@@ -69,7 +69,8 @@ ViewerWindow::~ViewerWindow() {
 }
 
 void ViewerWindow::CreateControls() {
-  setWindowTitle(QStringLiteral("記録ビューア - ") + QFileInfo(QString::fromStdString(files_.stem)).fileName());
+  setWindowTitle(QStringLiteral("記録ビューア - ") +
+                 QFileInfo(QString::fromStdString(files_.stem)).fileName());
   channelList_ = new QListWidget;
   for (int c = 1; c <= kChannels; ++c) {
     channelList_->addItem(QString::fromStdString(ChannelLabel(names_, c)));
@@ -183,24 +184,28 @@ void ViewerWindow::ConnectSignals() {
   connect(resetButton_, &QPushButton::clicked, this, &ViewerWindow::ResetView);
   connect(saveButton_, &QPushButton::clicked, this, &ViewerWindow::SaveView);
   connect(progressTimer_, &QTimer::timeout, this, [this] {
-    if (totalBytes_ > 0) loadBar_->setValue(static_cast<int>(1000.0 * progress_.load() / totalBytes_));
+    if (totalBytes_ > 0)
+      loadBar_->setValue(static_cast<int>(1000.0 * progress_.load() / totalBytes_));
   });
   connect(loadWatcher_, &QFutureWatcher<Loaded*>::finished, this, &ViewerWindow::LoadingFinished);
   connect(spectraWatcher_, &QFutureWatcher<ConversionData*>::finished, this,
           &ViewerWindow::SpectraFinished);
-  connect(responseWatcher_, &QFutureWatcher<Response>::finished, this, &ViewerWindow::ResponseFinished);
+  connect(responseWatcher_, &QFutureWatcher<Response>::finished, this,
+          &ViewerWindow::ResponseFinished);
   const std::pair<QCustomPlot*, ChannelFigure*> plots[] = {
       {timePlot_, timeFigure_}, {fourierPlot_, fourierFigure_}, {responsePlot_, responseFigure_}};
   for (const auto& [plot, figure] : plots) {
     plot->setMouseTracking(true);
-    connect(plot, &QCustomPlot::mouseMove, this, [this, plot = plot, figure = figure](QMouseEvent* event) {
-      UpdateReadout(plot, figure, event->pos());
-    });
+    connect(plot, &QCustomPlot::mouseMove, this,
+            [this, plot = plot, figure = figure](QMouseEvent* event) {
+              UpdateReadout(plot, figure, event->pos());
+            });
   }
 }
 
 QString ViewerWindow::FilesSummary() const {
-  static const char* const kNames[] = {"加速度", "速度", "変位", "速度フーリエ振幅", "変位フーリエ振幅"};
+  static const char* const kNames[] = {"加速度", "速度", "変位", "速度フーリエ振幅",
+                                       "変位フーリエ振幅"};
   QStringList parts;
   for (int i = 0; i < kConversionFileCount; ++i) {
     const ConversionFile file = kAllConversionFiles[i];
@@ -212,7 +217,8 @@ QString ViewerWindow::FilesSummary() const {
     } else {
       state = QStringLiteral("<span style='color:#060'>あり</span>");
     }
-    parts << QString::fromUtf8(kNames[i]) + ": " + Name(files_.path(file)).toHtmlEscaped() + " " + state;
+    parts << QString::fromUtf8(kNames[i]) + ": " + Name(files_.path(file)).toHtmlEscaped() + " " +
+                 state;
   }
   return parts.join(QStringLiteral(" &nbsp;|&nbsp; "));
 }
@@ -284,9 +290,7 @@ void ViewerWindow::ShowChannel(int channel) {
   StartResponse();
 }
 
-void ViewerWindow::ShowChannelNow(int channel) {
-  DrawChannel(channel, /*now=*/true);
-}
+void ViewerWindow::ShowChannelNow(int channel) { DrawChannel(channel, /*now=*/true); }
 
 void ViewerWindow::DrawChannel(int channel, bool now) {
   const auto when = now ? QCustomPlot::rpImmediateRefresh : QCustomPlot::rpQueuedReplot;
@@ -344,10 +348,11 @@ void ViewerWindow::ResponseFinished() {
 void ViewerWindow::FillPeaksTable() {
   for (int c = 1; c <= kChannels; ++c) {
     const ChannelPeaks& peaks = data_->peaks[c - 1];
-    const QString cells[] = {QString::number(c) + "ch",
-                             PeakText(peaks.acceleration, false), PeakText(peaks.acceleration, true),
-                             PeakText(peaks.velocity, false),     PeakText(peaks.velocity, true),
-                             PeakText(peaks.displacement, false), PeakText(peaks.displacement, true)};
+    const QString cells[] = {
+        QString::number(c) + "ch",          PeakText(peaks.acceleration, false),
+        PeakText(peaks.acceleration, true), PeakText(peaks.velocity, false),
+        PeakText(peaks.velocity, true),     PeakText(peaks.displacement, false),
+        PeakText(peaks.displacement, true)};
     for (int column = 0; column < 7; ++column) {
       auto* item = new QTableWidgetItem(cells[column]);
       item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -362,8 +367,9 @@ void ViewerWindow::CopyPeaks() {
 }
 
 void ViewerWindow::ResetView() {
-  for (auto [plot, figure] : {std::pair{timePlot_, timeFigure_}, std::pair{fourierPlot_, fourierFigure_},
-                              std::pair{responsePlot_, responseFigure_}}) {
+  for (auto [plot, figure] :
+       {std::pair{timePlot_, timeFigure_}, std::pair{fourierPlot_, fourierFigure_},
+        std::pair{responsePlot_, responseFigure_}}) {
     figure->ResetView();
     plot->replot(QCustomPlot::rpQueuedReplot);
   }
@@ -378,9 +384,11 @@ void ViewerWindow::SaveView() {
     statusBar()->showMessage(QStringLiteral("表は「表をコピー」で取り出せます"), 4000);
     return;
   }
-  const QString suggested = QString::fromStdString(files_.stem) + "_" + QString::number(channel_) + "ch.png";
-  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("画像を保存"), suggested,
-                                                    QStringLiteral("PNG 画像 (*.png);;PDF (*.pdf)"));
+  const QString suggested =
+      QString::fromStdString(files_.stem) + "_" + QString::number(channel_) + "ch.png";
+  const QString path =
+      QFileDialog::getSaveFileName(this, QStringLiteral("画像を保存"), suggested,
+                                   QStringLiteral("PNG 画像 (*.png);;PDF (*.pdf)"));
   if (path.isEmpty()) return;
   const bool pdf = path.endsWith(".pdf", Qt::CaseInsensitive);
   const bool saved = pdf ? plot->savePdf(path) : plot->savePng(path);

@@ -1,17 +1,17 @@
 #pragma once
 // The viewer's window: the channel list on the left; on the right which files were found,
 // and tabs for the time histories, the Fourier spectra, the response spectra, the peaks
-// table and the intensity measures. Loading and the response spectra run off the window's thread, so it keeps
-// answering while a large conversion opens.
+// table and the intensity measures. Loading and the response spectra run off the window's thread,
+// so it keeps answering while a large conversion opens.
 
-#include <QMainWindow>
 #include <QFutureWatcher>
+#include <QMainWindow>
 #include <memory>
 
+#include "measures/response_spectrum.hpp"
 #include "viewer/channel_names.hpp"
 #include "viewer/conversion_data.hpp"
 #include "viewer/peaks.hpp"
-#include "measures/response_spectrum.hpp"
 
 class QCustomPlot;
 class QDoubleSpinBox;

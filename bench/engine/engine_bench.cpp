@@ -30,7 +30,8 @@ struct FullRecord {
   std::int64_t bytes = 0;
 
   FullRecord() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "accprep-bench-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "accprep-bench-XXXXXX").string();
     folder = ::mkdtemp(pattern.data());
     path = (folder / "full-record.csv").string();
     std::FILE* out = std::fopen(path.c_str(), "wb");
@@ -105,8 +106,16 @@ void BM_Write(benchmark::State& state) {
 
 BENCHMARK(BM_ReadRecord)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 BENCHMARK(BM_RemoveBaseline)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
-BENCHMARK(BM_Write<true>)->Name("BM_WriteMatrixRows")->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
-BENCHMARK(BM_Write<false>)->Name("BM_WriteChannelCsv")->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_Write<true>)
+    ->Name("BM_WriteMatrixRows")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+BENCHMARK(BM_Write<false>)
+    ->Name("BM_WriteChannelCsv")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace accprep

@@ -19,10 +19,10 @@
 
 #include "engine/baseline.hpp"
 #include "engine/conversion_names.hpp"
-#include "engine/output_writers.hpp"
-#include "engine/sample_table.hpp"
 #include "engine/number_format.hpp"
+#include "engine/output_writers.hpp"
 #include "engine/record_reader.hpp"
+#include "engine/sample_table.hpp"
 #include "jobs/fft_integrator.hpp"
 
 extern char** environ;
@@ -141,7 +141,8 @@ BENCHMARK(BM_ReadExchangeCsv)->Unit(benchmark::kMillisecond)->Iterations(3);
 std::vector<double> ResultLikeValues() {
   std::vector<double> values(1 << 16);
   for (std::size_t i = 0; i < values.size(); ++i)
-    values[i] = std::sin(0.37 * static_cast<double>(i)) * std::pow(10.0, static_cast<double>(i % 7) - 4);
+    values[i] =
+        std::sin(0.37 * static_cast<double>(i)) * std::pow(10.0, static_cast<double>(i % 7) - 4);
   return values;
 }
 

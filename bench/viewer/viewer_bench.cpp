@@ -10,9 +10,9 @@
 #include <sstream>
 
 #include "conversion_fixture.hpp"
+#include "measures/response_spectrum.hpp"
 #include "test_kit.hpp"
 #include "viewer/conversion_data.hpp"
-#include "measures/response_spectrum.hpp"
 #include "viewer/table_outputs.hpp"
 #include "viewer/viewer_window.hpp"
 
@@ -29,7 +29,8 @@ struct BigConversion {
     options.records = 450000;
     options.spectrumLimit = 262144;
     options.resultDigits = 9;  // as the jobs write them
-    files = FindConversionFiles(accprep::testing::WriteConversionFixture(folder.path(), "big", options) + ".csv");
+    files = FindConversionFiles(
+        accprep::testing::WriteConversionFixture(folder.path(), "big", options) + ".csv");
   }
 };
 BigConversion& Big() {

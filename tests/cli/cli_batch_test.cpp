@@ -100,13 +100,15 @@ TEST_F(RunBatchTest, FirstFailingInputStopsTheBatchAndIsNamed) {
 TEST(RunBatch, OutOfMemoryAndOtherFailuresBecomeMessagesNotCrashes) {
   std::ostringstream out, err;
   const CliOptions options{"b1", "", {"a.csv"}};
-  EXPECT_EQ(RunBatch(options, "/x", {out, err}, [](const RunInputs&, RunObserver&) { throw std::bad_alloc(); }),
+  EXPECT_EQ(RunBatch(options, "/x", {out, err},
+                     [](const RunInputs&, RunObserver&) { throw std::bad_alloc(); }),
             kExitFailure);
   EXPECT_EQ(err.str(), "error: not enough memory for the sample table\n");
   err.str("");
-  EXPECT_EQ(RunBatch(options, "/x", {out, err},
-                     [](const RunInputs&, RunObserver&) { throw std::runtime_error("unexpected"); }),
-            kExitFailure);
+  EXPECT_EQ(
+      RunBatch(options, "/x", {out, err},
+               [](const RunInputs&, RunObserver&) { throw std::runtime_error("unexpected"); }),
+      kExitFailure);
   EXPECT_EQ(err.str(), "error: unexpected\n");
 }
 
@@ -134,10 +136,9 @@ TEST(RunBatch, FailureClearsTheBarBeforeTheMessage) {
     host.SetProgressValue(1.0f);
     throw EngineError(ErrorKind::kIo, "No space left on device", "out/b1_accmat.prn");
   };
-  EXPECT_EQ(RunBatch(options, "/x", {out, err, /*showProgress=*/true}, failMidFile),
-            kExitFailure);
-  EXPECT_TRUE(err.str().ends_with(
-      "1/10\x1b[K\r\x1b[Kerror: out/b1_accmat.prn: No space left on device\n"))
+  EXPECT_EQ(RunBatch(options, "/x", {out, err, /*showProgress=*/true}, failMidFile), kExitFailure);
+  EXPECT_TRUE(
+      err.str().ends_with("1/10\x1b[K\r\x1b[Kerror: out/b1_accmat.prn: No space left on device\n"))
       << err.str();
 }
 

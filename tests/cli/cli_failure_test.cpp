@@ -47,7 +47,8 @@ class CliFailureTest : public ::testing::Test {
     EXPECT_EQ(run.out, "");
     const std::string line = ErrorText(run);
     for (const std::string& mention : mentions) {
-      EXPECT_NE(line.find(mention), std::string::npos) << "missing \"" << mention << "\" in " << line;
+      EXPECT_NE(line.find(mention), std::string::npos)
+          << "missing \"" << mention << "\" in " << line;
     }
   }
 

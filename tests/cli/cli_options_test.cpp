@@ -61,12 +61,12 @@ TEST(ParseCommandLine, HelpAndVersionGoToStandardOutputAndSucceed) {
 
 TEST(ParseCommandLine, UsageMistakesExitTwoWithTheReasonAndTheUsage) {
   const std::vector<std::vector<std::string>> mistakes = {
-      {},                                   // nothing at all
-      {"a.csv"},                            // no --name
-      {"--name", "b1"},                     // no input
-      {"--name", "", "a.csv"},              // an empty base name
+      {},                                    // nothing at all
+      {"a.csv"},                             // no --name
+      {"--name", "b1"},                      // no input
+      {"--name", "", "a.csv"},               // an empty base name
       {"--name", "b1", "--bogus", "a.csv"},  // an unknown option
-      {"--name"},                           // an option without its value
+      {"--name"},                            // an option without its value
       {"--name", "b1", "a.csv", "x/a.csv"},  // two inputs sharing b1_a
   };
   for (const auto& args : mistakes) {

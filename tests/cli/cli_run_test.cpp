@@ -72,8 +72,8 @@ TEST_F(CliRunTest, CompleteRunWritesEveryOutputByteForByte) {
   // The exchange files are gone, the jobs and the folder's lock file stay, and no temporary
   // file is left anywhere.
   EXPECT_EQ(FolderEntries(folder.path()),
-            (std::vector<std::string>{".accprep.lock", "accprep-cli", "fftdis.bat", "fftvel.bat", "jobs.log", "out",
-                                      "prepared", "records", "seen"}));
+            (std::vector<std::string>{".accprep.lock", "accprep-cli", "fftdis.bat", "fftvel.bat",
+                                      "jobs.log", "out", "prepared", "records", "seen"}));
   EXPECT_EQ(FolderEntries(folder.Path("out")),
             (std::vector<std::string>{"b1_accmat.prn", "b1_dismat.prn", "b1_velmat.prn"}));
   EXPECT_EQ(FolderEntries(folder.Path("records")),
@@ -96,7 +96,8 @@ TEST_F(CliRunTest, SecondRunReplacesTheOutputsOfTheFirst) {
   const JobResultCase secondDisplacement = MakeJobResult(6, 5);
   folder.Write("records/site1.csv", second.record);
   folder.InstallTestJobs(secondVelocity.result, secondDisplacement.result);
-  const ProcessResult run = folder.RunCli({"--name", "b1", "--comment", "2nd", "records/site1.csv"});
+  const ProcessResult run =
+      folder.RunCli({"--name", "b1", "--comment", "2nd", "records/site1.csv"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
 
   EXPECT_EQ(folder.Read("out/b1_accmat.prn"), second.matrix);
@@ -109,10 +110,10 @@ TEST_F(CliRunTest, SecondRunReplacesTheOutputsOfTheFirst) {
 
 TEST(CliNames, ChannelFilesLoseTheLastFourCharactersOfTheInputPath) {
   struct Case {
-    const char* input;            // as given on the command line
-    const char* workingFolder;    // relative to the program folder
+    const char* input;          // as given on the command line
+    const char* workingFolder;  // relative to the program folder
     const char* name;
-    const char* channelStem;      // where the five channel files go, relative to the program folder
+    const char* channelStem;  // where the five channel files go, relative to the program folder
   };
   const Case cases[] = {
       {"site1.csv", "records", "b1", "records/site1"},

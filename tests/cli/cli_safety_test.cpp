@@ -80,10 +80,10 @@ std::string LargeResult(int rows) {
   return text;
 }
 
-const std::vector<std::string> kOutputs = {
-    "out/b1_accmat.prn", "out/b1_velmat.prn", "out/b1_dismat.prn", "records/site1_acc.csv",
-    "records/site1_vel.csv", "records/site1_dis.csv", "records/site1_velAmp.csv",
-    "records/site1_disAmp.csv"};
+const std::vector<std::string> kOutputs = {"out/b1_accmat.prn",        "out/b1_velmat.prn",
+                                           "out/b1_dismat.prn",        "records/site1_acc.csv",
+                                           "records/site1_vel.csv",    "records/site1_dis.csv",
+                                           "records/site1_velAmp.csv", "records/site1_disAmp.csv"};
 const std::vector<std::string> kExchangeFiles = {"outacc.csv", "velout.csv", "disout.csv",
                                                  "amp3.csv"};
 
@@ -98,8 +98,9 @@ class SharedFolderTest : public ::testing::Test {
     // The velocity job waits a moment first, so that the second run starts while the first
     // one waits for its job, as it did when the runs took over each other's results.
     fs::rename(folder.Path("fftvel.bat"), folder.Path("fftvel-shipped.bat"));
-    folder.WriteJob("fftvel.bat", "touch \"$here/velocity-started\"\nsleep 1\n"
-                                  "exec \"$here/fftvel-shipped.bat\"\n");
+    folder.WriteJob("fftvel.bat",
+                    "touch \"$here/velocity-started\"\nsleep 1\n"
+                    "exec \"$here/fftvel-shipped.bat\"\n");
     folder.Write("records/long.csv", Record(3000));
     folder.Write("records/short.csv", Record(400));
   }
@@ -127,10 +128,12 @@ TEST_F(SharedFolderTest, TheSecondRunWaitsAndBothAreRight) {
   const std::string waiting = "waiting for another conversion in " + folder.path() + " to finish";
   const std::vector<std::string> lines = Lines(second.err);
   EXPECT_EQ(std::count(lines.begin(), lines.end(), waiting), 1) << second.err;
-  EXPECT_EQ(std::make_pair(folder.Read("records/long_vel.csv"), folder.Read("records/long_dis.csv")),
-            SoloResults(folder.Read("records/long.csv")));
-  EXPECT_EQ(std::make_pair(folder.Read("records/short_vel.csv"), folder.Read("records/short_dis.csv")),
-            SoloResults(folder.Read("records/short.csv")));
+  EXPECT_EQ(
+      std::make_pair(folder.Read("records/long_vel.csv"), folder.Read("records/long_dis.csv")),
+      SoloResults(folder.Read("records/long.csv")));
+  EXPECT_EQ(
+      std::make_pair(folder.Read("records/short_vel.csv"), folder.Read("records/short_dis.csv")),
+      SoloResults(folder.Read("records/short.csv")));
 }
 
 TEST_F(SharedFolderTest, NoWaitRefusesAtOnceNamingTheFolder) {
@@ -240,19 +243,20 @@ TEST_P(InterruptionTest, LeavesNothingBehindAndKeepsEarlierFiles) {
     if (folder.Exists(pidFile)) EXPECT_TRUE(ProcessGone(folder.Read(pidFile))) << pidFile;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SignalsAndMoments, InterruptionTest,
-    ::testing::Values(Interruption{SIGINT, Moment::kReading}, Interruption{SIGTERM, Moment::kReading},
-                      Interruption{SIGINT, Moment::kJob}, Interruption{SIGTERM, Moment::kJob},
-                      Interruption{SIGHUP, Moment::kJob},
-                      Interruption{SIGINT, Moment::kMatrixWrite},
-                      Interruption{SIGTERM, Moment::kMatrixWrite}),
-    [](const ::testing::TestParamInfo<Interruption>& info) {
-      const char* moment = info.param.moment == Moment::kReading ? "Reading"
-                           : info.param.moment == Moment::kJob   ? "Job"
-                                                                 : "MatrixWrite";
-      return std::string(sigabbrev_np(info.param.signal)) + "While" + moment;
-    });
+INSTANTIATE_TEST_SUITE_P(SignalsAndMoments, InterruptionTest,
+                         ::testing::Values(Interruption{SIGINT, Moment::kReading},
+                                           Interruption{SIGTERM, Moment::kReading},
+                                           Interruption{SIGINT, Moment::kJob},
+                                           Interruption{SIGTERM, Moment::kJob},
+                                           Interruption{SIGHUP, Moment::kJob},
+                                           Interruption{SIGINT, Moment::kMatrixWrite},
+                                           Interruption{SIGTERM, Moment::kMatrixWrite}),
+                         [](const ::testing::TestParamInfo<Interruption>& info) {
+                           const char* moment = info.param.moment == Moment::kReading ? "Reading"
+                                                : info.param.moment == Moment::kJob   ? "Job"
+                                                                                    : "MatrixWrite";
+                           return std::string(sigabbrev_np(info.param.signal)) + "While" + moment;
+                         });
 
 TEST_F(InterruptionTest, AKilledRunsLeftoversAreRemovedByTheNextRun) {
   folder.Write("records/site1.csv", Record(200));

@@ -29,7 +29,10 @@ std::string Screen(const std::string& written) {
       lines.emplace_back();
       column = 0;
     } else {
-      if (column < line.size()) line[column] = written[i]; else line.push_back(written[i]);
+      if (column < line.size())
+        line[column] = written[i];
+      else
+        line.push_back(written[i]);
       ++column;
     }
   }
@@ -55,7 +58,8 @@ TEST(CliTerminal, BarIsDrawnDuringTheWritesAndErasedBeforeEveryCaption) {
   for (const char* caption : {"公開データを作成\n", "終了\n"}) {
     EXPECT_NE(run.err.find(std::string("\x1b[K") + caption), std::string::npos) << caption;
   }
-  EXPECT_EQ(Screen(run.err), "読み込み中\n書き出し中\n公開データを作成\n書き出し中\n書き出し中\n終了\n\n");
+  EXPECT_EQ(Screen(run.err),
+            "読み込み中\n書き出し中\n公開データを作成\n書き出し中\n書き出し中\n終了\n\n");
 }
 
 TEST(CliTerminal, FailureErasesTheBarBeforeTheErrorLine) {

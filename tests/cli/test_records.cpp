@@ -16,8 +16,8 @@ struct Deviation {
   const char* rounded;  // its text after rounding to four decimals
 };
 constexpr Deviation kDeviations[kAccelerationRows] = {
-    {0.03125, "0.0313"}, {-0.03125, "-0.0313"}, {0.5, "0.5"},       {-0.5, "-0.5"},
-    {0.0, "0"},          {0.0009765625, "0.001"}, {-0.0009765625, "-0.001"},
+    {0.03125, "0.0313"},     {-0.03125, "-0.0313"},     {0.5, "0.5"}, {-0.5, "-0.5"}, {0.0, "0"},
+    {0.0009765625, "0.001"}, {-0.0009765625, "-0.001"},
 };
 
 struct Spelling {
@@ -25,8 +25,8 @@ struct Spelling {
   const char* expected;  // as the matrix file shows it
 };
 constexpr Spelling kSpellings[] = {
-    {"1.50", "1.5"}, {"-0.000001", "-1e-06"}, {"12", "12"},
-    {"0.25", "0.25"}, {"-3.125", "-3.125"},   {"2.5e3", "2500"},
+    {"1.50", "1.5"},  {"-0.000001", "-1e-06"}, {"12", "12"},
+    {"0.25", "0.25"}, {"-3.125", "-3.125"},    {"2.5e3", "2500"},
 };
 constexpr int kSpellingCount = sizeof kSpellings / sizeof kSpellings[0];
 

@@ -41,8 +41,10 @@ TEST(ToHalfAdjust, ReportsOverflowAndInvalidValues) {
     return testing::EngineErrorText([&] { ToHalfAdjust(value, 4); }, ErrorKind::kArithmetic);
   };
   EXPECT_EQ(message(1e305), "floating-point overflow in the half adjustment while rounding 1e+305");
-  EXPECT_EQ(message(-1e305), "floating-point overflow in the half adjustment while rounding -1e+305");
-  EXPECT_EQ(message(std::nan("")), "invalid floating-point operation in the half adjustment while rounding nan");
+  EXPECT_EQ(message(-1e305),
+            "floating-point overflow in the half adjustment while rounding -1e+305");
+  EXPECT_EQ(message(std::nan("")),
+            "invalid floating-point operation in the half adjustment while rounding nan");
 }
 
 // An independent reference: decide the rounding on the exact product, computed as a
@@ -75,9 +77,9 @@ class BaselineTest : public ::testing::Test {
 TEST_F(BaselineTest, RemovesEachChannelsMeanAndRounds) {
   for (int r = 1; r <= 4; ++r) {
     table_.at(r, 0) = r * 0.01;
-    table_.at(r, 1) = r;              // mean 2.5
-    table_.at(r, 2) = 1.5;            // constant: every value becomes zero
-    table_.at(r, 3) = r * 0.123456;   // mean 0.30864
+    table_.at(r, 1) = r;             // mean 2.5
+    table_.at(r, 2) = 1.5;           // constant: every value becomes zero
+    table_.at(r, 3) = r * 0.123456;  // mean 0.30864
     table_.at(r, 41) = 41.0 + r;
     table_.at(r, 42) = 42.0 + r;
   }
@@ -117,9 +119,9 @@ TEST_F(BaselineTest, OneRowBecomesAllZero) {
 
 TEST_F(BaselineTest, RefusesNoDataRowsBeforeChangingAnything) {
   table_.at(1, 1) = 5.0;
-  EXPECT_EQ(testing::EngineErrorText([&] { RemoveBaseline(table_, means_, 0); },
-                                     ErrorKind::kArithmetic),
-            "no data rows: the record holds no records to average");
+  EXPECT_EQ(
+      testing::EngineErrorText([&] { RemoveBaseline(table_, means_, 0); }, ErrorKind::kArithmetic),
+      "no data rows: the record holds no records to average");
   EXPECT_EQ(table_.at(1, 1), 5.0);
 }
 

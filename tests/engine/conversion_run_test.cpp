@@ -25,11 +25,17 @@ class RecordingObserver : public RunObserver {
  public:
   std::vector<std::string> calls;
 
-  void SetStatusCaption(const std::string& caption) override { calls.push_back("status " + caption); }
-  void SetStartEnabled(bool enabled) override { calls.push_back(enabled ? "start on" : "start off"); }
+  void SetStatusCaption(const std::string& caption) override {
+    calls.push_back("status " + caption);
+  }
+  void SetStartEnabled(bool enabled) override {
+    calls.push_back(enabled ? "start on" : "start off");
+  }
   void SetProgressMaximum(float maximum) override { calls.push_back("max " + Number(maximum)); }
   void SetProgressValue(float value) override { calls.push_back("value " + Number(value)); }
-  void SetDialogInitialFolder(const std::string& folder) override { calls.push_back("dialog " + folder); }
+  void SetDialogInitialFolder(const std::string& folder) override {
+    calls.push_back("dialog " + folder);
+  }
   void ShowMessage(const std::string& text) override { calls.push_back("message " + text); }
 
  private:
@@ -49,10 +55,17 @@ const std::string kHeader = testing::ChannelCsvHeader();
 std::string ShellJob(const std::string& name, const std::string& result) {
   return "#!/bin/sh\n"
          "here=$(dirname \"$0\")\n"
-         "echo " + name + " >> \"$here/ran.log\"\n"
-         "cp \"$here/outacc.csv\" \"$here/seen-by-" + name + ".csv\"\n"
-         "cp \"$here/prepared-" + result + "\" \"$here/" + result + "\"\n"
-         "cp \"$here/prepared-amp-" + name + ".csv\" \"$here/amp3.csv\"\n";
+         "echo " +
+         name +
+         " >> \"$here/ran.log\"\n"
+         "cp \"$here/outacc.csv\" \"$here/seen-by-" +
+         name +
+         ".csv\"\n"
+         "cp \"$here/prepared-" +
+         result + "\" \"$here/" + result +
+         "\"\n"
+         "cp \"$here/prepared-amp-" +
+         name + ".csv\" \"$here/amp3.csv\"\n";
 }
 
 class ConversionRunTest : public ::testing::Test {
@@ -98,8 +111,11 @@ class ConversionRunTest : public ::testing::Test {
 
   TemporaryFolder exchange_;
   TemporaryFolder input_;
-  RunInputs inputs_{.inputPath = {}, .outputBaseName = "b1", .comment = "site 1",
-                    .exchangeFolder = {}, .waitForExchangeFolder = false};
+  RunInputs inputs_{.inputPath = {},
+                    .outputBaseName = "b1",
+                    .comment = "site 1",
+                    .exchangeFolder = {},
+                    .waitForExchangeFolder = false};
   RecordingObserver observer_;
   int step_ = 0;
 };
@@ -109,18 +125,21 @@ TEST_F(ConversionRunTest, WritesEveryOutputByteForByte) {
   const std::string row1 = "0.01" + Repeat("0.5", 40, '\t') + "\r\n";
   const std::string row2 = "0.02" + Repeat("-0.5", 40, '\t') + "\r\n";
   EXPECT_EQ(ReadWholeFile(exchange_.File("out/b1_accmat.prn")), row1 + row2);
-  const std::string csvRows = "0.01" + Repeat("0.5", 40, ',') + "\r\n0.02" +
-                              Repeat("-0.5", 40, ',') + "\r\n";
+  const std::string csvRows =
+      "0.01" + Repeat("0.5", 40, ',') + "\r\n0.02" + Repeat("-0.5", 40, ',') + "\r\n";
   EXPECT_EQ(ReadWholeFile(Stem() + "_acc.csv"), "site 1\r\n" + kHeader + csvRows);
   EXPECT_EQ(ReadWholeFile(exchange_.File("seen-by-vel.csv")), kHeader + csvRows);
-  EXPECT_EQ(ReadWholeFile(Stem() + "_vel.csv"), ReadWholeFile(exchange_.File("prepared-velout.csv")));
-  EXPECT_EQ(ReadWholeFile(Stem() + "_dis.csv"), ReadWholeFile(exchange_.File("prepared-disout.csv")));
+  EXPECT_EQ(ReadWholeFile(Stem() + "_vel.csv"),
+            ReadWholeFile(exchange_.File("prepared-velout.csv")));
+  EXPECT_EQ(ReadWholeFile(Stem() + "_dis.csv"),
+            ReadWholeFile(exchange_.File("prepared-disout.csv")));
   EXPECT_EQ(ReadWholeFile(Stem() + "_velAmp.csv"), "vel spectrum\r\n");
   EXPECT_EQ(ReadWholeFile(Stem() + "_disAmp.csv"), "dis spectrum\r\n");
-  EXPECT_EQ(ReadWholeFile(exchange_.File("out/b1_velmat.prn")), "0.01" + Repeat("1.25", 40, '\t') + "\r\n");
+  EXPECT_EQ(ReadWholeFile(exchange_.File("out/b1_velmat.prn")),
+            "0.01" + Repeat("1.25", 40, '\t') + "\r\n");
   EXPECT_EQ(ReadWholeFile(exchange_.File("out/b1_dismat.prn")),
-            "0.01" + Repeat("-2", 40, '\t') + "\r\n0.02" + Repeat("3e-07", 40, '\t') +
-                "\r\n0.03" + Repeat("4", 40, '\t') + "\r\n");
+            "0.01" + Repeat("-2", 40, '\t') + "\r\n0.02" + Repeat("3e-07", 40, '\t') + "\r\n0.03" +
+                Repeat("4", 40, '\t') + "\r\n");
   // The exchange files are gone, the jobs stay.
   for (const char* name : {"outacc.csv", "velout.csv", "disout.csv", "amp3.csv"})
     EXPECT_FALSE(FileExists(exchange_.File(name))) << name;
@@ -130,14 +149,28 @@ TEST_F(ConversionRunTest, WritesEveryOutputByteForByte) {
 
 TEST_F(ConversionRunTest, DrivesTheHostInTheFixedOrder) {
   ASSERT_EQ(Run(), "");
-  const std::vector<std::string> expected = {
-      "status 読み込み中", "start off", "max 2",
-      "status 書き出し中", "value 1", "value 2",
-      "status 公開データを作成", "value 1", "value 2", "value 1", "value 2",
-      "dialog " + inputs_.exchangeFolder,
-      "max 1", "status 書き出し中", "value 1",
-      "max 3", "status 書き出し中", "value 1", "value 2", "value 3",
-      "status 終了", "message done"};
+  const std::vector<std::string> expected = {"status 読み込み中",
+                                             "start off",
+                                             "max 2",
+                                             "status 書き出し中",
+                                             "value 1",
+                                             "value 2",
+                                             "status 公開データを作成",
+                                             "value 1",
+                                             "value 2",
+                                             "value 1",
+                                             "value 2",
+                                             "dialog " + inputs_.exchangeFolder,
+                                             "max 1",
+                                             "status 書き出し中",
+                                             "value 1",
+                                             "max 3",
+                                             "status 書き出し中",
+                                             "value 1",
+                                             "value 2",
+                                             "value 3",
+                                             "status 終了",
+                                             "message done"};
   EXPECT_EQ(observer_.calls, expected);
 }
 
@@ -185,14 +218,16 @@ TEST_F(ConversionRunTest, RefusesUnusableInputsBeforeTouchingAnything) {
     return message;
   };
   inputs_.inputPath = "a.c";
-  EXPECT_EQ(refused(), "the input path \"a.c\" is shorter than four characters: choose a record file");
+  EXPECT_EQ(refused(),
+            "the input path \"a.c\" is shorter than four characters: choose a record file");
   inputs_.inputPath = "";
   EXPECT_EQ(refused(), "the input path \"\" is shorter than four characters: choose a record file");
   inputs_.inputPath = input_.File("site1.csv");
   inputs_.outputBaseName = "";
   EXPECT_EQ(refused(), "the output base name is empty: type the name of the files to save");
   inputs_.outputBaseName = "../b1";
-  EXPECT_EQ(refused(), "the output base name must not hold a folder separator ('/' or '\\'): \"../b1\"");
+  EXPECT_EQ(refused(),
+            "the output base name must not hold a folder separator ('/' or '\\'): \"../b1\"");
   inputs_.outputBaseName = "a\\b";
   EXPECT_NE(refused().find("folder separator"), std::string::npos);
   inputs_.outputBaseName = std::string("b\t1");

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
-#include <cstring>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <random>
 
@@ -46,12 +46,16 @@ TEST(NumberFormat, UsesTheGivenDecimalSeparatorInMantissaAndPlainForm) {
   EXPECT_EQ(FormatNumber(-0.0762, comma), "-0,0762");
   EXPECT_EQ(FormatNumber(12.0, comma), "12");
   EXPECT_EQ(FormatNumber(1.5e-7, comma), "1,5e-07");
-  EXPECT_EQ(FormatNumber(2.5, NumberForm{"\xd9\xab"}), "2\xd9\xab" "5");  // a two-byte separator
+  EXPECT_EQ(FormatNumber(2.5, NumberForm{"\xd9\xab"}),
+            "2\xd9\xab"
+            "5");  // a two-byte separator
 }
 
 TEST(NumberFormat, RoundsToSignificantDigitsAndDropsTrailingZeros) {
   char text[kMaxNumberText];
-  auto nine = [&](double v) { return std::string(text, FormatSignificant(text, v, 9, NumberForm::Point())); };
+  auto nine = [&](double v) {
+    return std::string(text, FormatSignificant(text, v, 9, NumberForm::Point()));
+  };
   EXPECT_EQ(nine(0.1234567891234), "0.123456789");
   EXPECT_EQ(nine(12.5), "12.5");
   EXPECT_EQ(nine(1.23456789123e-6), "1.23456789e-06");
@@ -67,7 +71,10 @@ TEST(NumberFormat, EnvironmentLocaleGivesItsSeparatorOrThePoint) {
   EXPECT_EQ(NumberForm::FromEnvironment().decimalSeparator, ".");
   ::setenv("LC_ALL", "no_such_locale.UTF-8", 1);
   EXPECT_EQ(NumberForm::FromEnvironment().decimalSeparator, ".");
-  if (saved) ::setenv("LC_ALL", restore.c_str(), 1); else ::unsetenv("LC_ALL");
+  if (saved)
+    ::setenv("LC_ALL", restore.c_str(), 1);
+  else
+    ::unsetenv("LC_ALL");
 }
 
 // Shortest digits must read back to the very same double, for any finite double, in both
@@ -112,8 +119,8 @@ TEST(NumberParse, KeepsNumbersTooSmallForADoubleAsTheNearestDouble) {
 
 TEST(NumberParse, RefusesWhatIsNotAFiniteDecimalNumber) {
   EXPECT_EQ(ParseNumber("").error, ParseError::kEmpty);
-  for (const char* text : {"abc", "1.2.3", "1e", "--1", "+-1", "+", "-", ".", "1,5", "0x10",
-                           "\"1\"", "1 2", "e5"})
+  for (const char* text :
+       {"abc", "1.2.3", "1e", "--1", "+-1", "+", "-", ".", "1,5", "0x10", "\"1\"", "1 2", "e5"})
     EXPECT_EQ(ParseNumber(text).error, ParseError::kNotANumber) << text;
   for (const char* text : {"nan", "NaN", "inf", "-inf", "Infinity", "1e309", "-1e400"})
     EXPECT_EQ(ParseNumber(text).error, ParseError::kNotFinite) << text;

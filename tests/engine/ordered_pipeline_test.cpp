@@ -56,7 +56,8 @@ TEST(OrderedPipeline, TakesEveryPieceInOrderAndStopsAtAFailureOnEitherSide) {
   EXPECT_THROW(failingTake(), std::logic_error);
   EXPECT_EQ(taken, (std::vector<std::uint64_t>{0, 1, 2, 3, 4}));
 
-  RunOrderedPipeline(0, [](std::uint64_t, int) { FAIL(); }, [](std::uint64_t, int) { FAIL(); });
+  RunOrderedPipeline(
+      0, [](std::uint64_t, int) { FAIL(); }, [](std::uint64_t, int) { FAIL(); });
 }
 
 }  // namespace

@@ -158,8 +158,10 @@ TEST_F(OutputWritersTest, MatrixOfAFormattedChannelCsvIsTheSameFileWithTheSamePr
     for (int c = 1; c <= 40; ++c) {
       char text[kMaxNumberText];
       const double value = std::sin(r * 0.01 + c) * std::pow(10.0, c % 14 - 9);
-      table_.at(r, c) = ParseNumber(std::string_view(
-          text, FormatSignificant(text, value, 9, NumberForm::Point()) - text)).value;
+      table_.at(r, c) =
+          ParseNumber(
+              std::string_view(text, FormatSignificant(text, value, 9, NumberForm::Point()) - text))
+              .value;
     }
   }
   // A job's result as the writers write it, read back as the run reads it.

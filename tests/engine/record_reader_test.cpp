@@ -102,15 +102,17 @@ TEST_F(RecordReaderTest, LeavesCellsBeyondTheFieldsAndRowsAsTheyWere) {
 
 TEST_F(RecordReaderTest, RefusesLineWithExtraValues) {
   EXPECT_EQ(Failure("h\r\nh\r\n" + Line(1, 43) + Line(2, 44) + Line(3, 43)),
-            path_ + ": line 4, field 44: the line holds more values than its record needs "
-                    "(43); a record must not begin in the middle of a line");
+            path_ +
+                ": line 4, field 44: the line holds more values than its record needs "
+                "(43); a record must not begin in the middle of a line");
 }
 
 TEST_F(RecordReaderTest, RefusesRecordBeginningInTheMiddleOfALine) {
   // A line of 42 fields is completed by the first field of the next one.
   EXPECT_EQ(Failure("h\r\nh\r\n" + Line(1, 42) + Line(2, 43)),
-            path_ + ": line 4, field 2: the line holds more values than its record needs "
-                    "(43); a record must not begin in the middle of a line");
+            path_ +
+                ": line 4, field 2: the line holds more values than its record needs "
+                "(43); a record must not begin in the middle of a line");
 }
 
 TEST_F(RecordReaderTest, NamesEmptyNonNumericAndNonFiniteFields) {
@@ -138,10 +140,10 @@ TEST_F(RecordReaderTest, NamesRecordCutShortByTheEndOfTheFile) {
 TEST_F(RecordReaderTest, NamesMissingHeaderAndMissingFile) {
   EXPECT_EQ(Failure("one line\r\n"), path_ + ": the file ends before header line 2");
   EXPECT_EQ(Failure("", 1, 41), path_ + ": the file ends before header line 1");
-  EXPECT_EQ(testing::EngineErrorText(
-                [&] { ReadRecord(table_, folder_.File("absent.csv"), 2, 43, nullptr); },
-                ErrorKind::kIo),
-            folder_.File("absent.csv") + ": cannot open the file: No such file or directory");
+  EXPECT_EQ(
+      testing::EngineErrorText(
+          [&] { ReadRecord(table_, folder_.File("absent.csv"), 2, 43, nullptr); }, ErrorKind::kIo),
+      folder_.File("absent.csv") + ": cannot open the file: No such file or directory");
 }
 
 TEST_F(RecordReaderTest, TellsWhetherTheRecordsWereWrittenAsTheWritersWriteThem) {
@@ -152,15 +154,17 @@ TEST_F(RecordReaderTest, TellsWhetherTheRecordsWereWrittenAsTheWritersWriteThem)
     ReadRecord(table_, path_, 1, 2, nullptr, &result);
     return result;
   };
-  EXPECT_TRUE(formatted("0,0\r\n0.01,-12.5\r\n0.02,0.00001\r\n100000000000000,1.23456789\r\n"
-                        "1e+15,-1.5e-07\r\n2.25e+100,9e-06\r\n"));
+  EXPECT_TRUE(
+      formatted("0,0\r\n0.01,-12.5\r\n0.02,0.00001\r\n100000000000000,1.23456789\r\n"
+                "1e+15,-1.5e-07\r\n2.25e+100,9e-06\r\n"));
   EXPECT_TRUE(formatted(""));
   for (const char* written :
-       {"0.01,1.50\r\n", "0.01,+1\r\n", "0.01,01\r\n", "0.01,.5\r\n", "0.01,5.\r\n",
-        "0.01,-0\r\n", "0.01,0.0\r\n", "0.01,0.000001\r\n", "0.01,1E-06\r\n", "0.01,1e-6\r\n",
-        "0.01,1.50e-07\r\n", "0.01,15e-07\r\n", "0.01,1e-05\r\n", "0.01,1e+14\r\n", "0.01,1e-007\r\n",
-        "0.01, 1\r\n", "0.01,1 \r\n", " 0.01,1\r\n", "0.01,1\n", "0.01,1\r\n\r\n0.02,1\r\n",
-        "0.01\r\n1\r\n", "0.01,1"}) {
+       {"0.01,1.50\r\n",  "0.01,+1\r\n",    "0.01,01\r\n",       "0.01,.5\r\n",
+        "0.01,5.\r\n",    "0.01,-0\r\n",    "0.01,0.0\r\n",      "0.01,0.000001\r\n",
+        "0.01,1E-06\r\n", "0.01,1e-6\r\n",  "0.01,1.50e-07\r\n", "0.01,15e-07\r\n",
+        "0.01,1e-05\r\n", "0.01,1e+14\r\n", "0.01,1e-007\r\n",   "0.01, 1\r\n",
+        "0.01,1 \r\n",    " 0.01,1\r\n",    "0.01,1\n",          "0.01,1\r\n\r\n0.02,1\r\n",
+        "0.01\r\n1\r\n",  "0.01,1"}) {
     EXPECT_FALSE(formatted(written)) << written;
   }
 }
@@ -175,9 +179,20 @@ TEST_F(RecordReaderTest, ReadsLinesLongerThanOneBlock) {
 // the reader's short-decimal path or the general one takes it.
 TEST_F(RecordReaderTest, ValuesMatchFromCharsBitForBit) {
   std::mt19937_64 random(9);
-  std::vector<std::string> texts = {"0", "-0", "-0.0", "5.", ".5", "123456789012345",
-                                    "1234567890123456", "0.000000000000001", "9007199254740993",
-                                    "0.1", "-0.30000000000000004", "2.5e-3", "1E5", "00012.50"};
+  std::vector<std::string> texts = {"0",
+                                    "-0",
+                                    "-0.0",
+                                    "5.",
+                                    ".5",
+                                    "123456789012345",
+                                    "1234567890123456",
+                                    "0.000000000000001",
+                                    "9007199254740993",
+                                    "0.1",
+                                    "-0.30000000000000004",
+                                    "2.5e-3",
+                                    "1E5",
+                                    "00012.50"};
   std::uniform_int_distribution<std::int64_t> mantissas(-999999999999999, 999999999999999);
   std::uniform_int_distribution<int> places(0, 17);
   while (texts.size() < 43 * 200) {
@@ -195,7 +210,8 @@ TEST_F(RecordReaderTest, ValuesMatchFromCharsBitForBit) {
   for (std::size_t i = 0; i < texts.size(); ++i) {
     double expected = 0;
     std::from_chars(texts[i].data(), texts[i].data() + texts[i].size(), expected);
-    const double actual = table_.at(static_cast<std::int32_t>(i / 43 + 1), static_cast<std::int16_t>(i % 43));
+    const double actual =
+        table_.at(static_cast<std::int32_t>(i / 43 + 1), static_cast<std::int16_t>(i % 43));
     ASSERT_EQ(std::memcmp(&actual, &expected, sizeof actual), 0) << texts[i];
   }
 }
@@ -222,8 +238,9 @@ TEST_F(RecordReaderCapacityTest, ReadsExactlyFourHundredFiftyThousandRecords) {
 
 TEST_F(RecordReaderCapacityTest, FailsAsTheRecordBeyondCapacityBegins) {
   EXPECT_EQ(testing::EngineErrorText([&] { Read(Records(kMaxRecords + 1)); }, ErrorKind::kCapacity),
-            path_ + ": line 450003: more than 450000 records: record 450001 does not fit "
-                    "the sample table");
+            path_ +
+                ": line 450003: more than 450000 records: record 450001 does not fit "
+                "the sample table");
   EXPECT_EQ(table_.at(kMaxRecords, 0), 450000.0);
   EXPECT_TRUE(maxima_.empty());
 }

@@ -34,7 +34,10 @@ TEST(SampleTable, RefusesIndexesOutsideTheTableNamingThem) {
 }
 
 TEST(SampleTable, IsZeroAgainInEveryNewTable) {
-  { SampleTable used; used.at(3, 3) = 9.0; }
+  {
+    SampleTable used;
+    used.at(3, 3) = 9.0;
+  }
   SampleTable fresh;
   EXPECT_EQ(fresh.at(3, 3), 0.0);
 }

@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <random>
-#include <charconv>
 #include <string>
 
 #include "engine/number_format.hpp"
@@ -23,13 +23,14 @@ std::string Fast(double value, int digits = 9) {
 
 std::string Engine(double value, int digits = 9) {
   char text[kMaxNumberText];
-  return std::string(text, detail::FormatSignificantExact(text, value, digits, NumberForm::Point()));
+  return std::string(text,
+                     detail::FormatSignificantExact(text, value, digits, NumberForm::Point()));
 }
 
-#define EXPECT_SAME_TEXT(value)                                                    \
-  do {                                                                             \
-    const double v_ = (value);                                                     \
-    ASSERT_EQ(Fast(v_), Engine(v_)) << "value " << std::hexfloat << v_;           \
+#define EXPECT_SAME_TEXT(value)                                         \
+  do {                                                                  \
+    const double v_ = (value);                                          \
+    ASSERT_EQ(Fast(v_), Engine(v_)) << "value " << std::hexfloat << v_; \
   } while (0)
 
 TEST(SignificantDigits, WritesNineDigitFormOfTypicalResults) {
@@ -113,7 +114,8 @@ TEST(ShortestDigits, FastPathsMatchGeneralConversion) {
   std::uniform_int_distribution<int> decade(-22, 30);
   std::uniform_int_distribution<int> length(1, 9);
   for (int i = 0; i < 400000; ++i) {
-    const std::string digits = std::to_string(nine(random) % static_cast<std::uint64_t>(std::pow(10, length(random))) + 1);
+    const std::string digits =
+        std::to_string(nine(random) % static_cast<std::uint64_t>(std::pow(10, length(random))) + 1);
     const std::string text = digits + "e" + std::to_string(decade(random));
     double value = 0;
     std::from_chars(text.data(), text.data() + text.size(), value);

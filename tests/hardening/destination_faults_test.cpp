@@ -74,8 +74,7 @@ TEST(DiskFull, MatrixFolderFillingUpStopsTheAccelerationMatrixAndKeepsTheEarlier
   ASSERT_TRUE(scene.Prepare());
   const FileSnapshot before = scene.Snapshot();
   if (disk) {
-    ExpectStoppedWith(scene.Run(), 8, scene.InProgram("out/b1_accmat.prn"),
-                      SystemReason(ENOSPC));
+    ExpectStoppedWith(scene.Run(), 8, scene.InProgram("out/b1_accmat.prn"), SystemReason(ENOSPC));
   } else {
     // Without a mount a file size limit fills the disk just as well for the run's writer.
     RunOutcome outcome;

@@ -52,8 +52,9 @@ TEST(JobFaults, PartialResultOfAKilledJobIsNeverTakenOver) {
   // A job that writes its result under the final name and is killed half-way.
   const std::string& result = ReferenceOutputs().at("site1_vel.csv");
   WriteWholeFile(scene.records() + "/../half-velout.csv", result.substr(0, result.size() / 2));
-  scene.WriteJob("fftvel.bat", "cp \"$here/../half-velout.csv\" \"$here/velout.csv\"\n"
-                               "kill -KILL $$\n");
+  scene.WriteJob("fftvel.bat",
+                 "cp \"$here/../half-velout.csv\" \"$here/velout.csv\"\n"
+                 "kill -KILL $$\n");
   FileSnapshot before = scene.Snapshot();
   RunOutcome outcome = scene.Run();
   EXPECT_EQ(outcome.step, 14);
@@ -68,7 +69,8 @@ TEST(JobFaults, PartialResultOfAKilledJobIsNeverTakenOver) {
   outcome = scene.Run();
   ASSERT_TRUE(outcome.completed) << outcome.message;
   std::map<std::string, std::string> all;
-  for (const std::string& path : scene.Outputs()) all[path] = ReferenceOutputs().at(OutputKey(path));
+  for (const std::string& path : scene.Outputs())
+    all[path] = ReferenceOutputs().at(OutputKey(path));
   // The half result and the exchange CSV the failed run left are gone, as they should be.
   before.erase(scene.InProgram("velout.csv"));
   before.erase(scene.InProgram("outacc.csv"));
@@ -96,8 +98,8 @@ TEST(JobFaults, ResultWithAMalformedLineStopsItsReadNamingLineAndField) {
   RunScene scene;
   ASSERT_TRUE(scene.Prepare());
   // Line 5 loses the comma between its 3rd and 4th values, and line 9 gets an empty field.
-  const RunOutcome outcome = RunWithEditedVelocityResult(
-      scene, "sed -i -e '5s/,/;/3' -e '9s/,/,,/' velout.csv");
+  const RunOutcome outcome =
+      RunWithEditedVelocityResult(scene, "sed -i -e '5s/,/;/3' -e '9s/,/,,/' velout.csv");
   EXPECT_EQ(Contains(outcome.message, "line 5, field 3: not a number"), "");
 }
 
@@ -108,8 +110,8 @@ TEST(JobFaults, NonFiniteTextInAResultIsRefusedAsNotFinite) {
     ASSERT_TRUE(scene.Prepare());
     const RunOutcome outcome = RunWithEditedVelocityResult(
         scene, std::string("sed -i '3s/,[^,]*/,") + text + "/' velout.csv");
-    EXPECT_EQ(Contains(outcome.message, std::string("line 3, field 2: value is not finite: \"") +
-                                            text + "\""),
+    EXPECT_EQ(Contains(outcome.message,
+                       std::string("line 3, field 2: value is not finite: \"") + text + "\""),
               "");
   }
 }
@@ -133,8 +135,9 @@ TEST(JobFaults, ResultBeyondTheTableCapacityStopsItsRead) {
 TEST(JobFaults, ResultWithFewerRecordsIsTakenAsItIsAndNothingStaleIsWritten) {
   RunScene scene;
   ASSERT_TRUE(scene.Prepare());
-  scene.WrapShippedJob("fftvel.bat", "",
-                       "cd \"$here\" || exit 9\nhead -n 101 velout.csv > short && mv short velout.csv");
+  scene.WrapShippedJob(
+      "fftvel.bat", "",
+      "cd \"$here\" || exit 9\nhead -n 101 velout.csv > short && mv short velout.csv");
   const FileSnapshot before = scene.Snapshot();
   const RunOutcome outcome = scene.Run();
   ASSERT_TRUE(outcome.completed) << outcome.message;

@@ -17,9 +17,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kOutputNames[] = {"out/b1_accmat.prn", "out/b1_velmat.prn",
-                                    "out/b1_dismat.prn", "site1_acc.csv",
-                                    "site1_vel.csv",     "site1_dis.csv",
+const char* const kOutputNames[] = {"out/b1_accmat.prn", "out/b1_velmat.prn", "out/b1_dismat.prn",
+                                    "site1_acc.csv",     "site1_vel.csv",     "site1_dis.csv",
                                     "site1_velAmp.csv",  "site1_disAmp.csv"};
 
 }  // namespace

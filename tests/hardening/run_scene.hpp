@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "test_kit.hpp"
 #include "engine/conversion_run.hpp"
+#include "test_kit.hpp"
 
 namespace accprep::testing {
 
@@ -65,8 +65,7 @@ class RunScene {
   // Replaces a job by the shipped one with shell lines before it and after it (run only when
   // the integration succeeded). Without lines after it, the integrator is the job's process
   // itself, as in the shipped job.
-  void WrapShippedJob(const std::string& job, const std::string& before,
-                      const std::string& after);
+  void WrapShippedJob(const std::string& job, const std::string& before, const std::string& after);
   void WriteJob(const std::string& job, const std::string& body);
 
   FileSnapshot Snapshot() const;

@@ -25,9 +25,7 @@ struct WindowedSine {
   double width = 2.0;      // sigma, s
   double amplitude = 1.0;  // of the displacement
 
-  double Displacement(double t) const {
-    return amplitude * std::sin(Omega() * t) * Envelope(t);
-  }
+  double Displacement(double t) const { return amplitude * std::sin(Omega() * t) * Envelope(t); }
   double Velocity(double t) const {
     const double u = (t - centre) / width;
     const double g = Envelope(t);
@@ -40,8 +38,8 @@ struct WindowedSine {
     const double g1 = -2.0 * u / width * g;
     const double g2 = (4.0 * u * u - 2.0) / (width * width) * g;
     const double w = Omega();
-    return amplitude * (-w * w * std::sin(w * t) * g + 2.0 * w * std::cos(w * t) * g1 +
-                        std::sin(w * t) * g2);
+    return amplitude *
+           (-w * w * std::sin(w * t) * g + 2.0 * w * std::cos(w * t) * g1 + std::sin(w * t) * g2);
   }
 
  private:

@@ -37,9 +37,9 @@ Comparison Compare(const std::vector<double>& actual, const std::vector<double>&
 
 struct AccuracyCase {
   IntegrationMode mode;
-  double frequency;   // Hz
-  double rate;        // samples per s
-  double duration;    // s
+  double frequency;  // Hz
+  double rate;       // samples per s
+  double duration;   // s
 };
 
 void PrintTo(const AccuracyCase& c, std::ostream* out) {
@@ -62,8 +62,8 @@ TEST_P(IntegrationAccuracy, MatchesClosedFormWithinTolerance) {
   for (std::size_t i = 0; i < n; ++i) {
     const double t = static_cast<double>(i) * step;
     samples[i] = signal.Acceleration(t);
-    expected[i] = c.mode == IntegrationMode::kVelocity ? signal.Velocity(t)
-                                                       : signal.Displacement(t);
+    expected[i] =
+        c.mode == IntegrationMode::kVelocity ? signal.Velocity(t) : signal.Displacement(t);
   }
   FftIntegrator integrator(n, step, c.mode, FilterSettings{});
   integrator.Integrate(samples.data(), 1, nullptr, 1);
@@ -74,8 +74,7 @@ TEST_P(IntegrationAccuracy, MatchesClosedFormWithinTolerance) {
   // Far tighter in fact; printed so the figures can be quoted.
   RecordProperty("relative_peak_error",
                  Scientific(std::fabs(result.actualPeak / result.expectedPeak - 1)));
-  RecordProperty("relative_pointwise_error",
-                 Scientific(result.largestError / result.expectedPeak));
+  RecordProperty("relative_pointwise_error", Scientific(result.largestError / result.expectedPeak));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -128,7 +127,8 @@ TEST(FftIntegrator, FilterCornersHalveThePowerWithoutShiftingThePhase) {
   FilterSettings lowPassAtSignal{0.0, 4, 1.0, 6};
   for (const FilterSettings& filter : {highPassAtSignal, lowPassAtSignal}) {
     std::vector<double> samples(n);
-    for (std::size_t i = 0; i < n; ++i) samples[i] = signal.Acceleration(static_cast<double>(i) * step);
+    for (std::size_t i = 0; i < n; ++i)
+      samples[i] = signal.Acceleration(static_cast<double>(i) * step);
     FftIntegrator integrator(n, step, IntegrationMode::kVelocity, filter);
     integrator.Integrate(samples.data(), 1, nullptr, 1);
     for (double& value : expected) value /= std::numbers::sqrt2;
@@ -200,7 +200,8 @@ TEST(FftIntegrator, WorksOnStridedColumnsAndLeavesTheOthersAlone) {
     rows[2 * i + 1] = static_cast<double>(i);
   }
   FftIntegrator integrator(n, step, IntegrationMode::kVelocity, FilterSettings{});
-  std::vector<double> spectra(2 * integrator.spectrumLength(), -1.0), spectrum(integrator.spectrumLength());
+  std::vector<double> spectra(2 * integrator.spectrumLength(), -1.0),
+      spectrum(integrator.spectrumLength());
   integrator.Integrate(rows.data(), 2, spectra.data(), 2);
   integrator.Integrate(alone.data(), 1, spectrum.data(), 1);
   for (std::size_t i = 0; i < n; ++i) {

@@ -105,9 +105,9 @@ void ExpectWellFormed(const std::string& path, const char* firstName, std::size_
       ASSERT_EQ(ParseNumber(field).error, ParseError::kNone) << path << " line " << i + 1;
       // 9 significant digits at most: the mantissa carries no more.
       std::string digits = field.substr(0, field.find('e'));
-      digits.erase(std::remove_if(digits.begin(), digits.end(),
-                                  [](char c) { return c < '0' || c > '9'; }),
-                   digits.end());
+      digits.erase(
+          std::remove_if(digits.begin(), digits.end(), [](char c) { return c < '0' || c > '9'; }),
+          digits.end());
       digits.erase(0, digits.find_first_not_of('0'));
       ASSERT_LE(digits.size(), 9u) << path << " line " << i + 1 << ": " << field;
     }
@@ -192,8 +192,7 @@ TEST_P(ShippedJobAccuracy, ClosedFormRecordSurvivesTheExchangeFiles) {
     for (std::int32_t row = 1; row <= records; ++row) {
       const double t = (row - 1) * 0.01;
       ASSERT_EQ(back.at(row, 0), table->at(row, 0));
-      const double expected =
-          (velocity ? signal.Velocity(t) : signal.Displacement(t)) * c / 40.0;
+      const double expected = (velocity ? signal.Velocity(t) : signal.Displacement(t)) * c / 40.0;
       expectedPeak = std::max(expectedPeak, std::fabs(expected));
       actualPeak = std::max(actualPeak, std::fabs(back.at(row, c)));
       largestError = std::max(largestError, std::fabs(back.at(row, c) - expected));
@@ -273,8 +272,7 @@ TEST(IntegrateRun, RefusesRecordsItCannotIntegrateAndLeavesEarlierResultsAlone) 
   const std::string input = folder.File(kExchangeCsv);
   WriteWholeFile(folder.File(kVelocityResult), "an earlier result\n");
 
-  EXPECT_EQ(InputFailure(options),
-            input + ": cannot open the file: No such file or directory");
+  EXPECT_EQ(InputFailure(options), input + ": cannot open the file: No such file or directory");
 
   auto table = std::make_unique<SampleTable>();
   WriteExchangeCsv(input, UniformTable(*table, 1, 0.01), 1);
@@ -284,8 +282,9 @@ TEST(IntegrateRun, RefusesRecordsItCannotIntegrateAndLeavesEarlierResultsAlone) 
   WriteExchangeCsv(input, UniformTable(*table, 100, 0.01), 100);
   options.filter.highPassCorner = 50.0;
   EXPECT_EQ(InputFailure(options),
-            input + ": the high-pass corner 50 Hz lies at or above the record's Nyquist "
-                    "frequency 50 Hz, which would leave nothing");
+            input +
+                ": the high-pass corner 50 Hz lies at or above the record's Nyquist "
+                "frequency 50 Hz, which would leave nothing");
 
   EXPECT_EQ(ReadWholeFile(folder.File(kVelocityResult)), "an earlier result\n");
   EXPECT_FALSE(FileExists(folder.File(kSpectrumResult)));
@@ -304,10 +303,12 @@ TEST(ShippedJobs, BadRecordFailsTheJobWithAOneLineMessageTheRunQuotes) {
   EXPECT_EQ(testing::EngineErrorText([&] {
               RunIntegrationJob(job, {folder.File(kVelocityResult), folder.File(kSpectrumResult)});
             }),
-            "job " + job + " ended with exit code 1; its last error output:\n"
-            "accprep-integrate: " + folder.File(kExchangeCsv) +
-            ": line 31: the time step is not uniform: 0.03 s from the record before, where "
-            "the record starts with steps of 0.01 s");
+            "job " + job +
+                " ended with exit code 1; its last error output:\n"
+                "accprep-integrate: " +
+                folder.File(kExchangeCsv) +
+                ": line 31: the time step is not uniform: 0.03 s from the record before, where "
+                "the record starts with steps of 0.01 s");
   EXPECT_FALSE(FileExists(folder.File(kVelocityResult)));
   EXPECT_FALSE(LeftoverTemporaryFiles(folder.path()));
 }
@@ -321,11 +322,12 @@ TEST(ShippedJobs, WrongCommandLineInAnEditedJobFileIsReported) {
   ASSERT_NE(text.find(setting), std::string::npos);
   text.replace(text.find(setting), setting.size(), "highpass_order=four");
   WriteExecutable(job, text);
-  EXPECT_EQ(testing::EngineErrorText(
-                [&] { RunIntegrationJob(job, {folder.File(kVelocityResult)}); }),
-            "job " + job + " ended with exit code 2; its last error output:\n"
-            "accprep-integrate: --highpass-order needs a whole number from 1 to 12, not "
-            "\"four\" (see --help)");
+  EXPECT_EQ(
+      testing::EngineErrorText([&] { RunIntegrationJob(job, {folder.File(kVelocityResult)}); }),
+      "job " + job +
+          " ended with exit code 2; its last error output:\n"
+          "accprep-integrate: --highpass-order needs a whole number from 1 to 12, not "
+          "\"four\" (see --help)");
 }
 
 }  // namespace

@@ -37,7 +37,9 @@ TEST(JobStarter, RunsTheJobByPathWithoutArgumentsInputOrFolderOfItsOwn) {
   // its end at once, or a job that reads would hang the run.
   WriteExecutable(job, Script("here=$(dirname \"$0\")\n"
                               "[ $# -eq 0 ] || exit 11\n"
-                              "[ \"$0\" = '" + job + "' ] || exit 12\n"
+                              "[ \"$0\" = '" +
+                              job +
+                              "' ] || exit 12\n"
                               "if read -r line; then exit 13; fi\n"
                               "pwd > \"$here/velout.csv\"\n"
                               "echo spectrum > \"$here/amp3.csv\""));
@@ -161,7 +163,8 @@ TEST(JobStarter, DoesNotWaitForABackgroundProcessTheJobLeftBehind) {
   const std::string job = folder.File("fftvel.bat");
   const std::string marker = folder.File("background-done");
   // The background process inherits the error output pipe and holds it after the job ends.
-  WriteExecutable(job, Script("(sleep 2; touch '" + marker + "') &\n"
+  WriteExecutable(job, Script("(sleep 2; touch '" + marker +
+                              "') &\n"
                               "echo v > \"$(dirname \"$0\")/velout.csv\""));
   RunIntegrationJob(job, {folder.File("velout.csv")});
   EXPECT_FALSE(FileExists(marker));

@@ -58,10 +58,9 @@ TEST(KnetRecord, LinesUpTracesByRecordTimeAndHoldsEachMeanOutsideItsSpan) {
   int misplaced = 0;
   for (std::int64_t row = 0; row < record.rows; ++row) {
     const std::size_t index = static_cast<std::size_t>(row);
-    const double expected[3] = {
-        row < 100 ? record.traces[0].mean : original[index - 100],
-        row < 300 ? lateMean : original[index - 100],
-        row >= 10200 ? earlyMean : original[index]};
+    const double expected[3] = {row < 100 ? record.traces[0].mean : original[index - 100],
+                                row < 300 ? lateMean : original[index - 100],
+                                row >= 10200 ? earlyMean : original[index]};
     for (int channel = 1; channel <= 3; ++channel) {
       if (record.Value(channel, row) != expected[channel - 1]) ++misplaced;
     }
@@ -89,9 +88,9 @@ TEST(KnetRecord, WritesTheInputFormWithTitleNamesAndExactTimes) {
   const std::string expected =
       "K-NET/KiK-net acceleration in gal: origin 2018/01/24 19:51:00 M6.2, 2 traces, 4 Hz, "
       "from 2018/01/24 00:00:00\r\n" +
-      names + ",trailing1,trailing2\r\n" +
-      "0.00,1,2" + tail + "0.25,2,2" + tail + "0.50,3,2" + tail + "0.75,4,2" + tail +
-      "1.00,5,0.5" + tail + "1.25,6,1.5" + tail + "1.50,3.5,2.5" + tail + "1.75,3.5,3.5" + tail;
+      names + ",trailing1,trailing2\r\n" + "0.00,1,2" + tail + "0.25,2,2" + tail + "0.50,3,2" +
+      tail + "0.75,4,2" + tail + "1.00,5,0.5" + tail + "1.25,6,1.5" + tail + "1.50,3.5,2.5" + tail +
+      "1.75,3.5,3.5" + tail;
   EXPECT_EQ(RecordText(record), expected);
 }
 

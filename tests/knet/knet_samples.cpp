@@ -22,8 +22,8 @@ std::vector<std::string> SharedKnetFiles() {
   std::vector<std::string> files;
   for (int station = 1; station <= 9; ++station) {
     for (const char* component : {"EW", "NS", "UD"}) {
-      files.push_back(SharedKnetFile("AOM00" + std::to_string(station) + "1801241951." +
-                                     component));
+      files.push_back(
+          SharedKnetFile("AOM00" + std::to_string(station) + "1801241951." + component));
     }
   }
   return files;

@@ -48,9 +48,8 @@ TEST_F(SharedKnetTraces, ReadsTheHeaderByLinePosition) {
 // its first row and cut to the shortest trace.
 TEST_F(SharedKnetTraces, ScalesCountsAsTheSharedRecordDoes) {
   SampleTable table;
-  const std::int32_t rows = ReadRecord(table, std::string(ACCPREP_SHARED_DATA_DIR) +
-                                                  "/knet-aomori-2018.csv",
-                                       2, 43, {});
+  const std::int32_t rows =
+      ReadRecord(table, std::string(ACCPREP_SHARED_DATA_DIR) + "/knet-aomori-2018.csv", 2, 43, {});
   ASSERT_EQ(rows, 9500);
   for (std::size_t channel = 1; channel <= traces_->size(); ++channel) {
     const KnetTrace& trace = (*traces_)[channel - 1];
@@ -154,11 +153,11 @@ TEST(KnetTrace, RefusesATraceLongerThanTheRecordHolds) {
   EXPECT_EQ(error->kind(), ErrorKind::kCapacity);
   // 450,000 counts fill 56,250 lines after the header; the next count begins line 56,268.
   EXPECT_STREQ(error->what(), "k.EW: line 56268, field 1: trace longer than 450,000 samples");
-  EXPECT_EQ(ParseKnetTrace(SyntheticKnetText("2018/01/24 19:51:43", 100,
-                                             std::vector<int>(kMaxRecords, 3)),
-                           "k.EW")
-                .gal.size(),
-            static_cast<std::size_t>(kMaxRecords));
+  EXPECT_EQ(
+      ParseKnetTrace(
+          SyntheticKnetText("2018/01/24 19:51:43", 100, std::vector<int>(kMaxRecords, 3)), "k.EW")
+          .gal.size(),
+      static_cast<std::size_t>(kMaxRecords));
 }
 
 }  // namespace

@@ -25,7 +25,8 @@ TEST(ResampleBandLimited, ReproducesABandLimitedSignalBetweenItsSamples) {
   const std::vector<double> coarse = testing::Harmonic(3.0, 7.0 / 240.0, 1.0, 240, 0.4);
   const std::vector<double> fine = ResampleBandLimited(coarse, 6);
   ASSERT_EQ(fine.size(), 6u * 239 + 1);
-  const std::vector<double> expected = testing::Harmonic(3.0, 7.0 / 240.0, 1.0 / 6, fine.size(), 0.4);
+  const std::vector<double> expected =
+      testing::Harmonic(3.0, 7.0 / 240.0, 1.0 / 6, fine.size(), 0.4);
   for (std::size_t i = 0; i < fine.size(); ++i) ASSERT_NEAR(fine[i], expected[i], 1e-12) << i;
 
   // Any record, padded or not, keeps its own samples.

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <cstdio>
+#include <numbers>
 #include <random>
 #include <vector>
 
@@ -130,8 +130,10 @@ Reference FineStepReference(const std::vector<double>& ground, double step, doub
       const double fm = (k + 0.5) / sub;
       const double f1 = (k + 1.0) / sub;
       const double k1x = v, k1v = accel(x, v, ground_at(f0));
-      const double k2x = v + 0.5 * dt * k1v, k2v = accel(x + 0.5 * dt * k1x, v + 0.5 * dt * k1v, ground_at(fm));
-      const double k3x = v + 0.5 * dt * k2v, k3v = accel(x + 0.5 * dt * k2x, v + 0.5 * dt * k2v, ground_at(fm));
+      const double k2x = v + 0.5 * dt * k1v,
+                   k2v = accel(x + 0.5 * dt * k1x, v + 0.5 * dt * k1v, ground_at(fm));
+      const double k3x = v + 0.5 * dt * k2v,
+                   k3v = accel(x + 0.5 * dt * k2x, v + 0.5 * dt * k2v, ground_at(fm));
       const double k4x = v + dt * k3v, k4v = accel(x + dt * k3x, v + dt * k3v, ground_at(f1));
       x += dt / 6 * (k1x + 2 * k2x + 2 * k3x + k4x);
       v += dt / 6 * (k1v + 2 * k2v + 2 * k3v + k4v);
@@ -157,8 +159,8 @@ TEST(ResponseSpectrum, AgreesWithFineStepIntegrationOnARandomRecord) {
     const ResponseSpectrum spectrum = ComputeResponseSpectrum(ground, step, periods, damping);
     for (std::size_t k = 0; k < periods.size(); ++k) {
       const std::span<const double> samples = record.Samples(periods[k]);
-      const Reference reference =
-          FineStepReference({samples.begin(), samples.end()}, record.Step(periods[k]), periods[k], damping);
+      const Reference reference = FineStepReference({samples.begin(), samples.end()},
+                                                    record.Step(periods[k]), periods[k], damping);
       SCOPED_TRACE(::testing::Message() << "T " << periods[k] << " h " << damping);
       // The reference's own error is about 4e-8 at 0.02 s undamped, less elsewhere.
       EXPECT_NEAR(spectrum.absoluteAcceleration[k] / reference.sa, 1.0, 1e-7);
@@ -263,7 +265,8 @@ TEST(ResponseSpectrum, ShortPeriodsOfAHarmonicWithFiveSamplesACycleMatchTheClose
   const double amplitude = 100.0;
   std::vector<double> ground = Harmonic(amplitude, frequency, step, 2000);
   for (std::size_t i = 0; i < ground.size(); ++i) {
-    const double t = std::min(static_cast<double>(i), static_cast<double>(ground.size() - 1 - i)) * step;
+    const double t =
+        std::min(static_cast<double>(i), static_cast<double>(ground.size() - 1 - i)) * step;
     if (t < 2.0) ground[i] *= 0.5 - 0.5 * std::cos(kPi * t / 2.0);
   }
   const double h = 0.05;

@@ -7,9 +7,9 @@
 namespace accprep::testing {
 
 struct ProcessRequest {
-  std::vector<std::string> argv;          // argv[0] is the program's path
-  std::string workingFolder;              // empty: the test's own
-  std::vector<std::string> environment;   // "NAME=value" set on top of the test's environment
+  std::vector<std::string> argv;         // argv[0] is the program's path
+  std::string workingFolder;             // empty: the test's own
+  std::vector<std::string> environment;  // "NAME=value" set on top of the test's environment
   // The error output on a pseudo-terminal (no output processing, so "\n" stays "\n"), as in
   // an interactive shell; otherwise on a pipe, as in a script.
   bool errorOnTerminal = false;

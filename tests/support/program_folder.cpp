@@ -22,7 +22,8 @@ constexpr char kJobPrologue[] =
 
 TestProgramFolder::TestProgramFolder() : path_(folder_.path().string()) {
   fs::copy_file(ACCPREP_CLI_PATH, Path("accprep-cli"));
-  for (const char* folder : {"out", "records", "seen", "prepared"}) fs::create_directory(Path(folder));
+  for (const char* folder : {"out", "records", "seen", "prepared"})
+    fs::create_directory(Path(folder));
 }
 
 std::string TestProgramFolder::Path(const std::string& relative) const {

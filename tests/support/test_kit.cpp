@@ -48,7 +48,8 @@ bool FileExists(const std::string& path) {
 
 std::string ChannelCsvHeader(const std::string& firstName) {
   std::string header = "\"" + firstName + "\"";
-  for (int channel = 1; channel <= 40; ++channel) header += ",\"" + std::to_string(channel) + "ch\"";
+  for (int channel = 1; channel <= 40; ++channel)
+    header += ",\"" + std::to_string(channel) + "ch\"";
   return header + "\r\n";
 }
 

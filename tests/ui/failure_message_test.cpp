@@ -16,21 +16,21 @@ EngineError AtStep(EngineError error, RunStep step) {
 }
 
 TEST(FailureMessage, NamesTheInputProblems) {
-  const EngineError missing = AtStep(
-      EngineError(ErrorKind::kIo, "No such file or directory", "/data/site1.csv"),
-      RunStep::kReadRecord);
+  const EngineError missing =
+      AtStep(EngineError(ErrorKind::kIo, "No such file or directory", "/data/site1.csv"),
+             RunStep::kReadRecord);
   EXPECT_EQ(FailureSentence(missing), QStringLiteral("入力ファイルを読み込めません"));
-  const EngineError full = AtStep(
-      EngineError(ErrorKind::kCapacity, "more than 450000 records", "/data/a.csv", 450003),
-      RunStep::kReadRecord);
+  const EngineError full =
+      AtStep(EngineError(ErrorKind::kCapacity, "more than 450000 records", "/data/a.csv", 450003),
+             RunStep::kReadRecord);
   EXPECT_EQ(FailureSentence(full), QStringLiteral("入力ファイルのレコードが多すぎます"));
-  const EngineError syntax = AtStep(
-      EngineError(ErrorKind::kInput, "not a number: \"x\"", "/tmp/velout.csv", 3, 2),
-      RunStep::kReadVelocityResult);
+  const EngineError syntax =
+      AtStep(EngineError(ErrorKind::kInput, "not a number: \"x\"", "/tmp/velout.csv", 3, 2),
+             RunStep::kReadVelocityResult);
   EXPECT_EQ(FailureSentence(syntax), QStringLiteral("積分ジョブの結果を読み込めません"));
-  const EngineError tooMany = AtStep(
-      EngineError(ErrorKind::kCapacity, "more than 450000 records", "/tmp/disout.csv"),
-      RunStep::kReadDisplacementResult);
+  const EngineError tooMany =
+      AtStep(EngineError(ErrorKind::kCapacity, "more than 450000 records", "/tmp/disout.csv"),
+             RunStep::kReadDisplacementResult);
   EXPECT_EQ(FailureSentence(tooMany), QStringLiteral("積分ジョブの結果のレコードが多すぎます"));
 }
 
@@ -46,9 +46,9 @@ TEST(FailureMessage, TellsAMissingOutFolderFromAFileThatCannotBeWritten) {
                                      RunStep::kCreateAccelerationMatrix);
   EXPECT_EQ(FailureSentence(refused), QStringLiteral("行列ファイルを書き出せません"));
 
-  const EngineError publicCsv = AtStep(
-      EngineError(ErrorKind::kIo, "No space left on device", "/nowhere/site1_acc.csv"),
-      RunStep::kWritePublicCsv);
+  const EngineError publicCsv =
+      AtStep(EngineError(ErrorKind::kIo, "No space left on device", "/nowhere/site1_acc.csv"),
+             RunStep::kWritePublicCsv);
   EXPECT_EQ(FailureSentence(publicCsv), QStringLiteral("保存先のフォルダがありません"));
 }
 
@@ -56,25 +56,27 @@ TEST(FailureMessage, NamesJobAndCleanUpFailures) {
   const EngineError job = AtStep(EngineError(ErrorKind::kJob, "exit code 1", "/bin/fftvel.bat"),
                                  RunStep::kRunVelocityJob);
   EXPECT_EQ(FailureSentence(job), QStringLiteral("積分ジョブが失敗しました"));
-  const EngineError gone = AtStep(
-      EngineError(ErrorKind::kIo, "No such file or directory", "/tmp/amp3.csv"),
-      RunStep::kDeleteVelocityFiles);
+  const EngineError gone =
+      AtStep(EngineError(ErrorKind::kIo, "No such file or directory", "/tmp/amp3.csv"),
+             RunStep::kDeleteVelocityFiles);
   EXPECT_EQ(FailureSentence(gone), QStringLiteral("受け渡しファイルを削除できません"));
   const EngineError noRows =
       AtStep(EngineError(ErrorKind::kArithmetic, "no data rows to average", "/data/a.csv"),
              RunStep::kRemoveBaseline);
   EXPECT_EQ(FailureSentence(noRows), QStringLiteral("基線補正の計算ができません"));
-  const EngineError copy = AtStep(EngineError(ErrorKind::kIo, "Permission denied", "/tmp/a_vel.csv"),
-                                  RunStep::kCopyDisplacementResults);
+  const EngineError copy =
+      AtStep(EngineError(ErrorKind::kIo, "Permission denied", "/tmp/a_vel.csv"),
+             RunStep::kCopyDisplacementResults);
   EXPECT_EQ(FailureSentence(copy), QStringLiteral("積分ジョブの結果をコピーできません"));
 }
 
 TEST(FailureMessage, TextCarriesTheRunsOwnDetailsAfterTheSentence) {
-  const EngineError error = AtStep(
-      EngineError(ErrorKind::kInput, "not a number: \"x\"", "/data/site1.csv", 12, 3),
-      RunStep::kReadRecord);
+  const EngineError error =
+      AtStep(EngineError(ErrorKind::kInput, "not a number: \"x\"", "/data/site1.csv", 12, 3),
+             RunStep::kReadRecord);
   const QString text = FailureText(error);
-  EXPECT_TRUE(text.startsWith(QStringLiteral("入力ファイルを読み込めません\n\n"))) << text.toStdString();
+  EXPECT_TRUE(text.startsWith(QStringLiteral("入力ファイルを読み込めません\n\n")))
+      << text.toStdString();
   EXPECT_TRUE(text.endsWith(QString::fromUtf8(error.what()))) << text.toStdString();
   EXPECT_TRUE(text.contains(QStringLiteral("/data/site1.csv")));
   EXPECT_TRUE(text.contains(QStringLiteral("12")));
@@ -86,7 +88,8 @@ TEST(FailureMessage, NamesTheReasonARunRefusedItsInputs) {
   };
   EXPECT_EQ(sentence(Refusal::kNoInputChosen), QStringLiteral("入力ファイルが選ばれていません"));
   EXPECT_EQ(sentence(Refusal::kInputPathTooShort), QStringLiteral("入力ファイル名が短すぎます"));
-  EXPECT_EQ(sentence(Refusal::kEmptyBaseName), QStringLiteral("保存ファイル名が入力されていません"));
+  EXPECT_EQ(sentence(Refusal::kEmptyBaseName),
+            QStringLiteral("保存ファイル名が入力されていません"));
   EXPECT_EQ(sentence(Refusal::kBaseNameHasSeparator),
             QStringLiteral("保存ファイル名にフォルダの区切りや制御文字は使えません"));
   EXPECT_EQ(sentence(Refusal::kBaseNameHasControl),

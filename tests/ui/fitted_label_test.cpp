@@ -11,7 +11,8 @@ namespace accprep {
 namespace {
 
 const QString kLongPath = QStringLiteral(
-    "/home/engineer/records/2018/aomori-offshore/stations/AOM001-AOM009/site1-with-a-long-name.csv");
+    "/home/engineer/records/2018/aomori-offshore/stations/AOM001-AOM009/"
+    "site1-with-a-long-name.csv");
 
 QFont TestFont() {
   QFont font;

@@ -100,19 +100,18 @@ TEST_F(Form1Run, ACompleteRunShowsEachStageAndDoneThenDisarmsStart) {
   window.Command2->click();
   ASSERT_TRUE(WaitForRunEnd(window));
 
-  EXPECT_TRUE(test.prompts->failures.empty())
-      << test.prompts->failures.front().toStdString();
+  EXPECT_TRUE(test.prompts->failures.empty()) << test.prompts->failures.front().toStdString();
   EXPECT_EQ(test.prompts->messages, std::vector<QString>{QStringLiteral("done")});
   EXPECT_TRUE(checkedWhileShown);
   const std::vector<QString> expected{
-      QStringLiteral("読み込み中"), QStringLiteral("書き出し中"), QStringLiteral("公開データを作成"),
-      QStringLiteral("書き出し中"), QStringLiteral("書き出し中"), QStringLiteral("終了")};
+      QStringLiteral("読み込み中"),       QStringLiteral("書き出し中"),
+      QStringLiteral("公開データを作成"), QStringLiteral("書き出し中"),
+      QStringLiteral("書き出し中"),       QStringLiteral("終了")};
   EXPECT_EQ(captions, expected);
 
   // The last value of each stage is shown: the acceleration rows, then each result's rows.
   EXPECT_NE(std::find(values.begin(), values.end(), kAccelerationRows), values.end());
-  EXPECT_NE(std::find(values.begin(), values.end(), ExchangeFolder::kVelocityRows),
-            values.end());
+  EXPECT_NE(std::find(values.begin(), values.end(), ExchangeFolder::kVelocityRows), values.end());
   EXPECT_EQ(window.ProgressBar1->maximum(), ExchangeFolder::kDisplacementRows);
   EXPECT_EQ(window.ProgressBar1->value(), ExchangeFolder::kDisplacementRows);
 
@@ -127,7 +126,8 @@ TEST_F(Form1Run, ACompleteRunShowsEachStageAndDoneThenDisarmsStart) {
   EXPECT_TRUE(FileExists(exchange_.File("out/b1_velmat.prn")));
   EXPECT_TRUE(FileExists(exchange_.File("out/b1_dismat.prn")));
   EXPECT_EQ(ReadWholeFile(InputFile("site1_acc.csv")).rfind("site 1, 2018-01-24\r\n", 0), 0u);
-  for (const char* copy : {"site1_vel.csv", "site1_dis.csv", "site1_velAmp.csv", "site1_disAmp.csv"}) {
+  for (const char* copy :
+       {"site1_vel.csv", "site1_dis.csv", "site1_velAmp.csv", "site1_disAmp.csv"}) {
     EXPECT_TRUE(FileExists(InputFile(copy))) << copy;
   }
   for (const char* exchangeFile : {"outacc.csv", "velout.csv", "disout.csv", "amp3.csv"}) {
@@ -291,7 +291,8 @@ TEST(Form1Worker, AMaximumOfZeroShowsAnEmptyBarNotABusyOne) {
 }
 
 TEST(Form1Worker, AFailureOutsideTheEngineIsToldToo) {
-  auto test = MakeTestWindow({}, [](const RunInputs&, RunObserver&) { throw std::runtime_error("disk on fire"); });
+  auto test = MakeTestWindow(
+      {}, [](const RunInputs&, RunObserver&) { throw std::runtime_error("disk on fire"); });
   test.window->show();
   test.window->Text1->setText(QStringLiteral("b1"));
   test.window->Command2->click();

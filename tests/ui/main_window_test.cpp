@@ -67,12 +67,12 @@ struct Place {
 
 // The layout at 96 dpi, in pixels as the window's design lists them.
 const Place kPlaces[] = {
-    {"Frame2", "Form1", {48, 8, 281, 57}},      {"Label1", "Frame2", {8, 16, 257, 33}},
-    {"Frame4", "Form1", {48, 72, 281, 49}},     {"Text2", "Frame4", {24, 16, 233, 25}},
-    {"Frame1", "Form1", {40, 136, 289, 49}},    {"Text1", "Frame1", {24, 16, 225, 25}},
+    {"Frame2", "Form1", {48, 8, 281, 57}},         {"Label1", "Frame2", {8, 16, 257, 33}},
+    {"Frame4", "Form1", {48, 72, 281, 49}},        {"Text2", "Frame4", {24, 16, 233, 25}},
+    {"Frame1", "Form1", {40, 136, 289, 49}},       {"Text1", "Frame1", {24, 16, 225, 25}},
     {"ProgressBar1", "Form1", {48, 200, 369, 17}}, {"Frame3", "Form1", {40, 224, 153, 41}},
-    {"Label2", "Frame3", {24, 16, 84, 15}},     {"Command1", "Form1", {344, 16, 65, 33}},
-    {"Command2", "Form1", {344, 144, 73, 33}},  {"Command3", "Form1", {344, 272, 73, 33}},
+    {"Label2", "Frame3", {24, 16, 84, 15}},        {"Command1", "Form1", {344, 16, 65, 33}},
+    {"Command2", "Form1", {344, 144, 73, 33}},     {"Command3", "Form1", {344, 272, 73, 33}},
 };
 
 void ExpectLayoutAt96Dpi(const Form1& window) {

@@ -48,7 +48,9 @@ std::string JobScript(const std::string& resultName, const std::string& result) 
   return "#!/bin/sh\n"
          "here=$(dirname \"$0\")\n"
          "test -f \"$here/outacc.csv\" || { echo 'no outacc.csv' >&2; exit 3; }\n"
-         "cat > \"$here/" + resultName + "\" <<'END'\n" + result + "END\n"
+         "cat > \"$here/" +
+         resultName + "\" <<'END'\n" + result +
+         "END\n"
          "printf 'Hz,amplitude\\r\\n0.1,2.5\\r\\n' > \"$here/amp3.csv\"\n";
 }
 

@@ -60,8 +60,8 @@ TEST(ChannelNames, InputRecordIsThePathGivenOrTheStemsCsv) {
 
 TEST(ChannelNames, ComponentsFollowTheNamesOfOneStation) {
   // The shared record's names, EW before NS: 1, 2, 3.
-  EXPECT_EQ(ComponentsFromNames(Names({"AOM0011801241951.EW", "AOM0011801241951.NS",
-                                       "AOM0011801241951.UD"})),
+  EXPECT_EQ(ComponentsFromNames(
+                Names({"AOM0011801241951.EW", "AOM0011801241951.NS", "AOM0011801241951.UD"})),
             (IntensityComponents{1, 2, 3}));
   // NS first, and the station's partners found by name even when others come between.
   EXPECT_EQ(ComponentsFromNames(Names({"B NS", "A EW", "A NS", "B EW", "A UD", "B UD"})),

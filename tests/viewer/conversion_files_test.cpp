@@ -17,7 +17,7 @@ TEST(ConversionFiles, FindsEveryFileFromTheInputRecordOrAnyOfItsOutputs) {
     WriteWholeFile(stem + suffix, "x\r\n");
   }
   for (const std::string& given : {stem + ".csv", stem + "_acc.csv", stem + "_vel.csv",
-                                  stem + "_dis.csv", stem + "_velAmp.csv", stem + "_disAmp.csv"}) {
+                                   stem + "_dis.csv", stem + "_velAmp.csv", stem + "_disAmp.csv"}) {
     const ConversionFiles files = FindConversionFiles(given);
     EXPECT_EQ(files.stem, stem) << given;
     EXPECT_EQ(files.PresentCount(), 5) << given;

@@ -26,9 +26,8 @@ class CsvOut {
   void Text(const std::string& text) { buffer_ += text; }
   void Number(double value) {
     char text[kMaxNumberText];
-    buffer_.append(text, digits_ > 0
-                             ? FormatSignificant(text, value, digits_, NumberForm::Point())
-                             : FormatNumber(text, value, NumberForm::Point()));
+    buffer_.append(text, digits_ > 0 ? FormatSignificant(text, value, digits_, NumberForm::Point())
+                                     : FormatNumber(text, value, NumberForm::Point()));
   }
   void Comma() { buffer_ += ','; }
   void EndLine() {
@@ -134,7 +133,8 @@ std::string WriteConversionFixture(const std::filesystem::path& folder, const st
   const bool exact = count <= 4096;
   std::vector<double> frequencies(static_cast<std::size_t>(count));
   for (std::size_t k = 0; k < frequencies.size(); ++k) {
-    frequencies[k] = static_cast<double>(k + 1) / (static_cast<double>(options.records) * options.step);
+    frequencies[k] =
+        static_cast<double>(k + 1) / (static_cast<double>(options.records) * options.step);
   }
   std::vector<std::vector<double>> velAmp(kChannelCount), disAmp(kChannelCount);
   for (int c = 0; c < kChannelCount; ++c) {

@@ -47,7 +47,8 @@ TEST(IntensityPanel, ShowsTheChosenStationAndCopiesTheTable) {
   testing::FixtureOptions options;
   options.records = 800;
   const std::string stem = testing::WriteConversionFixture(folder.path(), "p", options);
-  const ConversionData data = LoadConversion(FindConversionFiles(stem + ".csv"), kAllConversionFiles);
+  const ConversionData data =
+      LoadConversion(FindConversionFiles(stem + ".csv"), kAllConversionFiles);
   ChannelNames names;
   names[3] = "S EW";
   names[4] = "S NS";
@@ -66,7 +67,8 @@ TEST(IntensityPanel, ShowsTheChosenStationAndCopiesTheTable) {
   const ChannelTable& acc = *data.table(ConversionFile::kAcceleration);
   const RecordIntensity expected = ComputeRecordIntensity(acc, stem + "_acc.csv", {1, 5, 6});
   const RecordIntensity passed = ComputeRecordIntensity(acc, stem + "_acc.csv", {10, 5, 6});
-  ASSERT_NE(QString::number(passed.jma.computed, 'f', 2), QString::number(expected.jma.computed, 'f', 2));
+  ASSERT_NE(QString::number(passed.jma.computed, 'f', 2),
+            QString::number(expected.jma.computed, 'f', 2));
   EXPECT_TRUE(ShowsText(panel, QString::number(expected.jma.reported, 'f', 1)));
   EXPECT_TRUE(ShowsText(panel, QString::number(expected.jma.computed, 'f', 2)));
 

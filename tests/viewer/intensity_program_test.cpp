@@ -25,7 +25,8 @@ class IntensityProgram : public ::testing::Test {
     folder_ = new TestProgramFolder;
     ASSERT_TRUE(folder_->InstallShippedJobs());
     const std::string record = folder_->Path("records/knet.csv");
-    std::filesystem::copy_file(std::string(ACCPREP_SHARED_DATA_DIR) + "/knet-aomori-2018.csv", record);
+    std::filesystem::copy_file(std::string(ACCPREP_SHARED_DATA_DIR) + "/knet-aomori-2018.csv",
+                               record);
     const ProcessResult run = folder_->RunCli({"--name", "k", record});
     ASSERT_EQ(run.exitCode, 0) << run.err;
   }
@@ -46,10 +47,12 @@ TestProgramFolder* IntensityProgram::folder_ = nullptr;
 
 TEST_F(IntensityProgram, WritesTheIntensityOfEachStationsThreeComponents) {
   static constexpr ConversionFile kAcc[] = {ConversionFile::kAcceleration};
-  const ConversionData data = LoadConversion(FindConversionFiles(folder_->Path("records/knet.csv")), kAcc);
+  const ConversionData data =
+      LoadConversion(FindConversionFiles(folder_->Path("records/knet.csv")), kAcc);
   const ChannelTable& acc = *data.table(ConversionFile::kAcceleration);
   // AOM001 by default (channels 1, 2, 3: EW, NS, UD), AOM003 (7, 8, 9) when asked.
-  for (const IntensityComponents components : {IntensityComponents{1, 2, 3}, IntensityComponents{7, 8, 9}}) {
+  for (const IntensityComponents components :
+       {IntensityComponents{1, 2, 3}, IntensityComponents{7, 8, 9}}) {
     std::vector<std::string> args = {"--intensity", folder_->Path("i.csv"), "records/knet.csv"};
     if (components.horizontal1 != 1) {
       args.insert(args.begin() + 2, {"--components", ComponentsText(components)});
@@ -76,7 +79,8 @@ TEST_F(IntensityProgram, WritesTheMeasuresOfEveryChannelAndRefusesBadComponents)
   const ProcessResult usage =
       RunViewer({"--intensity", "i.csv", "--components", "1,2", "records/knet.csv"});
   EXPECT_EQ(usage.exitCode, 2);
-  EXPECT_EQ(usage.err.rfind("error: --components: three different channels 1..40", 0), 0u) << usage.err;
+  EXPECT_EQ(usage.err.rfind("error: --components: three different channels 1..40", 0), 0u)
+      << usage.err;
 
   const ProcessResult missing = RunViewer({"--intensity", "i.csv", "records/none.csv"});
   EXPECT_EQ(missing.exitCode, 1);

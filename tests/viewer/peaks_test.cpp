@@ -33,9 +33,7 @@ TEST(Peaks, EarliestOfEqualMagnitudesWins) {
   EXPECT_EQ(flat.value, 0.0);
 }
 
-TEST(Peaks, EmptyTraceHasNoPeak) {
-  EXPECT_FALSE(FindPeak({}, {}).found);
-}
+TEST(Peaks, EmptyTraceHasNoPeak) { EXPECT_FALSE(FindPeak({}, {}).found); }
 
 TEST(Peaks, ChannelPeaksTakeEachChannelsOwnColumnAndSkipAbsentFiles) {
   ChannelTable acc(3);

@@ -35,7 +35,8 @@ TEST(RecordIntensity, TakesTheChosenChannelsInTheirRoles) {
   EXPECT_EQ(result.components, (IntensityComponents{5, 4, 9}));
   EXPECT_EQ(result.jma.a0, direct.a0);
   EXPECT_EQ(result.jma.vectorSum, direct.vectorSum);
-  EXPECT_EQ(result.longPeriod.sva, ComputeLongPeriodMotion(table.column(5), table.column(4), 0.01).sva);
+  EXPECT_EQ(result.longPeriod.sva,
+            ComputeLongPeriodMotion(table.column(5), table.column(4), 0.01).sva);
 
   const auto measures = ComputeChannelMeasures(table, "r_acc.csv");
   EXPECT_EQ(measures[39].cav, ComputeAriasMeasures(table.column(40), 0.01).cav);

@@ -103,7 +103,8 @@ TEST(TableLoader, NamesTheFileLineAndFieldOfWhatItCannotRead) {
   std::string twoValues = Line(0);
   twoValues.replace(twoValues.find(",2,"), 3, ",2 3,");
   WriteWholeFile(path, "h\r\n" + twoValues + "\r\n");
-  EXPECT_EQ(LoadError(path, HeaderForm::kOneLine), path + ": line 2, field 3: not a number: \"2 3\"");
+  EXPECT_EQ(LoadError(path, HeaderForm::kOneLine),
+            path + ": line 2, field 3: not a number: \"2 3\"");
 
   std::string empty = Line(0);
   empty.replace(empty.find(",5,"), 3, ",,");
@@ -112,8 +113,9 @@ TEST(TableLoader, NamesTheFileLineAndFieldOfWhatItCannotRead) {
 
   WriteWholeFile(path, "h\r\n" + Line(0) + ",nan\r\n");
   EXPECT_EQ(LoadError(path, HeaderForm::kOneLine),
-            path + ": line 2, field 42: the line holds more values than its record needs (41); "
-                   "a record must not begin in the middle of a line");
+            path +
+                ": line 2, field 42: the line holds more values than its record needs (41); "
+                "a record must not begin in the middle of a line");
 
   WriteWholeFile(path, "h\r\n" + Line(0).substr(0, Line(0).rfind(',')) + "\r\n");
   EXPECT_EQ(LoadError(path, HeaderForm::kOneLine),
@@ -122,7 +124,8 @@ TEST(TableLoader, NamesTheFileLineAndFieldOfWhatItCannotRead) {
   std::string infinite = Line(0);
   infinite.replace(infinite.find(",3,"), 3, ",inf,");
   WriteWholeFile(path, "h\r\n" + infinite + "\r\n");
-  EXPECT_EQ(LoadError(path, HeaderForm::kOneLine), path + ": line 2, field 4: value is not finite: \"inf\"");
+  EXPECT_EQ(LoadError(path, HeaderForm::kOneLine),
+            path + ": line 2, field 4: value is not finite: \"inf\"");
 }
 
 TEST(TableLoader, ReportsTheEarliestBadLineOfALargeFile) {

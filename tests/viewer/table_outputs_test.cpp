@@ -7,9 +7,9 @@
 #include <numbers>
 #include <sstream>
 
+#include "conversion_fixture.hpp"
 #include "engine/engine_error.hpp"
 #include "engine/number_format.hpp"
-#include "conversion_fixture.hpp"
 #include "measures/response_spectrum.hpp"
 #include "test_kit.hpp"
 #include "viewer/table_loader.hpp"
@@ -67,8 +67,10 @@ TEST(TableOutputs, PeaksOfAbsentFilesAreLeftEmptyAndNamed) {
   const std::string text = ReadWholeFile(out);
   EXPECT_NE(text.find("\r\n1,3,0,,,,\r\n"), std::string::npos) << text;
   EXPECT_NE(text.find("\r\n40,120,0,,,,\r\n"), std::string::npos) << text;
-  EXPECT_EQ(notes.str(), "note: " + stem + "_vel.csv does not exist; its peaks are left empty\n"
-                         "note: " + stem + "_dis.csv does not exist; its peaks are left empty\n");
+  EXPECT_EQ(notes.str(), "note: " + stem +
+                             "_vel.csv does not exist; its peaks are left empty\n"
+                             "note: " +
+                             stem + "_dis.csv does not exist; its peaks are left empty\n");
 
   TemporaryFolder empty;
   const std::string none = empty.File("none");
@@ -133,9 +135,9 @@ TEST(TableOutputs, AnUnwritableDestinationIsNamedWithTheSystemsReason) {
   WriteWholeFile(stem + "_acc.csv", Record("time", {{0, 1.0}, {0.01, 2.0}}));
   const std::string out = folder.File("missing/p.csv");
   std::ostringstream notes;
-  EXPECT_EQ(EngineErrorText(
-                [&] { WritePeaksTable(FindConversionFiles(stem + "_acc.csv"), out, notes); }),
-            out + ": cannot create the file: No such file or directory");
+  EXPECT_EQ(
+      EngineErrorText([&] { WritePeaksTable(FindConversionFiles(stem + "_acc.csv"), out, notes); }),
+      out + ": cannot create the file: No such file or directory");
 }
 
 TEST(TableOutputs, IntensityOfAStillRecordLeavesTheIntensityEmpty) {
@@ -144,7 +146,8 @@ TEST(TableOutputs, IntensityOfAStillRecordLeavesTheIntensityEmpty) {
   still.jma.reported = -INFINITY;
   still.components = {7, 8, 9};
   EXPECT_EQ(IntensityCsvText(still),
-            "\"components\",\"I\",\"reported\",\"class\",\"a0\",\"Sva\",\"T_Sva\",\"long_period_class\"\r\n"
+            "\"components\",\"I\",\"reported\",\"class\",\"a0\",\"Sva\",\"T_Sva\",\"long_period_"
+            "class\"\r\n"
             "\"7,8,9\",,,\"0\",0,0,0,0\r\n");
 }
 

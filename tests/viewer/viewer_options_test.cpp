@@ -22,9 +22,9 @@ TEST(ViewerOptions, DefaultsOpenTheWindowOnChannelOneAtFivePercent) {
 }
 
 TEST(ViewerOptions, HeadlessOutputsAndTheirSettings) {
-  const OptionsOutcome outcome = Parse({"--channel", "40", "--damping", "0.02", "--export",
-                                        "view.PDF", "--peaks", "p.csv", "--response", "r.csv",
-                                        "site.csv"});
+  const OptionsOutcome outcome =
+      Parse({"--channel", "40", "--damping", "0.02", "--export", "view.PDF", "--peaks", "p.csv",
+             "--response", "r.csv", "site.csv"});
   ASSERT_TRUE(outcome.options) << outcome.message;
   EXPECT_EQ(outcome.options->channel, 40);
   EXPECT_EQ(outcome.options->damping, 0.02);
@@ -36,13 +36,13 @@ TEST(ViewerOptions, HeadlessOutputsAndTheirSettings) {
 
 TEST(ViewerOptions, UsageErrorsExitTwoWithAReason) {
   const std::vector<std::vector<const char*>> wrong = {
-      {},                                       // no record
-      {"--channel", "0", "a.csv"},              // channel out of range
+      {},                           // no record
+      {"--channel", "0", "a.csv"},  // channel out of range
       {"--channel", "41", "a.csv"},
       {"--channel", "x", "a.csv"},
-      {"--damping", "1", "a.csv"},              // critical damping and above
+      {"--damping", "1", "a.csv"},  // critical damping and above
       {"--damping", "-0.01", "a.csv"},
-      {"--export", "view.jpg", "a.csv"},        // neither PNG nor PDF
+      {"--export", "view.jpg", "a.csv"},  // neither PNG nor PDF
       {"--bogus", "a.csv"},
       {"a.csv", "b.csv"},
   };
@@ -64,7 +64,8 @@ TEST(ViewerOptions, IntensityAndMeasuresWithTheirComponents) {
   EXPECT_TRUE(plain.options->Headless());
   EXPECT_TRUE(Parse({"--measures", "m.csv", "a.csv"}).options->Headless());
 
-  const OptionsOutcome chosen = Parse({"--intensity", "i.csv", "--components", "26,25,27", "a.csv"});
+  const OptionsOutcome chosen =
+      Parse({"--intensity", "i.csv", "--components", "26,25,27", "a.csv"});
   ASSERT_TRUE(chosen.options) << chosen.message;
   EXPECT_EQ(chosen.options->components, (IntensityComponents{26, 25, 27}));
 

@@ -16,10 +16,10 @@
 namespace accprep {
 namespace {
 
+using testing::ProcessResult;
 using testing::ReadWholeFile;
 using testing::TemporaryFolder;
 using testing::WriteWholeFile;
-using testing::ProcessResult;
 
 ProcessResult RunViewer(std::vector<std::string> args) {
   args.insert(args.begin(), std::string(ACCPREP_PROGRAM_FOLDER) + "/accprep-view");
@@ -45,7 +45,8 @@ TEST_F(ViewerProgram, WritesPeaksAndResponseTablesAndExitsZero) {
   EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
   EXPECT_EQ(outcome.err, "");
   const std::string peaks = ReadWholeFile(Out("p.csv"));
-  EXPECT_EQ(peaks.rfind("\"channel\",\"PGA\",\"tPGA\",\"PGV\",\"tPGV\",\"PGD\",\"tPGD\"\r\n", 0), 0u);
+  EXPECT_EQ(peaks.rfind("\"channel\",\"PGA\",\"tPGA\",\"PGV\",\"tPGV\",\"PGD\",\"tPGD\"\r\n", 0),
+            0u);
   EXPECT_EQ(std::count(peaks.begin(), peaks.end(), '\n'), 41);
   const std::string response = ReadWholeFile(Out("r.csv"));
   EXPECT_EQ(response.rfind("\"period\",\"1ch\",\"2ch\",", 0), 0u);
@@ -63,14 +64,16 @@ TEST_F(ViewerProgram, BadFileIsNamedWithItsLineAndExitsOne) {
   WriteWholeFile(stem_ + "_acc.csv", text);
   const ProcessResult outcome = RunViewer({"--response", Out("r.csv"), stem_ + ".csv"});
   EXPECT_EQ(outcome.exitCode, 1);
-  EXPECT_EQ(outcome.err, "error: " + stem_ + "_acc.csv: line 5, field 2: not a number: \"12..5\"\n");
+  EXPECT_EQ(outcome.err,
+            "error: " + stem_ + "_acc.csv: line 5, field 2: not a number: \"12..5\"\n");
   EXPECT_FALSE(std::filesystem::exists(Out("r.csv")));
 }
 
 TEST_F(ViewerProgram, NoConversionFilesOrBadOptions) {
   const ProcessResult missing = RunViewer({"--peaks", Out("p.csv"), Out("nothing.csv")});
   EXPECT_EQ(missing.exitCode, 1);
-  EXPECT_EQ(missing.err.rfind("error: " + Out("nothing.csv") + ": no file of a conversion found", 0), 0u)
+  EXPECT_EQ(
+      missing.err.rfind("error: " + Out("nothing.csv") + ": no file of a conversion found", 0), 0u)
       << missing.err;
 
   const ProcessResult usage = RunViewer({"--channel", "41", stem_ + ".csv"});
@@ -80,7 +83,8 @@ TEST_F(ViewerProgram, NoConversionFilesOrBadOptions) {
   const ProcessResult unwritable =
       RunViewer({"--export", Out("no/such/folder.png"), stem_ + ".csv"});
   EXPECT_EQ(unwritable.exitCode, 1);
-  EXPECT_EQ(unwritable.err, "error: " + Out("no/such/folder.png") + ": No such file or directory\n");
+  EXPECT_EQ(unwritable.err,
+            "error: " + Out("no/such/folder.png") + ": No such file or directory\n");
 }
 
 TEST_F(ViewerProgram, ExportsAFullViewPictureWithoutADisplay) {
