@@ -9,7 +9,7 @@ accprep_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libqcustomplot-dev fonts-noto-cjk
   libfftw3-dev libcli11-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   xvfb xauth
   xdotool openbox imagemagick
 )
