@@ -150,13 +150,15 @@ class LayoutParser {
 
     LayoutDirection& into = DirectionOf(*direction, fields[2]);
     for (const LayoutSensor& other : into.levels) {
-      if (other.location == sensor.location || other.height == sensor.height) {
-        const std::string where = other.location == sensor.location
-                                      ? sensor.location
-                                      : other.location + " and " + sensor.location + " (both at " +
-                                            FormatNumber(sensor.height) + " m)";
-        Fail("two sensors at one level and direction: " + where + " " + into.name +
-                 " (the other on line " + std::to_string(other.line) + ")",
+      const std::string otherLine = " (the other on line " + std::to_string(other.line) + ")";
+      if (other.location == sensor.location) {
+        Fail("two sensors at level " + sensor.location + " in direction " + into.name + otherLine,
+             line);
+      }
+      if (other.height == sensor.height) {
+        Fail("two sensors at one height in direction " + into.name + ": " + other.location +
+                 " and " + sensor.location + " both at " + FormatNumber(sensor.height) + " m" +
+                 otherLine,
              line);
       }
     }
