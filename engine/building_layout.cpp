@@ -26,19 +26,32 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-// Fields split at commas, trimmed, one pair of surrounding quotes dropped (a spreadsheet
-// quotes text it saves).
-std::vector<std::string_view> SplitFields(std::string_view line) {
-  std::vector<std::string_view> fields;
+// Fields split at commas, blanks around them dropped. A field in quotes, as a spreadsheet may
+// save it, keeps its commas and blanks, and a doubled quote inside it stands for one.
+std::vector<std::string> SplitFields(std::string_view line) {
+  std::vector<std::string> fields;
+  std::size_t i = 0;
   for (;;) {
-    const std::size_t comma = line.find(',');
-    std::string_view field = Trim(line.substr(0, comma));
-    if (field.size() >= 2 && field.front() == '"' && field.back() == '"') {
-      field = Trim(field.substr(1, field.size() - 2));
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    std::string field;
+    if (i < line.size() && line[i] == '"') {
+      for (++i; i < line.size(); ++i) {
+        if (line[i] != '"') {
+          field += line[i];
+        } else if (i + 1 < line.size() && line[i + 1] == '"') {
+          field += '"';
+          ++i;
+        } else {
+          ++i;
+          break;
+        }
+      }
     }
-    fields.push_back(field);
+    const std::size_t comma = line.find(',', i);
+    field += Trim(line.substr(i, comma == std::string_view::npos ? comma : comma - i));
+    fields.push_back(std::move(field));
     if (comma == std::string_view::npos) return fields;
-    line.remove_prefix(comma + 1);
+    i = comma + 1;
   }
 }
 
@@ -48,7 +61,7 @@ std::string Upper(std::string_view text) {
   return upper;
 }
 
-bool IsHeader(const std::vector<std::string_view>& fields) {
+bool IsHeader(const std::vector<std::string>& fields) {
   return !fields.empty() && Upper(fields[0]) == "CHANNEL";
 }
 
@@ -71,7 +84,7 @@ class LayoutParser {
   void Line(std::string_view text, std::int64_t line) {
     const std::string_view content = Trim(text);
     if (content.empty() || content.front() == '#') return;
-    const std::vector<std::string_view> fields = SplitFields(content);
+    const std::vector<std::string> fields = SplitFields(content);
     if (!seenContent_ && IsHeader(fields)) {
       seenContent_ = true;
       CheckHeader(fields, line);
@@ -107,7 +120,7 @@ class LayoutParser {
     throw EngineError(ErrorKind::kInput, reason, file_, line, field);
   }
 
-  void CheckHeader(const std::vector<std::string_view>& fields, std::int64_t line) const {
+  void CheckHeader(const std::vector<std::string>& fields, std::int64_t line) const {
     bool matches = fields.size() == kFields;
     for (std::size_t i = 0; matches && i < kFields; ++i) {
       matches = Upper(fields[i]) == Upper(kFieldNames[i]);
@@ -115,15 +128,15 @@ class LayoutParser {
     if (!matches) Fail("the header must read channel,location,direction,height", line);
   }
 
-  void Sensor(const std::vector<std::string_view>& fields, std::int64_t line) {
+  void Sensor(const std::vector<std::string>& fields, std::int64_t line) {
     LayoutSensor sensor;
     sensor.line = line;
-    const std::string_view channel = fields[0];
+    const std::string& channel = fields[0];
     const auto [end, error] =
         std::from_chars(channel.data(), channel.data() + channel.size(), sensor.channel);
     if (channel.empty() || error != std::errc() || end != channel.data() + channel.size() ||
         sensor.channel < 1 || sensor.channel > kChannels) {
-      Fail("not a channel 1..40: \"" + std::string(channel) + "\"", line, 1);
+      Fail("not a channel 1..40: \"" + channel + "\"", line, 1);
     }
     if (const std::int64_t first = channelLine_[sensor.channel - 1]; first != 0) {
       Fail("channel " + std::to_string(sensor.channel) + " is listed twice (first on line " +
@@ -132,19 +145,18 @@ class LayoutParser {
     }
     channelLine_[sensor.channel - 1] = line;
 
-    sensor.location = std::string(fields[1]);
+    sensor.location = fields[1];
     if (sensor.location.empty()) Fail("the location is empty", line, 2);
 
     const std::optional<Direction> direction = ParseDirection(fields[2]);
     if (!direction) {
-      Fail("unknown direction \"" + std::string(fields[2]) +
-               "\": X, Y, NS, EW, or Z or UD for vertical",
-           line, 3);
+      Fail("unknown direction \"" + fields[2] + "\": X, Y, NS, EW, or Z or UD for vertical", line,
+           3);
     }
 
     const ParseResult height = ParseNumber(fields[3]);
     if (height.error != ParseError::kNone) {
-      Fail("the height is not a number: \"" + std::string(fields[3]) + "\"", line, 4);
+      Fail("the height is not a number: \"" + fields[3] + "\"", line, 4);
     }
     sensor.height = height.value;
 

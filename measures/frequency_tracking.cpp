@@ -20,11 +20,12 @@ double LargestMagnitude(std::span<const double> values) {
 }  // namespace
 
 std::vector<TrackedFrequency> TrackFirstFrequency(std::span<const double> input,
-                                                  std::span<const double> output, double timeStep,
-                                                  double startTime, double firstFrequency,
+                                                  std::span<const double> output,
+                                                  std::span<const double> times, double timeStep,
+                                                  double firstFrequency,
                                                   const TrackingWindows& windows) {
-  if (input.size() != output.size() || !(timeStep > 0) || !(firstFrequency > 0) ||
-      !(windows.length > 0) || !(windows.step > 0)) {
+  if (input.size() != output.size() || times.size() != input.size() || !(timeStep > 0) ||
+      !(firstFrequency > 0) || !(windows.length > 0) || !(windows.step > 0)) {
     throw std::invalid_argument("TrackFirstFrequency: unusable records or windows");
   }
   std::vector<TrackedFrequency> track;
@@ -41,8 +42,7 @@ std::vector<TrackedFrequency> TrackFirstFrequency(std::span<const double> input,
   PairTransform transform(length, timeStep);
   for (std::size_t start = 0; start + length <= input.size(); start += stride) {
     TrackedFrequency entry;
-    entry.time =
-        startTime + (static_cast<double>(start) + 0.5 * static_cast<double>(length - 1)) * timeStep;
+    entry.time = 0.5 * (times[start] + times[start + length - 1]);
     const std::span<const double> out = output.subspan(start, length);
     if (quiet > 0 && LargestMagnitude(out) >= quiet) {
       const PairSpectra spectra = transform.Compute(input.subspan(start, length), out);

@@ -29,14 +29,16 @@ struct TrackedFrequency {
 };
 
 // One entry per window over `input` (base) and `output` (top), records of one length sampled
-// every `timeStep` s starting at `startTime` s, around `firstFrequency` Hz (the first mode of
-// the whole record). Windows start every `windows.step` s while they fit in the record; a
-// record shorter than one window is one window of its own length. Requires equal lengths,
-// timeStep > 0, firstFrequency > 0 and windows of positive length and step
-// (std::invalid_argument otherwise); fewer than four samples give no windows.
+// every `timeStep` s at `times`, around `firstFrequency` Hz (the first mode of the whole
+// record). Windows start every `windows.step` s while they fit in the record; a record shorter
+// than one window is one window of its own length. A window's time is the mean of its first
+// and last sample's. Requires equal lengths, timeStep > 0, firstFrequency > 0 and windows of
+// positive length and step (std::invalid_argument otherwise); fewer than four samples give no
+// windows.
 std::vector<TrackedFrequency> TrackFirstFrequency(std::span<const double> input,
-                                                  std::span<const double> output, double timeStep,
-                                                  double startTime, double firstFrequency,
+                                                  std::span<const double> output,
+                                                  std::span<const double> times, double timeStep,
+                                                  double firstFrequency,
                                                   const TrackingWindows& windows = {});
 
 }  // namespace accprep

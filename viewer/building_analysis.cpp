@@ -135,8 +135,8 @@ std::vector<DirectionTracking> ComputeTracking(const std::vector<DirectionModes>
     tracking.push_back(
         {&direction,
          TrackFirstFrequency(acceleration.column(direction.base().channel),
-                             acceleration.column(direction.top().channel), timeStep,
-                             acceleration.column(0).front(), entry.modes.front().frequency)});
+                             acceleration.column(direction.top().channel), acceleration.column(0),
+                             timeStep, entry.modes.front().frequency)});
   }
   return tracking;
 }

@@ -19,12 +19,16 @@ constexpr double kStep = 0.01;
 struct Softening {
   std::vector<double> base;
   std::vector<double> roof;
+  std::vector<double> times;  // from 100 s
 };
 Softening Shake(std::size_t count, const std::vector<std::pair<std::size_t, double>>& stages) {
   std::mt19937 random(5);
   std::normal_distribution<double> normal(0.0, 1.0);
   Softening record;
-  for (std::size_t i = 0; i < count; ++i) record.base.push_back(normal(random));
+  for (std::size_t i = 0; i < count; ++i) {
+    record.base.push_back(normal(random));
+    record.times.push_back(100.0 + kStep * static_cast<double>(i));
+  }
   double x = 0.0;
   double v = 0.0;
   std::size_t stage = 0;
@@ -43,12 +47,12 @@ TEST(FrequencyTracking, ADropAndItsRecoveryShow) {
   // 2 Hz for 60 s, 1.6 Hz for the next 60 s, 2 Hz again.
   const Softening record = Shake(18000, {{0, 2.0}, {6000, 1.6}, {12000, 2.0}});
   const std::vector<TrackedFrequency> track =
-      TrackFirstFrequency(record.base, record.roof, kStep, 100.0, 2.0);
+      TrackFirstFrequency(record.base, record.roof, record.times, kStep, 2.0);
   // Windows of 20 s every 2 s: 2,000 samples from sample 0, 200, ... while they fit.
   ASSERT_EQ(track.size(), (18000 - 2000) / 200 + 1);
   for (std::size_t w = 0; w < track.size(); ++w) {
     const double start = 2.0 * static_cast<double>(w);
-    EXPECT_DOUBLE_EQ(track[w].time, 100.0 + start + 0.5 * 1999 * kStep);
+    EXPECT_EQ(track[w].time, 0.5 * (record.times[200 * w] + record.times[200 * w + 1999]));
     const double end = start + 20.0;
     const bool soft = start >= 60.0 && end <= 120.0;
     const bool stiff = end <= 60.0 || start >= 120.0;
@@ -63,7 +67,7 @@ TEST(FrequencyTracking, QuietWindowsAndShortRecords) {
   Softening record = Shake(9000, {{0, 2.0}});
   std::vector<double> base(record.base.begin(), record.base.begin() + 3000);
   base.resize(9000, 0.0);
-  record = Softening{base, {}};
+  record = Softening{base, {}, record.times};
   double x = 0.0;
   double v = 0.0;
   const OscillatorStep step = MakeOscillatorStep(0.5, 0.03, kStep);
@@ -72,15 +76,16 @@ TEST(FrequencyTracking, QuietWindowsAndShortRecords) {
     record.roof.push_back(-(step.twoHw * v + step.w2 * x));
   }
   const std::vector<TrackedFrequency> track =
-      TrackFirstFrequency(record.base, record.roof, kStep, 0.0, 2.0);
+      TrackFirstFrequency(record.base, record.roof, record.times, kStep, 2.0);
   EXPECT_TRUE(track.front().frequency);
   EXPECT_FALSE(track.back().frequency);
 
   // A record shorter than a window is one window of its own (even) length.
-  const std::vector<TrackedFrequency> one = TrackFirstFrequency(
-      std::span(record.base).first(1001), std::span(record.roof).first(1001), kStep, 0.0, 2.0);
+  const std::vector<TrackedFrequency> one =
+      TrackFirstFrequency(std::span(record.base).first(1001), std::span(record.roof).first(1001),
+                          std::span(record.times).first(1001), kStep, 2.0);
   ASSERT_EQ(one.size(), 1u);
-  EXPECT_DOUBLE_EQ(one[0].time, 0.5 * 999 * kStep);
+  EXPECT_EQ(one[0].time, 0.5 * (record.times[0] + record.times[999]));
   EXPECT_NEAR(one[0].frequency.value_or(0.0), 2.0, 0.02);
 }
 

@@ -84,6 +84,46 @@ TEST(ViewerOptions, IntensityAndMeasuresWithTheirComponents) {
       << alone.message;
 }
 
+TEST(ViewerOptions, BuildingTablesWithTheirLayoutPairAndSmoothing) {
+  const OptionsOutcome defaults = Parse({"--modes", "m.csv", "a.csv"});
+  ASSERT_TRUE(defaults.options) << defaults.message;
+  const BuildingRequest& plain = defaults.options->building;
+  EXPECT_EQ(plain.modesPath, "m.csv");
+  EXPECT_EQ(plain.layoutPath, "");
+  EXPECT_FALSE(plain.pair);
+  EXPECT_EQ(plain.smoothing, kDefaultTransferSmoothing);
+  EXPECT_TRUE(defaults.options->Headless());
+
+  const OptionsOutcome all =
+      Parse({"--drift", "d.csv", "--transfer", "t.csv", "--profile", "p.csv", "--tracking", "k.csv",
+             "--layout", "l.csv", "--pair", "3,17", "--smoothing", "ko:30", "a.csv"});
+  ASSERT_TRUE(all.options) << all.message;
+  const BuildingRequest& request = all.options->building;
+  EXPECT_EQ(request.driftPath, "d.csv");
+  EXPECT_EQ(request.transferPath, "t.csv");
+  EXPECT_EQ(request.profilePath, "p.csv");
+  EXPECT_EQ(request.trackingPath, "k.csv");
+  EXPECT_EQ(request.layoutPath, "l.csv");
+  EXPECT_EQ(request.pair, (ChannelPair{3, 17}));
+  EXPECT_EQ(request.smoothing, (SpectralSmoothing{SpectralSmoothing::Kind::kKonnoOhmachi, 30}));
+  // A layout or a pair alone asks for no table: the window opens with them.
+  EXPECT_FALSE(Parse({"--layout", "l.csv", "--pair", "1,2", "a.csv"}).options->Headless());
+
+  for (const char* wrong : {"1,1", "0,2", "1,41", "1", "1,2,3", "1, 2", ""}) {
+    const OptionsOutcome outcome = Parse({"--transfer", "t.csv", "--pair", wrong, "a.csv"});
+    EXPECT_EQ(outcome.exitCode, 2) << wrong;
+    EXPECT_EQ(outcome.message,
+              "error: --pair: two different channels 1..40, the input first, e.g. 1,5\n"
+              "Run with --help for more information.\n")
+        << wrong;
+  }
+  for (const char* wrong : {"parzen", "parzen:0", "ko:0", "hann:1", ""}) {
+    const OptionsOutcome outcome = Parse({"--transfer", "t.csv", "--smoothing", wrong, "a.csv"});
+    EXPECT_EQ(outcome.exitCode, 2) << wrong;
+    EXPECT_EQ(outcome.message.rfind("error: --smoothing: none, parzen:B", 0), 0u) << wrong;
+  }
+}
+
 TEST(ViewerOptions, HelpExitsZero) {
   const OptionsOutcome outcome = Parse({"--help"});
   EXPECT_FALSE(outcome.options);
@@ -91,6 +131,7 @@ TEST(ViewerOptions, HelpExitsZero) {
   EXPECT_NE(outcome.message.find("--response"), std::string::npos);
   EXPECT_NE(outcome.message.find("--intensity"), std::string::npos);
   EXPECT_NE(outcome.message.find("--measures"), std::string::npos);
+  EXPECT_NE(outcome.message.find("--tracking"), std::string::npos);
 }
 
 }  // namespace
