@@ -74,10 +74,15 @@ Valley ValleyBeside(const std::vector<GuidePoint>& points, std::size_t peak, int
 }  // namespace
 
 std::vector<IdentifiedMode> IdentifyModes(const PairSpectra& spectra) {
+  if (spectra.bins() < 4) return {};
+  return IdentifyModes(spectra, EstimateTransferFunction(spectra, kDefaultTransferSmoothing));
+}
+
+std::vector<IdentifiedMode> IdentifyModes(const PairSpectra& spectra,
+                                          const TransferFunction& guide) {
   std::vector<IdentifiedMode> modes;
   if (spectra.bins() < 4) return modes;
-  const std::vector<GuidePoint> points =
-      GuidePoints(EstimateTransferFunction(spectra, kDefaultTransferSmoothing));
+  const std::vector<GuidePoint> points = GuidePoints(guide);
   const double lowest = std::max(kLowestModeHz, kLowestModeBins * spectra.frequencyStep);
   const double highest = kHighestModeOfNyquist * spectra.frequency(spectra.bins() - 1);
 

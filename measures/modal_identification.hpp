@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "measures/pair_spectra.hpp"
+#include "measures/transfer_function.hpp"
 
 namespace accprep {
 
@@ -34,5 +35,10 @@ inline constexpr double kMostModalDamping = 0.3;
 // bins) and 0.8 times the Nyquist frequency. Each is fitted over the peak's frequency +-15 %,
 // or up to the valleys beside it where they lie nearer. None when no peak stands clear.
 std::vector<IdentifiedMode> IdentifyModes(const PairSpectra& spectra);
+// The same with the smoothed transfer function at hand: `guide` must be
+// EstimateTransferFunction(spectra, kDefaultTransferSmoothing), which a caller showing it
+// need not compute twice.
+std::vector<IdentifiedMode> IdentifyModes(const PairSpectra& spectra,
+                                          const TransferFunction& guide);
 
 }  // namespace accprep

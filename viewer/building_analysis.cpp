@@ -10,11 +10,14 @@
 #include "engine/engine_error.hpp"
 #include "engine/sample_table.hpp"
 #include "measures/pair_spectra.hpp"
+#include "measures/parallel_tasks.hpp"
 
 namespace accprep {
 namespace {
 
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+// The directions' analyses share the machine's cores.
+constexpr int kThreads = 2;
 
 std::optional<int> ParseChannel(const char*& p, const char* end) {
   int channel = 0;
@@ -103,13 +106,37 @@ std::vector<DirectionModes> ComputeModes(const BuildingLayout& layout,
                                          const ChannelTable& acceleration, double timeStep) {
   std::vector<DirectionModes> modes;
   for (const LayoutDirection& direction : layout.directions) {
-    if (direction.vertical) continue;
+    if (!direction.vertical) modes.push_back({&direction, {}});
+  }
+  RunTasks(modes.size(), kThreads, [&](std::size_t d) {
+    const LayoutDirection& direction = *modes[d].direction;
+    modes[d].modes =
+        IdentifyModes(ComputePairSpectra(acceleration.column(direction.base().channel),
+                                         acceleration.column(direction.top().channel), timeStep));
+  });
+  return modes;
+}
+
+std::vector<DirectionResponse> ComputeDirectionResponses(const BuildingLayout& layout,
+                                                         const ChannelTable& acceleration,
+                                                         double timeStep,
+                                                         const SpectralSmoothing& smoothing) {
+  std::vector<DirectionResponse> responses(layout.directions.size());
+  RunTasks(responses.size(), kThreads, [&](std::size_t d) {
+    const LayoutDirection& direction = layout.directions[d];
+    DirectionResponse& response = responses[d];
+    response.direction = &direction;
     const PairSpectra spectra =
         ComputePairSpectra(acceleration.column(direction.base().channel),
                            acceleration.column(direction.top().channel), timeStep);
-    modes.push_back({&direction, IdentifyModes(spectra)});
-  }
-  return modes;
+    response.transfer = EstimateTransferFunction(spectra, smoothing);
+    if (direction.vertical) return;
+    // The modes are found on the default smoothing whatever is shown.
+    response.modes = smoothing == kDefaultTransferSmoothing
+                         ? IdentifyModes(spectra, response.transfer)
+                         : IdentifyModes(spectra);
+  });
+  return responses;
 }
 
 TransferFunction ComputeTransfer(const ChannelTable& acceleration, double timeStep,

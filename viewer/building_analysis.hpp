@@ -75,13 +75,28 @@ struct StoryDriftEntry {
 std::vector<StoryDriftEntry> ComputeDrifts(const BuildingLayout& layout,
                                            const ChannelTable& displacement);
 
-// The modes of each horizontal direction, from its base to its top.
+// The modes of each horizontal direction, from its base to its top. The directions share the
+// machine's two cores, as below.
 struct DirectionModes {
   const LayoutDirection* direction = nullptr;
   std::vector<IdentifiedMode> modes;
 };
 std::vector<DirectionModes> ComputeModes(const BuildingLayout& layout,
                                          const ChannelTable& acceleration, double timeStep);
+
+// What the window shows of every direction at once: the transfer function from its base to
+// its top smoothed with `smoothing`, and the modes of the horizontal ones (none for a vertical
+// direction). A base that does not move gives a transfer function of NaN and no modes. The
+// directions share the machine's two cores.
+struct DirectionResponse {
+  const LayoutDirection* direction = nullptr;
+  TransferFunction transfer;
+  std::vector<IdentifiedMode> modes;
+};
+std::vector<DirectionResponse> ComputeDirectionResponses(const BuildingLayout& layout,
+                                                         const ChannelTable& acceleration,
+                                                         double timeStep,
+                                                         const SpectralSmoothing& smoothing);
 
 // The transfer function from pair.input to pair.output. Throws EngineError kInput naming
 // `path` (the acceleration file) when the input channel does not move.
