@@ -9,6 +9,9 @@
 namespace accprep {
 namespace {
 
+// A fast transform length may leave out at most this share of a record's samples.
+constexpr double kLeastKeptShare = 0.99;
+
 void TransformInto(RealFft& fft, std::span<const double> samples,
                    std::vector<std::complex<double>>& spectrum) {
   const std::size_t n = fft.length();
@@ -48,7 +51,11 @@ PairSpectra ComputePairSpectra(std::span<const double> input, std::span<const do
   if (input.size() != output.size() || input.size() < 4) {
     throw std::invalid_argument("ComputePairSpectra needs two records of one length >= 4");
   }
-  PairTransform transform(FastFftLengthAtMost(input.size()), timeStep);
+  const std::size_t samples = input.size();
+  const std::size_t fast = FastFftLengthAtMost(samples);
+  const bool keepsEnough =
+      static_cast<double>(fast) >= kLeastKeptShare * static_cast<double>(samples);
+  PairTransform transform(keepsEnough ? fast : samples - samples % 2, timeStep);
   return transform.Compute(input, output);
 }
 

@@ -49,10 +49,11 @@ class PairTransform {
   double timeStep_;
 };
 
-// The spectra of two whole records of the same length (>= 4) over the longest fast transform
-// length they hold (FastFftLengthAtMost): the few samples beyond it at the end, a percent or
-// two at most, are left out. Throws std::invalid_argument for records of different or too
-// short lengths, or a step that is not > 0.
+// The spectra of two whole records of the same length (>= 4). The transform spans a fast
+// length (FastFftLengthAtMost) where one keeps 99 % of the samples or more, leaving out the few
+// beyond it at the record's quiet end; else the record's own length (less one sample when odd),
+// slower to transform but losing none of the shaking. Throws std::invalid_argument for records
+// of different or too short lengths, or a step that is not > 0.
 PairSpectra ComputePairSpectra(std::span<const double> input, std::span<const double> output,
                                double timeStep);
 

@@ -17,7 +17,7 @@ namespace accprep {
 // transforms about as fast as a power of two, with up to 40 % less padding.
 std::size_t FastFftLength(std::size_t minimum);
 // The largest such length <= maximum (>= 2): for a transform of a record's own period, where
-// padding is not wanted, at the cost of the few samples beyond it.
+// padding is not wanted, at the cost of the samples beyond it.
 std::size_t FastFftLengthAtMost(std::size_t maximum);
 
 class RealFft {

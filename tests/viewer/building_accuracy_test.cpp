@@ -125,6 +125,30 @@ TEST(BuildingAccuracy, FirstThreeModesOfEachDirection) {
   }
 }
 
+// The window's view of every direction: the transfer function smoothed as chosen, the modes
+// found on the default smoothing whatever is shown.
+TEST(BuildingAccuracy, DirectionResponsesShowTheChosenSmoothingWithTheSameModes) {
+  const std::vector<DirectionModes> modes =
+      ComputeModes(Synthetic().layout(), Synthetic().acceleration(), kStep);
+  for (const SpectralSmoothing& smoothing :
+       {kDefaultTransferSmoothing, SpectralSmoothing{SpectralSmoothing::Kind::kNone, 0}}) {
+    const std::vector<DirectionResponse> responses = ComputeDirectionResponses(
+        Synthetic().layout(), Synthetic().acceleration(), kStep, smoothing);
+    ASSERT_EQ(responses.size(), 2u);
+    for (int d = 0; d < 2; ++d) {
+      EXPECT_EQ(responses[d].direction, modes[d].direction);
+      EXPECT_EQ(responses[d].transfer.frequency.size(), 9500u / 2);  // the whole record
+      ASSERT_EQ(responses[d].modes.size(), modes[d].modes.size());
+      for (std::size_t m = 0; m < modes[d].modes.size(); ++m) {
+        EXPECT_EQ(responses[d].modes[m].frequency, modes[d].modes[m].frequency);
+        EXPECT_EQ(responses[d].modes[m].damping, modes[d].modes[m].damping);
+      }
+    }
+    EXPECT_EQ(responses[0].transfer.coherence[100] == 1.0,
+              smoothing.kind == SpectralSmoothing::Kind::kNone);
+  }
+}
+
 TEST(BuildingAccuracy, PeakStoryDriftsOfTheConvertedDisplacements) {
   const std::vector<StoryDriftEntry> drifts =
       ComputeDrifts(Synthetic().layout(), Synthetic().displacement());
