@@ -8,41 +8,37 @@
 #include <string>
 #include <vector>
 
-#include "child_process.hpp"
-#include "program_folder.hpp"
+#include "converted_record.hpp"
 
 namespace accprep {
 namespace {
 
+using testing::ConvertedRecord;
 using testing::ProcessResult;
-using testing::TestProgramFolder;
 
 class BuildingProgram : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    folder_ = new TestProgramFolder;
-    ASSERT_TRUE(folder_->InstallShippedJobs());
-    for (const char* name : {"building-record.csv", "building-record_layout.csv"}) {
-      std::filesystem::copy_file(std::string(ACCPREP_SOURCE_DIR) + "/examples/" + name,
-                                 folder_->Path(std::string("records/") + name));
-    }
-    const ProcessResult run = folder_->RunCli({"--name", "b", "records/building-record.csv"});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string examples = std::string(ACCPREP_SOURCE_DIR) + "/examples/";
+    converted_ = new ConvertedRecord(
+        {{examples + "building-record.csv", "building-record.csv"},
+         {examples + "building-record_layout.csv", "building-record_layout.csv"}},
+        "b");
+    ASSERT_TRUE(converted_->ok());
   }
   static void TearDownTestSuite() {
-    delete folder_;
-    folder_ = nullptr;
+    delete converted_;
+    converted_ = nullptr;
   }
 
   static ProcessResult RunViewer(std::vector<std::string> args) {
-    args.insert(args.begin(), std::string(ACCPREP_PROGRAM_FOLDER) + "/accprep-view");
-    args.push_back("records/building-record.csv");
-    return testing::RunProcess({args, folder_->path(), {}});
+    args.push_back(converted_->record());
+    return converted_->RunViewer(std::move(args));
   }
 
   // The table's lines after its header, each split at its commas.
   static std::vector<std::vector<std::string>> Rows(const std::string& name) {
-    std::istringstream text(folder_->Read(name));
+    std::istringstream text(converted_->folder().Read(name));
     std::vector<std::vector<std::string>> rows;
     std::string line;
     std::getline(text, line);
@@ -57,10 +53,10 @@ class BuildingProgram : public ::testing::Test {
     return rows;
   }
 
-  static TestProgramFolder* folder_;
+  static ConvertedRecord* converted_;
 };
 
-TestProgramFolder* BuildingProgram::folder_ = nullptr;
+ConvertedRecord* BuildingProgram::converted_ = nullptr;
 
 TEST_F(BuildingProgram, WritesTheFiveTablesFromTheLayoutBesideTheRecord) {
   const ProcessResult run =
@@ -119,7 +115,7 @@ TEST_F(BuildingProgram, FailuresSayWhatAndWhere) {
   EXPECT_EQ(missing.err, "error: none.csv: cannot open the file: No such file or directory\n");
   const ProcessResult usage = RunViewer({"--modes", "m.csv", "--pair", "1,1"});
   EXPECT_EQ(usage.exitCode, 2);
-  EXPECT_FALSE(folder_->Exists("t.csv") || folder_->Exists("m.csv"));
+  EXPECT_FALSE(converted_->folder().Exists("t.csv") || converted_->folder().Exists("m.csv"));
 }
 
 }  // namespace
