@@ -7,7 +7,7 @@
 #include <fstream>
 #include <optional>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/number_format.hpp"
 #include "engine/sample_table.hpp"
 
@@ -117,7 +117,7 @@ class LayoutParser {
 
  private:
   [[noreturn]] void Fail(const std::string& reason, std::int64_t line, int field = 0) const {
-    throw EngineError(ErrorKind::kInput, reason, file_, line, field);
+    throw DataError(DataErrorKind::kInput, reason, file_, line, field);
   }
 
   void CheckHeader(const std::vector<std::string>& fields, std::int64_t line) const {
@@ -213,17 +213,18 @@ BuildingLayout ParseBuildingLayout(std::string_view text, const std::string& fil
 
 BuildingLayout ReadBuildingLayout(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw EngineError(ErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
+  if (!in)
+    throw DataError(DataErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
   std::string text;
   char buffer[4096];
   while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
     text.append(buffer, static_cast<std::size_t>(in.gcount()));
     if (static_cast<std::streamoff>(text.size()) > kLargestLayout) {
-      throw EngineError(ErrorKind::kInput, "too large for a layout (more than 1 MB)", path);
+      throw DataError(DataErrorKind::kInput, "too large for a layout (more than 1 MB)", path);
     }
   }
   if (in.bad()) {
-    throw EngineError(ErrorKind::kIo, "cannot read the file: " + SystemReason(errno), path);
+    throw DataError(DataErrorKind::kIo, "cannot read the file: " + SystemReason(errno), path);
   }
   return ParseBuildingLayout(text, path);
 }

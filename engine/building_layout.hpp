@@ -45,7 +45,7 @@ struct BuildingLayout {
   std::vector<LayoutDirection> directions;
 };
 
-// Reads the layout `text` of the file `file` (named in messages). Throws EngineError kInput
+// Reads the layout `text` of the file `file` (named in messages). Throws DataError kInput
 // naming the file, and the line and field where one applies: a line without four fields, a
 // channel that is not a number 1..40 or is listed twice, an empty location, an unknown
 // direction, a height that is not a number, two sensors at one level (location or height) and
@@ -53,7 +53,7 @@ struct BuildingLayout {
 // at all.
 BuildingLayout ParseBuildingLayout(std::string_view text, const std::string& file);
 
-// The same for the file at `path`. Throws EngineError kIo naming it when it cannot be read.
+// The same for the file at `path`. Throws DataError kIo naming it when it cannot be read.
 BuildingLayout ReadBuildingLayout(const std::string& path);
 
 }  // namespace accprep

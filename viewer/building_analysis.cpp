@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "engine/conversion_names.hpp"
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/sample_table.hpp"
 #include "measures/pair_spectra.hpp"
 #include "measures/parallel_tasks.hpp"
@@ -144,8 +144,8 @@ TransferFunction ComputeTransfer(const ChannelTable& acceleration, double timeSt
                                  const std::string& path) {
   const std::span<const double> input = acceleration.column(pair.input);
   if (std::all_of(input.begin(), input.end(), [&](double v) { return v == input.front(); })) {
-    throw EngineError(
-        ErrorKind::kInput,
+    throw DataError(
+        DataErrorKind::kInput,
         "channel " + std::to_string(pair.input) + " does not move: no transfer function from it",
         path);
   }

@@ -40,7 +40,7 @@ BuildingLayout PairLayout(const ChannelPair& pair);
 
 // The layout the analyses of `files` use: the file `layoutPath` when given, else
 // <stem>_layout.csv beside the record when it exists, else the pair's when there is one;
-// none otherwise. Throws EngineError as ReadBuildingLayout does.
+// none otherwise. Throws DataError as ReadBuildingLayout does.
 std::optional<BuildingLayout> ChooseLayout(const ConversionFiles& files,
                                            const std::string& layoutPath,
                                            const std::optional<ChannelPair>& pair);
@@ -98,7 +98,7 @@ std::vector<DirectionResponse> ComputeDirectionResponses(const BuildingLayout& l
                                                          double timeStep,
                                                          const SpectralSmoothing& smoothing);
 
-// The transfer function from pair.input to pair.output. Throws EngineError kInput naming
+// The transfer function from pair.input to pair.output. Throws DataError kInput naming
 // `path` (the acceleration file) when the input channel does not move.
 TransferFunction ComputeTransfer(const ChannelTable& acceleration, double timeStep,
                                  const ChannelPair& pair, const SpectralSmoothing& smoothing,

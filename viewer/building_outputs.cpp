@@ -5,7 +5,7 @@
 
 #include "engine/atomic_file.hpp"
 #include "engine/conversion_names.hpp"
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/number_format.hpp"
 #include "engine/time_step.hpp"
 #include "viewer/conversion_data.hpp"
@@ -150,7 +150,7 @@ ChannelPair TransferPair(const BuildingRequest& request, const BuildingLayout* l
 
 void RequireFile(const ConversionFiles& files, ConversionFile file, const std::string& need) {
   if (!files.has(file)) {
-    throw EngineError(ErrorKind::kInput, "no such file: " + need, files.path(file));
+    throw DataError(DataErrorKind::kInput, "no such file: " + need, files.path(file));
   }
 }
 
@@ -164,10 +164,10 @@ void WriteBuildingTables(const ConversionFiles& files, const BuildingRequest& re
   const std::optional<BuildingLayout> layout =
       needsLayout ? ChooseLayout(files, request.layoutPath, request.pair) : std::nullopt;
   if (needsLayout && !layout) {
-    throw EngineError(ErrorKind::kInput,
-                      "no such file: the building's analyses need a layout beside the record, "
-                      "or --layout PATH, or --pair IN,OUT",
-                      LayoutFilePath(files.stem));
+    throw DataError(DataErrorKind::kInput,
+                    "no such file: the building's analyses need a layout beside the record, "
+                    "or --layout PATH, or --pair IN,OUT",
+                    LayoutFilePath(files.stem));
   }
 
   // Every table but the drift reads the acceleration; the drift and the profile read the
@@ -196,7 +196,7 @@ void WriteBuildingTables(const ConversionFiles& files, const BuildingRequest& re
   }
   const ConversionData data = LoadConversion(files, wanted);
   for (ConversionFile file : wanted) {
-    if (!data.error(file).empty()) throw EngineError(ErrorKind::kInput, data.error(file));
+    if (!data.error(file).empty()) throw DataError(DataErrorKind::kInput, data.error(file));
   }
 
   BuildingRecords records;
@@ -206,10 +206,10 @@ void WriteBuildingTables(const ConversionFiles& files, const BuildingRequest& re
   for (ConversionFile file : wanted) {
     const ChannelTable& table = *data.table(file);
     if (table.rows() < kFewestRecords) {
-      throw EngineError(ErrorKind::kInput,
-                        "too few records for the building's analyses (" +
-                            std::to_string(table.rows()) + "; four or more)",
-                        files.path(file));
+      throw DataError(DataErrorKind::kInput,
+                      "too few records for the building's analyses (" +
+                          std::to_string(table.rows()) + "; four or more)",
+                      files.path(file));
     }
   }
   if (records.acceleration != nullptr) {

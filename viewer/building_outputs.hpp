@@ -49,7 +49,7 @@ std::string TrackingCsvText(const std::vector<DirectionTracking>& tracking);
 // Loads what the tables asked for need, once, and writes each. The transfer table is that of
 // the pair, or without one of the first horizontal direction's base and top. Notes on
 // `notes` name what is left out (a direction without a mode to track, the velocity or
-// displacement file a profile goes without). Throws EngineError kInput naming the file it
+// displacement file a profile goes without). Throws DataError kInput naming the file it
 // concerns: no layout beside the record and neither --layout nor --pair; a layout that cannot
 // be used (ReadBuildingLayout); a missing acceleration file, or displacement file for the
 // drift; fewer than four records or a time step that is not uniform; an input that does not

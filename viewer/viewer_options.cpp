@@ -16,24 +16,19 @@ bool EndsWithNoCase(const std::string& text, const std::string& suffix) {
                     [](char a, char b) { return std::tolower(a) == std::tolower(b); });
 }
 
-OptionsOutcome UsageError(const std::string& reason) {
-  OptionsOutcome outcome;
-  outcome.exitCode = 2;
-  outcome.message = "error: " + reason + "\nRun with --help for more information.\n";
-  return outcome;
-}
-
 }  // namespace
 
 bool ViewerOptions::ExportsPdf() const { return EndsWithNoCase(exportPath, ".pdf"); }
 
-OptionsOutcome ParseViewerOptions(int argc, const char* const* argv) {
+ParseOutcome<ViewerOptions> ParseViewerOptions(int argc, const char* const* argv, std::ostream& out,
+                                               std::ostream& err) {
   ViewerOptions options;
   options.damping = kDefaultDamping;
+  const ProgramVoice voice{kViewerProgram};
   CLI::App app{
       "Shows the acceleration, velocity and displacement of a conversion, their spectra, "
       "peaks and response spectra.",
-      "accprep-view"};
+      voice.name};
   app.add_option("RECORD", options.record,
                  "the input record, or any file a conversion wrote beside it")
       ->required();
@@ -80,49 +75,46 @@ OptionsOutcome ParseViewerOptions(int argc, const char* const* argv) {
   std::string smoothing;
   app.add_option("--smoothing", smoothing,
                  "smoothing of --transfer: none, parzen:B (Hz) or ko:b (default parzen:0.1)");
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp&) {
-    OptionsOutcome outcome;
-    outcome.message = app.help();
-    return outcome;
-  } catch (const CLI::ParseError& error) {
-    return UsageError(error.what());
-  }
-  if (!IsUsableDamping(options.damping)) {
-    return UsageError("--damping: the damping ratio must lie in 0 <= H < 1 (0.05 for 5 %)");
-  }
-  if (app.count("--components") > 0) {
-    const std::optional<IntensityComponents> parsed = ParseComponents(components);
-    if (!parsed) {
-      return UsageError(
-          "--components: three different channels 1..40, the two horizontal first, "
-          "e.g. 1,2,3");
+  // Checks CLI11 cannot make; each failure is a usage mistake like those it finds.
+  const auto check = [&] {
+    if (!IsUsableDamping(options.damping)) {
+      throw CLI::ValidationError(
+          "--damping: the damping ratio must lie in 0 <= H < 1 (0.05 for 5 %)");
     }
-    options.components = *parsed;
-  }
-  if (app.count("--pair") > 0) {
-    building.pair = ParseChannelPair(pair);
-    if (!building.pair) {
-      return UsageError("--pair: two different channels 1..40, the input first, e.g. 1,5");
+    if (app.count("--components") > 0) {
+      const std::optional<IntensityComponents> parsed = ParseComponents(components);
+      if (!parsed) {
+        throw CLI::ValidationError(
+            "--components: three different channels 1..40, the two horizontal first, "
+            "e.g. 1,2,3");
+      }
+      options.components = *parsed;
     }
-  }
-  if (app.count("--smoothing") > 0) {
-    const std::optional<SpectralSmoothing> parsed = ParseSmoothing(smoothing);
-    if (!parsed) {
-      return UsageError(
-          "--smoothing: none, parzen:B with a bandwidth B > 0 in Hz, or ko:b with 0 < b <= "
-          "1000");
+    if (app.count("--pair") > 0) {
+      building.pair = ParseChannelPair(pair);
+      if (!building.pair) {
+        throw CLI::ValidationError(
+            "--pair: two different channels 1..40, the input first, e.g. 1,5");
+      }
     }
-    building.smoothing = *parsed;
+    if (app.count("--smoothing") > 0) {
+      const std::optional<SpectralSmoothing> parsed = ParseSmoothing(smoothing);
+      if (!parsed) {
+        throw CLI::ValidationError(
+            "--smoothing: none, parzen:B with a bandwidth B > 0 in Hz, or ko:b with 0 < b <= "
+            "1000");
+      }
+      building.smoothing = *parsed;
+    }
+    if (!options.exportPath.empty() && !EndsWithNoCase(options.exportPath, ".png") &&
+        !options.ExportsPdf()) {
+      throw CLI::ValidationError("--export: the picture must be a .png or a .pdf file");
+    }
+  };
+  if (const std::optional<int> exit = ParseArguments(app, voice, argc, argv, out, err, check)) {
+    return {std::nullopt, *exit};
   }
-  if (!options.exportPath.empty() && !EndsWithNoCase(options.exportPath, ".png") &&
-      !options.ExportsPdf()) {
-    return UsageError("--export: the picture must be a .png or a .pdf file");
-  }
-  OptionsOutcome outcome;
-  outcome.options = options;
-  return outcome;
+  return {std::move(options), kExitSuccess};
 }
 
 }  // namespace accprep

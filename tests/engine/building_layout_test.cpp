@@ -8,7 +8,7 @@
 namespace accprep {
 namespace {
 
-using testing::EngineErrorText;
+using testing::DataErrorText;
 
 TEST(BuildingLayout, DirectionsWithTheirLevelsFromTheBaseUp) {
   // Quoted fields, blanks, a byte-order mark, CR LF, comments, blank lines, the sensors in any
@@ -54,9 +54,9 @@ TEST(BuildingLayout, DirectionsWithTheirLevelsFromTheBaseUp) {
 
 TEST(BuildingLayout, ErrorsNameTheFileLineAndField) {
   const auto error = [](const std::string& body) {
-    return EngineErrorText(
+    return DataErrorText(
         [&] { ParseBuildingLayout("channel,location,direction,height\n" + body, "b_layout.csv"); },
-        ErrorKind::kInput);
+        DataErrorKind::kInput);
   };
   EXPECT_EQ(error("1,1F,X,0\n41,2F,X,4\n"),
             "b_layout.csv: line 3, field 1: not a channel 1..40: \"41\"");
@@ -81,7 +81,7 @@ TEST(BuildingLayout, ErrorsNameTheFileLineAndField) {
             "b_layout.csv: line 2: expected 4 fields (channel,location,direction,height), "
             "found 3");
   EXPECT_EQ(error("# nothing\n"), "b_layout.csv: no sensor listed");
-  EXPECT_EQ(EngineErrorText([] { ParseBuildingLayout("channel,level,direction,height\n", "f"); }),
+  EXPECT_EQ(DataErrorText([] { ParseBuildingLayout("channel,level,direction,height\n", "f"); }),
             "f: line 1: the header must read channel,location,direction,height");
 }
 
@@ -91,7 +91,7 @@ TEST(BuildingLayout, ReadBesideTheRecordByItsStem) {
   const std::string path = LayoutFilePath(folder.File("site1"));
   testing::WriteWholeFile(path, "1,1F,Y,0\r\n2,RF,Y,20\r\n");
   EXPECT_EQ(ReadBuildingLayout(path).directions[0].top().height, 20.0);
-  EXPECT_EQ(EngineErrorText([&] { ReadBuildingLayout(folder.File("none.csv")); }, ErrorKind::kIo),
+  EXPECT_EQ(DataErrorText([&] { ReadBuildingLayout(folder.File("none.csv")); }, DataErrorKind::kIo),
             folder.File("none.csv") + ": cannot open the file: No such file or directory");
 }
 

@@ -40,7 +40,7 @@ BuildingResponse RespondToBase(const ShearBuilding& building, const BuildingMode
                                std::span<const double> base, double step);
 
 // Channel `channel` (1..40) of the shared K-NET record (../shared/data/knet-aomori-2018.csv),
-// less its mean, in gal, sampled every 0.01 s: a real base motion. Throws EngineError when the
+// less its mean, in gal, sampled every 0.01 s: a real base motion. Throws DataError when the
 // record cannot be read.
 std::vector<double> SharedRecordChannel(int channel);
 inline constexpr double kSharedRecordStep = 0.01;

@@ -14,7 +14,7 @@ namespace accprep {
 namespace {
 
 using testing::ChannelCsvHeader;
-using testing::EngineErrorText;
+using testing::DataErrorText;
 using testing::ReadWholeFile;
 using testing::TemporaryFolder;
 using testing::WriteWholeFile;
@@ -87,7 +87,7 @@ TEST_F(BuildingTables, WithoutALayoutTheAnalysesTakeThePair) {
   std::filesystem::remove(stem_ + "_layout.csv");
   BuildingRequest request;
   request.profilePath = folder_.File("profile.csv");
-  EXPECT_EQ(EngineErrorText([&] { Write(request); }, ErrorKind::kInput),
+  EXPECT_EQ(DataErrorText([&] { Write(request); }, DataErrorKind::kInput),
             stem_ +
                 "_layout.csv: no such file: the building's analyses need a layout beside the "
                 "record, or --layout PATH, or --pair IN,OUT");
@@ -112,14 +112,14 @@ TEST_F(BuildingTables, FailuresNameTheFileTheyConcern) {
   request.driftPath = folder_.File("drift.csv");
   request.layoutPath = folder_.File("other_layout.csv");
   WriteWholeFile(request.layoutPath, "1,1F,X,0\n2,2F,Q,3\n");
-  EXPECT_EQ(EngineErrorText([&] { Write(request); }, ErrorKind::kInput),
+  EXPECT_EQ(DataErrorText([&] { Write(request); }, DataErrorKind::kInput),
             request.layoutPath +
                 ": line 2, field 3: unknown direction \"Q\": X, Y, NS, EW, or Z or UD for "
                 "vertical");
 
   request.layoutPath.clear();
   std::filesystem::remove(stem_ + "_dis.csv");
-  EXPECT_EQ(EngineErrorText([&] { Write(request); }, ErrorKind::kInput),
+  EXPECT_EQ(DataErrorText([&] { Write(request); }, DataErrorKind::kInput),
             stem_ + "_dis.csv: no such file: the story drift needs it");
 
   // A profile goes on without the displacement, and says so.
@@ -133,10 +133,10 @@ TEST_F(BuildingTables, FailuresNameTheFileTheyConcern) {
   transfer.transferPath = folder_.File("transfer.csv");
   transfer.pair = ChannelPair{1, 2};
   WriteWholeFile(stem_ + "_acc.csv", Record({0.0, 0.0, 0.0, 0.0}));
-  EXPECT_EQ(EngineErrorText([&] { Write(transfer); }, ErrorKind::kInput),
+  EXPECT_EQ(DataErrorText([&] { Write(transfer); }, DataErrorKind::kInput),
             stem_ + "_acc.csv: channel 1 does not move: no transfer function from it");
   WriteWholeFile(stem_ + "_acc.csv", Record({0.0, 1.0, 0.0}));
-  EXPECT_EQ(EngineErrorText([&] { Write(transfer); }, ErrorKind::kInput),
+  EXPECT_EQ(DataErrorText([&] { Write(transfer); }, DataErrorKind::kInput),
             stem_ + "_acc.csv: too few records for the building's analyses (3; four or more)");
 }
 
