@@ -105,18 +105,5 @@ TEST_F(BuildingProgram, WritesTheFiveTablesFromTheLayoutBesideTheRecord) {
   EXPECT_EQ(tracking.size(), 2u * ((9000 - 2000) / 200 + 1));
 }
 
-TEST_F(BuildingProgram, FailuresSayWhatAndWhere) {
-  const ProcessResult silent = RunViewer({"--transfer", "t.csv", "--pair", "20,1"});
-  EXPECT_EQ(silent.exitCode, 1);
-  EXPECT_EQ(silent.err, "error: " + std::string("records/building-record_acc.csv") +
-                            ": channel 20 does not move: no transfer function from it\n");
-  const ProcessResult missing = RunViewer({"--modes", "m.csv", "--layout", "none.csv"});
-  EXPECT_EQ(missing.exitCode, 1);
-  EXPECT_EQ(missing.err, "error: none.csv: cannot open the file: No such file or directory\n");
-  const ProcessResult usage = RunViewer({"--modes", "m.csv", "--pair", "1,1"});
-  EXPECT_EQ(usage.exitCode, 2);
-  EXPECT_FALSE(converted_->folder().Exists("t.csv") || converted_->folder().Exists("m.csv"));
-}
-
 }  // namespace
 }  // namespace accprep
