@@ -1,23 +1,27 @@
 #pragma once
 // The command line of accprep-view:
-//   accprep-view [--channel N] [--damping H] [--export PATH.png|PATH.pdf] [--peaks PATH.csv]
-//                [--response PATH.csv] [--intensity PATH.csv [--components H1,H2,V]]
-//                [--measures PATH.csv] RECORD
-// Without --export, --peaks, --response, --intensity or --measures the window opens; with any
-// of them the program writes what was asked and exits without showing a window.
+//   accprep-view [--channel N] [--damping H] [--export PATH.png|PATH.pdf [--page a4|a3]
+//                [--dpi N]] [--peaks PATH.csv] [--response PATH.csv]
+//                [--intensity PATH.csv [--components H1,H2,V]] [--measures PATH.csv] [RECORD]
+// Without --export, --peaks, --response, --intensity or --measures the window opens (asking
+// for a record when none is given); with any of them the program writes what was asked and
+// exits without showing a window, and RECORD is required.
 
 #include <optional>
 #include <string>
 
+#include "viewer/page_layout.hpp"
 #include "viewer/record_intensity.hpp"
 
 namespace accprep {
 
 struct ViewerOptions {
-  std::string record;      // any file of the conversion, or its input record
-  int channel = 1;         // 1..40
-  double damping = 0.05;   // 0 <= h < 1
-  std::string exportPath;  // .png or .pdf, empty when not asked
+  std::string record;             // any file of the conversion, or its input record; may be empty
+  int channel = 1;                // 1..40
+  double damping = 0.05;          // 0 <= h < 1
+  std::string exportPath;         // .png or .pdf, empty when not asked
+  PageSize page = PageSize::kA4;  // of the export, landscape
+  int dpi = kDefaultPictureDpi;   // of a PNG export
   std::string peaksPath;
   std::string responsePath;
   std::string intensityPath;
@@ -33,8 +37,8 @@ struct ViewerOptions {
 
 struct OptionsOutcome {
   std::optional<ViewerOptions> options;  // set when the program should go on
-  int exitCode = 0;     // 0 for --help, 2 for a usage error; meaningful without options
-  std::string message;  // the help text, or the usage error with a hint
+  int exitCode = 0;                      // 0 for --help and --version, 2 for a usage error
+  std::string message;                   // the help or version text, or the usage error with a hint
 };
 
 OptionsOutcome ParseViewerOptions(int argc, const char* const* argv);

@@ -19,6 +19,10 @@ TEST(ViewerOptions, DefaultsOpenTheWindowOnChannelOneAtFivePercent) {
   EXPECT_EQ(outcome.options->channel, 1);
   EXPECT_EQ(outcome.options->damping, 0.05);
   EXPECT_FALSE(outcome.options->Headless());
+  // Without a record the window opens and asks for one.
+  const OptionsOutcome bare = Parse({});
+  ASSERT_TRUE(bare.options);
+  EXPECT_EQ(bare.options->record, "");
 }
 
 TEST(ViewerOptions, HeadlessOutputsAndTheirSettings) {
@@ -36,7 +40,7 @@ TEST(ViewerOptions, HeadlessOutputsAndTheirSettings) {
 
 TEST(ViewerOptions, UsageErrorsExitTwoWithAReason) {
   const std::vector<std::vector<const char*>> wrong = {
-      {},                           // no record
+      {"--peaks", "p.csv"},         // a file to write, but no record
       {"--channel", "0", "a.csv"},  // channel out of range
       {"--channel", "41", "a.csv"},
       {"--channel", "x", "a.csv"},
@@ -44,6 +48,9 @@ TEST(ViewerOptions, UsageErrorsExitTwoWithAReason) {
       {"--damping", "-0.01", "a.csv"},
       {"--export", "view.jpg", "a.csv"},  // neither PNG nor PDF
       {"--bogus", "a.csv"},
+      {"--export", "v.png", "--page", "letter", "a.csv"},
+      {"--export", "v.png", "--dpi", "49", "a.csv"},
+      {"--export", "v.png", "--dpi", "1201", "a.csv"},
       {"a.csv", "b.csv"},
   };
   for (const auto& args : wrong) {
@@ -84,7 +91,23 @@ TEST(ViewerOptions, IntensityAndMeasuresWithTheirComponents) {
       << alone.message;
 }
 
-TEST(ViewerOptions, HelpExitsZero) {
+TEST(ViewerOptions, PageAndResolutionOfTheExport) {
+  const OptionsOutcome defaults = Parse({"--export", "v.png", "a.csv"});
+  ASSERT_TRUE(defaults.options) << defaults.message;
+  EXPECT_EQ(defaults.options->page, PageSize::kA4);
+  EXPECT_EQ(defaults.options->dpi, 150);
+  const OptionsOutcome chosen = Parse({"--export", "v.png", "--page", "A3", "--dpi", "300", "a"});
+  ASSERT_TRUE(chosen.options) << chosen.message;
+  EXPECT_EQ(chosen.options->page, PageSize::kA3);
+  EXPECT_EQ(chosen.options->dpi, 300);
+}
+
+TEST(ViewerOptions, HelpAndVersionExitZero) {
+  const OptionsOutcome version = Parse({"--version"});
+  EXPECT_FALSE(version.options);
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.message.rfind("accprep-view ", 0), 0u) << version.message;
+
   const OptionsOutcome outcome = Parse({"--help"});
   EXPECT_FALSE(outcome.options);
   EXPECT_EQ(outcome.exitCode, 0);
