@@ -53,7 +53,7 @@ void BM_PeaksTable(benchmark::State& state) {
   const accprep::testing::TemporaryFolder out;
   for (auto _ : state) {
     std::ostringstream notes;
-    WritePeaksTable(Big().files, out.File("peaks.csv"), notes);
+    WritePeaksTable(Big().files, {}, out.File("peaks.csv"), notes);
   }
 }
 BENCHMARK(BM_PeaksTable)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -63,8 +63,9 @@ BENCHMARK(BM_PeaksTable)->Unit(benchmark::kMillisecond)->Iterations(3);
 void BM_WindowShowsFirstChannel(benchmark::State& state) {
   Big();
   for (auto _ : state) {
-    auto window = std::make_unique<ViewerWindow>(Big().files, 1, 0.05);
+    auto window = std::make_unique<ViewerWindow>(1, 0.05);
     window->show();
+    window->Open(QString::fromStdString(Big().files.path(ConversionFile::kAcceleration)));
     // The window draws the channel as the records come in, before it says it is loaded.
     while (!window->IsLoaded()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     state.PauseTiming();
@@ -89,8 +90,9 @@ void BM_ResponseSpectrum40x100(benchmark::State& state) {
 BENCHMARK(BM_ResponseSpectrum40x100)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_ChannelSwitchRedraw(benchmark::State& state) {
-  ViewerWindow window(Big().files, 1, 0.05);
+  ViewerWindow window(1, 0.05);
   window.show();
+  window.Open(QString::fromStdString(Big().files.path(ConversionFile::kAcceleration)));
   while (!window.IsLoaded()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
   int channel = 1;
   for (auto _ : state) {
