@@ -33,13 +33,13 @@ QString SignificantText(double value, int digits) {
 
 void SetUpVectorSumPlot(QCustomPlot* plot) {
   plot->xAxis->setLabel(QStringLiteral("時刻 (s)"));
-  plot->yAxis->setLabel(QStringLiteral("フィルター後の合成加速度 (gal)"));
+  plot->yAxis->setLabel(QStringLiteral("合成加速度 a(t) (gal)"));
   plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
 }
 
 void SetUpSvaPlot(QCustomPlot* plot) {
   plot->xAxis->setLabel(QStringLiteral("周期 (s)"));
-  plot->yAxis->setLabel(QStringLiteral("絶対速度応答 Sva (cm/s)"));
+  plot->yAxis->setLabel(QStringLiteral("Sva (cm/s)"));
   plot->yAxis->setScaleType(QCPAxis::stLogarithmic);
   plot->yAxis->setTicker(QSharedPointer<QCPAxisTickerLog>(new QCPAxisTickerLog));
   plot->yAxis->setNumberFormat("gb");

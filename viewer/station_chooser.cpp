@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
+#include <QVBoxLayout>
 
 namespace accprep {
 namespace {
@@ -14,8 +15,10 @@ StationChooser::StationChooser(QWidget* parent) : QWidget(parent) {
   stationBox_ = new QComboBox;
   stationBox_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   stationBox_->setAccessibleName(QStringLiteral("観測点"));
-  auto* row = new QHBoxLayout(this);
-  row->setContentsMargins(0, 0, 0, 0);
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(0, 0, 0, 0);
+  auto* row = new QHBoxLayout;
+  column->addLayout(row);
   row->addWidget(new QLabel(QStringLiteral("観測点")));
   row->addWidget(stationBox_);
   row->addSpacing(12);
@@ -31,7 +34,10 @@ StationChooser::StationChooser(QWidget* parent) : QWidget(parent) {
   warning_->setStyleSheet("color: #b00; font-weight: bold");
   warning_->setWordWrap(true);
   warning_->setVisible(false);
-  row->addWidget(warning_, 1);
+  row->addStretch();
+  // Below the choosers, across the whole width: a warning squeezed beside them wraps into a
+  // column that pushes the results off the tab.
+  column->addWidget(warning_);
 
   connect(stationBox_, &QComboBox::activated, this, &StationChooser::StationPicked);
   for (QComboBox* box : componentBoxes_) {

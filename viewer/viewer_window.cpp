@@ -146,6 +146,7 @@ ViewerWindow::~ViewerWindow() {
 void ViewerWindow::CreateControls() {
   setWindowTitle(QStringLiteral("記録ビューア"));
   channelList_ = new QListWidget;
+  channelList_->setFixedWidth(200);
   channelList_->setEnabled(false);
 
   errorLabel_ = new QLabel;
@@ -776,6 +777,12 @@ void ViewerWindow::WriteReport() const {
                  .arg(widget->width())
                  .arg(widget->height());
   };
+  const QRect frame = frameGeometry();
+  lines << QStringLiteral("control=frame %1 %2 %3 %4")
+               .arg(frame.x())
+               .arg(frame.y())
+               .arg(frame.width())
+               .arg(frame.height());
   place("window", this);
   place("menubar", menuBar());
   place("channels", channelList_);
