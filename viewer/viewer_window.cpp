@@ -496,7 +496,7 @@ void ViewerWindow::ShowError(const QString& text) {
 }
 
 QString ViewerWindow::ErrorText() const {
-  return errorLabel_->isVisible() ? errorLabel_->text() : QString();
+  return errorLabel_->isHidden() ? QString() : errorLabel_->text();
 }
 
 void ViewerWindow::UpdateFilesLine() {

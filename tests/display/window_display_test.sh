@@ -39,7 +39,7 @@ readonly label2_crop=84x15+64+240       # 現在の状況: Frame3 40, 224 + Labe
 
 readonly window_title='^待機中$'
 readonly box_title='^accprep$'  # the message boxes carry the program's title
-readonly dialog_title='^Open$'  # Qt's own open-file dialog, under LC_ALL=C.UTF-8
+readonly dialog_title='^開く$'  # Qt's own open-file dialog, in Qt's Japanese translation
 readonly wait_limit=20          # seconds for any one thing to happen
 readonly comment='accprep-display-test-comment'
 
