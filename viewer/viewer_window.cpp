@@ -361,12 +361,11 @@ bool ViewerWindow::Open(const QString& path) {
   const ConversionFiles files = FindConversionFiles(file);
   if (files.PresentCount() == 0) {
     const QString stem = QString::fromStdString(files.stem);
-    ShowError((exists
-                   ? QStringLiteral("開けません: %1\nこのファイルの変換のファイル (%2_acc.csv, "
-                                    "_vel.csv, _dis.csv, _velAmp.csv, _disAmp.csv) がありません。"
-                                    "先に accprep か accprep-cli で変換してください。")
-                   : QStringLiteral("開けません: %1\nファイルがありません。"))
-                  .arg(path, stem));
+    ShowError(exists ? QStringLiteral("開けません: %1\nこのファイルの変換のファイル (%2_acc.csv, "
+                                      "_vel.csv, _dis.csv, _velAmp.csv, _disAmp.csv) がありません。"
+                                      "先に accprep か accprep-cli で変換してください。")
+                           .arg(path, stem)
+                     : QStringLiteral("開けません: %1\nファイルがありません。").arg(path));
     return false;
   }
   Settings().setValue("lastFolder", QFileInfo(path).absolutePath());

@@ -116,7 +116,9 @@ TEST_F(ViewerWindowTest, AFileOfNoConversionIsRefusedInTheWindowWithItsName) {
       << window.ErrorText().toStdString();
   EXPECT_TRUE(window.IsLoaded());  // what was shown stays
   EXPECT_FALSE(window.Open(QString::fromStdString(folder_.File("absent.csv"))));
-  EXPECT_TRUE(window.ErrorText().contains(QStringLiteral("ファイルがありません")));
+  EXPECT_EQ(window.ErrorText(), QStringLiteral("開けません: ") +
+                                    QString::fromStdString(folder_.File("absent.csv")) +
+                                    QStringLiteral("\nファイルがありません。"));
 }
 
 TEST_F(ViewerWindowTest, PeaksAreCopiedWithNamesAndUnitsAndATableHasNoPicture) {
