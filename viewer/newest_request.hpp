@@ -7,6 +7,7 @@
 
 #include <QFutureWatcher>
 #include <QObject>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <atomic>
@@ -15,6 +16,15 @@
 #include <optional>
 
 namespace accprep {
+
+// The threads the viewer's work runs on: a pool of its own. Qt's raster painting shares its
+// strokes out to the global pool and waits for them, so work queued there (seconds of
+// loading and computing) would hold a repaint, and the click that asked for it, that long.
+QThreadPool* ViewerWorkPool();
+
+// Lowers the calling worker thread's priority below the window's (and the threads it starts,
+// such as a loader's readers), so that a repaint never waits behind the work.
+void YieldToTheScreen();
 
 // Set once a newer request replaced the one that sees it; work may poll it to stop early
 // (its result is dropped either way).

@@ -61,23 +61,22 @@ void StationChooser::SetNames(const ChannelNames& names) {
       box->addItem(QString::fromStdString(ChannelLabel(names_, c)));
     }
   }
-  const IntensityComponents first = ComponentsFromNames(names_);
-  componentBoxes_[0]->setCurrentIndex(first.horizontal1 - 1);
-  componentBoxes_[1]->setCurrentIndex(first.horizontal2 - 1);
-  componentBoxes_[2]->setCurrentIndex(first.vertical - 1);
-  filling_ = false;
-  Reflect();
+  Select(ComponentsFromNames(names_));
   emit componentsChanged(Components());
 }
 
-void StationChooser::SetComponents(const IntensityComponents& components) {
-  if (components == Components()) return;
+void StationChooser::Select(const IntensityComponents& components) {
   filling_ = true;
   componentBoxes_[0]->setCurrentIndex(components.horizontal1 - 1);
   componentBoxes_[1]->setCurrentIndex(components.horizontal2 - 1);
   componentBoxes_[2]->setCurrentIndex(components.vertical - 1);
   filling_ = false;
   Reflect();
+}
+
+void StationChooser::SetComponents(const IntensityComponents& components) {
+  if (components == Components()) return;
+  Select(components);
   emit componentsChanged(Components());
 }
 

@@ -42,6 +42,7 @@ class StationChooser : public QWidget {
  private:
   void StationPicked(int index);
   void ComponentPicked();
+  void Select(const IntensityComponents& components);  // the three choosers, quietly
   void Reflect();  // the station list and the warning after any change
 
   ChannelNames names_;

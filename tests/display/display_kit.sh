@@ -1,7 +1,7 @@
 # Shared by the display tests: a virtual display with a window manager, waiting for what a
 # person would wait for, screenshots and a failure report. Sourced, not run. The sourcing
 # script sets `work` (a scratch folder), `shots` (the screenshot folder) and `step`, and lists
-# its started processes' ids in `started_pids` (the kit adds Xvfb's and openbox's).
+# ends the program it drives itself; the kit ends the display and the window manager.
 
 readonly wait_limit=${wait_limit:-20}  # seconds for any one thing to happen
 started_pids=()
@@ -9,7 +9,7 @@ started_pids=()
 now_ms() { local t=${EPOCHREALTIME/./}; echo $((10#$t / 1000)); }
 start_ms=$(now_ms)
 
-# Ends the processes this test started, newest first, each by its own id.
+# Ends the display and the window manager this test started, newest first, each by its id.
 stop_started_processes() {
   local i pid
   for ((i = ${#started_pids[@]} - 1; i >= 0; i--)); do

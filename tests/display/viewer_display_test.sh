@@ -35,7 +35,9 @@ shots=$(cd "$shots" && pwd)
 rm -f "$shots"/*.png
 step=setup
 passed=0
+viewer_pid=
 on_exit() {
+  [ -n "$viewer_pid" ] && kill "$viewer_pid" 2>/dev/null && wait "$viewer_pid" 2>/dev/null
   stop_started_processes
   if [ "$passed" -eq 1 ]; then rm -rf "$work"; else echo "Kept for a look: $work and $shots" >&2; fi
 }
@@ -74,7 +76,6 @@ mkdir -m 700 "$work/runtime"
     ACCPREP_VIEW_REPORT="$report" "$program/accprep-view"
 ) >>"$work/viewer.log" 2>&1 &
 viewer_pid=$!
-started_pids+=("$viewer_pid")
 viewer_running() { kill -0 "$viewer_pid" 2>/dev/null || fail "accprep-view ended"; }
 
 open_through_dialog() {  # open_through_dialog PATH: the dialog is up; type the path, Enter
@@ -221,6 +222,7 @@ viewer_ended() { ! kill -0 "$viewer_pid" 2>/dev/null; }
 wait_until "the viewer ending" viewer_ended
 status=0
 wait "$viewer_pid" || status=$?
+viewer_pid=
 [ "$status" -eq 0 ] || fail "accprep-view ended with status $status"
 [ -s "$work/config/accprep/accprep-view.conf" ] || fail "the window's settings were not kept"
 
