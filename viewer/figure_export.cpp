@@ -4,7 +4,7 @@
 
 #include <QFileInfo>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/time_step.hpp"
 #include "viewer/channel_figure.hpp"
 #include "viewer/plot_picture.hpp"
@@ -32,7 +32,7 @@ std::optional<ResponseSpectrum> ChannelResponse(const ConversionData& data, int 
         acc->column(0), data.files.path(ConversionFile::kAcceleration), acc->firstLine());
     const std::vector<double> periods = ResponsePeriods();
     return ComputeResponseSpectrum(acc->column(channel), step, periods, damping);
-  } catch (const EngineError& error) {
+  } catch (const DataError& error) {
     notice = QString::fromStdString(error.what());
     return std::nullopt;
   }

@@ -20,7 +20,7 @@ QString FigureTitle(const ConversionFiles& files, const ChannelNames& names, int
 
 // Writes the view of `channel` (1..40) to `path`, as PDF when it ends in ".pdf", else as PNG
 // at `dpi`, on a landscape `page`. The response spectra need the acceleration file with an
-// even time step; without it the panel says why. Throws EngineError kIo naming the path when
+// even time step; without it the panel says why. Throws DataError kIo naming the path when
 // the picture cannot be written.
 void ExportChannelView(const ConversionData& data, const ChannelNames& names, int channel,
                        double damping, const std::string& path, PageSize page, int dpi);

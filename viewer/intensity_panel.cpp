@@ -17,7 +17,7 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "viewer/column_format.hpp"
 #include "viewer/intensity_plots.hpp"
 #include "viewer/station_chooser.hpp"
@@ -48,7 +48,7 @@ template <typename Compute>
 QString Attempt(Compute&& compute) {
   try {
     compute();
-  } catch (const EngineError& error) {
+  } catch (const DataError& error) {
     return QStringLiteral("計算できません: ") + QString::fromStdString(error.what());
   } catch (const std::invalid_argument& error) {
     return QStringLiteral("計算できません: ") + QString::fromStdString(error.what());

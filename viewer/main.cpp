@@ -38,8 +38,7 @@ void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
 }
 
 int Fail(const std::string& message) {
-  std::cerr << "error: " << message << "\n";
-  return 1;
+  return accprep::ProgramVoice{accprep::kViewerProgram}.Failure(message, std::cerr);
 }
 
 // The window: the record given is opened at once (a failure is said in the window), and
@@ -63,11 +62,9 @@ int RunWindow(int argc, char** argv, const accprep::ViewerOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const accprep::OptionsOutcome outcome = accprep::ParseViewerOptions(argc, argv);
-  if (!outcome.options) {
-    (outcome.exitCode == 0 ? std::cout : std::cerr) << outcome.message;
-    return outcome.exitCode;
-  }
+  const accprep::ParseOutcome<accprep::ViewerOptions> outcome =
+      accprep::ParseViewerOptions(argc, argv, std::cout, std::cerr);
+  if (!outcome.options) return outcome.exitCode;
   const accprep::ViewerOptions& options = *outcome.options;
   if (!options.Headless()) return RunWindow(argc, argv, options);
 
@@ -94,7 +91,7 @@ int main(int argc, char** argv) {
   } catch (const std::exception& error) {
     return Fail(error.what());
   }
-  if (options.exportPath.empty()) return 0;
+  if (options.exportPath.empty()) return accprep::kExitSuccess;
 
   // The export draws without a display, wherever it runs.
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -112,5 +109,5 @@ int main(int argc, char** argv) {
   } catch (const std::exception& error) {
     return Fail(error.what());
   }
-  return 0;
+  return accprep::kExitSuccess;
 }

@@ -27,7 +27,7 @@ struct Picture {
 QByteArray PictureBytes(const Picture& picture, PageSize page, int dpi, bool pdf);
 
 // Writes the picture to `path` through the atomic file: PDF when the path ends in ".pdf"
-// (any case), else PNG. Throws EngineError kIo naming the path when it cannot be written.
+// (any case), else PNG. Throws DataError kIo naming the path when it cannot be written.
 void SavePicture(const Picture& picture, const std::string& path, PageSize page, int dpi);
 
 // Draws the picture on `printer`'s page, which the caller has set up (its dialog answered).

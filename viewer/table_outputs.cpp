@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "engine/atomic_file.hpp"
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/time_step.hpp"
 #include "measures/response_spectrum.hpp"
 #include "viewer/conversion_data.hpp"
@@ -45,9 +45,9 @@ void WritePeaksTable(const ConversionFiles& files, const ChannelNames& names,
     }
   }
   if (!any) {
-    throw EngineError(ErrorKind::kInput,
-                      "no acceleration, velocity or displacement file of this conversion",
-                      files.path(ConversionFile::kAcceleration));
+    throw DataError(DataErrorKind::kInput,
+                    "no acceleration, velocity or displacement file of this conversion",
+                    files.path(ConversionFile::kAcceleration));
   }
   for (const auto& [file, member] : kTraces) {
     if (!files.has(file)) continue;
@@ -65,8 +65,8 @@ namespace {
 // The public acceleration CSV, loaded; `need` says what for in the message when it is absent.
 ChannelTable LoadAcceleration(const ConversionFiles& files, const std::string& need) {
   if (!files.has(ConversionFile::kAcceleration)) {
-    throw EngineError(ErrorKind::kInput, "no such file: " + need + " the acceleration file",
-                      files.path(ConversionFile::kAcceleration));
+    throw DataError(DataErrorKind::kInput, "no such file: " + need + " the acceleration file",
+                    files.path(ConversionFile::kAcceleration));
   }
   static constexpr ConversionFile kAcceleration[] = {ConversionFile::kAcceleration};
   ConversionData data = LoadOrThrow(files, kAcceleration);

@@ -16,25 +16,19 @@ bool EndsWithNoCase(const std::string& text, const std::string& suffix) {
                     [](char a, char b) { return std::tolower(a) == std::tolower(b); });
 }
 
-OptionsOutcome UsageError(const std::string& reason) {
-  OptionsOutcome outcome;
-  outcome.exitCode = 2;
-  outcome.message = "error: " + reason + "\nRun with --help for more information.\n";
-  return outcome;
-}
-
 }  // namespace
 
 bool ViewerOptions::ExportsPdf() const { return EndsWithNoCase(exportPath, ".pdf"); }
 
-OptionsOutcome ParseViewerOptions(int argc, const char* const* argv) {
+ParseOutcome<ViewerOptions> ParseViewerOptions(int argc, const char* const* argv, std::ostream& out,
+                                               std::ostream& err) {
   ViewerOptions options;
   options.damping = kDefaultDamping;
+  const ProgramVoice voice{kViewerProgram};
   CLI::App app{
       "Shows the acceleration, velocity and displacement of a conversion, their spectra, "
       "peaks and response spectra.",
-      "accprep-view"};
-  app.set_version_flag("--version", std::string("accprep-view ") + ACCPREP_VERSION);
+      voice.name};
   app.add_option("RECORD", options.record,
                  "the input record, or any file a conversion wrote beside it (without it, and "
                  "without an option that writes a file, the window opens and asks for one)");
@@ -62,51 +56,42 @@ OptionsOutcome ParseViewerOptions(int argc, const char* const* argv) {
   app.add_option(
       "--measures", options.measuresPath,
       "write Arias intensity, D5-75, D5-95 and CAV of every channel to PATH.csv and exit");
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp&) {
-    OptionsOutcome outcome;
-    outcome.message = app.help();
-    return outcome;
-  } catch (const CLI::CallForVersion&) {
-    OptionsOutcome outcome;
-    outcome.message = app.version() + "\n";
-    return outcome;
-  } catch (const CLI::ParseError& error) {
-    return UsageError(error.what());
-  }
-  if (const std::optional<PageSize> size = ParsePageSize(page)) {
-    options.page = *size;
-  } else {
-    return UsageError("--page: the page must be a4 or a3");
-  }
-  if (options.dpi < kLeastPictureDpi || options.dpi > kMostPictureDpi) {
-    return UsageError("--dpi: the resolution must lie in 50..1200 dots per inch");
-  }
-  if (options.record.empty() && options.Headless()) {
-    return UsageError(
-        "RECORD is required with --export, --peaks, --response, --intensity "
-        "or --measures");
-  }
-  if (!IsUsableDamping(options.damping)) {
-    return UsageError("--damping: the damping ratio must lie in 0 <= H < 1 (0.05 for 5 %)");
-  }
-  if (app.count("--components") > 0) {
-    const std::optional<IntensityComponents> parsed = ParseComponents(components);
-    if (!parsed) {
-      return UsageError(
-          "--components: three different channels 1..40, the two horizontal first, "
-          "e.g. 1,2,3");
+  // Checks CLI11 cannot make; each failure is a usage mistake like those it finds.
+  const auto check = [&] {
+    if (const std::optional<PageSize> size = ParsePageSize(page)) {
+      options.page = *size;
+    } else {
+      throw CLI::ValidationError("--page: the page must be a4 or a3");
     }
-    options.components = *parsed;
+    if (options.dpi < kLeastPictureDpi || options.dpi > kMostPictureDpi) {
+      throw CLI::ValidationError("--dpi: the resolution must lie in 50..1200 dots per inch");
+    }
+    if (options.record.empty() && options.Headless()) {
+      throw CLI::ValidationError(
+          "RECORD is required with --export, --peaks, --response, --intensity or --measures");
+    }
+    if (!IsUsableDamping(options.damping)) {
+      throw CLI::ValidationError(
+          "--damping: the damping ratio must lie in 0 <= H < 1 (0.05 for 5 %)");
+    }
+    if (app.count("--components") > 0) {
+      const std::optional<IntensityComponents> parsed = ParseComponents(components);
+      if (!parsed) {
+        throw CLI::ValidationError(
+            "--components: three different channels 1..40, the two horizontal first, "
+            "e.g. 1,2,3");
+      }
+      options.components = *parsed;
+    }
+    if (!options.exportPath.empty() && !EndsWithNoCase(options.exportPath, ".png") &&
+        !options.ExportsPdf()) {
+      throw CLI::ValidationError("--export: the picture must be a .png or a .pdf file");
+    }
+  };
+  if (const std::optional<int> exit = ParseArguments(app, voice, argc, argv, out, err, check)) {
+    return {std::nullopt, *exit};
   }
-  if (!options.exportPath.empty() && !EndsWithNoCase(options.exportPath, ".png") &&
-      !options.ExportsPdf()) {
-    return UsageError("--export: the picture must be a .png or a .pdf file");
-  }
-  OptionsOutcome outcome;
-  outcome.options = options;
-  return outcome;
+  return {std::move(options), kExitSuccess};
 }
 
 }  // namespace accprep

@@ -35,7 +35,7 @@
 
 #include <filesystem>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/time_step.hpp"
 #include "viewer/channel_figure.hpp"
 #include "viewer/column_format.hpp"
@@ -572,7 +572,7 @@ void ViewerWindow::StartResponse() {
       response.spectrum =
           ComputeResponseInChunks(*acc, session->files.path(ConversionFile::kAcceleration), channel,
                                   damping, *progress, stale);
-    } catch (const EngineError& error) {
+    } catch (const DataError& error) {
       response.notice = QStringLiteral("計算できません: ") + QString::fromStdString(error.what());
     } catch (const std::bad_alloc&) {
       response.notice = QStringLiteral("メモリが足りないため計算できません");
@@ -675,7 +675,7 @@ void ViewerWindow::SaveView() {
   try {
     SavePicture(picture, path.toStdString(), PageSize::kA4, kDefaultPictureDpi);
     statusBar()->showMessage(path + QStringLiteral(" に保存しました (A4 横)"), 4000);
-  } catch (const EngineError& error) {
+  } catch (const DataError& error) {
     QMessageBox::warning(this, windowTitle(),
                          QStringLiteral("画像を保存できませんでした: ") + path + "\n\n" +
                              QString::fromStdString(error.what()));
