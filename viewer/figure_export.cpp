@@ -7,12 +7,14 @@
 #include "engine/data_error.hpp"
 #include "engine/time_step.hpp"
 #include "viewer/channel_figure.hpp"
+#include "viewer/plot_picture.hpp"
 
 namespace accprep {
 
-std::string FigureTitle(const ConversionData& data, int channel) {
-  return QFileInfo(QString::fromStdString(data.files.stem)).fileName().toStdString() + "  " +
-         std::to_string(channel) + "ch";
+QString FigureTitle(const ConversionFiles& files, const ChannelNames& names, int channel,
+                    const QString& quantity) {
+  return QFileInfo(QString::fromStdString(files.stem)).fileName() + "  " +
+         QString::fromStdString(ChannelLabel(names, channel)) + "  " + quantity;
 }
 
 namespace {
@@ -38,31 +40,20 @@ std::optional<ResponseSpectrum> ChannelResponse(const ConversionData& data, int 
 
 }  // namespace
 
-void ExportChannelView(const ConversionData& data, int channel, double damping,
-                       const std::string& path, bool pdf) {
+void ExportChannelView(const ConversionData& data, const ChannelNames& names, int channel,
+                       double damping, const std::string& path, PageSize page, int dpi) {
   QCustomPlot plot;
-  plot.resize(kExportWidth, kExportHeight);
-  ChannelFigure figure(&plot,
-                       ChannelFigure::kTimeHistories | ChannelFigure::kFourierSpectra |
-                           ChannelFigure::kResponseSpectra,
-                       true);
-  figure.SetTitle(QString::fromStdString(FigureTitle(data, channel)));
-  figure.ShowChannel(data, channel);
+  const PageLayout layout = LandscapePage(page, dpi);
+  plot.resize(layout.layoutWidth, layout.layoutHeight);
+  ChannelFigure figure(&plot, ChannelFigure::kTimeHistories | ChannelFigure::kFourierSpectra |
+                                  ChannelFigure::kResponseSpectra);
+  figure.ShowChannel(data, channel, QString::fromStdString(ChannelLabel(names, channel)));
   QString notice;
   const std::optional<ResponseSpectrum> response = ChannelResponse(data, channel, damping, notice);
   figure.ShowResponse(response ? &*response : nullptr, damping, notice);
   figure.ResetView();
-  const QString file = QString::fromStdString(path);
-  const bool saved = pdf ? plot.savePdf(file, kExportWidth, kExportHeight)
-                         : plot.savePng(file, kExportWidth, kExportHeight);
-  if (!saved) {
-    // QCustomPlot gives no reason; the usual ones are a missing folder or no permission.
-    const QFileInfo folder(QFileInfo(file).absolutePath());
-    const std::string reason = !folder.exists()       ? "No such file or directory"
-                               : !folder.isWritable() ? "Permission denied"
-                                                      : "the picture could not be written";
-    throw DataError(DataErrorKind::kIo, reason, path);
-  }
+  SavePicture({FigureTitle(data.files, names, channel, figure.Quantity()), {&plot}}, path, page,
+              dpi);
 }
 
 }  // namespace accprep

@@ -2,11 +2,13 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 
+#include "ui/japanese_translations.hpp"
 #include "viewer/building_outputs.hpp"
 #include "viewer/channel_names.hpp"
 #include "viewer/conversion_data.hpp"
@@ -40,6 +42,24 @@ int Fail(const std::string& message) {
   return accprep::ProgramVoice{accprep::kViewerProgram}.Failure(message, std::cerr);
 }
 
+// The window: the record given is opened at once (a failure is said in the window), and
+// without one the open dialog asks for it.
+int RunWindow(int argc, char** argv, const accprep::ViewerOptions& options) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("accprep-view"));
+  QApplication::setApplicationVersion(QStringLiteral(ACCPREP_VERSION));
+  UseJapaneseFont(app);
+  accprep::LoadJapaneseTranslations(app);
+  accprep::ViewerWindow window(options.channel, options.damping);
+  window.show();
+  if (options.record.empty()) {
+    QTimer::singleShot(0, &window, &accprep::ViewerWindow::AskForRecord);
+  } else {
+    window.Open(QString::fromStdString(options.record));
+  }
+  return app.exec();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -47,33 +67,31 @@ int main(int argc, char** argv) {
       accprep::ParseViewerOptions(argc, argv, std::cout, std::cerr);
   if (!outcome.options) return outcome.exitCode;
   const accprep::ViewerOptions& options = *outcome.options;
+  if (!options.Headless()) return RunWindow(argc, argv, options);
+
   const accprep::ConversionFiles files = accprep::FindConversionFiles(options.record);
   if (files.PresentCount() == 0) {
     return Fail(options.record + ": no file of a conversion found (" + files.stem + "_acc.csv, " +
                 "_vel.csv, _dis.csv, _velAmp.csv, _disAmp.csv)");
   }
+  const accprep::ChannelNames names = accprep::ConversionChannelNames(options.record, files);
 
   try {
-    if (!options.peaksPath.empty()) accprep::WritePeaksTable(files, options.peaksPath, std::cerr);
+    if (!options.peaksPath.empty()) {
+      accprep::WritePeaksTable(files, names, options.peaksPath, std::cerr);
+    }
     if (!options.responsePath.empty()) {
       accprep::WriteResponseTable(files, options.responsePath, options.damping);
     }
     if (!options.intensityPath.empty()) {
       accprep::WriteIntensityTable(files, options.intensityPath, options.components);
     }
-    if (!options.measuresPath.empty()) accprep::WriteMeasuresTable(files, options.measuresPath);
+    if (!options.measuresPath.empty()) {
+      accprep::WriteMeasuresTable(files, names, options.measuresPath);
+    }
     if (options.building.Any()) accprep::WriteBuildingTables(files, options.building, std::cerr);
   } catch (const std::exception& error) {
     return Fail(error.what());
-  }
-  if (!options.Headless()) {
-    QApplication app(argc, argv);
-    UseJapaneseFont(app);
-    accprep::ViewerWindow window(
-        files, options.channel, options.damping,
-        accprep::ReadChannelNames(accprep::InputRecordOf(options.record, files)));
-    window.show();
-    return app.exec();
   }
   if (options.exportPath.empty()) return accprep::kExitSuccess;
 
@@ -88,8 +106,8 @@ int main(int argc, char** argv) {
     if (!error.empty()) return Fail(error);
   }
   try {
-    accprep::ExportChannelView(data, options.channel, options.damping, options.exportPath,
-                               options.ExportsPdf());
+    accprep::ExportChannelView(data, names, options.channel, options.damping, options.exportPath,
+                               options.page, options.dpi);
   } catch (const std::exception& error) {
     return Fail(error.what());
   }

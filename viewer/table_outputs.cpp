@@ -27,7 +27,8 @@ ConversionData LoadOrThrow(const ConversionFiles& files, std::span<const Convers
 
 }  // namespace
 
-void WritePeaksTable(const ConversionFiles& files, const std::string& path, std::ostream& notes) {
+void WritePeaksTable(const ConversionFiles& files, const ChannelNames& names,
+                     const std::string& path, std::ostream& notes) {
   // Each file is read once for its peaks, without loading it: a table of 150 MB a file would
   // cost more to fill than the search.
   std::array<ChannelPeaks, kChannels> peaks{};
@@ -56,7 +57,7 @@ void WritePeaksTable(const ConversionFiles& files, const std::string& path, std:
     });
     for (int c = 0; c < kChannels; ++c) peaks[c].*member = searches[c].peak();
   }
-  WriteFileAtomically(path, PeaksCsvText(peaks));
+  WriteFileAtomically(path, PeaksCsvText(peaks, names));
 }
 
 namespace {
@@ -92,10 +93,12 @@ void WriteIntensityTable(const ConversionFiles& files, const std::string& path,
                                 table, files.path(ConversionFile::kAcceleration), components)));
 }
 
-void WriteMeasuresTable(const ConversionFiles& files, const std::string& path) {
+void WriteMeasuresTable(const ConversionFiles& files, const ChannelNames& names,
+                        const std::string& path) {
   const ChannelTable table = LoadAcceleration(files, "the intensity measures need");
-  WriteFileAtomically(path, MeasuresCsvText(ComputeChannelMeasures(
-                                table, files.path(ConversionFile::kAcceleration))));
+  WriteFileAtomically(
+      path, MeasuresCsvText(
+                ComputeChannelMeasures(table, files.path(ConversionFile::kAcceleration)), names));
 }
 
 }  // namespace accprep
