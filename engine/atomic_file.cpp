@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <filesystem>
 #include <mutex>
 #include <set>
 
@@ -42,16 +43,6 @@ void Unregister(const std::string& path) {
 }
 
 bool ProcessGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
-}
-
-std::string NameOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // The rename that puts a file in place would pass over a read-only file or fail late on a
 // folder: both are refused before anything is written, as creating the file would be.
@@ -86,10 +77,11 @@ int PutInPlace(const std::string& temporary, const std::string& destination) {
 
 std::string TemporaryPathFor(const std::string& destination) {
   static std::atomic<unsigned> serial{0};
-  std::string path = FolderOf(destination);
-  path.append(".").append(NameOf(destination)).append(kPartMarker);
-  path.append(std::to_string(::getpid())).append("-").append(std::to_string(serial++));
-  return path;
+  const std::filesystem::path target(destination);
+  std::string name = "." + target.filename().string();
+  name.append(kPartMarker).append(std::to_string(::getpid()));
+  name.append("-").append(std::to_string(serial++));
+  return (target.parent_path() / name).string();
 }
 
 std::optional<pid_t> TemporaryWriter(std::string_view fileName) {
@@ -131,9 +123,8 @@ std::vector<std::string> RemoveOrphanedTemporaries(const std::string& folder,
     if (IsOrphanedTemporary(name)) orphans.emplace_back(name);
   }
   ::closedir(listing);
-  const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
   for (const std::string& name : orphans) {
-    const std::string path = base + name;
+    const std::string path = (std::filesystem::path(folder) / name).string();
     if (::unlink(path.c_str()) == 0) removed.push_back(path);
   }
   return removed;
@@ -173,7 +164,7 @@ AtomicFile::AtomicFile(std::string destination) : destination_(std::move(destina
     Register(temporary);
     const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (descriptor >= 0) {
-      descriptor_ = descriptor;
+      descriptor_.Reset(descriptor);
       temporary_ = std::move(temporary);
       return;
     }
@@ -191,7 +182,7 @@ void AtomicFile::Write(std::string_view text) {
   const char* data = text.data();
   std::size_t left = text.size();
   while (left > 0) {
-    const ssize_t written = ::write(descriptor_, data, left);
+    const ssize_t written = ::write(descriptor_.get(), data, left);
     if (written < 0) {
       if (errno == EINTR) continue;
       Fail("cannot write the file: ", errno);
@@ -203,10 +194,8 @@ void AtomicFile::Write(std::string_view text) {
 }
 
 void AtomicFile::Commit() {
-  const int descriptor = descriptor_;
-  descriptor_ = -1;
   // close reports the write errors that a network or full file system delays until then.
-  if (::close(descriptor) != 0) Fail("cannot close the file: ", errno);
+  if (descriptor_.Close() != 0) Fail("cannot close the file: ", errno);
   if (const int error = PutInPlace(temporary_, destination_); error != 0)
     Fail("cannot put the file in place: ", error);
   Unregister(temporary_);
@@ -214,10 +203,7 @@ void AtomicFile::Commit() {
 }
 
 void AtomicFile::Abandon() noexcept {
-  if (descriptor_ >= 0) {
-    ::close(descriptor_);
-    descriptor_ = -1;
-  }
+  descriptor_.Reset();
   if (!temporary_.empty()) {
     ::unlink(temporary_.c_str());
     Unregister(temporary_);

@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/unique_fd.hpp"
+
 namespace accprep {
 
 class AtomicFile {
@@ -44,14 +46,14 @@ class AtomicFile {
   const std::string& destination() const { return destination_; }
   const std::string& temporaryPath() const { return temporary_; }
   // The open descriptor, for writers that move data in the kernel; -1 once closed.
-  int descriptor() const { return descriptor_; }
+  int descriptor() const { return descriptor_.get(); }
 
  private:
   [[noreturn]] void Fail(const char* what, int errorNumber);
 
   std::string destination_;
   std::string temporary_;
-  int descriptor_ = -1;
+  UniqueFd descriptor_;
 };
 
 // Writes `text` to `destination` through an AtomicFile. Throws as AtomicFile does.

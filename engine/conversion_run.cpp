@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include <cerrno>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -242,14 +242,13 @@ void RunConversion(const RunInputs& inputs, RunObserver& observer) {
 }
 
 std::string ProgramFolder() {
-  std::string path(4096, '\0');
-  const ssize_t size = ::readlink("/proc/self/exe", path.data(), path.size());
-  if (size <= 0)
-    throw EngineError(ErrorKind::kIo, "cannot find the program folder: " + SystemReason(errno),
+  std::error_code error;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) {
+    throw EngineError(ErrorKind::kIo, "cannot find the program folder: " + error.message(),
                       "/proc/self/exe");
-  path.resize(static_cast<std::size_t>(size));
-  const std::size_t slash = path.find_last_of('/');
-  return slash == 0 ? "/" : path.substr(0, slash);
+  }
+  return FolderOf(program.string());
 }
 
 }  // namespace accprep

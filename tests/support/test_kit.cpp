@@ -41,6 +41,16 @@ void WriteExecutable(const std::string& path, const std::string& content) {
                             fs::perms::others_read | fs::perms::others_exec);
 }
 
+std::string JobScript(const std::string& body) {
+  std::string script = "#!/bin/sh\nhere=$(dirname \"$0\")\n" + body;
+  if (script.back() != '\n') script += '\n';
+  return script;
+}
+
+void WriteJob(const std::string& path, const std::string& body) {
+  WriteExecutable(path, JobScript(body));
+}
+
 bool FileExists(const std::string& path) {
   std::error_code ignored;
   return fs::exists(path, ignored);

@@ -42,6 +42,13 @@ std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& content);
 // The same, then rwxr-xr-x: a job or script the code under test is to start.
 void WriteExecutable(const std::string& path, const std::string& content);
+
+// The text of a POSIX shell job as the conversion run starts one (by its path, no arguments):
+// "#!/bin/sh", a line that sets `here` to the job's own folder (the exchange folder), then
+// `body`, ended by a line end.
+std::string JobScript(const std::string& body);
+// Writes JobScript(body) to `path`, runnable.
+void WriteJob(const std::string& path, const std::string& body);
 bool FileExists(const std::string& path);
 
 // The header line of a channel CSV, CR LF included: "time","1ch",...,"40ch" (or "freq" first).
