@@ -56,6 +56,10 @@ constexpr int kMaxExactDigits = 15;
 // Eight bytes at once: how many of them, from the first, are digits (0..8), and their value.
 // Digits are found by the classic bit test (a byte is a digit when neither adding 0x46 nor
 // taking away 0x30 sets its high bit); the value by folding digit pairs, quads and octets.
+// Both are the SWAR eight-digit parse of fast_float (is_made_of_eight_digits_fast and
+// parse_eight_digits_unrolled; D. Lemire, "Number Parsing at a Gigabyte per Second",
+// Software: Practice and Experience 51(8), 2021), here also counting the digits of a shorter
+// run.
 inline int LeadingDigits(std::uint64_t bytes) {
   const std::uint64_t nonDigit =
       ((bytes + 0x4646464646464646ULL) | (bytes - 0x3030303030303030ULL)) & 0x8080808080808080ULL;
