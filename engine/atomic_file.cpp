@@ -50,11 +50,9 @@ void CheckReplaceable(const std::string& destination) {
   struct stat existing {};
   if (::stat(destination.c_str(), &existing) != 0) return;
   if (S_ISDIR(existing.st_mode))
-    throw DataError(DataErrorKind::kIo, "cannot create the file: " + SystemReason(EISDIR),
-                    destination);
+    throw DataError::System(EISDIR, "cannot create the file", destination);
   if (::access(destination.c_str(), W_OK) != 0)
-    throw DataError(DataErrorKind::kIo, "cannot create the file: " + SystemReason(errno),
-                    destination);
+    throw DataError::System(errno, "cannot create the file", destination);
 }
 
 // Renames `temporary` over `destination`. Where a file of that name exists, the two names are
@@ -148,8 +146,7 @@ bool ReplaceWithLink(const std::string& source, const std::string& destination) 
   if (const int error = PutInPlace(temporary, destination); error != 0) {
     ::unlink(temporary.c_str());
     Unregister(temporary);
-    throw DataError(DataErrorKind::kIo, "cannot put the file in place: " + SystemReason(error),
-                    destination);
+    throw DataError::System(error, "cannot put the file in place", destination);
   }
   Unregister(temporary);
   return true;
@@ -172,32 +169,34 @@ AtomicFile::AtomicFile(std::string destination) : destination_(std::move(destina
     Unregister(temporary);
     if (error != EEXIST && error != EINTR) break;
   }
-  throw DataError(DataErrorKind::kIo, "cannot create the file: " + SystemReason(error),
-                  destination_);
+  throw DataError::System(error, "cannot create the file", destination_);
 }
 
 AtomicFile::~AtomicFile() { Abandon(); }
 
 void AtomicFile::Write(std::string_view text) {
-  const char* data = text.data();
-  std::size_t left = text.size();
-  while (left > 0) {
-    const ssize_t written = ::write(descriptor_.get(), data, left);
-    if (written < 0) {
+  std::size_t written = 0;
+  if (const int error = TryWrite(text, written); error != 0) Fail("cannot write the file", error);
+}
+
+int AtomicFile::TryWrite(std::string_view text, std::size_t& written) noexcept {
+  while (written < text.size()) {
+    const ssize_t part = ::write(descriptor_.get(), text.data() + written, text.size() - written);
+    if (part < 0) {
       if (errno == EINTR) continue;
-      Fail("cannot write the file: ", errno);
+      return errno;
     }
-    if (written == 0) Fail("cannot write the file: ", ENOSPC);
-    data += written;
-    left -= static_cast<std::size_t>(written);
+    if (part == 0) return ENOSPC;
+    written += static_cast<std::size_t>(part);
   }
+  return 0;
 }
 
 void AtomicFile::Commit() {
   // close reports the write errors that a network or full file system delays until then.
-  if (descriptor_.Close() != 0) Fail("cannot close the file: ", errno);
+  if (descriptor_.Close() != 0) Fail("cannot close the file", errno);
   if (const int error = PutInPlace(temporary_, destination_); error != 0)
-    Fail("cannot put the file in place: ", error);
+    Fail("cannot put the file in place", error);
   Unregister(temporary_);
   temporary_.clear();
 }
@@ -213,7 +212,7 @@ void AtomicFile::Abandon() noexcept {
 
 void AtomicFile::Fail(const char* what, int errorNumber) {
   Abandon();
-  throw DataError(DataErrorKind::kIo, what + SystemReason(errorNumber), destination_);
+  throw DataError::System(errorNumber, what, destination_);
 }
 
 void WriteFileAtomically(const std::string& destination, std::string_view text) {

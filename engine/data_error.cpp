@@ -1,5 +1,6 @@
 #include "engine/data_error.hpp"
 
+#include <cerrno>
 #include <cstring>
 
 namespace accprep {
@@ -13,6 +14,16 @@ DataError::DataError(DataErrorKind kind, std::string reason, std::string file, s
       line_(line),
       field_(field),
       message_(LocatedMessage(file_, line_, field_, reason_)) {}
+
+DataError DataError::System(int errorNumber, const std::string& what, std::string file) {
+  DataError error(DataErrorKind::kIo, what + ": " + SystemReason(errorNumber), std::move(file));
+  error.systemError_ = errorNumber;
+  return error;
+}
+
+bool IsOutOfSpace(int errorNumber) noexcept {
+  return errorNumber == ENOSPC || errorNumber == EDQUOT;
+}
 
 void DataError::SetFileIfNone(const std::string& file) {
   if (!file_.empty()) return;

@@ -11,6 +11,10 @@
 
 namespace accprep {
 
+// True for the errno values of a file system without room: no space left, or the quota used
+// up.
+bool IsOutOfSpace(int errorNumber) noexcept;
+
 enum class DataErrorKind {
   kInput,       // the text or a value cannot be used (syntax, a missing line, a record cut short)
   kCapacity,    // more records than a table holds, or a place outside it
@@ -24,12 +28,19 @@ class DataError : public std::runtime_error {
   // line and field are 1-based; 0 means "does not apply".
   DataError(DataErrorKind kind, std::string reason, std::string file = {}, std::int64_t line = 0,
             int field = 0);
+  // A failure the system reported with `errorNumber` while working on `file`: kind kIo, the
+  // reason "<what>: <the system's text>" ("cannot write the file: No space left on device").
+  static DataError System(int errorNumber, const std::string& what, std::string file);
 
   DataErrorKind kind() const noexcept { return kind_; }
   const std::string& reason() const noexcept { return reason_; }
   const std::string& file() const noexcept { return file_; }
   std::int64_t line() const noexcept { return line_; }
   int field() const noexcept { return field_; }
+  // The errno of a failure the system reported (System), 0 for the others.
+  int systemError() const noexcept { return systemError_; }
+  // The system reported a file system without room (IsOutOfSpace above).
+  bool IsOutOfSpace() const noexcept { return accprep::IsOutOfSpace(systemError_); }
 
   // Names the file the error concerns when it names none yet: a computation that knows no
   // file leaves it to the caller that read the values.
@@ -44,6 +55,7 @@ class DataError : public std::runtime_error {
   std::string file_;
   std::int64_t line_;
   int field_;
+  int systemError_ = 0;
   std::string message_;
 };
 

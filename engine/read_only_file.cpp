@@ -14,8 +14,7 @@ ReadOnlyFile::ReadOnlyFile(const std::string& path) {
   do {
     descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   } while (descriptor < 0 && errno == EINTR);
-  if (descriptor < 0)
-    throw DataError(DataErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
+  if (descriptor < 0) throw DataError::System(errno, "cannot open the file", path);
   descriptor_.Reset(descriptor);
 }
 
