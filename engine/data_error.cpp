@@ -9,11 +9,8 @@ DataError::DataError(DataErrorKind kind, std::string reason, std::string file, s
                      int field)
     : std::runtime_error(reason),
       kind_(kind),
-      reason_(std::move(reason)),
-      file_(std::move(file)),
-      line_(line),
-      field_(field),
-      message_(LocatedMessage(file_, line_, field_, reason_)) {}
+      place_{std::move(reason), std::move(file), line, field},
+      message_(place_.Message()) {}
 
 DataError DataError::System(int errorNumber, const std::string& what, std::string file) {
   DataError error(DataErrorKind::kIo, what + ": " + SystemReason(errorNumber), std::move(file));
@@ -26,13 +23,12 @@ bool IsOutOfSpace(int errorNumber) noexcept {
 }
 
 void DataError::SetFileIfNone(const std::string& file) {
-  if (!file_.empty()) return;
-  file_ = file;
-  message_ = LocatedMessage(file_, line_, field_, reason_);
+  if (!place_.file.empty()) return;
+  place_.file = file;
+  message_ = place_.Message();
 }
 
-std::string LocatedMessage(const std::string& file, std::int64_t line, int field,
-                           const std::string& reason) {
+std::string ErrorPlace::Message() const {
   std::string message;
   if (!file.empty()) message += file + ": ";
   if (line > 0) {

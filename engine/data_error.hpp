@@ -22,6 +22,17 @@ enum class DataErrorKind {
   kIo,          // the system refused to open, read, write, close, rename, copy or delete a file
 };
 
+// Where something went wrong and why: what every error message of the tool is made of.
+struct ErrorPlace {
+  std::string reason;     // what went wrong, without the file or the position
+  std::string file;       // empty: none named
+  std::int64_t line = 0;  // 1-based; 0 means "does not apply"
+  int field = 0;          // 1-based; 0 means "does not apply"
+
+  // "file: line L, field F: reason", leaving out the parts that do not apply.
+  std::string Message() const;
+};
+
 class DataError : public std::runtime_error {
  public:
   // reason: what went wrong, without the file or the position (those are separate fields).
@@ -33,10 +44,11 @@ class DataError : public std::runtime_error {
   static DataError System(int errorNumber, const std::string& what, std::string file);
 
   DataErrorKind kind() const noexcept { return kind_; }
-  const std::string& reason() const noexcept { return reason_; }
-  const std::string& file() const noexcept { return file_; }
-  std::int64_t line() const noexcept { return line_; }
-  int field() const noexcept { return field_; }
+  const ErrorPlace& place() const noexcept { return place_; }
+  const std::string& reason() const noexcept { return place_.reason; }
+  const std::string& file() const noexcept { return place_.file; }
+  std::int64_t line() const noexcept { return place_.line; }
+  int field() const noexcept { return place_.field; }
   // The errno of a failure the system reported (System), 0 for the others.
   int systemError() const noexcept { return systemError_; }
   // The system reported a file system without room (IsOutOfSpace above).
@@ -51,18 +63,10 @@ class DataError : public std::runtime_error {
 
  private:
   DataErrorKind kind_;
-  std::string reason_;
-  std::string file_;
-  std::int64_t line_;
-  int field_;
+  ErrorPlace place_;
   int systemError_ = 0;
   std::string message_;
 };
-
-// "file: line L, field F: reason", leaving out the parts that do not apply (an empty file, a
-// line or field of 0): the form of every message that says where something went wrong.
-std::string LocatedMessage(const std::string& file, std::int64_t line, int field,
-                           const std::string& reason);
 
 // The system's text for an errno value, e.g. "No space left on device".
 std::string SystemReason(int errorNumber);

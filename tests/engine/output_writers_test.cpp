@@ -2,11 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cmath>
-#include <csignal>
 
 #include <filesystem>
 #include <vector>
@@ -206,20 +203,16 @@ TEST_F(OutputWritersTest, WriteFailureNamesFileAndReasonAndLeavesNothing) {
   // A file size limit makes the system refuse the write as a full disk would.
   WriteWholeFile(path_, "old complete file");
   for (int r = 1; r <= 2000; ++r) table_.at(r, 0) = r;
-  struct rlimit saved {};
-  ::getrlimit(RLIMIT_FSIZE, &saved);
-  struct rlimit small = saved;
-  small.rlim_cur = 64 * 1024;
-  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-  ::setrlimit(RLIMIT_FSIZE, &small);
-  const std::string message = testing::DataErrorText([&] {
-    OutputWriter writer;
-    writer.CreateOutputFile(path_);
-    for (int i = 0; i < 40; ++i) writer.WriteMatrixRows(table_, 2000, nullptr);
-    writer.CloseOutputFile();
-  });
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previous);
+  std::string message;
+  {
+    const testing::FileSizeLimit limit(64 * 1024);
+    message = testing::DataErrorText([&] {
+      OutputWriter writer;
+      writer.CreateOutputFile(path_);
+      for (int i = 0; i < 40; ++i) writer.WriteMatrixRows(table_, 2000, nullptr);
+      writer.CloseOutputFile();
+    });
+  }
   EXPECT_EQ(message, path_ + ": cannot write the file: File too large");
   EXPECT_EQ(ReadWholeFile(path_), "old complete file");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path()),

@@ -4,9 +4,7 @@
 #include "engine/row_fan_out.hpp"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -18,6 +16,7 @@
 namespace accprep {
 namespace {
 
+using testing::FileSizeLimit;
 using testing::ReadWholeFile;
 using testing::TemporaryFolder;
 
@@ -27,26 +26,6 @@ std::size_t FilesIn(const std::string& folder) {
   return static_cast<std::size_t>(
       std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
-
-// Makes the system refuse writes beyond `bytes` a file with EFBIG, as a full disk would.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    ::getrlimit(RLIMIT_FSIZE, &saved_);
-    previous_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, previous_);
-  }
-
- private:
-  rlimit saved_{};
-  void (*previous_)(int) = nullptr;
-};
 
 class RowFanOutTest : public ::testing::Test {
  protected:
