@@ -94,14 +94,23 @@ void FftIntegrator::Integrate(double* samples, std::size_t stride, double* spect
 
   const double* weights = weights_->As<double>();
   plans_->Forward(signal, c);
+  // The bins as the interleaved pairs of doubles std::complex is made of, which keeps these
+  // loops as plain as the processor wants them.
+  double* const pairs = reinterpret_cast<double*>(c);
   if (mode_ == IntegrationMode::kVelocity) {
     // X / (i w) = -i X / w: (re, im) -> (im, -re) / w
-    for (std::size_t k = 0; k < bins; ++k)
-      c[k] = {c[k].imag() * weights[k], -c[k].real() * weights[k]};
+    for (std::size_t k = 0; k < bins; ++k) {
+      const double re = pairs[2 * k];
+      const double im = pairs[2 * k + 1];
+      pairs[2 * k] = im * weights[k];
+      pairs[2 * k + 1] = -re * weights[k];
+    }
   } else {
     // X / (i w)^2 = -X / w^2
-    for (std::size_t k = 0; k < bins; ++k)
-      c[k] = {-c[k].real() * weights[k], -c[k].imag() * weights[k]};
+    for (std::size_t k = 0; k < bins; ++k) {
+      pairs[2 * k] = -pairs[2 * k] * weights[k];
+      pairs[2 * k + 1] = -pairs[2 * k + 1] * weights[k];
+    }
   }
   plans_->Inverse(c, signal);
   for (std::size_t i = 0; i < n; ++i) samples[i * stride] = signal[i];
