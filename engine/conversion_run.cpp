@@ -165,7 +165,7 @@ void Run::RunJobStage(const JobStage& stage) {
       matrixSetAside = true;
     }
     return ReadRecord(*table_, result, kResultHeaderLines, kResultFields, setMaximum,
-                      [&](std::int64_t first, std::int64_t count, std::string_view lines) {
+                      [&](std::int64_t first, std::int64_t count, std::span<char> lines) {
                         if (matrixSetAside) return;
                         try {
                           writer_.WriteMatrixLines(lines, *table_, static_cast<std::int32_t>(first),

@@ -48,24 +48,16 @@ void OutputWriter::WriteChannelCsv(const SampleTable& table, std::int32_t rowCou
   WriteRows(table, 1, rowCount, ',', pointForm_, progress);
 }
 
-void OutputWriter::WriteMatrixLines(std::string_view canonicalLines, const SampleTable& table,
+void OutputWriter::WriteMatrixLines(std::span<char> canonicalLines, const SampleTable& table,
                                     std::int32_t first, std::int32_t count) {
   if (!file_) throw std::logic_error("WriteMatrixLines: no output file is open");
   if (canonicalLines.empty() || matrixForm_.decimalSeparator != pointForm_.decimalSeparator) {
     WriteRows(table, first, first + count - 1, '\t', matrixForm_, nullptr);
     return;
   }
-  // Through the buffer, where the commas become tabs: the reader's lines are not ours to
-  // change.
-  while (!canonicalLines.empty()) {
-    if (used_ == buffer_.size()) Flush();
-    const std::size_t chunk = std::min(canonicalLines.size(), buffer_.size() - used_);
-    char* const at = buffer_.data() + used_;
-    std::memcpy(at, canonicalLines.data(), chunk);
-    ReplaceBytes(at, at + chunk, ',', '\t');
-    used_ += chunk;
-    canonicalLines.remove_prefix(chunk);
-  }
+  ReplaceBytes(canonicalLines.data(), canonicalLines.data() + canonicalLines.size(), ',', '\t');
+  Flush();
+  Emit(std::string_view(canonicalLines.data(), canonicalLines.size()));
 }
 
 void OutputWriter::PutHead(const std::optional<std::string>& comment) {

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,9 +52,10 @@ class OutputWriter {
   // Writes the matrix lines of rows first..first+count-1, without progress, from the lines a
   // channel CSV holds for them: `canonicalLines` as the record reader hands them on when they
   // are the writers' own (RecordLinesFn), with tabs for their commas where the matrix uses the
-  // point; else, or when `canonicalLines` is empty, formatted from `table`. For a matrix
+  // point (swapped where the lines lie); else, or when `canonicalLines` is empty, formatted
+  // from `table`. For a matrix
   // written while its rows are read, whose progress its host learns of later.
-  void WriteMatrixLines(std::string_view canonicalLines, const SampleTable& table,
+  void WriteMatrixLines(std::span<char> canonicalLines, const SampleTable& table,
                         std::int32_t first, std::int32_t count);
 
   // Flushes, closes and renames the file into place. Afterwards all written text is in the

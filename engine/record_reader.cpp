@@ -289,13 +289,13 @@ class Delivery {
   // Hands the complete records of `run` on, its line numbers `offset` later than it counted
   // them, and throws its failure or the capacity error. `lines` is the text the run was
   // parsed from: whole lines, which are the records' own when the run is canonical.
-  void Deliver(const ParsedRun& run, std::int64_t offset, std::string_view lines) {
+  void Deliver(const ParsedRun& run, std::int64_t offset, std::span<char> lines) {
     const std::int64_t count = run.records();
     const std::int64_t fits = std::min(count, form_.maxRecords - total_);
     if (fits > 0) deliver_(total_ + 1, run.values.get(), fits);
     if (fits > 0 && form_.lines) {
       const bool whole = run.formatted && fits == count && !run.failure;
-      form_.lines(total_ + 1, fits, whole ? lines : std::string_view());
+      form_.lines(total_ + 1, fits, whole ? lines : std::span<char>());
     }
     total_ += fits;
     if (fits < count) CapacityError(run.lines[static_cast<std::size_t>(fits)] + offset);
@@ -360,7 +360,7 @@ std::int64_t ReadInOrder(int descriptor, const std::string& path, const RecordFo
   while (blocks.NextBlock(begin, end)) {
     run.Restart();
     ParseLines(begin, end, nextLine, form.fieldsPerRecord, delivery.checkFormatted(), run);
-    delivery.Deliver(run, 0, std::string_view(begin, static_cast<std::size_t>(end - begin)));
+    delivery.Deliver(run, 0, std::span<char>(begin, end));
     nextLine = run.lastLine + 1;
     if (form.bytesRead) form.bytesRead(blocks.consumed());
   }
@@ -464,7 +464,7 @@ class ChunkReader {
   // Delivers a parsed chunk, the next in file order, continuing `carried`, the state at the
   // end of the chunks before it, whose lines number linesBefore.
   void HandOn(Slot& slot, ParsedRun& carried, std::int64_t& linesBefore) {
-    const std::string_view lines(slot.text.data(), slot.length);
+    const std::span<char> lines(slot.text.data(), slot.length);
     if (carried.partialFields == 0) {
       delivery_.Deliver(slot.run, linesBefore, lines);
       carried.partialFields = slot.run.partialFields;

@@ -16,8 +16,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
-#include <string_view>
 
 #include "engine/sample_table.hpp"
 
@@ -37,8 +37,10 @@ using RecordBatchFn =
 // number as FormatNumber writes it in the point form (IsCanonicalNumberText). The lines are
 // then the rows' text as a channel CSV holds it, and a writer needs no number formatted again.
 // Otherwise `canonicalLines` is empty and the records are to be formatted from their values.
+// The lines are the receiver's to change until it returns (a matrix swaps their commas for
+// tabs where they lie); the reader is done with them.
 using RecordLinesFn =
-    std::function<void(std::int64_t first, std::int64_t count, std::string_view canonicalLines)>;
+    std::function<void(std::int64_t first, std::int64_t count, std::span<char> canonicalLines)>;
 
 struct RecordForm {
   int headerLines = 0;

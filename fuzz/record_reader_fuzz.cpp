@@ -91,8 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           ++maximumCalls;
           maximum = value;
         },
-        [&](std::int64_t first, std::int64_t count, std::string_view lines) {
-          batches.push_back({first, count, std::string(lines)});
+        [&](std::int64_t first, std::int64_t count, std::span<char> lines) {
+          batches.push_back({first, count, std::string(lines.begin(), lines.end())});
         });
   } catch (const accprep::DataError& error) {
     ACCPREP_FUZZ_CHECK(error.kind() == accprep::DataErrorKind::kInput ||

@@ -158,7 +158,7 @@ TEST_F(OutputWritersTest, MatrixOfTheLinesReadIsTheMatrixOfTheirRows) {
       writer.CreateOutputFile(path_);
       std::int64_t canonical = 0;
       ASSERT_EQ(ReadRecord(read, result, 1, 41, nullptr,
-                           [&](std::int64_t first, std::int64_t count, std::string_view lines) {
+                           [&](std::int64_t first, std::int64_t count, std::span<char> lines) {
                              if (!lines.empty()) canonical += count;
                              writer.WriteMatrixLines(lines, read, static_cast<std::int32_t>(first),
                                                      static_cast<std::int32_t>(count));

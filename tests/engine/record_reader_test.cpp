@@ -155,10 +155,10 @@ TEST_F(RecordReaderTest, HandsOnTheLinesOfRecordsWrittenAsTheWritersWriteThem) {
     std::int64_t counted = 0;
     const std::int32_t read =
         ReadRecord(table_, path_, 1, 2, nullptr,
-                   [&](std::int64_t first, std::int64_t count, std::string_view text) {
+                   [&](std::int64_t first, std::int64_t count, std::span<char> text) {
                      EXPECT_EQ(first, counted + 1);
                      counted += count;
-                     lines.append(text);
+                     lines.append(text.begin(), text.end());
                    });
     EXPECT_EQ(counted, read);
     return lines;
