@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <filesystem>
 #include <mutex>
 #include <set>
 
@@ -43,27 +44,15 @@ void Unregister(const std::string& path) {
 
 bool ProcessGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
 
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
-}
-
-std::string NameOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // The rename that puts a file in place would pass over a read-only file or fail late on a
 // folder: both are refused before anything is written, as creating the file would be.
 void CheckReplaceable(const std::string& destination) {
   struct stat existing {};
   if (::stat(destination.c_str(), &existing) != 0) return;
   if (S_ISDIR(existing.st_mode))
-    throw DataError(DataErrorKind::kIo, "cannot create the file: " + SystemReason(EISDIR),
-                    destination);
+    throw DataError::System(EISDIR, "cannot create the file", destination);
   if (::access(destination.c_str(), W_OK) != 0)
-    throw DataError(DataErrorKind::kIo, "cannot create the file: " + SystemReason(errno),
-                    destination);
+    throw DataError::System(errno, "cannot create the file", destination);
 }
 
 // Renames `temporary` over `destination`. Where a file of that name exists, the two names are
@@ -86,10 +75,11 @@ int PutInPlace(const std::string& temporary, const std::string& destination) {
 
 std::string TemporaryPathFor(const std::string& destination) {
   static std::atomic<unsigned> serial{0};
-  std::string path = FolderOf(destination);
-  path.append(".").append(NameOf(destination)).append(kPartMarker);
-  path.append(std::to_string(::getpid())).append("-").append(std::to_string(serial++));
-  return path;
+  const std::filesystem::path target(destination);
+  std::string name = "." + target.filename().string();
+  name.append(kPartMarker).append(std::to_string(::getpid()));
+  name.append("-").append(std::to_string(serial++));
+  return (target.parent_path() / name).string();
 }
 
 std::optional<pid_t> TemporaryWriter(std::string_view fileName) {
@@ -131,9 +121,8 @@ std::vector<std::string> RemoveOrphanedTemporaries(const std::string& folder,
     if (IsOrphanedTemporary(name)) orphans.emplace_back(name);
   }
   ::closedir(listing);
-  const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
   for (const std::string& name : orphans) {
-    const std::string path = base + name;
+    const std::string path = (std::filesystem::path(folder) / name).string();
     if (::unlink(path.c_str()) == 0) removed.push_back(path);
   }
   return removed;
@@ -157,8 +146,7 @@ bool ReplaceWithLink(const std::string& source, const std::string& destination) 
   if (const int error = PutInPlace(temporary, destination); error != 0) {
     ::unlink(temporary.c_str());
     Unregister(temporary);
-    throw DataError(DataErrorKind::kIo, "cannot put the file in place: " + SystemReason(error),
-                    destination);
+    throw DataError::System(error, "cannot put the file in place", destination);
   }
   Unregister(temporary);
   return true;
@@ -173,7 +161,7 @@ AtomicFile::AtomicFile(std::string destination) : destination_(std::move(destina
     Register(temporary);
     const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (descriptor >= 0) {
-      descriptor_ = descriptor;
+      descriptor_.Reset(descriptor);
       temporary_ = std::move(temporary);
       return;
     }
@@ -181,43 +169,40 @@ AtomicFile::AtomicFile(std::string destination) : destination_(std::move(destina
     Unregister(temporary);
     if (error != EEXIST && error != EINTR) break;
   }
-  throw DataError(DataErrorKind::kIo, "cannot create the file: " + SystemReason(error),
-                  destination_);
+  throw DataError::System(error, "cannot create the file", destination_);
 }
 
 AtomicFile::~AtomicFile() { Abandon(); }
 
 void AtomicFile::Write(std::string_view text) {
-  const char* data = text.data();
-  std::size_t left = text.size();
-  while (left > 0) {
-    const ssize_t written = ::write(descriptor_, data, left);
-    if (written < 0) {
+  std::size_t written = 0;
+  if (const int error = TryWrite(text, written); error != 0) Fail("cannot write the file", error);
+}
+
+int AtomicFile::TryWrite(std::string_view text, std::size_t& written) noexcept {
+  while (written < text.size()) {
+    const ssize_t part = ::write(descriptor_.get(), text.data() + written, text.size() - written);
+    if (part < 0) {
       if (errno == EINTR) continue;
-      Fail("cannot write the file: ", errno);
+      return errno;
     }
-    if (written == 0) Fail("cannot write the file: ", ENOSPC);
-    data += written;
-    left -= static_cast<std::size_t>(written);
+    if (part == 0) return ENOSPC;
+    written += static_cast<std::size_t>(part);
   }
+  return 0;
 }
 
 void AtomicFile::Commit() {
-  const int descriptor = descriptor_;
-  descriptor_ = -1;
   // close reports the write errors that a network or full file system delays until then.
-  if (::close(descriptor) != 0) Fail("cannot close the file: ", errno);
+  if (descriptor_.Close() != 0) Fail("cannot close the file", errno);
   if (const int error = PutInPlace(temporary_, destination_); error != 0)
-    Fail("cannot put the file in place: ", error);
+    Fail("cannot put the file in place", error);
   Unregister(temporary_);
   temporary_.clear();
 }
 
 void AtomicFile::Abandon() noexcept {
-  if (descriptor_ >= 0) {
-    ::close(descriptor_);
-    descriptor_ = -1;
-  }
+  descriptor_.Reset();
   if (!temporary_.empty()) {
     ::unlink(temporary_.c_str());
     Unregister(temporary_);
@@ -227,7 +212,7 @@ void AtomicFile::Abandon() noexcept {
 
 void AtomicFile::Fail(const char* what, int errorNumber) {
   Abandon();
-  throw DataError(DataErrorKind::kIo, what + SystemReason(errorNumber), destination_);
+  throw DataError::System(errorNumber, what, destination_);
 }
 
 void WriteFileAtomically(const std::string& destination, std::string_view text) {

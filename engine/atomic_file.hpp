@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/unique_fd.hpp"
+
 namespace accprep {
 
 class AtomicFile {
@@ -34,6 +36,10 @@ class AtomicFile {
   // Appends all of `text`. Throws DataError kIo "cannot write the file: <reason>" naming the
   // destination; the temporary file is removed.
   void Write(std::string_view text);
+  // Appends `text` from `written` on, counting what goes out in `written`, and returns 0, or
+  // the errno of a failure, which leaves the file as it is: for a writer that may make room
+  // and try the rest again. Write then throws what this returns.
+  int TryWrite(std::string_view text, std::size_t& written) noexcept;
   // Closes the file and renames it over the destination. Throws DataError kIo ("cannot
   // close the file", "cannot put the file in place") naming the destination; the temporary
   // file is removed and the destination keeps what it had.
@@ -44,14 +50,15 @@ class AtomicFile {
   const std::string& destination() const { return destination_; }
   const std::string& temporaryPath() const { return temporary_; }
   // The open descriptor, for writers that move data in the kernel; -1 once closed.
-  int descriptor() const { return descriptor_; }
+  int descriptor() const { return descriptor_.get(); }
 
  private:
+  // Abandons the file and throws DataError::System(errorNumber, what) naming the destination.
   [[noreturn]] void Fail(const char* what, int errorNumber);
 
   std::string destination_;
   std::string temporary_;
-  int descriptor_ = -1;
+  UniqueFd descriptor_;
 };
 
 // Writes `text` to `destination` through an AtomicFile. Throws as AtomicFile does.

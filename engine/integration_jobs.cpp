@@ -15,11 +15,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 
 #include "engine/atomic_file.hpp"
 #include "engine/engine_error.hpp"
 #include "engine/interruption.hpp"
+#include "engine/unique_fd.hpp"
 
 extern char** environ;
 
@@ -51,11 +53,10 @@ bool GroupAlive(pid_t group) {
   while (const dirent* entry = ::readdir(processes)) {
     if (entry->d_name[0] < '1' || entry->d_name[0] > '9') continue;
     const std::string path = std::string("/proc/") + entry->d_name + "/stat";
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) continue;
+    const UniqueFd stat(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!stat) continue;
     char text[512];
-    const ssize_t got = ::read(descriptor, text, sizeof text - 1);
-    ::close(descriptor);
+    const ssize_t got = ::read(stat.get(), text, sizeof text - 1);
     if (got <= 0) continue;
     text[got] = '\0';
     // "pid (name) state ppid pgrp ...": the name may hold anything, so parse after its ')'.
@@ -126,22 +127,6 @@ void PassThrough(const char* data, std::size_t size) {
   }
 }
 
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  ~Descriptor() { Close(); }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  void Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_;
-};
-
 // Blocks until `pid` has ended; the status of waitpid.
 int WaitForEnd(pid_t pid) {
   int status = 0;
@@ -176,8 +161,8 @@ ProcessOutcome StartAndWait(const std::string& path) {
     outcome.startFailure = SystemReason(errno);
     return outcome;
   }
-  Descriptor readEnd(ends[0]);
-  Descriptor writeEnd(ends[1]);
+  UniqueFd readEnd(ends[0]);
+  UniqueFd writeEnd(ends[1]);
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -277,7 +262,7 @@ void RunIntegrationJob(const std::string& jobPath, const std::vector<std::string
   // A job ended by a signal, or by the system for its file size or memory, cannot remove its
   // half-written results; once it is over, those whose writer no longer runs go.
   for (const std::string& path : resultPaths)
-    RemoveOrphanedTemporaries(FolderOf(path), path.substr(path.find_last_of('/') + 1));
+    RemoveOrphanedTemporaries(FolderOf(path), std::filesystem::path(path).filename().string());
   if (outcome.interrupted) ThrowIfInterrupted();
   const std::string job = "job " + jobPath;
   if (!outcome.started) {

@@ -10,13 +10,12 @@
 namespace accprep {
 
 ReadOnlyFile::ReadOnlyFile(const std::string& path) {
+  int descriptor = -1;
   do {
-    descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  } while (descriptor_ < 0 && errno == EINTR);
-  if (descriptor_ < 0)
-    throw DataError(DataErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
+    descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  } while (descriptor < 0 && errno == EINTR);
+  if (descriptor < 0) throw DataError::System(errno, "cannot open the file", path);
+  descriptor_.Reset(descriptor);
 }
-
-ReadOnlyFile::~ReadOnlyFile() { ::close(descriptor_); }
 
 }  // namespace accprep

@@ -3,20 +3,19 @@
 
 #include <string>
 
+#include "engine/unique_fd.hpp"
+
 namespace accprep {
 
 class ReadOnlyFile {
  public:
   // Throws DataError kIo "cannot open the file: <reason>" naming `path`.
   explicit ReadOnlyFile(const std::string& path);
-  ~ReadOnlyFile();
-  ReadOnlyFile(const ReadOnlyFile&) = delete;
-  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
-  int descriptor() const { return descriptor_; }
+  int descriptor() const { return descriptor_.get(); }
 
  private:
-  int descriptor_ = -1;
+  UniqueFd descriptor_;
 };
 
 }  // namespace accprep
