@@ -1,0 +1,122 @@
+#include "measures/fourier_amplitude.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <exception>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+#include "measures/real_fft.hpp"
+
+namespace accprep {
+namespace {
+
+void CheckStep(double timeStep) {
+  if (!(timeStep > 0.0) || !std::isfinite(timeStep)) {
+    throw std::invalid_argument("the time step must be positive");
+  }
+}
+
+// The real transform runs on even lengths: an odd record is transformed at twice its length
+// with zeros after it, whose even bins are the record's own (X_2k over 2n samples sums the
+// same terms as X_k over n).
+std::size_t TransformLength(std::size_t samples) {
+  return samples % 2 == 0 ? samples : 2 * samples;
+}
+
+void Amplitudes(RealFft& transform, std::span<const double> samples, double timeStep,
+                std::vector<double>& amplitudes) {
+  std::span<double> signal = transform.signal();
+  std::fill(std::copy(samples.begin(), samples.end(), signal.begin()), signal.end(), 0.0);
+  transform.Forward();
+  const std::size_t stride = transform.length() / samples.size();
+  const std::span<const std::complex<double>> spectrum = transform.spectrum();
+  amplitudes.resize(samples.size() / 2);
+  for (std::size_t k = 1; k <= amplitudes.size(); ++k) {
+    amplitudes[k - 1] = std::abs(spectrum[k * stride]) * timeStep;
+  }
+}
+
+}  // namespace
+
+std::vector<double> FourierFrequencies(std::size_t samples, double timeStep) {
+  CheckStep(timeStep);
+  std::vector<double> frequencies(samples / 2);
+  const double duration = static_cast<double>(samples) * timeStep;
+  for (std::size_t k = 1; k <= frequencies.size(); ++k) {
+    frequencies[k - 1] = static_cast<double>(k) / duration;
+  }
+  return frequencies;
+}
+
+std::vector<double> FourierAmplitude(std::span<const double> samples, double timeStep) {
+  const std::span<const double> one[] = {samples};
+  return std::move(FourierAmplitudes(one, timeStep, 1).front());
+}
+
+std::vector<std::vector<double>> FourierAmplitudes(
+    std::span<const std::span<const double>> channels, double timeStep, int threads) {
+  CheckStep(timeStep);
+  std::vector<std::vector<double>> result(channels.size());
+  if (channels.empty()) return result;
+  const std::size_t n = channels.front().size();
+  for (std::span<const double> channel : channels) {
+    if (channel.size() != n) throw std::invalid_argument("channels of different lengths");
+  }
+  if (n < 2) return result;
+  std::atomic<std::size_t> next{0};
+  std::mutex failureLock;
+  std::exception_ptr failure;
+  // Each thread plans one transform and runs its channels through it; a failure (the
+  // transform's memory) stops the handing out and is rethrown on the caller's thread.
+  auto work = [&] {
+    try {
+      RealFft transform(TransformLength(n));
+      for (std::size_t c = next++; c < channels.size(); c = next++) {
+        Amplitudes(transform, channels[c], timeStep, result[c]);
+      }
+    } catch (...) {
+      const std::lock_guard<std::mutex> guard(failureLock);
+      if (!failure) failure = std::current_exception();
+      next = channels.size();
+    }
+  };
+  {
+    std::vector<std::jthread> others;
+    const int workers = std::clamp(threads, 1, static_cast<int>(channels.size()));
+    for (int t = 1; t < workers; ++t) others.emplace_back(work);
+    work();
+  }
+  if (failure) std::rethrow_exception(failure);
+  return result;
+}
+
+SmoothedSpectra SmoothSpectra(std::span<const double> frequencies, double binWidth, double nyquist,
+                              std::span<const std::span<const double>> spectra,
+                              const SpectralSmoothing& smoothing, int threads) {
+  SmoothedSpectra result;
+  switch (smoothing.kind) {
+    case SpectralSmoothing::Kind::kNone:
+      result.frequencies.assign(frequencies.begin(), frequencies.end());
+      for (std::span<const double> s : spectra) result.amplitudes.emplace_back(s.begin(), s.end());
+      break;
+    case SpectralSmoothing::Kind::kParzen:
+      result.frequencies.assign(frequencies.begin(), frequencies.end());
+      result.amplitudes = SmoothParzen(spectra, binWidth, smoothing.parameter);
+      break;
+    case SpectralSmoothing::Kind::kKonnoOhmachi:
+      if (frequencies.empty()) {
+        result.amplitudes.resize(spectra.size());
+        break;
+      }
+      result.frequencies = DefaultSmoothingCentres(frequencies.front(), nyquist);
+      result.amplitudes = SmoothKonnoOhmachi(frequencies, spectra, result.frequencies,
+                                             smoothing.parameter, threads);
+      break;
+  }
+  return result;
+}
+
+}  // namespace accprep
