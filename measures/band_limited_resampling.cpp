@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <stdexcept>
 
 #include "measures/real_fft.hpp"
@@ -46,35 +47,68 @@ int SamplingFactorFor(double timeStep, double period) {
   return static_cast<int>(std::ceil(std::min(needed * (1.0 - 1e-9), 1e6)));
 }
 
+BandLimitedResampler::BandLimitedResampler(std::size_t samples)
+    : samples_(samples), transform_(FastFftLength(samples)) {
+  if (samples < 2) throw std::invalid_argument("resampling needs at least two samples");
+  spectrum_.resize(transform_.bins());
+}
+
+std::span<const double> BandLimitedResampler::Resample(std::span<const double> samples,
+                                                       int factor) {
+  if (factor < 1) throw std::invalid_argument("the resampling factor must be at least 1");
+  if (samples.size() != samples_) {
+    throw std::invalid_argument("the resampler serves records of another length");
+  }
+  const std::size_t n = samples_;
+  const std::size_t f = static_cast<std::size_t>(factor);
+  fine_.resize(f * (n - 1) + 1);
+  for (std::size_t i = 0; i < n; ++i) fine_[f * i] = samples[i];
+  if (factor == 1) return fine_;
+
+  const std::size_t length = transform_.length();
+  const std::size_t nyquist = length / 2;
+  std::fill(std::copy(samples.begin(), samples.end(), transform_.signal().begin()),
+            transform_.signal().end(), 0.0);
+  transform_.Forward();
+  std::copy(transform_.spectrum().begin(), transform_.spectrum().end(), spectrum_.begin());
+  if (turnFactor_ != factor) {
+    turn_.resize(nyquist);
+    const double angle = 2.0 * std::numbers::pi / (static_cast<double>(f) * length);
+    for (std::size_t k = 0; k < nyquist; ++k) {
+      turn_[k] = std::polar(1.0, angle * static_cast<double>(k));
+    }
+    turnFactor_ = factor;
+  }
+  // The spectrum turned by r steps is the record read r / F of a sample later. The Nyquist
+  // bin (real for a real record) stood for a cosine split between +L/2 and -L/2; turned
+  // opposite ways, its two halves add to its value times cos(pi r / F).
+  const double nyquistValue = spectrum_[nyquist].real();
+  const double scale = 1.0 / static_cast<double>(length);
+  std::vector<std::complex<double>>& turned = spectrum_;
+  for (std::size_t r = 1; r < f; ++r) {
+    for (std::size_t k = 0; k < nyquist; ++k) turned[k] *= turn_[k];
+    std::copy(turned.begin(), turned.begin() + static_cast<std::ptrdiff_t>(nyquist),
+              transform_.spectrum().begin());
+    transform_.spectrum()[nyquist] =
+        nyquistValue * std::cos(std::numbers::pi * static_cast<double>(r) / factor);
+    transform_.Inverse();
+    const std::span<const double> shifted = transform_.signal();
+    for (std::size_t i = 0; i + 1 < n; ++i) fine_[f * i + r] = shifted[i] * scale;
+  }
+  return fine_;
+}
+
 std::vector<double> ResampleBandLimited(std::span<const double> samples, int factor) {
   if (factor < 1) throw std::invalid_argument("the resampling factor must be at least 1");
   if (factor == 1 || samples.size() < 2) return {samples.begin(), samples.end()};
-  const std::size_t n = samples.size();
-  RealFft coarse(FastFftLength(n));
-  std::fill(std::copy(samples.begin(), samples.end(), coarse.signal().begin()),
-            coarse.signal().end(), 0.0);
-  coarse.Forward();
-
-  // The same spectrum over a factor times longer transform: the bins above the old Nyquist
-  // frequency stay zero. The old Nyquist bin stood for a cosine split between +N/2 and -N/2;
-  // now those are two different bins, so each takes half.
-  RealFft fine(coarse.length() * static_cast<std::size_t>(factor));
-  const std::size_t nyquist = coarse.length() / 2;
-  std::copy(coarse.spectrum().begin(), coarse.spectrum().end(), fine.spectrum().begin());
-  fine.spectrum()[nyquist] *= 0.5;
-  std::fill(fine.spectrum().begin() + static_cast<std::ptrdiff_t>(nyquist) + 1,
-            fine.spectrum().end(), 0.0);
-  fine.Inverse();
-
-  const double scale = 1.0 / static_cast<double>(coarse.length());
-  std::vector<double> result(static_cast<std::size_t>(factor) * (n - 1) + 1);
-  for (std::size_t i = 0; i < result.size(); ++i) result[i] = fine.signal()[i] * scale;
-  return result;
+  BandLimitedResampler resampler(samples.size());
+  const std::span<const double> fine = resampler.Resample(samples, factor);
+  return {fine.begin(), fine.end()};
 }
 
 ResampledRecord::ResampledRecord(std::span<const double> samples, double timeStep,
-                                 std::span<const double> periods)
-    : samples_(samples), timeStep_(timeStep) {
+                                 std::span<const double> periods, BandLimitedResampler* resampler)
+    : samples_(samples), timeStep_(timeStep), finest_(samples) {
   int largest = 1;
   for (double period : periods) largest = std::max(largest, SamplingFactorFor(timeStep, period));
   if (largest == 1 || samples.size() < 2) return;
@@ -82,20 +116,11 @@ ResampledRecord::ResampledRecord(std::span<const double> samples, double timeSte
       1, kMaxResampledLength / static_cast<long long>(FastFftLength(samples.size())));
   commonFactor_ = CommonFactor(largest, limit);
   if (commonFactor_ == 1) return;
-  std::vector<double> fine = ResampleBandLimited(samples, commonFactor_);
-  bool finestUsed = false;
-  for (double period : periods) {
-    const int factor = Factor(period);
-    finestUsed = finestUsed || factor == commonFactor_;
-    if (factor == 1 || factor == commonFactor_ || resampled_.contains(factor)) continue;
-    // Every (common / factor)-th sample of the finest form is the record at `factor`: the
-    // zero-padded transform is one trigonometric sum, whatever points it is evaluated at.
-    const std::size_t stride = static_cast<std::size_t>(commonFactor_ / factor);
-    std::vector<double> coarser((fine.size() - 1) / stride + 1);
-    for (std::size_t i = 0; i < coarser.size(); ++i) coarser[i] = fine[i * stride];
-    resampled_.emplace(factor, std::move(coarser));
+  if (resampler == nullptr || resampler->samples() != samples.size()) {
+    ownResampler_ = std::make_unique<BandLimitedResampler>(samples.size());
+    resampler = ownResampler_.get();
   }
-  if (finestUsed) resampled_.emplace(commonFactor_, std::move(fine));
+  finest_ = resampler->Resample(samples, commonFactor_);
 }
 
 int ResampledRecord::Factor(double period) const {
@@ -103,12 +128,26 @@ int ResampledRecord::Factor(double period) const {
   return needed == 1 || commonFactor_ == 1 ? 1 : DivisorAtLeast(commonFactor_, needed);
 }
 
-std::span<const double> ResampledRecord::Samples(double period) const {
+StridedSamples ResampledRecord::View(double period) const {
   const int factor = Factor(period);
-  if (factor == 1) return samples_;
-  const auto found = resampled_.find(factor);
-  if (found == resampled_.end()) {
+  if (factor == 1) return {samples_.data(), samples_.size(), 1};
+  if (commonFactor_ % factor != 0) {
     throw std::invalid_argument("the period needs a sampling this record was not resampled to");
+  }
+  const std::size_t stride = static_cast<std::size_t>(commonFactor_ / factor);
+  return {finest_.data(), (finest_.size() - 1) / stride + 1, stride};
+}
+
+std::span<const double> ResampledRecord::Samples(double period) const {
+  const StridedSamples view = View(period);
+  if (view.stride == 1) return {view.data, view.count};
+  const int factor = Factor(period);
+  const std::lock_guard<std::mutex> guard(copiesLock_);
+  auto found = copies_.find(factor);
+  if (found == copies_.end()) {
+    std::vector<double> copy(view.count);
+    for (std::size_t i = 0; i < view.count; ++i) copy[i] = view[i];
+    found = copies_.emplace(factor, std::move(copy)).first;
   }
   return found->second;
 }
