@@ -16,9 +16,9 @@
 // rho around the cell, where |K| <= cosh^4(eta) min(1, (b d)^-4), eta = b r (rho - 1/rho) / 2
 // and d the distance from v to the ellipse; so the interpolant is within
 // 4 M rho^-(n-1) / (rho - 1) of K on the cell, and the cell's sum within that times
-// sum_j |S_j|. Rounding of the angles adds a term of the same envelope. Where the bound for
-// a centre does not stay below 1e-11 of its sum (a spectrum nearly zero around the centre and
-// large far off), that centre is summed bin by bin.
+// sum_j |S_j|. Where the bound for a centre does not stay below 1e-11 of its sum (values that
+// cancel, or a spectrum nearly zero around the centre and large far off), that centre is
+// summed bin by bin.
 
 #include <algorithm>
 #include <atomic>
@@ -439,23 +439,19 @@ class KonnoOhmachiSums {
     }
   }
 
-  // The bound of each row's sum at centre v: each cell's bound times its sum of |S|. The
-  // interpolation's part reaches as far as the ellipse; the weights' rounding (angles to a few
-  // units in the last place, and x) counts only beyond 1 / b of the centre, where the weights
-  // are not taken exactly, and for nodes times the Lebesgue constant of 25 Chebyshev points
-  // (below 3.1), which bounds sum_l |M_l| by sum_j |S_j|.
+  // The bound of each row's sum at centre v: each interpolated cell's bound times its sum of
+  // |S|, the envelope taken at the ellipse's reach. The weights' own rounding is not counted:
+  // the sum of angles keeps each sine within a few units of 1e-16 beyond 1 / b of the centre
+  // (and takes the exact sine within), where rounding x = b log10(f / fc) itself, as any
+  // evaluation of the definition must, moves the sine by more.
   void Bounds(double v, double* bounds) const {
-    constexpr double kWeightRounding = 1e-14;
-    constexpr double kLebesgue = 3.1;
     const std::size_t rows = series_.size() + 1;
     std::fill(bounds, bounds + rows, 0.0);
     for (std::size_t q = 0; q < cells_.size(); ++q) {
       const Cell& cell = cells_[q];
-      const double apart = std::fabs(cell.centre - v);
-      const double factor = cell.interpolated
-                                ? interpolationBound_ * Envelope(apart - ellipseReach_) +
-                                      kWeightRounding * kLebesgue * Envelope(apart - radius_)
-                                : kWeightRounding * Envelope(apart - radius_);
+      if (!cell.interpolated) continue;
+      const double factor =
+          interpolationBound_ * Envelope(std::fabs(cell.centre - v) - ellipseReach_);
       for (std::size_t s = 0; s < rows; ++s) {
         bounds[s] += factor * sources_.absoluteSums[s * cells_.size() + q];
       }

@@ -2,131 +2,199 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
+
+#include "measures/wide_vectors.hpp"
+
+// The vector types below never cross a function boundary that is not inlined into a kernel
+// compiled for them, so the ABI note GCC gives for them does not apply.
+#pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace accprep {
 namespace {
 
-using Point = ProjectionPeaks::Point;
+using State = ProjectionPeaks::State;
 
-// Twice the signed area of (a, b, c): positive where c lies left of a -> b.
-double Cross(const Point& a, const Point& b, const Point& c) {
-  return (b.x1 - a.x1) * (c.x2 - a.x2) - (b.x2 - a.x2) * (c.x1 - a.x1);
-}
+constexpr int kCoarseStep = 10;  // degrees between the directions tested first
+constexpr int kCoarse = kRotationAngles / kCoarseStep;
+constexpr int kCoarseSlots = 20;  // kCoarse rounded up to whole vectors of four
+// Offsets are found again after this many points have gone to the peaks: often enough that
+// the test keeps up with a growing orbit, seldom enough that finding them costs little.
+constexpr int kRaisesPerRefresh = 32;
 
-// True where c lies left of a -> b beyond doubt: the cross product exceeds what its rounding
-// could make of zero (the bound of Shewchuk's orientation test, rounded up). A hull so thin
-// that its sides are lost in rounding, as of motion along a line, then holds nothing for
-// certain, and every point is kept.
-bool SurelyLeft(const Point& a, const Point& b, const Point& c) {
-  const double left = (b.x1 - a.x1) * (c.x2 - a.x2);
-  const double right = (b.x2 - a.x2) * (c.x1 - a.x1);
-  return left - right > 4e-16 * (std::fabs(left) + std::fabs(right));
-}
-
-// Points outside the hull wait here until this many (or as many as the hull has vertices)
-// have come, so that a merge's sort is paid for by many points.
-constexpr std::size_t kLeastPending = 64;
-
-}  // namespace
-
-bool ProjectionPeaks::Inside(double x1, double x2) const {
-  // The origin lies in the hull of any points and their opposites, and raises no peak.
-  if (x1 == 0.0 && x2 == 0.0) return true;
-  const std::size_t m = hull_.size();
-  if (m < 3) return false;
-  const Point p{x1, x2};
-  const Point& apex = hull_[0];
-  // The fan of triangles from the first vertex: p must lie within its outer edges, then in
-  // the triangle of its wedge, found by halving. The wedge may come out as a neighbour where p
-  // lies on the ray between them; p then lies within the rounding of that ray, and the edge
-  // tests, which are sure, decide alike.
-  if (!SurelyLeft(apex, hull_[1], p) || !SurelyLeft(hull_[m - 1], apex, p)) return false;
-  std::size_t low = 1;
-  std::size_t high = m - 1;
-  while (high - low > 1) {
-    const std::size_t middle = (low + high) / 2;
-    if (Cross(apex, hull_[middle], p) >= 0.0) {
-      low = middle;
-    } else {
-      high = middle;
+struct Directions {
+  alignas(32) std::array<double, kRotationAngles> cosine, sine;
+  // The tested directions, and in the spare slots none (their projection is 0).
+  alignas(32) std::array<double, kCoarseSlots> coarseCosine{}, coarseSine{};
+  std::array<double, kCoarseStep + 1> stepSine;  // sin(i degrees), i = 0 .. 10
+  Directions() {
+    for (int k = 0; k < kRotationAngles; ++k) {
+      const double angle = k * std::numbers::pi / 180.0;
+      cosine[k] = std::cos(angle);
+      sine[k] = std::sin(angle);
     }
+    for (int j = 0; j < kCoarse; ++j) {
+      coarseCosine[j] = cosine[j * kCoarseStep];
+      coarseSine[j] = sine[j * kCoarseStep];
+    }
+    for (int i = 0; i <= kCoarseStep; ++i) stepSine[i] = sine[i];
   }
-  return SurelyLeft(hull_[low], hull_[low + 1], p);
+};
+
+const Directions& TheDirections() {
+  static const Directions directions;
+  return directions;
 }
 
-void ProjectionPeaks::Add(const double* x1, const double* x2, std::size_t count,
-                          std::size_t stride) {
+typedef double Wide __attribute__((vector_size(32)));
+typedef double Narrow __attribute__((vector_size(16)));
+typedef long long WideMask __attribute__((vector_size(32)));
+typedef long long NarrowMask __attribute__((vector_size(16)));
+
+template <typename V>
+struct MaskOf;
+template <>
+struct MaskOf<Wide> {
+  using Type = WideMask;
+};
+template <>
+struct MaskOf<Narrow> {
+  using Type = NarrowMask;
+};
+
+template <typename V>
+constexpr int kLanes = static_cast<int>(sizeof(V) / sizeof(double));
+
+template <typename V>
+[[gnu::always_inline]] inline V Load(const double* p) {
+  V v;
+  __builtin_memcpy(&v, p, sizeof(V));
+  return v;
+}
+
+template <typename V>
+[[gnu::always_inline]] inline V Magnitude(V v) {
+  return v < 0 ? -v : v;
+}
+
+// True where the point passes the disc or every tested direction.
+template <typename V>
+[[gnu::always_inline]] inline bool SurelyWithin(const State& state, double x1, double x2) {
+  if (x1 * x1 + x2 * x2 <= state.radiusSquared) return true;
+  const Directions& d = TheDirections();
+  typename MaskOf<V>::Type inside =
+      Load<V>(d.coarseCosine.data()) == Load<V>(d.coarseCosine.data());
+  for (int j = 0; j < kCoarseSlots; j += kLanes<V>) {
+    const V projection = x1 * Load<V>(&d.coarseCosine[j]) + x2 * Load<V>(&d.coarseSine[j]);
+    inside &= Magnitude(projection) <= Load<V>(&state.offsets[j]);
+  }
+  for (int l = 0; l < kLanes<V>; ++l) {
+    if (inside[l] == 0) return false;
+  }
+  return true;
+}
+
+// peaks[k] = max(peaks[k], |x1 cos k + x2 sin k|) for every k, the products as the scalar
+// form takes them.
+template <typename V>
+[[gnu::always_inline]] inline void Raise(State& state, double x1, double x2) {
+  const Directions& d = TheDirections();
+  for (int k = 0; k < kRotationAngles; k += kLanes<V>) {
+    const V projection = x1 * Load<V>(&d.cosine[k]) + x2 * Load<V>(&d.sine[k]);
+    const V magnitude = Magnitude(projection);
+    V peak = Load<V>(&state.peaks[k]);
+    peak = peak < magnitude ? magnitude : peak;
+    __builtin_memcpy(&state.peaks[k], &peak, sizeof(V));
+  }
+  ++state.raised;
+}
+
+// The offsets c_j from the peaks. Each stretch between two tested directions allows its two
+// ends one scale; each offset keeps to both stretches it ends, so that a kink of the peaks (a
+// corner of the orbit) shrinks only its neighbours. The margin lies far above the rounding of
+// the projections and far below what would keep many points from being passed over.
+void Refresh(State& state) {
+  state.raised = 0;
+  const Directions& d = TheDirections();
+  const std::array<double, kRotationAngles>& peaks = state.peaks;
+  std::array<double, kCoarse> allowed;
+  for (int j = 0; j < kCoarse; ++j) {
+    // Direction 180 degrees is the opposite of 0: the same peak.
+    const double low = peaks[j * kCoarseStep];
+    const double high = peaks[((j + 1) * kCoarseStep) % kRotationAngles];
+    double scale = 1.0;
+    for (int i = 1; i < kCoarseStep; ++i) {
+      const double bound = d.stepSine[kCoarseStep - i] * low + d.stepSine[i] * high;
+      if (bound > 0.0) {
+        scale = std::min(scale, peaks[j * kCoarseStep + i] * d.stepSine[kCoarseStep] / bound);
+      }
+    }
+    allowed[j] = scale;
+  }
+  double least = std::numeric_limits<double>::infinity();
+  for (int j = 0; j < kCoarse; ++j) {
+    const double scale = std::min(allowed[j], allowed[(j + kCoarse - 1) % kCoarse]);
+    state.offsets[j] = scale * (1.0 - 1e-9) * peaks[j * kCoarseStep];
+    least = std::min(least, state.offsets[j]);
+  }
+  for (int j = kCoarse; j < kCoarseSlots; ++j) {
+    state.offsets[j] = std::numeric_limits<double>::infinity();
+  }
+  state.radiusSquared = least * least;
+}
+
+template <typename V>
+[[gnu::always_inline]] inline void AddPoints(State& state, const double* x1, const double* x2,
+                                             std::size_t count, std::size_t stride) {
   for (std::size_t i = 0; i < count; ++i) {
     const double a = x1[i * stride];
     const double b = x2[i * stride];
-    if (Inside(a, b)) continue;
-    pending_.push_back({a, b});
-    pending_.push_back({-a, -b});
-    if (pending_.size() >= std::max(kLeastPending, hull_.size())) Merge();
+    if (!SurelyWithin<V>(state, a, b)) Raise<V>(state, a, b);
   }
+  if (state.raised >= kRaisesPerRefresh) Refresh(state);
+}
+
+// The tested region is convex: a box whose corners lie in it lies in it whole.
+template <typename V>
+[[gnu::always_inline]] inline void AddBoxed(State& state, double min1, double max1, double min2,
+                                            double max2, const double* x1, const double* x2,
+                                            std::size_t count, std::size_t stride) {
+  if (SurelyWithin<V>(state, min1, min2) && SurelyWithin<V>(state, min1, max2) &&
+      SurelyWithin<V>(state, max1, min2) && SurelyWithin<V>(state, max1, max2)) {
+    return;
+  }
+  AddPoints<V>(state, x1, x2, count, stride);
+}
+
+[[gnu::target("avx2")]] void AddBoxedWide(State& state, double min1, double max1, double min2,
+                                          double max2, const double* x1, const double* x2,
+                                          std::size_t count, std::size_t stride) {
+  AddBoxed<Wide>(state, min1, max1, min2, max2, x1, x2, count, stride);
+}
+void AddBoxedNarrow(State& state, double min1, double max1, double min2, double max2,
+                    const double* x1, const double* x2, std::size_t count, std::size_t stride) {
+  AddBoxed<Narrow>(state, min1, max1, min2, max2, x1, x2, count, stride);
+}
+
+}  // namespace
+
+ProjectionPeaks::ProjectionPeaks() : wide_(WideVectorsUsable()) { Refresh(state_); }
+
+void ProjectionPeaks::Add(const double* x1, const double* x2, std::size_t count,
+                          std::size_t stride) {
+  // A box that holds everything: the points are looked at one by one.
+  const double inf = std::numeric_limits<double>::infinity();
+  AddBlock(-inf, inf, -inf, inf, x1, x2, count, stride);
 }
 
 void ProjectionPeaks::AddBlock(double min1, double max1, double min2, double max2, const double* x1,
                                const double* x2, std::size_t count, std::size_t stride) {
-  // A box whose corners lie in the (convex) hull lies in it whole, and so do its points.
-  if (Inside(min1, min2) && Inside(min1, max2) && Inside(max1, min2) && Inside(max1, max2)) {
-    return;
+  if (wide_) {
+    AddBoxedWide(state_, min1, max1, min2, max2, x1, x2, count, stride);
+  } else {
+    AddBoxedNarrow(state_, min1, max1, min2, max2, x1, x2, count, stride);
   }
-  Add(x1, x2, count, stride);
-}
-
-void ProjectionPeaks::Merge() {
-  if (pending_.empty()) return;
-  std::vector<Point> points = std::move(pending_);
-  pending_.clear();
-  points.insert(points.end(), hull_.begin(), hull_.end());
-  std::sort(points.begin(), points.end(), [](const Point& a, const Point& b) {
-    return a.x1 < b.x1 || (a.x1 == b.x1 && a.x2 < b.x2);
-  });
-  points.erase(
-      std::unique(points.begin(), points.end(),
-                  [](const Point& a, const Point& b) { return a.x1 == b.x1 && a.x2 == b.x2; }),
-      points.end());
-  hull_.clear();
-  if (points.size() < 3) {
-    hull_ = points;
-    return;
-  }
-  // Andrew's monotone chain: the lower hull left to right, then the upper right to left,
-  // dropping every point that does not turn left.
-  std::vector<Point> chain(2 * points.size());
-  std::size_t k = 0;
-  for (const Point& p : points) {
-    while (k >= 2 && Cross(chain[k - 2], chain[k - 1], p) <= 0.0) --k;
-    chain[k++] = p;
-  }
-  for (std::size_t i = points.size() - 1, lower = k + 1; i-- > 0;) {
-    const Point& p = points[i];
-    while (k >= lower && Cross(chain[k - 2], chain[k - 1], p) <= 0.0) --k;
-    chain[k++] = p;
-  }
-  chain.resize(k - 1);  // the last point is the first again
-  hull_ = std::move(chain);
-}
-
-const std::vector<ProjectionPeaks::Point>& ProjectionPeaks::Hull() {
-  Merge();
-  return hull_;
-}
-
-std::array<double, kRotationAngles> ProjectionPeaks::Peaks() {
-  Merge();
-  std::array<double, kRotationAngles> peaks{};
-  for (int k = 0; k < kRotationAngles; ++k) {
-    const double angle = k * std::numbers::pi / 180.0;
-    const double c = std::cos(angle);
-    const double s = std::sin(angle);
-    double peak = 0.0;
-    for (const Point& p : hull_) peak = std::max(peak, std::fabs(p.x1 * c + p.x2 * s));
-    peaks[k] = peak;
-  }
-  return peaks;
 }
 
 }  // namespace accprep

@@ -1,15 +1,19 @@
 #pragma once
-// The largest |x1 cos t + x2 sin t| over a two-component history, for every angle t at once.
+// The largest |x1 cos t + x2 sin t| over a two-component history, for t = 0, 1, ..., 179
+// degrees at once, without 180 passes over the history.
 //
-// For a direction d, max over time of |d . p| is the support function of the convex hull of
-// the points p and their opposites -p, reached at one of its vertices. So the history is kept
-// as that hull: a point inside it cannot raise any direction's peak and is passed over, and
-// only the few that lie outside are merged in (Andrew's monotone chain). The peaks of 180
-// directions then cost 180 passes over a few dozen vertices instead of over the history.
+// The 180 peaks h_k found so far describe the region no point can raise: |d_k . p| <= h_k for
+// every k. A point well inside it is passed over after a test of 18 directions, 10 degrees
+// apart, against offsets c_j chosen so that passing those proves all 180: between two tested
+// directions d_j, d_j+1 every d_k is (sin(t_j+1 - t_k) d_j + sin(t_k - t_j) d_j+1) / sin 10
+// degrees, so |d_k . p| <= (sin(t_j+1 - t_k) c_j + sin(t_k - t_j) c_j+1) / sin 10 degrees,
+// which the offsets keep at or below h_k. The disc of radius min c_j lies inside those 18,
+// and a block of points whose box lies in them is passed over whole. Only the points near the
+// edge of what came before, few once a record's strong motion has passed, update the 180
+// peaks themselves, with the very products a pass over every point would take.
 
 #include <array>
 #include <cstddef>
-#include <vector>
 
 namespace accprep {
 
@@ -17,30 +21,31 @@ inline constexpr int kRotationAngles = 180;  // 0, 1, ..., 179 degrees
 
 class ProjectionPeaks {
  public:
-  struct Point {
-    double x1, x2;
-  };
+  ProjectionPeaks();
 
   // Adds the points (x1[i * stride], x2[i * stride]), i < count.
   void Add(const double* x1, const double* x2, std::size_t count, std::size_t stride);
-  // Adds a block of points known to lie in [min1, max1] x [min2, max2]: nothing more is
-  // looked at where the box lies inside the hull already.
+  // Adds a block of points known to lie in [min1, max1] x [min2, max2].
   void AddBlock(double min1, double max1, double min2, double max2, const double* x1,
                 const double* x2, std::size_t count, std::size_t stride);
 
-  // max |x1 cos t + x2 sin t| over every point added, t = k degrees for k = 0 .. 179; zeros
-  // without points.
-  std::array<double, kRotationAngles> Peaks();
+  // max |x1 cos t + x2 sin t| over every point added, t = k degrees for k = 0 .. 179 (the
+  // sine and cosine of k * pi / 180); zeros without points.
+  const std::array<double, kRotationAngles>& Peaks() const { return state_.peaks; }
 
-  // The hull's vertices so far (of the points and their opposites), counterclockwise.
-  const std::vector<Point>& Hull();
+  // What the kernels work on; not for callers.
+  struct State {
+    alignas(32) std::array<double, kRotationAngles> peaks{};
+    // c_j of the tested directions (10 j degrees), two more that pass anything to fill a
+    // vector; all zero at first, so that only the origin passes.
+    alignas(32) std::array<double, 20> offsets{};
+    double radiusSquared = 0.0;  // (min c_j)^2
+    int raised = 0;              // points that went to the peaks since the offsets were found
+  };
 
  private:
-  bool Inside(double x1, double x2) const;
-  void Merge();
-
-  std::vector<Point> hull_;
-  std::vector<Point> pending_;  // points found outside the hull, with their opposites
+  State state_;
+  bool wide_;  // the four-lane kernels run here
 };
 
 }  // namespace accprep

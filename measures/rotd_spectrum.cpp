@@ -23,10 +23,10 @@ struct Pass {
   std::vector<std::size_t> periods;  // indices into the periods
 };
 
-// Routes each oscillator's blocks of displacements to its period's hull.
-class HullBlocks final : public DisplacementBlocks {
+// Routes each oscillator's blocks of displacements to its period's peaks.
+class PeakBlocks final : public DisplacementBlocks {
  public:
-  explicit HullBlocks(std::vector<ProjectionPeaks>& peaks) : peaks_(peaks) {}
+  explicit PeakBlocks(std::vector<ProjectionPeaks>& peaks) : peaks_(peaks) {}
   void Block(std::size_t oscillator, const Box& box, const double* x1, const double* x2,
              std::size_t count, std::size_t stride) override {
     peaks_[oscillator].AddBlock(box.min1, box.max1, box.min2, box.max2, x1, x2, count, stride);
@@ -99,11 +99,11 @@ RotDSpectrum ComputeRotDSpectrum(std::span<const double> horizontal1,
         for (std::size_t k : pass.periods) {
           steps.push_back(MakeOscillatorStep(periods[k], damping, step));
         }
-        std::vector<ProjectionPeaks> hulls(steps.size());
-        HullBlocks blocks(hulls);
+        std::vector<ProjectionPeaks> peaks(steps.size());
+        PeakBlocks blocks(peaks);
         StepForDisplacements(record1->View(period0), record2->View(period0), steps, blocks);
         for (std::size_t i = 0; i < steps.size(); ++i) {
-          std::array<double, kRotationAngles> psa = hulls[i].Peaks();
+          std::array<double, kRotationAngles> psa = peaks[i].Peaks();  // a copy to scale
           for (double& value : psa) value *= steps[i].w2;
           spectrum.values[pass.periods[i]] = RotDOf(psa);
         }

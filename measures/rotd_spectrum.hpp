@@ -7,8 +7,8 @@
 // in ascending order.
 //
 // The rotation is linear, so two oscillators a period give every angle's response; and the
-// largest projection over time is found from the convex hull of the history
-// (measures/projection_peaks.hpp) rather than by 180 passes over it.
+// largest projection over time is found without 180 passes over the history
+// (measures/projection_peaks.hpp).
 
 #include <array>
 #include <span>

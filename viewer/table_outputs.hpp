@@ -3,6 +3,7 @@
 // window system.
 
 #include <ostream>
+#include <span>
 #include <string>
 
 #include "viewer/conversion_files.hpp"
@@ -15,10 +16,11 @@ namespace accprep {
 // Throws EngineError: kInput when none of the three exists, or from loading or writing.
 void WritePeaksTable(const ConversionFiles& files, const std::string& path, std::ostream& notes);
 
-// Loads the public acceleration CSV and writes Sa of every channel at the 100 periods.
-// Throws EngineError: kInput when it does not exist or its time step is uneven, or from
-// loading or writing.
-void WriteResponseTable(const ConversionFiles& files, const std::string& path, double damping);
+// Loads the public acceleration CSV and writes Sa of every channel at `periods` (the 100
+// periods when empty). Throws EngineError: kInput when it does not exist or its time step is
+// uneven, or from loading or writing.
+void WriteResponseTable(const ConversionFiles& files, const std::string& path, double damping,
+                        std::span<const double> periods = {});
 
 // Loads the public acceleration CSV and writes the seismic intensity and long-period class of
 // `components`. Throws EngineError: kInput when the file does not exist, its time step is

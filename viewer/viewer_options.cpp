@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "measures/response_spectrum.hpp"
+#include "viewer/period_choice.hpp"
 
 namespace accprep {
 namespace {
@@ -49,10 +50,25 @@ OptionsOutcome ParseViewerOptions(int argc, const char* const* argv) {
   auto* intensity = app.add_option(
       "--intensity", options.intensityPath,
       "write the JMA seismic intensity and long-period ground-motion class to PATH.csv and exit");
+  auto* rotd = app.add_option(
+      "--rotd", options.rotdPath,
+      "write RotD00, RotD50 and RotD100 of two horizontal channels to PATH.csv and exit");
   std::string components;
   app.add_option("--components", components,
-                 "channels of --intensity: the two horizontal, then the vertical (default 1,2,3)")
-      ->needs(intensity);
+                 "channels of --intensity (the two horizontal, then the vertical; default 1,2,3) "
+                 "and of --rotd (the first two)");
+  std::string periods;
+  app.add_option("--periods", periods,
+                 "periods of --response and --rotd in seconds: T1,T2,... or @FILE with one a "
+                 "line (default: 100 from 0.02 s to 10 s)");
+  auto* fas = app.add_option(
+      "--fas", options.fasPath,
+      "write the Fourier amplitude spectrum of every channel's acceleration to PATH.csv and exit");
+  std::string smoothing;
+  app.add_option("--smoothing", smoothing,
+                 "smoothing of --fas: none, parzen:B (bandwidth B Hz) or ko:b (Konno-Ohmachi, "
+                 "b = 40 by default; default none)")
+      ->needs(fas);
   app.add_option(
       "--measures", options.measuresPath,
       "write Arias intensity, D5-75, D5-95 and CAV of every channel to PATH.csv and exit");
@@ -69,13 +85,40 @@ OptionsOutcome ParseViewerOptions(int argc, const char* const* argv) {
     return UsageError("--damping: the damping ratio must lie in 0 <= H < 1 (0.05 for 5 %)");
   }
   if (app.count("--components") > 0) {
-    const std::optional<IntensityComponents> parsed = ParseComponents(components);
-    if (!parsed) {
+    if (intensity->count() == 0 && rotd->count() == 0) {
+      return UsageError("--components requires --intensity or --rotd");
+    }
+    // Three serve both; two serve --rotd alone.
+    if (const std::optional<IntensityComponents> three = ParseComponents(components)) {
+      options.components = *three;
+      options.horizontals = {three->horizontal1, three->horizontal2};
+    } else if (const std::optional<HorizontalPair> two = ParseHorizontalPair(components);
+               two && intensity->count() == 0) {
+      options.horizontals = *two;
+    } else if (intensity->count() > 0) {
       return UsageError(
           "--components: three different channels 1..40, the two horizontal first, "
           "e.g. 1,2,3");
+    } else {
+      return UsageError("--components: two different horizontal channels 1..40, e.g. 1,2");
     }
-    options.components = *parsed;
+  }
+  if (app.count("--periods") > 0) {
+    if (app.count("--response") == 0 && rotd->count() == 0) {
+      return UsageError("--periods requires --response or --rotd");
+    }
+    PeriodChoice choice = ParsePeriods(periods);
+    if (!choice.error.empty()) return UsageError("--periods: " + choice.error);
+    options.periods = std::move(choice.periods);
+  }
+  if (app.count("--smoothing") > 0) {
+    const std::optional<SpectralSmoothing> parsed = ParseSmoothing(smoothing);
+    if (!parsed) {
+      return UsageError(
+          "--smoothing: none, parzen:B with a bandwidth B > 0 in Hz, or ko:b with "
+          "0 < b <= 1000 (ko alone for b = 40)");
+    }
+    options.smoothing = *parsed;
   }
   if (!options.exportPath.empty() && !EndsWithNoCase(options.exportPath, ".png") &&
       !options.ExportsPdf()) {

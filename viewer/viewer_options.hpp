@@ -1,15 +1,20 @@
 #pragma once
 // The command line of accprep-view:
 //   accprep-view [--channel N] [--damping H] [--export PATH.png|PATH.pdf] [--peaks PATH.csv]
-//                [--response PATH.csv] [--intensity PATH.csv [--components H1,H2,V]]
-//                [--measures PATH.csv] RECORD
-// Without --export, --peaks, --response, --intensity or --measures the window opens; with any
-// of them the program writes what was asked and exits without showing a window.
+//                [--response PATH.csv] [--intensity PATH.csv] [--rotd PATH.csv]
+//                [--components H1,H2[,V]] [--periods T1,T2,...|@FILE]
+//                [--fas PATH.csv [--smoothing none|parzen:B|ko:b]] [--measures PATH.csv] RECORD
+// Without --export, --peaks, --response, --intensity, --rotd, --fas or --measures the window
+// opens; with any of them the program writes what was asked and exits without showing a
+// window.
 
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "measures/spectral_smoothing.hpp"
 #include "viewer/record_intensity.hpp"
+#include "viewer/spectra_outputs.hpp"
 
 namespace accprep {
 
@@ -23,10 +28,15 @@ struct ViewerOptions {
   std::string intensityPath;
   IntensityComponents components;  // of --intensity: 1,2,3 unless --components says otherwise
   std::string measuresPath;
+  std::string rotdPath;
+  HorizontalPair horizontals;   // of --rotd: the first two of --components, else 1,2
+  std::vector<double> periods;  // of --response and --rotd; empty for the 100 periods
+  std::string fasPath;
+  SpectralSmoothing smoothing;  // of --fas
 
   bool Headless() const {
     return !exportPath.empty() || !peaksPath.empty() || !responsePath.empty() ||
-           !intensityPath.empty() || !measuresPath.empty();
+           !intensityPath.empty() || !measuresPath.empty() || !rotdPath.empty() || !fasPath.empty();
   }
   bool ExportsPdf() const;  // the export path ends in ".pdf" (any case)
 };

@@ -1,0 +1,60 @@
+#include "viewer/spectra_outputs.hpp"
+
+#include <charconv>
+
+#include "engine/atomic_file.hpp"
+#include "engine/sample_table.hpp"
+#include "measures/fourier_amplitude.hpp"
+#include "measures/response_spectrum.hpp"
+#include "measures/rotd_spectrum.hpp"
+#include "viewer/acceleration_channels.hpp"
+#include "viewer/viewer_csv.hpp"
+
+namespace accprep {
+
+std::optional<HorizontalPair> ParseHorizontalPair(std::string_view text) {
+  int channels[2] = {};
+  const char* p = text.data();
+  const char* const end = text.data() + text.size();
+  for (int i = 0; i < 2; ++i) {
+    if (i > 0) {
+      if (p == end || *p != ',') return std::nullopt;
+      ++p;
+    }
+    const auto [next, error] = std::from_chars(p, end, channels[i]);
+    if (error != std::errc() || next == p || channels[i] < 1 || channels[i] > kChannels) {
+      return std::nullopt;
+    }
+    p = next;
+  }
+  if (p != end || channels[0] == channels[1]) return std::nullopt;
+  return HorizontalPair{channels[0], channels[1]};
+}
+
+void WriteFasTable(const ConversionFiles& files, const std::string& path,
+                   const SpectralSmoothing& smoothing) {
+  const std::vector<int> numbers = AllChannelNumbers();
+  const AccelerationChannels acc =
+      LoadAccelerationChannels(files, numbers, "the Fourier spectra need");
+  const std::size_t n = static_cast<std::size_t>(acc.rows());
+  const double step = acc.timeStep();
+  const std::vector<std::vector<double>> amplitudes = FourierAmplitudes(acc.channels(), step);
+  const std::vector<std::span<const double>> spectra(amplitudes.begin(), amplitudes.end());
+  const SmoothedSpectra smoothed =
+      SmoothSpectra(FourierFrequencies(n, step), 1.0 / (static_cast<double>(n) * step), 0.5 / step,
+                    spectra, smoothing);
+  WriteFileAtomically(
+      path, ChannelColumnsCsvText("frequency", smoothed.frequencies, smoothed.amplitudes));
+}
+
+void WriteRotdTable(const ConversionFiles& files, const std::string& path,
+                    const HorizontalPair& pair, std::span<const double> periods, double damping) {
+  const int numbers[] = {pair.horizontal1, pair.horizontal2};
+  const AccelerationChannels acc = LoadAccelerationChannels(files, numbers, "RotD needs");
+  const std::vector<double> defaults = ResponsePeriods();
+  if (periods.empty()) periods = defaults;
+  WriteFileAtomically(path, RotDCsvText(ComputeRotDSpectrum(acc.channels()[0], acc.channels()[1],
+                                                            acc.timeStep(), periods, damping)));
+}
+
+}  // namespace accprep
