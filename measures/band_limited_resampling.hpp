@@ -27,6 +27,21 @@ inline constexpr int kLeastSamplesPerPeriod = 10;
 // is), else ceil(10 dt / T).
 int SamplingFactorFor(double timeStep, double period);
 
+// A record at some sampling, held as phases of the original: phase r (0 .. F-1) holds the
+// record at (i + r / F) dt, phase 0 being the record itself. Sample m of this sampling is
+// every stride-th value of the finest, F (n - 1) + 1 long: value f = m * stride is
+// phases[f % F][f / F].
+struct PhasedSamples {
+  const double* const* phases = nullptr;
+  std::size_t phaseCount = 1;  // F
+  std::size_t stride = 1;
+  std::size_t count = 0;
+  double operator[](std::size_t m) const {
+    const std::size_t f = m * stride;
+    return phases[f % phaseCount][f / phaseCount];
+  }
+};
+
 // Resamples records of one length, its transforms planned once and its buffers reused:
 // planning a transform of a few hundred thousand values costs more than running it, and fresh
 // memory for each record costs as much again, so the channels of a conversion share one.
@@ -35,7 +50,7 @@ int SamplingFactorFor(double timeStep, double period);
 // least n, the record followed by zeros) taken at t = (i + r / F) dt: for each r = 1 .. F-1
 // one inverse transform of length L of the spectrum turned by exp(2 pi i k r / (F L)), which
 // is what a transform F times as long with zeros above the old Nyquist frequency gives, for
-// a fraction of its memory.
+// a fraction of its memory and without interleaving the phases.
 class BandLimitedResampler {
  public:
   // For records of `samples` values (at least 2). Throws std::bad_alloc when the transform's
@@ -44,32 +59,25 @@ class BandLimitedResampler {
 
   std::size_t samples() const { return samples_; }
 
-  // The record (of samples() values) at `factor` >= 1 times its rate: F (n - 1) + 1 values,
-  // value F i being samples[i] itself. Valid until the next call. Throws
-  // std::invalid_argument for a factor below 1 or a record of another length.
-  std::span<const double> Resample(std::span<const double> samples, int factor);
+  // The record (of samples() values, which must outlive the result) at `factor` >= 1 times
+  // its rate: F (n - 1) + 1 samples, sample F i being samples[i] itself. Valid until the next
+  // call. Throws std::invalid_argument for a factor below 1 or a record of another length.
+  PhasedSamples Resample(std::span<const double> samples, int factor);
 
  private:
   std::size_t samples_;
   RealFft transform_;
-  std::vector<std::complex<double>> spectrum_;
+  std::vector<std::complex<double>> turned_;
   std::vector<std::complex<double>> turn_;  // exp(2 pi i k / (F L)) for the F last used
   int turnFactor_ = 0;
-  std::vector<double> fine_;
+  std::vector<std::vector<double>> phases_;  // phases 1 .. F-1
+  std::vector<const double*> phasePointers_;
 };
 
 // The record at `factor` times its sample rate (factor >= 1): factor * (n - 1) + 1 samples,
 // sample factor * i being samples[i]. Fewer than two samples, or factor 1, come back as they
 // are. Throws std::invalid_argument for a factor below 1.
 std::vector<double> ResampleBandLimited(std::span<const double> samples, int factor);
-
-// Every `stride`-th of `count` values from `data`: a record at some sampling.
-struct StridedSamples {
-  const double* data = nullptr;
-  std::size_t count = 0;
-  std::size_t stride = 1;
-  double operator[](std::size_t i) const { return data[i * stride]; }
-};
 
 // One record as each of a set of periods needs it. All the resampled forms are taken from one
 // resampling at a common factor (the least of the form 2^a 3^b that is at least every
@@ -90,20 +98,21 @@ class ResampledRecord {
   // ten samples a period already.
   int Factor(double period) const;
   double Step(double period) const { return timeStep_ / Factor(period); }
-  // The samples for `period` as every stride-th value of the finest form, without a copy.
-  StridedSamples View(double period) const;
-  // The same in one piece: a copy for factors between 1 and the common one, made on the first
-  // request and kept.
+  // The samples for `period` as phases of the record, without a copy.
+  PhasedSamples View(double period) const;
+  // The same in one piece: a copy where the record is resampled, made on the first request
+  // and kept.
   std::span<const double> Samples(double period) const;
 
  private:
   std::span<const double> samples_;
   double timeStep_;
   int commonFactor_ = 1;
+  const double* record_;  // samples_.data(), for a view of the record as one phase
   std::unique_ptr<BandLimitedResampler> ownResampler_;
-  std::span<const double> finest_;
+  PhasedSamples finest_;
   mutable std::mutex copiesLock_;
-  mutable std::map<int, std::vector<double>> copies_;  // by factor, between 1 and common
+  mutable std::map<int, std::vector<double>> copies_;  // by factor above 1
 };
 
 }  // namespace accprep

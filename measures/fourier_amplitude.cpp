@@ -26,17 +26,54 @@ std::size_t TransformLength(std::size_t samples) {
   return samples % 2 == 0 ? samples : 2 * samples;
 }
 
+// |X_k| dt of `samples` for k = 1 .. n/2 into amplitudes[0 ..), which may be the samples
+// themselves: they are in the transform's buffer before the first amplitude is written.
 void Amplitudes(RealFft& transform, std::span<const double> samples, double timeStep,
-                std::vector<double>& amplitudes) {
+                double* amplitudes) {
   std::span<double> signal = transform.signal();
   std::fill(std::copy(samples.begin(), samples.end(), signal.begin()), signal.end(), 0.0);
   transform.Forward();
   const std::size_t stride = transform.length() / samples.size();
   const std::span<const std::complex<double>> spectrum = transform.spectrum();
-  amplitudes.resize(samples.size() / 2);
-  for (std::size_t k = 1; k <= amplitudes.size(); ++k) {
-    amplitudes[k - 1] = std::abs(spectrum[k * stride]) * timeStep;
+  for (std::size_t k = 1; k <= samples.size() / 2; ++k) {
+    amplitudes[k - 1] = std::sqrt(std::norm(spectrum[k * stride])) * timeStep;
   }
+}
+
+// Runs `channel(transform, c)` for every channel on `threads` threads, each planning one
+// transform for its channels; a failure (the transform's memory) stops the handing out and is
+// rethrown on the caller's thread.
+template <typename Channel>
+void EachChannel(std::size_t channels, std::size_t samples, int threads, Channel channel) {
+  std::atomic<std::size_t> next{0};
+  std::mutex failureLock;
+  std::exception_ptr failure;
+  auto work = [&] {
+    try {
+      RealFft transform(TransformLength(samples));
+      for (std::size_t c = next++; c < channels; c = next++) channel(transform, c);
+    } catch (...) {
+      const std::lock_guard<std::mutex> guard(failureLock);
+      if (!failure) failure = std::current_exception();
+      next = channels;
+    }
+  };
+  {
+    std::vector<std::jthread> others;
+    const int workers = std::clamp(threads, 1, static_cast<int>(channels));
+    for (int t = 1; t < workers; ++t) others.emplace_back(work);
+    work();
+  }
+  if (failure) std::rethrow_exception(failure);
+}
+
+template <typename Span>
+std::size_t CommonLength(std::span<const Span> channels) {
+  const std::size_t n = channels.empty() ? 0 : channels.front().size();
+  for (const Span& channel : channels) {
+    if (channel.size() != n) throw std::invalid_argument("channels of different lengths");
+  }
+  return n;
 }
 
 }  // namespace
@@ -59,38 +96,24 @@ std::vector<double> FourierAmplitude(std::span<const double> samples, double tim
 std::vector<std::vector<double>> FourierAmplitudes(
     std::span<const std::span<const double>> channels, double timeStep, int threads) {
   CheckStep(timeStep);
+  const std::size_t n = CommonLength(channels);
   std::vector<std::vector<double>> result(channels.size());
-  if (channels.empty()) return result;
-  const std::size_t n = channels.front().size();
-  for (std::span<const double> channel : channels) {
-    if (channel.size() != n) throw std::invalid_argument("channels of different lengths");
-  }
   if (n < 2) return result;
-  std::atomic<std::size_t> next{0};
-  std::mutex failureLock;
-  std::exception_ptr failure;
-  // Each thread plans one transform and runs its channels through it; a failure (the
-  // transform's memory) stops the handing out and is rethrown on the caller's thread.
-  auto work = [&] {
-    try {
-      RealFft transform(TransformLength(n));
-      for (std::size_t c = next++; c < channels.size(); c = next++) {
-        Amplitudes(transform, channels[c], timeStep, result[c]);
-      }
-    } catch (...) {
-      const std::lock_guard<std::mutex> guard(failureLock);
-      if (!failure) failure = std::current_exception();
-      next = channels.size();
-    }
-  };
-  {
-    std::vector<std::jthread> others;
-    const int workers = std::clamp(threads, 1, static_cast<int>(channels.size()));
-    for (int t = 1; t < workers; ++t) others.emplace_back(work);
-    work();
-  }
-  if (failure) std::rethrow_exception(failure);
+  EachChannel(channels.size(), n, threads, [&](RealFft& transform, std::size_t c) {
+    result[c].resize(n / 2);
+    Amplitudes(transform, channels[c], timeStep, result[c].data());
+  });
   return result;
+}
+
+void FourierAmplitudesInPlace(std::span<const std::span<double>> channels, double timeStep,
+                              int threads) {
+  CheckStep(timeStep);
+  const std::size_t n = CommonLength(channels);
+  if (n < 2) return;
+  EachChannel(channels.size(), n, threads, [&](RealFft& transform, std::size_t c) {
+    Amplitudes(transform, channels[c], timeStep, channels[c].data());
+  });
 }
 
 SmoothedSpectra SmoothSpectra(std::span<const double> frequencies, double binWidth, double nyquist,

@@ -23,6 +23,12 @@ std::vector<double> FourierAmplitude(std::span<const double> samples, double tim
 std::vector<std::vector<double>> FourierAmplitudes(
     std::span<const std::span<const double>> channels, double timeStep, int threads = 2);
 
+// The same into the channels themselves: the first n/2 values of each become its amplitudes,
+// and its samples are gone. For the tables of long records, which then touch no fresh memory
+// for the spectra.
+void FourierAmplitudesInPlace(std::span<const std::span<double>> channels, double timeStep,
+                              int threads = 2);
+
 struct SmoothedSpectra {
   std::vector<double> frequencies;
   std::vector<std::vector<double>> amplitudes;  // one series per input, one value a frequency

@@ -91,16 +91,38 @@ struct Coefficients {
   }
 };
 
+// The samples of a record one after another, from its phases.
+class SampleReader {
+ public:
+  explicit SampleReader(const PhasedSamples& samples)
+      : phases_(samples.phases), phaseCount_(samples.phaseCount), stride_(samples.stride) {}
+  [[gnu::always_inline]] double Next() {
+    const double value = phases_[phase_][index_];
+    phase_ += stride_;
+    if (phase_ >= phaseCount_) {
+      phase_ -= phaseCount_;
+      ++index_;
+    }
+    return value;
+  }
+
+ private:
+  const double* const* phases_;
+  std::size_t phaseCount_;
+  std::size_t stride_;
+  std::size_t phase_ = 0;
+  std::size_t index_ = 0;
+};
+
 template <typename V, int G, bool kAllThree>
-[[gnu::always_inline]] inline void PeaksKernel(StridedSamples input, const OscillatorStep* steps,
+[[gnu::always_inline]] inline void PeaksKernel(PhasedSamples input, const OscillatorStep* steps,
                                                std::size_t count, OscillatorPeaks* peaks) {
   const Coefficients<V, G> c(steps, count);
   V x[G] = {}, v[G] = {}, sa[G] = {}, sv[G] = {}, sd[G] = {};
-  const double* in = input.data;
-  const std::size_t stride = input.stride;
-  double now = input.count > 0 ? in[0] : 0.0;
+  SampleReader in(input);
+  double now = input.count > 0 ? in.Next() : 0.0;
   for (std::size_t i = 1; i < input.count; ++i) {
-    const double next = in[i * stride];
+    const double next = in.Next();
     for (int g = 0; g < G; ++g) {
       c.Advance(g, x[g], v[g], now, next);
       sa[g] = Max(sa[g], Abs(c.twoHw[g] * v[g] + c.w2[g] * x[g]));
@@ -121,7 +143,7 @@ template <typename V, int G, bool kAllThree>
 }
 
 template <typename V, bool kAllThree>
-[[gnu::always_inline]] inline void PeaksFor(StridedSamples input, const OscillatorStep* steps,
+[[gnu::always_inline]] inline void PeaksFor(PhasedSamples input, const OscillatorStep* steps,
                                             std::size_t count, OscillatorPeaks* peaks) {
   switch ((count + kLanes<V> - 1) / kLanes<V>) {
     case 1:
@@ -135,12 +157,12 @@ template <typename V, bool kAllThree>
   }
 }
 
-[[gnu::target("avx2")]] void PeaksWide(StridedSamples input, const OscillatorStep* steps,
+[[gnu::target("avx2")]] void PeaksWide(PhasedSamples input, const OscillatorStep* steps,
                                        std::size_t count, OscillatorPeaks* peaks, bool allThree) {
   allThree ? PeaksFor<Wide, true>(input, steps, count, peaks)
            : PeaksFor<Wide, false>(input, steps, count, peaks);
 }
-void PeaksNarrow(StridedSamples input, const OscillatorStep* steps, std::size_t count,
+void PeaksNarrow(PhasedSamples input, const OscillatorStep* steps, std::size_t count,
                  OscillatorPeaks* peaks, bool allThree) {
   allThree ? PeaksFor<Narrow, true>(input, steps, count, peaks)
            : PeaksFor<Narrow, false>(input, steps, count, peaks);
@@ -152,7 +174,7 @@ void PeaksNarrow(StridedSamples input, const OscillatorStep* steps, std::size_t 
 constexpr std::size_t kBlockSteps = 16;
 
 template <typename V, int G>
-[[gnu::always_inline]] inline void DisplacementKernel(StridedSamples input1, StridedSamples input2,
+[[gnu::always_inline]] inline void DisplacementKernel(PhasedSamples input1, PhasedSamples input2,
                                                       const OscillatorStep* steps,
                                                       std::size_t count,
                                                       DisplacementBlocks& blocks) {
@@ -182,11 +204,13 @@ template <typename V, int G>
     reset();
   };
   const std::size_t n = std::min(input1.count, input2.count);
-  double now1 = n > 0 ? input1[0] : 0.0;
-  double now2 = n > 0 ? input2[0] : 0.0;
+  SampleReader in1(input1);
+  SampleReader in2(input2);
+  double now1 = n > 0 ? in1.Next() : 0.0;
+  double now2 = n > 0 ? in2.Next() : 0.0;
   for (std::size_t i = 1; i < n; ++i) {
-    const double next1 = input1.data[i * input1.stride];
-    const double next2 = input2.data[i * input2.stride];
+    const double next1 = in1.Next();
+    const double next2 = in2.Next();
     double* row = buffer + filled * kRow;
     for (int g = 0; g < G; ++g) {
       c.Advance(g, x1[g], v1[g], now1, next1);
@@ -206,7 +230,7 @@ template <typename V, int G>
 }
 
 template <typename V>
-[[gnu::always_inline]] inline void DisplacementsFor(StridedSamples input1, StridedSamples input2,
+[[gnu::always_inline]] inline void DisplacementsFor(PhasedSamples input1, PhasedSamples input2,
                                                     const OscillatorStep* steps, std::size_t count,
                                                     DisplacementBlocks& blocks) {
   if (count <= static_cast<std::size_t>(kLanes<V>)) {
@@ -216,12 +240,12 @@ template <typename V>
   }
 }
 
-[[gnu::target("avx2")]] void DisplacementsWide(StridedSamples input1, StridedSamples input2,
+[[gnu::target("avx2")]] void DisplacementsWide(PhasedSamples input1, PhasedSamples input2,
                                                const OscillatorStep* steps, std::size_t count,
                                                DisplacementBlocks& blocks) {
   DisplacementsFor<Wide>(input1, input2, steps, count, blocks);
 }
-void DisplacementsNarrow(StridedSamples input1, StridedSamples input2, const OscillatorStep* steps,
+void DisplacementsNarrow(PhasedSamples input1, PhasedSamples input2, const OscillatorStep* steps,
                          std::size_t count, DisplacementBlocks& blocks) {
   DisplacementsFor<Narrow>(input1, input2, steps, count, blocks);
 }
@@ -230,7 +254,7 @@ void DisplacementsNarrow(StridedSamples input1, StridedSamples input2, const Osc
 
 int OscillatorLanes() { return WideVectorsUsable() ? kLanes<Wide> : kLanes<Narrow>; }
 
-void StepForPeaks(StridedSamples input, std::span<const OscillatorStep> steps,
+void StepForPeaks(PhasedSamples input, std::span<const OscillatorStep> steps,
                   std::span<OscillatorPeaks> peaks, bool allThree) {
   const std::size_t lanes = static_cast<std::size_t>(OscillatorLanes());
   if (steps.empty()) return;
@@ -244,7 +268,7 @@ void StepForPeaks(StridedSamples input, std::span<const OscillatorStep> steps,
   }
 }
 
-void StepForDisplacements(StridedSamples input1, StridedSamples input2,
+void StepForDisplacements(PhasedSamples input1, PhasedSamples input2,
                           std::span<const OscillatorStep> steps, DisplacementBlocks& blocks) {
   const std::size_t lanes = static_cast<std::size_t>(OscillatorLanes());
   if (steps.empty()) return;

@@ -30,7 +30,7 @@ struct OscillatorPeaks {
 // Steps the oscillators steps[k] from rest over `input` and writes their peaks to peaks[k]
 // (sa only, unless `allThree`). At most kMostVectorsInFlight * OscillatorLanes() oscillators;
 // peaks must be as many.
-void StepForPeaks(StridedSamples input, std::span<const OscillatorStep> steps,
+void StepForPeaks(PhasedSamples input, std::span<const OscillatorStep> steps,
                   std::span<OscillatorPeaks> peaks, bool allThree);
 
 // Receives the displacements of oscillators on two records in blocks of consecutive steps:
@@ -52,7 +52,7 @@ class DisplacementBlocks {
 // same step, over `input2` (the same number of samples), and hands their displacements to
 // `blocks` as oscillator k. At most (kMostVectorsInFlight / 2) * OscillatorLanes()
 // oscillators.
-void StepForDisplacements(StridedSamples input1, StridedSamples input2,
+void StepForDisplacements(PhasedSamples input1, PhasedSamples input2,
                           std::span<const OscillatorStep> steps, DisplacementBlocks& blocks);
 
 }  // namespace accprep

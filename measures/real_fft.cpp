@@ -46,9 +46,7 @@ RealFft::RealFft(std::size_t length) : length_(length) {
     // more than the transforms of a whole record.
     forward_ =
         fftw_plan_dft_r2c_1d(static_cast<int>(length_), signal_, complexBuffer, FFTW_ESTIMATE);
-    inverse_ =
-        fftw_plan_dft_c2r_1d(static_cast<int>(length_), complexBuffer, signal_, FFTW_ESTIMATE);
-    if (forward_ == nullptr || inverse_ == nullptr) throw std::bad_alloc();
+    if (forward_ == nullptr) throw std::bad_alloc();
   } catch (...) {
     Release();
     throw;
@@ -72,6 +70,17 @@ void RealFft::Release() noexcept {
 
 void RealFft::Forward() { fftw_execute(forward_); }
 
-void RealFft::Inverse() { fftw_execute(inverse_); }
+void RealFft::Inverse() {
+  // Planned on first use: planning a long transform costs more than running it, and many
+  // users (amplitude spectra) never go back.
+  if (inverse_ == nullptr) {
+    const std::lock_guard<std::mutex> guard(PlannerLock());
+    inverse_ =
+        fftw_plan_dft_c2r_1d(static_cast<int>(length_), reinterpret_cast<fftw_complex*>(spectrum_),
+                             signal_, FFTW_ESTIMATE);
+    if (inverse_ == nullptr) throw std::bad_alloc();
+  }
+  fftw_execute(inverse_);
+}
 
 }  // namespace accprep

@@ -35,7 +35,8 @@ class RealFft {
   void Forward();
   // signal[n] = sum over all k of X[k] exp(+2 pi i k n / length), the negative frequencies
   // being the conjugates of spectrum[]: unnormalised, so Forward then Inverse multiplies the
-  // signal by length(). Overwrites the spectrum.
+  // signal by length(). Overwrites the spectrum. Its plan is made on the first call (throws
+  // std::bad_alloc when it cannot be).
   void Inverse();
 
  private:

@@ -64,7 +64,7 @@ void RespondAll(std::span<const double> acc, double timeStep, std::span<const do
   std::vector<OscillatorStep> steps;
   std::vector<OscillatorPeaks> peaks;
   for (const auto& [factor, indices] : bySampling) {
-    const StridedSamples samples = record.View(periods[indices.front()]);
+    const PhasedSamples samples = record.View(periods[indices.front()]);
     const double step = record.Step(periods[indices.front()]);
     const std::size_t vectors = (indices.size() + lanes - 1) / lanes;
     const std::size_t passes = (vectors + kMostVectorsInFlight - 1) / kMostVectorsInFlight;

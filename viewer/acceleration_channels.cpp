@@ -75,6 +75,14 @@ AccelerationChannels LoadAccelerationChannels(const ConversionFiles& files,
   return result;
 }
 
+std::vector<std::span<double>> AccelerationChannels::MutableChannels() {
+  std::vector<std::span<double>> channels;
+  for (std::span<const double> channel : channels_) {
+    channels.emplace_back(const_cast<double*>(channel.data()), channel.size());
+  }
+  return channels;
+}
+
 std::vector<int> AllChannelNumbers() {
   std::vector<int> numbers(kChannels);
   for (int c = 1; c <= kChannels; ++c) numbers[c - 1] = c;

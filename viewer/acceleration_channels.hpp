@@ -19,6 +19,8 @@ class AccelerationChannels {
   std::int64_t rows() const { return rows_; }
   // The channels in the order they were asked for.
   const std::vector<std::span<const double>>& channels() const { return channels_; }
+  // The same, to be overwritten by what is computed from them.
+  std::vector<std::span<double>> MutableChannels();
 
  private:
   friend AccelerationChannels LoadAccelerationChannels(const ConversionFiles&, std::span<const int>,

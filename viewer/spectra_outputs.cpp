@@ -34,12 +34,14 @@ std::optional<HorizontalPair> ParseHorizontalPair(std::string_view text) {
 void WriteFasTable(const ConversionFiles& files, const std::string& path,
                    const SpectralSmoothing& smoothing) {
   const std::vector<int> numbers = AllChannelNumbers();
-  const AccelerationChannels acc =
-      LoadAccelerationChannels(files, numbers, "the Fourier spectra need");
+  AccelerationChannels acc = LoadAccelerationChannels(files, numbers, "the Fourier spectra need");
   const std::size_t n = static_cast<std::size_t>(acc.rows());
   const double step = acc.timeStep();
-  const std::vector<std::vector<double>> amplitudes = FourierAmplitudes(acc.channels(), step);
-  const std::vector<std::span<const double>> spectra(amplitudes.begin(), amplitudes.end());
+  // Each channel's spectrum takes its samples' place.
+  const std::vector<std::span<double>> channels = acc.MutableChannels();
+  FourierAmplitudesInPlace(channels, step);
+  std::vector<std::span<const double>> spectra;
+  for (std::span<double> channel : channels) spectra.emplace_back(channel.data(), n / 2);
   const SmoothedSpectra smoothed =
       SmoothSpectra(FourierFrequencies(n, step), 1.0 / (static_cast<double>(n) * step), 0.5 / step,
                     spectra, smoothing);
