@@ -124,51 +124,62 @@ TEST(RotD, CircularMotionIsTheSameInEveryDirection) {
   }
 }
 
-TEST(RotD, MatchesTheDefinitionOnAStationOfTheSharedRecord) {
-  // AOM001 EW and NS (channels 1 and 2) about their means, the 30 s around the strongest
-  // sample. Where a period holds ten samples or more the definition reads the record as it
-  // is; below, band-limited, for which the record resampled four times finer than the response
-  // spectra resample it stands for the continuous motion.
+TEST(RotD, MatchesTheDefinitionOnStationsOfTheSharedRecord) {
+  // The EW and NS components of AOM001, AOM005 and AOM009 (channels 1-2, 13-14, 25-26) about
+  // their means, the 30 s around each station's strongest sample. Where a period holds ten
+  // samples or more the definition reads the record as it is. Below, the motion is
+  // band-limited, and the record resampled four times finer than the response spectra
+  // resample it stands for the continuous motion: read at ten samples a period, a peak may
+  // fall between samples and come out up to 1 - cos(pi / 10), 4.9 %, low.
   RecordForm form;
   form.headerLines = 2;
   form.fieldsPerRecord = 43;
-  std::vector<double> ew, ns;
+  std::vector<std::vector<double>> channels(43);
   ReadRecords(ACCPREP_SHARED_DATA_DIR "/knet-aomori-2018.csv", form,
               [&](std::int64_t, const double* values, std::int64_t count) {
                 for (std::int64_t i = 0; i < count; ++i) {
-                  ew.push_back(values[i * 43 + 1]);
-                  ns.push_back(values[i * 43 + 2]);
+                  for (int c = 0; c < 43; ++c) channels[c].push_back(values[i * 43 + c]);
                 }
               });
-  ASSERT_EQ(ew.size(), 9500u);
-  for (std::vector<double>* channel : {&ew, &ns}) {
-    const double mean = std::accumulate(channel->begin(), channel->end(), 0.0) / channel->size();
-    for (double& v : *channel) v -= mean;
-  }
-  const auto strongest =
-      std::max_element(ew.begin(), ew.end(),
-                       [](double a, double b) { return std::fabs(a) < std::fabs(b); }) -
-      ew.begin();
-  const std::size_t first = static_cast<std::size_t>(std::max<std::ptrdiff_t>(0, strongest - 1500));
-  ew = std::vector<double>(ew.begin() + first, ew.begin() + first + 3000);
-  ns = std::vector<double>(ns.begin() + first, ns.begin() + first + 3000);
   const double step = 0.01;
   const std::vector<double> periods = {0.02, 0.05, 0.1, 0.3, 1.0, 3.0};
-  const RotDSpectrum rotd = ComputeRotDSpectrum(ew, ns, step, periods, 0.05);
   double worst = 0.0;
-  for (std::size_t k = 0; k < periods.size(); ++k) {
-    const double period = periods[k];
-    const bool resampled = period < 10 * step;
-    const int finer = 4 * SamplingFactorFor(step, period);
-    const RotDValues exact =
-        resampled ? RotDOf(PsaPerAngle(ResampleBandLimited(ew, finer),
-                                       ResampleBandLimited(ns, finer), step / finer, period, 0.05))
-                  : RotDOf(PsaPerAngle(ew, ns, step, period, 0.05));
-    ExpectRelativelyNear(rotd.values[k], exact, resampled ? 0.02 : 1e-6,
-                         "T " + std::to_string(period));
-    if (resampled) worst = std::max(worst, std::fabs(rotd.values[k].rotd50 / exact.rotd50 - 1));
+  for (int ewChannel : {1, 13, 25}) {
+    std::vector<double> ew = channels[ewChannel];
+    std::vector<double> ns = channels[ewChannel + 1];
+    ASSERT_EQ(ew.size(), 9500u);
+    for (std::vector<double>* channel : {&ew, &ns}) {
+      const double mean = std::accumulate(channel->begin(), channel->end(), 0.0) / channel->size();
+      for (double& v : *channel) v -= mean;
+    }
+    const auto strongest =
+        std::max_element(ew.begin(), ew.end(),
+                         [](double a, double b) { return std::fabs(a) < std::fabs(b); }) -
+        ew.begin();
+    const std::size_t first =
+        static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(strongest - 1500, 0, 9500 - 3000));
+    ew = std::vector<double>(ew.begin() + first, ew.begin() + first + 3000);
+    ns = std::vector<double>(ns.begin() + first, ns.begin() + first + 3000);
+    const RotDSpectrum rotd = ComputeRotDSpectrum(ew, ns, step, periods, 0.05);
+    for (std::size_t k = 0; k < periods.size(); ++k) {
+      const double period = periods[k];
+      const bool resampled = period < 10 * step;
+      const int finer = 4 * SamplingFactorFor(step, period);
+      const RotDValues exact =
+          resampled
+              ? RotDOf(PsaPerAngle(ResampleBandLimited(ew, finer), ResampleBandLimited(ns, finer),
+                                   step / finer, period, 0.05))
+              : RotDOf(PsaPerAngle(ew, ns, step, period, 0.05));
+      ExpectRelativelyNear(rotd.values[k], exact, resampled ? 0.049 : 1e-6,
+                           "channel " + std::to_string(ewChannel) + " T " + std::to_string(period));
+      if (resampled) {
+        worst = std::max({worst, std::fabs(rotd.values[k].rotd00 / exact.rotd00 - 1),
+                          std::fabs(rotd.values[k].rotd50 / exact.rotd50 - 1),
+                          std::fabs(rotd.values[k].rotd100 / exact.rotd100 - 1)});
+      }
+    }
   }
-  RecordProperty("worst_short_period_rotd50_difference", std::to_string(worst));
+  RecordProperty("worst_short_period_difference", std::to_string(worst));
 }
 
 TEST(RotD, RefusesComponentsOfDifferentLengthsAndGivesZerosWithoutMotion) {
