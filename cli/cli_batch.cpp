@@ -12,13 +12,14 @@ namespace {
 
 void ReportFailure(const TerminalOutput& output, const CliOptions& options, std::size_t index,
                    const std::string& message) {
+  const ProgramVoice voice{kCliProgram};
   const std::size_t count = options.inputs.size();
   if (count == 1) {
-    output.status << "error: " << message << '\n' << std::flush;
+    voice.Failure(message, output.status);
     return;
   }
-  output.status << "error: " << options.inputs[index] << ": " << message << '\n'
-                << index << " of " << count << " inputs converted; the batch stopped at "
+  voice.Failure(options.inputs[index] + ": " + message, output.status);
+  output.status << index << " of " << count << " inputs converted; the batch stopped at "
                 << options.inputs[index] << '\n'
                 << std::flush;
 }

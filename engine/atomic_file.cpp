@@ -13,7 +13,7 @@
 #include <mutex>
 #include <set>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 
 namespace accprep {
 namespace {
@@ -59,11 +59,11 @@ void CheckReplaceable(const std::string& destination) {
   struct stat existing {};
   if (::stat(destination.c_str(), &existing) != 0) return;
   if (S_ISDIR(existing.st_mode))
-    throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(EISDIR),
-                      destination);
+    throw DataError(DataErrorKind::kIo, "cannot create the file: " + SystemReason(EISDIR),
+                    destination);
   if (::access(destination.c_str(), W_OK) != 0)
-    throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(errno),
-                      destination);
+    throw DataError(DataErrorKind::kIo, "cannot create the file: " + SystemReason(errno),
+                    destination);
 }
 
 // Renames `temporary` over `destination`. Where a file of that name exists, the two names are
@@ -157,8 +157,8 @@ bool ReplaceWithLink(const std::string& source, const std::string& destination) 
   if (const int error = PutInPlace(temporary, destination); error != 0) {
     ::unlink(temporary.c_str());
     Unregister(temporary);
-    throw EngineError(ErrorKind::kIo, "cannot put the file in place: " + SystemReason(error),
-                      destination);
+    throw DataError(DataErrorKind::kIo, "cannot put the file in place: " + SystemReason(error),
+                    destination);
   }
   Unregister(temporary);
   return true;
@@ -181,7 +181,8 @@ AtomicFile::AtomicFile(std::string destination) : destination_(std::move(destina
     Unregister(temporary);
     if (error != EEXIST && error != EINTR) break;
   }
-  throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(error), destination_);
+  throw DataError(DataErrorKind::kIo, "cannot create the file: " + SystemReason(error),
+                  destination_);
 }
 
 AtomicFile::~AtomicFile() { Abandon(); }
@@ -226,7 +227,7 @@ void AtomicFile::Abandon() noexcept {
 
 void AtomicFile::Fail(const char* what, int errorNumber) {
   Abandon();
-  throw EngineError(ErrorKind::kIo, what + SystemReason(errorNumber), destination_);
+  throw DataError(DataErrorKind::kIo, what + SystemReason(errorNumber), destination_);
 }
 
 void WriteFileAtomically(const std::string& destination, std::string_view text) {

@@ -23,7 +23,7 @@ class AtomicFile {
  public:
   // Creates a fresh temporary file beside `destination`. A destination that is a folder, or
   // an existing file that may not be written, is refused here: the rename at Commit would
-  // pass over it. Throws EngineError kIo "cannot create the file: <reason>" naming the
+  // pass over it. Throws DataError kIo "cannot create the file: <reason>" naming the
   // destination.
   explicit AtomicFile(std::string destination);
   // Not committed: closes and removes the temporary file; the destination is untouched.
@@ -31,10 +31,10 @@ class AtomicFile {
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
 
-  // Appends all of `text`. Throws EngineError kIo "cannot write the file: <reason>" naming the
+  // Appends all of `text`. Throws DataError kIo "cannot write the file: <reason>" naming the
   // destination; the temporary file is removed.
   void Write(std::string_view text);
-  // Closes the file and renames it over the destination. Throws EngineError kIo ("cannot
+  // Closes the file and renames it over the destination. Throws DataError kIo ("cannot
   // close the file", "cannot put the file in place") naming the destination; the temporary
   // file is removed and the destination keeps what it had.
   void Commit();
@@ -60,7 +60,7 @@ void WriteFileAtomically(const std::string& destination, std::string_view text);
 // Puts a hard link to `source` in place of `destination` the same way: under a temporary name
 // beside it, then renamed over it, so the destination is the whole of `source` or what it was.
 // Returns false, having changed nothing, where no link can be made (another file system, one
-// without links, a refusal); the caller copies then. Throws EngineError kIo as AtomicFile
+// without links, a refusal); the caller copies then. Throws DataError kIo as AtomicFile
 // does for a destination it refuses, or when the rename fails.
 bool ReplaceWithLink(const std::string& source, const std::string& destination);
 

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/interruption.hpp"
 
 namespace accprep {
@@ -91,7 +91,7 @@ void LineBlocks::Refill() {
       return;
     }
     if (errno != EINTR)
-      throw EngineError(ErrorKind::kIo, "cannot read the file: " + SystemReason(errno), path_);
+      throw DataError(DataErrorKind::kIo, "cannot read the file: " + SystemReason(errno), path_);
   }
 }
 

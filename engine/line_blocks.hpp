@@ -32,8 +32,8 @@ class LineBlocks {
   // Bytes of the file handed out so far.
   std::uint64_t consumed() const { return consumedBefore_ + start_; }
 
-  // Both throw EngineError kIo "cannot read the file: <reason>" naming the path, and
-  // kInterrupted when the run is interrupted (checked before every read).
+  // Both throw DataError kIo "cannot read the file: <reason>" naming the path, and
+  // ThrowIfInterrupted's error when the run is interrupted (checked before every read).
 
  private:
   void Refill();

@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 
 namespace accprep {
 
@@ -14,7 +14,7 @@ ReadOnlyFile::ReadOnlyFile(const std::string& path) {
     descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   } while (descriptor_ < 0 && errno == EINTR);
   if (descriptor_ < 0)
-    throw EngineError(ErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
+    throw DataError(DataErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
 }
 
 ReadOnlyFile::~ReadOnlyFile() { ::close(descriptor_); }

@@ -7,7 +7,7 @@ namespace accprep {
 
 class ReadOnlyFile {
  public:
-  // Throws EngineError kIo "cannot open the file: <reason>" naming `path`.
+  // Throws DataError kIo "cannot open the file: <reason>" naming `path`.
   explicit ReadOnlyFile(const std::string& path);
   ~ReadOnlyFile();
   ReadOnlyFile(const ReadOnlyFile&) = delete;

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <optional>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/number_format.hpp"
 
 namespace accprep {
@@ -26,7 +26,7 @@ std::string_view Trim(std::string_view text) {
 
 [[noreturn]] void Fail(const std::string& file, int line, const std::string& what,
                        std::string_view value) {
-  throw EngineError(ErrorKind::kInput, what + ": \"" + std::string(value) + "\"", file, line);
+  throw DataError(DataErrorKind::kInput, what + ": \"" + std::string(value) + "\"", file, line);
 }
 
 // Plain decimal digits only: no sign, blank or point.
@@ -104,10 +104,10 @@ std::string_view HeaderValue(std::string_view line) {
 
 KnetHeader ParseKnetHeader(std::span<const std::string_view> lines, const std::string& file) {
   if (lines.size() < kKnetHeaderLines) {
-    throw EngineError(ErrorKind::kInput,
-                      "not a K-NET or KiK-net ASCII file: the header ends at line " +
-                          std::to_string(lines.size()) + " of " + std::to_string(kKnetHeaderLines),
-                      file, static_cast<std::int64_t>(lines.size()));
+    throw DataError(DataErrorKind::kInput,
+                    "not a K-NET or KiK-net ASCII file: the header ends at line " +
+                        std::to_string(lines.size()) + " of " + std::to_string(kKnetHeaderLines),
+                    file, static_cast<std::int64_t>(lines.size()));
   }
   const auto value = [&](int line) { return HeaderValue(lines[line - 1]); };
 

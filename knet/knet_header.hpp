@@ -52,7 +52,7 @@ std::string_view HeaderValue(std::string_view line);
 
 // Parses the first kKnetHeaderLines of `lines` (line ends removed). Fewer lines, or a record
 // time that is not one, mean the file is no K-NET/KiK-net ASCII file at all. Throws
-// EngineError kInput naming `file` and the line:
+// DataError kInput naming `file` and the line:
 //   "not a K-NET or KiK-net ASCII file: the header ends at line N of 17"
 //   "not a K-NET or KiK-net ASCII file: no record time YYYY/MM/DD HH:MM:SS: "<value>""
 //   "station code is empty or holds a blank, comma or slash: "<value>""

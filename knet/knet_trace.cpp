@@ -10,7 +10,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/sample_table.hpp"
 #include "knet/knet_component.hpp"
 
@@ -53,19 +53,20 @@ int ReadCounts(std::string_view line, std::int64_t lineNumber, KnetTrace& trace)
     at = end;
     ++counts;
     if (counts > kCountsPerLine) {
-      throw EngineError(ErrorKind::kInput, "more than 8 counts on a data line", trace.file,
-                        lineNumber, counts);
+      throw DataError(DataErrorKind::kInput, "more than 8 counts on a data line", trace.file,
+                      lineNumber, counts);
     }
     std::int64_t count = 0;
     const char* first = text.data() + (text.front() == '+' ? 1 : 0);
     const auto [stop, error] = std::from_chars(first, text.data() + text.size(), count);
     if (error != std::errc() || stop != text.data() + text.size()) {
-      throw EngineError(ErrorKind::kInput, "count is not an integer: \"" + std::string(text) + "\"",
-                        trace.file, lineNumber, counts);
+      throw DataError(DataErrorKind::kInput,
+                      "count is not an integer: \"" + std::string(text) + "\"", trace.file,
+                      lineNumber, counts);
     }
     if (trace.gal.size() == static_cast<std::size_t>(kMaxRecords)) {
-      throw EngineError(ErrorKind::kCapacity, "trace longer than 450,000 samples", trace.file,
-                        lineNumber, counts);
+      throw DataError(DataErrorKind::kCapacity, "trace longer than 450,000 samples", trace.file,
+                      lineNumber, counts);
     }
     trace.gal.push_back(trace.header.scale.Gal(count));
   }
@@ -100,8 +101,8 @@ KnetTrace ParseKnetTrace(std::string_view text, const std::string& file) {
   while (cursor.Next(line)) {
     const int counts = ReadCounts(line, cursor.number(), trace);
     if (counts > 0 && shortLine > 0) {
-      throw EngineError(
-          ErrorKind::kInput,
+      throw DataError(
+          DataErrorKind::kInput,
           "data line cut short: " + std::to_string(shortCounts) + " counts where 8 belong", file,
           shortLine);
     }
@@ -111,8 +112,8 @@ KnetTrace ParseKnetTrace(std::string_view text, const std::string& file) {
     }
   }
   if (trace.gal.empty()) {
-    throw EngineError(ErrorKind::kInput, "no counts after the 17 header lines", file,
-                      kKnetHeaderLines + 1);
+    throw DataError(DataErrorKind::kInput, "no counts after the 17 header lines", file,
+                    kKnetHeaderLines + 1);
   }
 
   double sum = 0.0;
@@ -123,7 +124,8 @@ KnetTrace ParseKnetTrace(std::string_view text, const std::string& file) {
 
 KnetTrace ReadKnetTrace(const std::string& path) {
   const auto fail = [&](int errorNumber) {
-    return EngineError(ErrorKind::kIo, "cannot read the file: " + SystemReason(errorNumber), path);
+    return DataError(DataErrorKind::kIo, "cannot read the file: " + SystemReason(errorNumber),
+                     path);
   };
   const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (descriptor < 0) throw fail(errno);

@@ -26,7 +26,7 @@ struct KnetTrace {
 };
 
 // Parses `text`, the whole content of `file`. LF and CR LF are both line ends; blank lines
-// after the last count are ignored. Throws EngineError naming `file` and the line (and the
+// after the last count are ignored. Throws DataError naming `file` and the line (and the
 // field, 1-based within the line, where one count is at fault):
 //   kInput     as ParseKnetHeader, ComponentOfFile and CheckDirection say;
 //              "count is not an integer: "<text>"";
@@ -37,7 +37,7 @@ struct KnetTrace {
 //              beyond it.
 KnetTrace ParseKnetTrace(std::string_view text, const std::string& file);
 
-// Reads and parses the file at `path`. Throws as ParseKnetTrace, and EngineError kIo
+// Reads and parses the file at `path`. Throws as ParseKnetTrace, and DataError kIo
 // "cannot read the file: <reason>" naming the file.
 KnetTrace ReadKnetTrace(const std::string& path);
 

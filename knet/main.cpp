@@ -1,22 +1,20 @@
 // accprep-knet: K-NET and KiK-net ASCII files assembled into one acceleration record for
 // accprep. See knet_options.hpp for the command line and knet_run.hpp for what it does.
 
-#include <exception>
 #include <iostream>
 
-#include "cli/cli_options.hpp"
 #include "knet/knet_options.hpp"
 #include "knet/knet_run.hpp"
 
 int main(int argc, char** argv) {
-  const accprep::KnetParseOutcome parsed =
+  const accprep::ParseOutcome<accprep::KnetOptions> parsed =
       accprep::ParseKnetCommandLine(argc, argv, std::cout, std::cerr);
   if (!parsed.options) return parsed.exitCode;
-  try {
-    accprep::AssembleKnetFiles(*parsed.options, std::cerr);
-  } catch (const std::exception& error) {
-    std::cerr << "error: " << error.what() << '\n';
-    return accprep::kExitFailure;
-  }
-  return accprep::kExitSuccess;
+  const accprep::ProgramVoice voice{accprep::kKnetProgram};
+  return voice.Run(
+      [&] {
+        accprep::AssembleKnetFiles(*parsed.options, std::cerr);
+        return accprep::kExitSuccess;
+      },
+      std::cerr);
 }

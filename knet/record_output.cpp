@@ -7,7 +7,7 @@
 
 #include "engine/atomic_file.hpp"
 #include "engine/conversion_names.hpp"
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "knet/record_text.hpp"
 
 namespace accprep {
@@ -18,7 +18,8 @@ void WriteToStandardOutput(std::string_view text) {
     const ssize_t written = ::write(STDOUT_FILENO, text.data(), text.size());
     if (written < 0) {
       if (errno == EINTR) continue;
-      throw EngineError(ErrorKind::kIo, "cannot write the standard output: " + SystemReason(errno));
+      throw DataError(DataErrorKind::kIo,
+                      "cannot write the standard output: " + SystemReason(errno));
     }
     text.remove_prefix(static_cast<std::size_t>(written));
   }
@@ -47,8 +48,8 @@ void WriteRecord(const KnetRecord& record, const std::string& destination,
   }
   for (const std::string& input : inputs) {
     if (SameFile(destination, input)) {
-      throw EngineError(ErrorKind::kRefused, "the record would replace its input file " + input,
-                        destination);
+      throw DataError(DataErrorKind::kInput, "the record would replace its input file " + input,
+                      destination);
     }
   }
   AtomicFile file(destination);

@@ -18,7 +18,7 @@ std::string DefaultRecordPath(const KnetTrace& first);
 
 // Writes the record text to `destination` through an AtomicFile, or to the standard output for
 // kStandardOutput. A destination that is one of `inputs` (the same file by any path) is
-// refused before anything is written. Throws EngineError naming the destination:
+// refused before anything is written. Throws DataError naming the destination:
 //   kRefused  "the record would replace its input file <input>";
 //   kIo       as AtomicFile; "cannot write the standard output: <reason>".
 void WriteRecord(const KnetRecord& record, const std::string& destination,

@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "engine/channel_csv.hpp"
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/line_blocks.hpp"
 #include "engine/read_only_file.hpp"
 #include "engine/record_reader.hpp"
@@ -32,8 +32,8 @@ std::int64_t LineEnds(const std::string& path) {
 
 void RequireAccelerationFile(const ConversionFiles& files, const std::string& need) {
   if (!files.has(ConversionFile::kAcceleration)) {
-    throw EngineError(ErrorKind::kInput, "no such file: " + need + " the acceleration file",
-                      files.path(ConversionFile::kAcceleration));
+    throw DataError(DataErrorKind::kInput, "no such file: " + need + " the acceleration file",
+                    files.path(ConversionFile::kAcceleration));
   }
 }
 

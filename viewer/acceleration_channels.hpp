@@ -31,13 +31,13 @@ class AccelerationChannels {
   std::vector<std::span<const double>> channels_;
 };
 
-// Throws EngineError kInput naming the acceleration file when the conversion has none:
+// Throws DataError kInput naming the acceleration file when the conversion has none:
 // "no such file: <need> the acceleration file", `need` saying what for ("the response
 // spectra need").
 void RequireAccelerationFile(const ConversionFiles& files, const std::string& need);
 
 // Loads channels `numbers` (each 1..40) of the acceleration file and its time step. Throws
-// EngineError: as RequireAccelerationFile does, kInput for a time step that is not uniform
+// DataError: as RequireAccelerationFile does, kInput for a time step that is not uniform
 // (with its line), and as the record reader does for the file's content.
 AccelerationChannels LoadAccelerationChannels(const ConversionFiles& files,
                                               std::span<const int> numbers,

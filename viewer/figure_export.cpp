@@ -4,7 +4,7 @@
 
 #include <QFileInfo>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/time_step.hpp"
 #include "viewer/channel_figure.hpp"
 
@@ -30,7 +30,7 @@ std::optional<ResponseSpectrum> ChannelResponse(const ConversionData& data, int 
         acc->column(0), data.files.path(ConversionFile::kAcceleration), acc->firstLine());
     const std::vector<double> periods = ResponsePeriods();
     return ComputeResponseSpectrum(acc->column(channel), step, periods, damping);
-  } catch (const EngineError& error) {
+  } catch (const DataError& error) {
     notice = QString::fromStdString(error.what());
     return std::nullopt;
   }
@@ -61,7 +61,7 @@ void ExportChannelView(const ConversionData& data, int channel, double damping,
     const std::string reason = !folder.exists()       ? "No such file or directory"
                                : !folder.isWritable() ? "Permission denied"
                                                       : "the picture could not be written";
-    throw EngineError(ErrorKind::kIo, reason, path);
+    throw DataError(DataErrorKind::kIo, reason, path);
   }
 }
 

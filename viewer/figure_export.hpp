@@ -17,7 +17,7 @@ std::string FigureTitle(const ConversionData& data, int channel);
 
 // Writes the view of `channel` (1..40) to `path`, as PDF when `pdf`, else PNG. The response
 // spectra need the acceleration file with an even time step; without it the panel says why.
-// Throws EngineError kIo naming the path when the picture cannot be written.
+// Throws DataError kIo naming the path when the picture cannot be written.
 void ExportChannelView(const ConversionData& data, int channel, double damping,
                        const std::string& path, bool pdf);
 

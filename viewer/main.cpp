@@ -37,18 +37,15 @@ void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
 }
 
 int Fail(const std::string& message) {
-  std::cerr << "error: " << message << "\n";
-  return 1;
+  return accprep::ProgramVoice{accprep::kViewerProgram}.Failure(message, std::cerr);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const accprep::OptionsOutcome outcome = accprep::ParseViewerOptions(argc, argv);
-  if (!outcome.options) {
-    (outcome.exitCode == 0 ? std::cout : std::cerr) << outcome.message;
-    return outcome.exitCode;
-  }
+  const accprep::ParseOutcome<accprep::ViewerOptions> outcome =
+      accprep::ParseViewerOptions(argc, argv, std::cout, std::cerr);
+  if (!outcome.options) return outcome.exitCode;
   const accprep::ViewerOptions& options = *outcome.options;
   const accprep::ConversionFiles files = accprep::FindConversionFiles(options.record);
   if (files.PresentCount() == 0) {
@@ -84,7 +81,7 @@ int main(int argc, char** argv) {
     window.show();
     return app.exec();
   }
-  if (options.exportPath.empty()) return 0;
+  if (options.exportPath.empty()) return accprep::kExitSuccess;
 
   // The export draws without a display, wherever it runs.
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -102,5 +99,5 @@ int main(int argc, char** argv) {
   } catch (const std::exception& error) {
     return Fail(error.what());
   }
-  return 0;
+  return accprep::kExitSuccess;
 }

@@ -26,7 +26,7 @@ std::optional<HorizontalPair> ParseHorizontalPair(std::string_view text);
 
 // Loads the acceleration file and writes "frequency","1ch",...,"40ch": the bins k / (n dt),
 // k = 1 .. n/2, or the smoothing's centres for Konno-Ohmachi, and each channel's |DFT| dt
-// there (gal s for gal). Throws EngineError: kInput when the file does not exist or its time
+// there (gal s for gal). Throws DataError: kInput when the file does not exist or its time
 // step is uneven, or from loading or writing.
 void WriteFasTable(const ConversionFiles& files, const std::string& path,
                    const SpectralSmoothing& smoothing);

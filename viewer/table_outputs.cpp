@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "engine/atomic_file.hpp"
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "measures/response_spectrum.hpp"
 #include "viewer/acceleration_channels.hpp"
 #include "viewer/conversion_data.hpp"
@@ -44,9 +44,9 @@ void WritePeaksTable(const ConversionFiles& files, const std::string& path, std:
     }
   }
   if (!any) {
-    throw EngineError(ErrorKind::kInput,
-                      "no acceleration, velocity or displacement file of this conversion",
-                      files.path(ConversionFile::kAcceleration));
+    throw DataError(DataErrorKind::kInput,
+                    "no acceleration, velocity or displacement file of this conversion",
+                    files.path(ConversionFile::kAcceleration));
   }
   for (const auto& [file, member] : kTraces) {
     if (!files.has(file)) continue;

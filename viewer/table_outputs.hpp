@@ -13,17 +13,17 @@ namespace accprep {
 
 // Loads the acceleration, velocity and displacement files that exist and writes the peaks
 // table to `path`. An absent file leaves its columns empty and is named on `notes`.
-// Throws EngineError: kInput when none of the three exists, or from loading or writing.
+// Throws DataError: kInput when none of the three exists, or from loading or writing.
 void WritePeaksTable(const ConversionFiles& files, const std::string& path, std::ostream& notes);
 
 // Loads the public acceleration CSV and writes Sa of every channel at `periods` (the 100
-// periods when empty). Throws EngineError: kInput when it does not exist or its time step is
+// periods when empty). Throws DataError: kInput when it does not exist or its time step is
 // uneven, or from loading or writing.
 void WriteResponseTable(const ConversionFiles& files, const std::string& path, double damping,
                         std::span<const double> periods = {});
 
 // Loads the public acceleration CSV and writes the seismic intensity and long-period class of
-// `components`. Throws EngineError: kInput when the file does not exist, its time step is
+// `components`. Throws DataError: kInput when the file does not exist, its time step is
 // uneven or it is shorter than 0.3 s, or from loading or writing.
 void WriteIntensityTable(const ConversionFiles& files, const std::string& path,
                          const IntensityComponents& components);

@@ -17,24 +17,19 @@ bool EndsWithNoCase(const std::string& text, const std::string& suffix) {
                     [](char a, char b) { return std::tolower(a) == std::tolower(b); });
 }
 
-OptionsOutcome UsageError(const std::string& reason) {
-  OptionsOutcome outcome;
-  outcome.exitCode = 2;
-  outcome.message = "error: " + reason + "\nRun with --help for more information.\n";
-  return outcome;
-}
-
 }  // namespace
 
 bool ViewerOptions::ExportsPdf() const { return EndsWithNoCase(exportPath, ".pdf"); }
 
-OptionsOutcome ParseViewerOptions(int argc, const char* const* argv) {
+ParseOutcome<ViewerOptions> ParseViewerOptions(int argc, const char* const* argv, std::ostream& out,
+                                               std::ostream& err) {
   ViewerOptions options;
   options.damping = kDefaultDamping;
+  const ProgramVoice voice{kViewerProgram};
   CLI::App app{
       "Shows the acceleration, velocity and displacement of a conversion, their spectra, "
       "peaks and response spectra.",
-      "accprep-view"};
+      voice.name};
   app.add_option("RECORD", options.record,
                  "the input record, or any file a conversion wrote beside it")
       ->required();
@@ -72,61 +67,58 @@ OptionsOutcome ParseViewerOptions(int argc, const char* const* argv) {
   app.add_option(
       "--measures", options.measuresPath,
       "write Arias intensity, D5-75, D5-95 and CAV of every channel to PATH.csv and exit");
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp&) {
-    OptionsOutcome outcome;
-    outcome.message = app.help();
-    return outcome;
-  } catch (const CLI::ParseError& error) {
-    return UsageError(error.what());
-  }
-  if (!IsUsableDamping(options.damping)) {
-    return UsageError("--damping: the damping ratio must lie in 0 <= H < 1 (0.05 for 5 %)");
-  }
-  if (app.count("--components") > 0) {
-    if (intensity->count() == 0 && rotd->count() == 0) {
-      return UsageError("--components requires --intensity or --rotd");
+  // Checks CLI11 cannot make; each failure is a usage mistake like those it finds.
+  const auto check = [&] {
+    if (!IsUsableDamping(options.damping)) {
+      throw CLI::ValidationError(
+          "--damping: the damping ratio must lie in 0 <= H < 1 (0.05 for 5 %)");
     }
-    // Three serve both; two serve --rotd alone.
-    if (const std::optional<IntensityComponents> three = ParseComponents(components)) {
-      options.components = *three;
-      options.horizontals = {three->horizontal1, three->horizontal2};
-    } else if (const std::optional<HorizontalPair> two = ParseHorizontalPair(components);
-               two && intensity->count() == 0) {
-      options.horizontals = *two;
-    } else if (intensity->count() > 0) {
-      return UsageError(
-          "--components: three different channels 1..40, the two horizontal first, "
-          "e.g. 1,2,3");
-    } else {
-      return UsageError("--components: two different horizontal channels 1..40, e.g. 1,2");
+    if (app.count("--components") > 0) {
+      if (intensity->count() == 0 && rotd->count() == 0) {
+        throw CLI::ValidationError("--components requires --intensity or --rotd");
+      }
+      // Three serve both; two serve --rotd alone.
+      if (const std::optional<IntensityComponents> three = ParseComponents(components)) {
+        options.components = *three;
+        options.horizontals = {three->horizontal1, three->horizontal2};
+      } else if (const std::optional<HorizontalPair> two = ParseHorizontalPair(components);
+                 two && intensity->count() == 0) {
+        options.horizontals = *two;
+      } else if (intensity->count() > 0) {
+        throw CLI::ValidationError(
+            "--components: three different channels 1..40, the two horizontal first, "
+            "e.g. 1,2,3");
+      } else {
+        throw CLI::ValidationError(
+            "--components: two different horizontal channels 1..40, e.g. 1,2");
+      }
     }
-  }
-  if (app.count("--periods") > 0) {
-    if (app.count("--response") == 0 && rotd->count() == 0) {
-      return UsageError("--periods requires --response or --rotd");
+    if (app.count("--periods") > 0) {
+      if (app.count("--response") == 0 && rotd->count() == 0) {
+        throw CLI::ValidationError("--periods requires --response or --rotd");
+      }
+      PeriodChoice choice = ParsePeriods(periods);
+      if (!choice.error.empty()) throw CLI::ValidationError("--periods: " + choice.error);
+      options.periods = std::move(choice.periods);
     }
-    PeriodChoice choice = ParsePeriods(periods);
-    if (!choice.error.empty()) return UsageError("--periods: " + choice.error);
-    options.periods = std::move(choice.periods);
-  }
-  if (app.count("--smoothing") > 0) {
-    const std::optional<SpectralSmoothing> parsed = ParseSmoothing(smoothing);
-    if (!parsed) {
-      return UsageError(
-          "--smoothing: none, parzen:B with a bandwidth B > 0 in Hz, or ko:b with "
-          "0 < b <= 1000 (ko alone for b = 40)");
+    if (app.count("--smoothing") > 0) {
+      const std::optional<SpectralSmoothing> parsed = ParseSmoothing(smoothing);
+      if (!parsed) {
+        throw CLI::ValidationError(
+            "--smoothing: none, parzen:B with a bandwidth B > 0 in Hz, or ko:b with "
+            "0 < b <= 1000 (ko alone for b = 40)");
+      }
+      options.smoothing = *parsed;
     }
-    options.smoothing = *parsed;
+    if (!options.exportPath.empty() && !EndsWithNoCase(options.exportPath, ".png") &&
+        !options.ExportsPdf()) {
+      throw CLI::ValidationError("--export: the picture must be a .png or a .pdf file");
+    }
+  };
+  if (const std::optional<int> exit = ParseArguments(app, voice, argc, argv, out, err, check)) {
+    return {std::nullopt, *exit};
   }
-  if (!options.exportPath.empty() && !EndsWithNoCase(options.exportPath, ".png") &&
-      !options.ExportsPdf()) {
-    return UsageError("--export: the picture must be a .png or a .pdf file");
-  }
-  OptionsOutcome outcome;
-  outcome.options = options;
-  return outcome;
+  return {std::move(options), kExitSuccess};
 }
 
 }  // namespace accprep

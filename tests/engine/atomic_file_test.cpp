@@ -63,9 +63,9 @@ TEST(AtomicFile, ReplacesTheDestinationOnlyWhenCommitted) {
 TEST(AtomicFile, RefusesAFolderOrAMissingFolderNamingTheDestination) {
   TemporaryFolder folder;
   std::filesystem::create_directory(folder.File("taken"));
-  EXPECT_EQ(testing::EngineErrorText([&] { AtomicFile file(folder.File("taken")); }),
+  EXPECT_EQ(testing::DataErrorText([&] { AtomicFile file(folder.File("taken")); }),
             folder.File("taken") + ": cannot create the file: Is a directory");
-  EXPECT_EQ(testing::EngineErrorText([&] { WriteFileAtomically(folder.File("no/x.csv"), "x"); }),
+  EXPECT_EQ(testing::DataErrorText([&] { WriteFileAtomically(folder.File("no/x.csv"), "x"); }),
             folder.File("no/x.csv") + ": cannot create the file: No such file or directory");
 }
 
@@ -77,7 +77,7 @@ TEST(AtomicFile, AFullDiskLeavesNoTemporaryAndTheEarlierFile) {
   WriteWholeFile(path, "earlier");
   AtomicFile file(path);
   ASSERT_EQ(::dup2(::open("/dev/full", O_WRONLY), file.descriptor()), file.descriptor());
-  const auto error = testing::ExpectEngineError([&] { file.Write("x"); });
+  const auto error = testing::ExpectDataError([&] { file.Write("x"); });
   ASSERT_TRUE(error);
   EXPECT_EQ(std::string(error->what()), path + ": cannot write the file: No space left on device");
   EXPECT_EQ(ReadWholeFile(path), "earlier");

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "test_kit.hpp"
 
 namespace accprep {
@@ -37,7 +37,7 @@ class RecordReaderTest : public ::testing::Test {
   }
   // The message the user gets for `content`.
   std::string Failure(const std::string& content, int headerLines = 2, int fields = 43) {
-    return testing::EngineErrorText([&] { Read(content, headerLines, fields); });
+    return testing::DataErrorText([&] { Read(content, headerLines, fields); });
   }
 
   TemporaryFolder folder_;
@@ -140,10 +140,10 @@ TEST_F(RecordReaderTest, NamesRecordCutShortByTheEndOfTheFile) {
 TEST_F(RecordReaderTest, NamesMissingHeaderAndMissingFile) {
   EXPECT_EQ(Failure("one line\r\n"), path_ + ": the file ends before header line 2");
   EXPECT_EQ(Failure("", 1, 41), path_ + ": the file ends before header line 1");
-  EXPECT_EQ(
-      testing::EngineErrorText(
-          [&] { ReadRecord(table_, folder_.File("absent.csv"), 2, 43, nullptr); }, ErrorKind::kIo),
-      folder_.File("absent.csv") + ": cannot open the file: No such file or directory");
+  EXPECT_EQ(testing::DataErrorText(
+                [&] { ReadRecord(table_, folder_.File("absent.csv"), 2, 43, nullptr); },
+                DataErrorKind::kIo),
+            folder_.File("absent.csv") + ": cannot open the file: No such file or directory");
 }
 
 TEST_F(RecordReaderTest, TellsWhetherTheRecordsWereWrittenAsTheWritersWriteThem) {
@@ -237,10 +237,11 @@ TEST_F(RecordReaderCapacityTest, ReadsExactlyFourHundredFiftyThousandRecords) {
 }
 
 TEST_F(RecordReaderCapacityTest, FailsAsTheRecordBeyondCapacityBegins) {
-  EXPECT_EQ(testing::EngineErrorText([&] { Read(Records(kMaxRecords + 1)); }, ErrorKind::kCapacity),
-            path_ +
-                ": line 450003: more than 450000 records: record 450001 does not fit "
-                "the sample table");
+  EXPECT_EQ(
+      testing::DataErrorText([&] { Read(Records(kMaxRecords + 1)); }, DataErrorKind::kCapacity),
+      path_ +
+          ": line 450003: more than 450000 records: record 450001 does not fit "
+          "the sample table");
   EXPECT_EQ(table_.at(kMaxRecords, 0), 450000.0);
   EXPECT_TRUE(maxima_.empty());
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "conversion_fixture.hpp"
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "measures/response_spectrum.hpp"
 #include "measures/rotd_spectrum.hpp"
 #include "test_kit.hpp"
@@ -20,7 +20,7 @@
 namespace accprep {
 namespace {
 
-using testing::EngineErrorText;
+using testing::DataErrorText;
 using testing::ReadWholeFile;
 using testing::TemporaryFolder;
 
@@ -162,9 +162,9 @@ TEST(SpectraTables, NeedTheAccelerationFileWithAnEvenStep) {
   testing::WriteWholeFile(stem + "_vel.csv", testing::ChannelCsvHeader());
   const ConversionFiles files = FindConversionFiles(stem + "_vel.csv");
   const std::string out = folder.File("f.csv");
-  EXPECT_EQ(EngineErrorText([&] { WriteFasTable(files, out, {}); }),
+  EXPECT_EQ(DataErrorText([&] { WriteFasTable(files, out, {}); }),
             stem + "_acc.csv: no such file: the Fourier spectra need the acceleration file");
-  EXPECT_EQ(EngineErrorText([&] {
+  EXPECT_EQ(DataErrorText([&] {
               WriteRotdTable(files, out, {1, 2}, {}, 0.05);
             }),
             stem + "_acc.csv: no such file: RotD needs the acceleration file");
@@ -177,7 +177,7 @@ TEST(SpectraTables, NeedTheAccelerationFileWithAnEvenStep) {
     text += "\r\n";
   }
   testing::WriteWholeFile(stem + "_acc.csv", text);
-  EXPECT_NE(EngineErrorText([&] {
+  EXPECT_NE(DataErrorText([&] {
               WriteFasTable(FindConversionFiles(stem + "_acc.csv"), out, {});
             }).find("line 5"),
             std::string::npos);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "test_kit.hpp"
@@ -9,13 +12,24 @@
 namespace accprep {
 namespace {
 
-OptionsOutcome Parse(std::vector<const char*> args) {
+// What ParseViewerOptions returns, and what it wrote to the standard and the error output.
+struct Parsed {
+  std::optional<ViewerOptions> options;
+  int exitCode = 0;
+  std::string out;
+  std::string err;
+};
+
+Parsed Parse(std::vector<const char*> args) {
   args.insert(args.begin(), "accprep-view");
-  return ParseViewerOptions(static_cast<int>(args.size()), args.data());
+  std::ostringstream out, err;
+  ParseOutcome<ViewerOptions> outcome =
+      ParseViewerOptions(static_cast<int>(args.size()), args.data(), out, err);
+  return {std::move(outcome.options), outcome.exitCode, out.str(), err.str()};
 }
 
 TEST(ViewerOptions, DefaultsOpenTheWindowOnChannelOneAtFivePercent) {
-  const OptionsOutcome outcome = Parse({"site_acc.csv"});
+  const Parsed outcome = Parse({"site_acc.csv"});
   ASSERT_TRUE(outcome.options);
   EXPECT_EQ(outcome.options->record, "site_acc.csv");
   EXPECT_EQ(outcome.options->channel, 1);
@@ -24,10 +38,9 @@ TEST(ViewerOptions, DefaultsOpenTheWindowOnChannelOneAtFivePercent) {
 }
 
 TEST(ViewerOptions, HeadlessOutputsAndTheirSettings) {
-  const OptionsOutcome outcome =
-      Parse({"--channel", "40", "--damping", "0.02", "--export", "view.PDF", "--peaks", "p.csv",
-             "--response", "r.csv", "site.csv"});
-  ASSERT_TRUE(outcome.options) << outcome.message;
+  const Parsed outcome = Parse({"--channel", "40", "--damping", "0.02", "--export", "view.PDF",
+                                "--peaks", "p.csv", "--response", "r.csv", "site.csv"});
+  ASSERT_TRUE(outcome.options) << outcome.err;
   EXPECT_EQ(outcome.options->channel, 40);
   EXPECT_EQ(outcome.options->damping, 0.02);
   EXPECT_TRUE(outcome.options->ExportsPdf());
@@ -49,88 +62,86 @@ TEST(ViewerOptions, UsageErrorsExitTwoWithAReason) {
       {"a.csv", "b.csv"},
   };
   for (const auto& args : wrong) {
-    const OptionsOutcome outcome = Parse(args);
+    const Parsed outcome = Parse(args);
     EXPECT_FALSE(outcome.options) << (args.empty() ? "" : args[0]);
     EXPECT_EQ(outcome.exitCode, 2);
-    EXPECT_EQ(outcome.message.rfind("error: ", 0), 0u) << outcome.message;
+    EXPECT_EQ(outcome.err.rfind("error: ", 0), 0u) << outcome.err;
+    EXPECT_NE(outcome.err.find("Usage:"), std::string::npos) << outcome.err;
+    EXPECT_EQ(outcome.out, "");
   }
-  EXPECT_NE(Parse({"--damping", "5", "a.csv"}).message.find("0.05 for 5 %"), std::string::npos);
+  EXPECT_NE(Parse({"--damping", "5", "a.csv"}).err.find("0.05 for 5 %"), std::string::npos);
 }
 
 TEST(ViewerOptions, IntensityAndMeasuresWithTheirComponents) {
-  const OptionsOutcome plain = Parse({"--intensity", "i.csv", "--measures", "m.csv", "a.csv"});
-  ASSERT_TRUE(plain.options) << plain.message;
+  const Parsed plain = Parse({"--intensity", "i.csv", "--measures", "m.csv", "a.csv"});
+  ASSERT_TRUE(plain.options) << plain.err;
   EXPECT_EQ(plain.options->intensityPath, "i.csv");
   EXPECT_EQ(plain.options->measuresPath, "m.csv");
   EXPECT_EQ(plain.options->components, (IntensityComponents{1, 2, 3}));
   EXPECT_TRUE(plain.options->Headless());
   EXPECT_TRUE(Parse({"--measures", "m.csv", "a.csv"}).options->Headless());
 
-  const OptionsOutcome chosen =
-      Parse({"--intensity", "i.csv", "--components", "26,25,27", "a.csv"});
-  ASSERT_TRUE(chosen.options) << chosen.message;
+  const Parsed chosen = Parse({"--intensity", "i.csv", "--components", "26,25,27", "a.csv"});
+  ASSERT_TRUE(chosen.options) << chosen.err;
   EXPECT_EQ(chosen.options->components, (IntensityComponents{26, 25, 27}));
 
   const std::string reason =
       "error: --components: three different channels 1..40, the two horizontal first, e.g. "
-      "1,2,3\nRun with --help for more information.\n";
+      "1,2,3\n";
   for (const char* wrong : {"1,1,3", "1,2", "0,2,3", "1,2,41", "1,2,3,4", "1, 2, 3", "a,b,c", ""}) {
-    const OptionsOutcome outcome = Parse({"--intensity", "i.csv", "--components", wrong, "a.csv"});
+    const Parsed outcome = Parse({"--intensity", "i.csv", "--components", wrong, "a.csv"});
     EXPECT_FALSE(outcome.options) << wrong;
     EXPECT_EQ(outcome.exitCode, 2);
-    EXPECT_EQ(outcome.message, reason) << wrong;
+    EXPECT_EQ(outcome.err.substr(0, reason.size()), reason) << wrong;
   }
-  const OptionsOutcome alone = Parse({"--components", "4,5,6", "a.csv"});
+  const Parsed alone = Parse({"--components", "4,5,6", "a.csv"});
   EXPECT_EQ(alone.exitCode, 2);
-  EXPECT_NE(alone.message.find("--components requires --intensity"), std::string::npos)
-      << alone.message;
+  EXPECT_NE(alone.err.find("--components requires --intensity"), std::string::npos) << alone.err;
 }
 
 TEST(ViewerOptions, RotDTakesTwoOrThreeComponentsAndFasItsSmoothing) {
-  const OptionsOutcome rotd = Parse({"--rotd", "r.csv", "--components", "5,4", "a.csv"});
-  ASSERT_TRUE(rotd.options) << rotd.message;
+  const Parsed rotd = Parse({"--rotd", "r.csv", "--components", "5,4", "a.csv"});
+  ASSERT_TRUE(rotd.options) << rotd.err;
   EXPECT_EQ(rotd.options->rotdPath, "r.csv");
   EXPECT_EQ(rotd.options->horizontals, (HorizontalPair{5, 4}));
   EXPECT_TRUE(rotd.options->Headless());
   EXPECT_EQ(Parse({"--rotd", "r.csv", "a.csv"}).options->horizontals, (HorizontalPair{1, 2}));
 
   // Three serve --intensity and --rotd at once, the first two being the horizontal pair.
-  const OptionsOutcome both =
+  const Parsed both =
       Parse({"--rotd", "r.csv", "--intensity", "i.csv", "--components", "8,7,9", "a.csv"});
-  ASSERT_TRUE(both.options) << both.message;
+  ASSERT_TRUE(both.options) << both.err;
   EXPECT_EQ(both.options->components, (IntensityComponents{8, 7, 9}));
   EXPECT_EQ(both.options->horizontals, (HorizontalPair{8, 7}));
 
   for (const char* wrong : {"1,1", "0,2", "1,41", "1", "1,2,2", ""}) {
-    const OptionsOutcome outcome = Parse({"--rotd", "r.csv", "--components", wrong, "a.csv"});
+    const Parsed outcome = Parse({"--rotd", "r.csv", "--components", wrong, "a.csv"});
     EXPECT_EQ(outcome.exitCode, 2) << wrong;
-    EXPECT_EQ(outcome.message,
-              "error: --components: two different horizontal channels 1..40, e.g. 1,2\n"
-              "Run with --help for more information.\n")
-        << wrong;
+    const std::string reason =
+        "error: --components: two different horizontal channels 1..40, e.g. 1,2\n";
+    EXPECT_EQ(outcome.err.substr(0, reason.size()), reason) << wrong;
   }
   // Two are not enough where --intensity needs its vertical too.
   EXPECT_NE(Parse({"--rotd", "r.csv", "--intensity", "i.csv", "--components", "1,2", "a.csv"})
-                .message.find("three different channels"),
+                .err.find("three different channels"),
             std::string::npos);
 
-  const OptionsOutcome fas = Parse({"--fas", "f.csv", "--smoothing", "parzen:0.4", "a.csv"});
-  ASSERT_TRUE(fas.options) << fas.message;
+  const Parsed fas = Parse({"--fas", "f.csv", "--smoothing", "parzen:0.4", "a.csv"});
+  ASSERT_TRUE(fas.options) << fas.err;
   EXPECT_EQ(fas.options->fasPath, "f.csv");
   EXPECT_EQ(fas.options->smoothing, (SpectralSmoothing{SpectralSmoothing::Kind::kParzen, 0.4}));
   EXPECT_TRUE(fas.options->Headless());
   EXPECT_EQ(Parse({"--fas", "f.csv", "a.csv"}).options->smoothing, SpectralSmoothing{});
-  const OptionsOutcome badSmoothing = Parse({"--fas", "f.csv", "--smoothing", "ko:0", "a.csv"});
+  const Parsed badSmoothing = Parse({"--fas", "f.csv", "--smoothing", "ko:0", "a.csv"});
   EXPECT_EQ(badSmoothing.exitCode, 2);
-  EXPECT_EQ(badSmoothing.message.rfind("error: --smoothing: none, parzen:B", 0), 0u)
-      << badSmoothing.message;
+  EXPECT_EQ(badSmoothing.err.rfind("error: --smoothing: none, parzen:B", 0), 0u)
+      << badSmoothing.err;
   EXPECT_EQ(Parse({"--smoothing", "ko:40", "a.csv"}).exitCode, 2);  // nothing to smooth
 }
 
 TEST(ViewerOptions, PeriodsFromAListOrAFile) {
-  const OptionsOutcome listed =
-      Parse({"--response", "s.csv", "--periods", "0.1,0.25,3e0,1", "a.csv"});
-  ASSERT_TRUE(listed.options) << listed.message;
+  const Parsed listed = Parse({"--response", "s.csv", "--periods", "0.1,0.25,3e0,1", "a.csv"});
+  ASSERT_TRUE(listed.options) << listed.err;
   EXPECT_EQ(listed.options->periods, (std::vector<double>{0.1, 0.25, 3.0, 1.0}));
   EXPECT_TRUE(Parse({"--response", "s.csv", "a.csv"}).options->periods.empty());
 
@@ -138,8 +149,8 @@ TEST(ViewerOptions, PeriodsFromAListOrAFile) {
   const std::string file = folder.File("periods.txt");
   testing::WriteWholeFile(file, "0.2\r\n\r\n  1.5\t\r\n10");
   const std::string at = "@" + file;
-  const OptionsOutcome fromFile = Parse({"--rotd", "r.csv", "--periods", at.c_str(), "a.csv"});
-  ASSERT_TRUE(fromFile.options) << fromFile.message;
+  const Parsed fromFile = Parse({"--rotd", "r.csv", "--periods", at.c_str(), "a.csv"});
+  ASSERT_TRUE(fromFile.options) << fromFile.err;
   EXPECT_EQ(fromFile.options->periods, (std::vector<double>{0.2, 1.5, 10.0}));
 
   const std::string list =
@@ -165,27 +176,31 @@ TEST(ViewerOptions, PeriodsFromAListOrAFile) {
       {many, "at most 10000 periods"},
   };
   for (const auto& [text, reason] : wrong) {
-    const OptionsOutcome outcome =
-        Parse({"--response", "s.csv", "--periods", text.c_str(), "a.csv"});
+    const Parsed outcome = Parse({"--response", "s.csv", "--periods", text.c_str(), "a.csv"});
     EXPECT_EQ(outcome.exitCode, 2) << text;
-    EXPECT_EQ(outcome.message,
-              "error: --periods: " + reason + "\nRun with --help for more information.\n");
+    const std::string expected = "error: --periods: " + reason + "\n";
+    EXPECT_EQ(outcome.err.substr(0, expected.size()), expected);
   }
-  EXPECT_NE(
-      Parse({"--periods", "1", "a.csv"}).message.find("--periods requires --response or --rotd"),
-      std::string::npos);
+  EXPECT_NE(Parse({"--periods", "1", "a.csv"}).err.find("--periods requires --response or --rotd"),
+            std::string::npos);
 }
 
-TEST(ViewerOptions, HelpExitsZero) {
-  const OptionsOutcome outcome = Parse({"--help"});
-  EXPECT_FALSE(outcome.options);
-  EXPECT_EQ(outcome.exitCode, 0);
-  EXPECT_NE(outcome.message.find("--response"), std::string::npos);
-  EXPECT_NE(outcome.message.find("--intensity"), std::string::npos);
-  EXPECT_NE(outcome.message.find("--measures"), std::string::npos);
-  EXPECT_NE(outcome.message.find("--rotd"), std::string::npos);
-  EXPECT_NE(outcome.message.find("--fas"), std::string::npos);
-  EXPECT_NE(outcome.message.find("--periods"), std::string::npos);
+TEST(ViewerOptions, HelpAndVersionGoToStandardOutputAndExitZero) {
+  const Parsed help = Parse({"--help"});
+  EXPECT_FALSE(help.options);
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("--response"), std::string::npos);
+  EXPECT_NE(help.out.find("--intensity"), std::string::npos);
+  EXPECT_NE(help.out.find("--measures"), std::string::npos);
+  EXPECT_NE(help.out.find("--rotd"), std::string::npos);
+  EXPECT_NE(help.out.find("--fas"), std::string::npos);
+  EXPECT_NE(help.out.find("--periods"), std::string::npos);
+  EXPECT_EQ(help.err, "");
+
+  const Parsed version = Parse({"--version"});
+  EXPECT_FALSE(version.options);
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out.rfind("accprep-view ", 0), 0u) << version.out;
 }
 
 }  // namespace
