@@ -1,8 +1,10 @@
 #include "viewer/spectra_outputs.hpp"
 
+#include <algorithm>
 #include <charconv>
 
 #include "engine/atomic_file.hpp"
+#include "engine/channel_csv.hpp"
 #include "engine/sample_table.hpp"
 #include "measures/fourier_amplitude.hpp"
 #include "measures/response_spectrum.hpp"
@@ -42,11 +44,27 @@ void WriteFasTable(const ConversionFiles& files, const std::string& path,
   FourierAmplitudesInPlace(channels, step);
   std::vector<std::span<const double>> spectra;
   for (std::span<double> channel : channels) spectra.emplace_back(channel.data(), n / 2);
-  const SmoothedSpectra smoothed =
-      SmoothSpectra(FourierFrequencies(n, step), 1.0 / (static_cast<double>(n) * step), 0.5 / step,
-                    spectra, smoothing);
-  WriteFileAtomically(
-      path, ChannelColumnsCsvText("frequency", smoothed.frequencies, smoothed.amplitudes));
+  std::vector<double> frequencies = FourierFrequencies(n, step);
+  SmoothedSpectra smoothed;
+  if (smoothing.kind != SpectralSmoothing::Kind::kNone) {
+    smoothed = SmoothSpectra(frequencies, 1.0 / (static_cast<double>(n) * step), 0.5 / step,
+                             spectra, smoothing);
+    frequencies = std::move(smoothed.frequencies);
+    spectra.assign(smoothed.amplitudes.begin(), smoothed.amplitudes.end());
+  }
+  // A block of lines at a time: the bins of a long record make a table of 200 MB, which need
+  // not be in memory whole.
+  constexpr std::size_t kLinesABlock = 4096;
+  AtomicFile file(path);
+  std::string text = ChannelCsvHeader("frequency");
+  for (std::size_t first = 0; first < frequencies.size(); first += kLinesABlock) {
+    AppendChannelColumnsLines(text, frequencies, spectra, first,
+                              std::min(frequencies.size(), first + kLinesABlock));
+    file.Write(text);
+    text.clear();
+  }
+  file.Write(text);
+  file.Commit();
 }
 
 void WriteRotdTable(const ConversionFiles& files, const std::string& path,

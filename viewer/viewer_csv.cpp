@@ -39,11 +39,10 @@ std::string PeaksCsvText(const std::array<ChannelPeaks, kChannels>& peaks) {
   return text;
 }
 
-std::string ChannelColumnsCsvText(std::string_view keyName, std::span<const double> keys,
-                                  const std::vector<std::vector<double>>& columns) {
-  std::string text = ChannelCsvHeader(keyName);
-  text.reserve(text.size() + keys.size() * (kChannels + 1) * 12);
-  for (std::size_t k = 0; k < keys.size(); ++k) {
+void AppendChannelColumnsLines(std::string& text, std::span<const double> keys,
+                               std::span<const std::span<const double>> columns, std::size_t first,
+                               std::size_t last) {
+  for (std::size_t k = first; k < last; ++k) {
     AppendNumber(text, keys[k]);
     for (int c = 1; c <= kChannels; ++c) {
       text += ',';
@@ -51,6 +50,13 @@ std::string ChannelColumnsCsvText(std::string_view keyName, std::span<const doub
     }
     text += "\r\n";
   }
+}
+
+std::string ChannelColumnsCsvText(std::string_view keyName, std::span<const double> keys,
+                                  const std::vector<std::vector<double>>& columns) {
+  std::string text = ChannelCsvHeader(keyName);
+  const std::vector<std::span<const double>> spans(columns.begin(), columns.end());
+  AppendChannelColumnsLines(text, keys, spans, 0, keys.size());
   return text;
 }
 

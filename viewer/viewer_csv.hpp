@@ -24,6 +24,11 @@ std::string PeaksCsvText(const std::array<ChannelPeaks, kChannels>& peaks);
 // there. columns[c-1] holds channel c with one value per key.
 std::string ChannelColumnsCsvText(std::string_view keyName, std::span<const double> keys,
                                   const std::vector<std::vector<double>>& columns);
+// The same lines for keys[first .. last), appended to `text`, for tables written a block of
+// lines at a time.
+void AppendChannelColumnsLines(std::string& text, std::span<const double> keys,
+                               std::span<const std::span<const double>> columns, std::size_t first,
+                               std::size_t last);
 
 // "period","1ch",...,"40ch", then one line per period: the period and Sa of each channel.
 // spectra[c-1] holds channel c with one value per period.
