@@ -29,10 +29,11 @@
 #include <thread>
 
 #include "measures/spectral_smoothing.hpp"
+#include "measures/vector_lanes.hpp"
 #include "measures/wide_vectors.hpp"
 
-// The vector types below never cross a function boundary that is not inlined into a kernel
-// compiled for them, so the ABI note GCC gives for them does not apply.
+// The kernels' vectors never cross a function boundary that is not inlined into a kernel
+// compiled for them (measures/vector_lanes.hpp).
 #pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace accprep {
@@ -47,28 +48,15 @@ constexpr double kGuard = 1e-11;     // the bound a centre must keep, of its own
 // than its nodes would.
 constexpr std::size_t kLeastBinsToInterpolate = 2 * kNodes;
 
-typedef double Wide __attribute__((vector_size(32)));
-typedef double Narrow __attribute__((vector_size(16)));
+using lanes::Load;
+using lanes::Narrow;
+using lanes::Store;
+using lanes::Total;
+using lanes::Wide;
 
+// Lanes a vector, as a count of doubles.
 template <typename V>
-constexpr std::size_t kLanes = sizeof(V) / sizeof(double);
-
-template <typename V>
-[[gnu::always_inline]] inline V Load(const double* p) {
-  V v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-template <typename V>
-[[gnu::always_inline]] inline void Store(double* p, V v) {
-  std::memcpy(p, &v, sizeof v);
-}
-template <typename V>
-[[gnu::always_inline]] inline double Total(V v) {
-  double sum = 0.0;
-  for (std::size_t l = 0; l < kLanes<V>; ++l) sum += v[l];
-  return sum;
-}
+constexpr std::size_t kLanes = static_cast<std::size_t>(lanes::kLanes<V>);
 
 std::size_t RoundUp(std::size_t n, std::size_t multiple) {
   return (n + multiple - 1) / multiple * multiple;

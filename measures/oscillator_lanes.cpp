@@ -6,57 +6,23 @@
 #include <limits>
 #include <stdexcept>
 
+#include "measures/vector_lanes.hpp"
 #include "measures/wide_vectors.hpp"
 
-// The vector types below never cross a function boundary that is not inlined into a kernel
-// compiled for them, so the ABI note GCC gives for them does not apply.
+// The kernels' vectors never cross a function boundary that is not inlined into a kernel
+// compiled for them (measures/vector_lanes.hpp).
 #pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace accprep {
 namespace {
 
-typedef double Wide __attribute__((vector_size(32)));
-typedef long long WideBits __attribute__((vector_size(32)));
-typedef double Narrow __attribute__((vector_size(16)));
-typedef long long NarrowBits __attribute__((vector_size(16)));
-
-template <typename V>
-struct BitsOf;
-template <>
-struct BitsOf<Wide> {
-  using Type = WideBits;
-};
-template <>
-struct BitsOf<Narrow> {
-  using Type = NarrowBits;
-};
-
-template <typename V>
-constexpr int kLanes = static_cast<int>(sizeof(V) / sizeof(double));
-
-template <typename V>
-[[gnu::always_inline]] inline V Splat(double value) {
-  V v;
-  for (int l = 0; l < kLanes<V>; ++l) v[l] = value;
-  return v;
-}
-
-// |x| by clearing the sign bit, as fabs does.
-template <typename V>
-[[gnu::always_inline]] inline V Abs(V x) {
-  using Bits = typename BitsOf<V>::Type;
-  return reinterpret_cast<V>(reinterpret_cast<Bits>(x) & ~reinterpret_cast<Bits>(Splat<V>(-0.0)));
-}
-
-// std::max(peak, value): the peak stays unless the value exceeds it.
-template <typename V>
-[[gnu::always_inline]] inline V Max(V peak, V value) {
-  return peak < value ? value : peak;
-}
-template <typename V>
-[[gnu::always_inline]] inline V Min(V low, V value) {
-  return value < low ? value : low;
-}
+using lanes::Abs;
+using lanes::kLanes;
+using lanes::Max;
+using lanes::Min;
+using lanes::Narrow;
+using lanes::Splat;
+using lanes::Wide;
 
 // The coefficients of G vectors of oscillators; lanes beyond `count` repeat the last one.
 template <typename V, int G>

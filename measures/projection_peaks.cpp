@@ -5,10 +5,11 @@
 #include <limits>
 #include <numbers>
 
+#include "measures/vector_lanes.hpp"
 #include "measures/wide_vectors.hpp"
 
-// The vector types below never cross a function boundary that is not inlined into a kernel
-// compiled for them, so the ABI note GCC gives for them does not apply.
+// The kernels' vectors never cross a function boundary that is not inlined into a kernel
+// compiled for them (measures/vector_lanes.hpp).
 #pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace accprep {
@@ -47,36 +48,12 @@ const Directions& TheDirections() {
   return directions;
 }
 
-typedef double Wide __attribute__((vector_size(32)));
-typedef double Narrow __attribute__((vector_size(16)));
-typedef long long WideMask __attribute__((vector_size(32)));
-typedef long long NarrowMask __attribute__((vector_size(16)));
-
-template <typename V>
-struct MaskOf;
-template <>
-struct MaskOf<Wide> {
-  using Type = WideMask;
-};
-template <>
-struct MaskOf<Narrow> {
-  using Type = NarrowMask;
-};
-
-template <typename V>
-constexpr int kLanes = static_cast<int>(sizeof(V) / sizeof(double));
-
-template <typename V>
-[[gnu::always_inline]] inline V Load(const double* p) {
-  V v;
-  __builtin_memcpy(&v, p, sizeof(V));
-  return v;
-}
-
-template <typename V>
-[[gnu::always_inline]] inline V Magnitude(V v) {
-  return v < 0 ? -v : v;
-}
+using lanes::Abs;
+using lanes::kLanes;
+using lanes::Load;
+using lanes::MaskOf;
+using lanes::Narrow;
+using lanes::Wide;
 
 // True where the point passes the disc or every tested direction.
 template <typename V>
@@ -87,7 +64,7 @@ template <typename V>
       Load<V>(d.coarseCosine.data()) == Load<V>(d.coarseCosine.data());
   for (int j = 0; j < kCoarseSlots; j += kLanes<V>) {
     const V projection = x1 * Load<V>(&d.coarseCosine[j]) + x2 * Load<V>(&d.coarseSine[j]);
-    inside &= Magnitude(projection) <= Load<V>(&state.offsets[j]);
+    inside &= Abs(projection) <= Load<V>(&state.offsets[j]);
   }
   for (int l = 0; l < kLanes<V>; ++l) {
     if (inside[l] == 0) return false;
@@ -102,7 +79,7 @@ template <typename V>
   const Directions& d = TheDirections();
   for (int k = 0; k < kRotationAngles; k += kLanes<V>) {
     const V projection = x1 * Load<V>(&d.cosine[k]) + x2 * Load<V>(&d.sine[k]);
-    const V magnitude = Magnitude(projection);
+    const V magnitude = Abs(projection);
     V peak = Load<V>(&state.peaks[k]);
     peak = peak < magnitude ? magnitude : peak;
     __builtin_memcpy(&state.peaks[k], &peak, sizeof(V));

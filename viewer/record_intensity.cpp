@@ -12,11 +12,11 @@ std::string ComponentsText(const IntensityComponents& components) {
          "," + std::to_string(components.vertical);
 }
 
-std::optional<IntensityComponents> ParseComponents(std::string_view text) {
-  int channels[3] = {};
+std::optional<std::vector<int>> ParseChannelNumbers(std::string_view text, std::size_t count) {
+  std::vector<int> channels(count);
   const char* p = text.data();
   const char* const end = text.data() + text.size();
-  for (int i = 0; i < 3; ++i) {
+  for (std::size_t i = 0; i < count; ++i) {
     if (i > 0) {
       if (p == end || *p != ',') return std::nullopt;
       ++p;
@@ -25,13 +25,19 @@ std::optional<IntensityComponents> ParseComponents(std::string_view text) {
     if (error != std::errc() || next == p || channels[i] < 1 || channels[i] > kChannels) {
       return std::nullopt;
     }
+    for (std::size_t j = 0; j < i; ++j) {
+      if (channels[j] == channels[i]) return std::nullopt;
+    }
     p = next;
   }
-  if (p != end || channels[0] == channels[1] || channels[0] == channels[2] ||
-      channels[1] == channels[2]) {
-    return std::nullopt;
-  }
-  return IntensityComponents{channels[0], channels[1], channels[2]};
+  if (p != end) return std::nullopt;
+  return channels;
+}
+
+std::optional<IntensityComponents> ParseComponents(std::string_view text) {
+  const std::optional<std::vector<int>> channels = ParseChannelNumbers(text, 3);
+  if (!channels) return std::nullopt;
+  return IntensityComponents{(*channels)[0], (*channels)[1], (*channels)[2]};
 }
 
 RecordIntensity ComputeRecordIntensity(const ChannelTable& acceleration, const std::string& path,

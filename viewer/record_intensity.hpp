@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "measures/arias_measures.hpp"
 #include "measures/jma_intensity.hpp"
@@ -28,6 +29,8 @@ struct IntensityComponents {
 std::string ComponentsText(const IntensityComponents& components);
 // Three different channel numbers 1..40 separated by commas, nothing else; none otherwise.
 std::optional<IntensityComponents> ParseComponents(std::string_view text);
+// `count` different channel numbers 1..40 separated by commas, nothing else; none otherwise.
+std::optional<std::vector<int>> ParseChannelNumbers(std::string_view text, std::size_t count);
 
 struct RecordIntensity {
   IntensityComponents components;

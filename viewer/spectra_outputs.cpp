@@ -1,7 +1,6 @@
 #include "viewer/spectra_outputs.hpp"
 
 #include <algorithm>
-#include <charconv>
 
 #include "engine/atomic_file.hpp"
 #include "engine/channel_csv.hpp"
@@ -10,27 +9,15 @@
 #include "measures/response_spectrum.hpp"
 #include "measures/rotd_spectrum.hpp"
 #include "viewer/acceleration_channels.hpp"
+#include "viewer/record_intensity.hpp"
 #include "viewer/viewer_csv.hpp"
 
 namespace accprep {
 
 std::optional<HorizontalPair> ParseHorizontalPair(std::string_view text) {
-  int channels[2] = {};
-  const char* p = text.data();
-  const char* const end = text.data() + text.size();
-  for (int i = 0; i < 2; ++i) {
-    if (i > 0) {
-      if (p == end || *p != ',') return std::nullopt;
-      ++p;
-    }
-    const auto [next, error] = std::from_chars(p, end, channels[i]);
-    if (error != std::errc() || next == p || channels[i] < 1 || channels[i] > kChannels) {
-      return std::nullopt;
-    }
-    p = next;
-  }
-  if (p != end || channels[0] == channels[1]) return std::nullopt;
-  return HorizontalPair{channels[0], channels[1]};
+  const std::optional<std::vector<int>> channels = ParseChannelNumbers(text, 2);
+  if (!channels) return std::nullopt;
+  return HorizontalPair{(*channels)[0], (*channels)[1]};
 }
 
 void WriteFasTable(const ConversionFiles& files, const std::string& path,

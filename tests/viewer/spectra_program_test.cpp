@@ -7,10 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "child_process.hpp"
+#include "converted_shared_record.hpp"
 #include "measures/fourier_amplitude.hpp"
 #include "measures/rotd_spectrum.hpp"
-#include "program_folder.hpp"
 #include "viewer/conversion_data.hpp"
 #include "viewer/viewer_csv.hpp"
 
@@ -18,39 +17,27 @@ namespace accprep {
 namespace {
 
 using testing::ProcessResult;
-using testing::TestProgramFolder;
 
-class SpectraProgram : public ::testing::Test {
+class SpectraProgram : public testing::ConvertedSharedRecord {
  protected:
   static void SetUpTestSuite() {
-    folder_ = new TestProgramFolder;
-    ASSERT_TRUE(folder_->InstallShippedJobs());
-    const std::string record = folder_->Path("records/knet.csv");
-    std::filesystem::copy_file(std::string(ACCPREP_SHARED_DATA_DIR) + "/knet-aomori-2018.csv",
-                               record);
-    const ProcessResult run = folder_->RunCli({"--name", "k", record});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ConvertedSharedRecord::SetUpTestSuite();
     static constexpr ConversionFile kAcc[] = {ConversionFile::kAcceleration};
-    data_ = new ConversionData(LoadConversion(FindConversionFiles(record), kAcc));
+    data_ = new ConversionData(
+        LoadConversion(FindConversionFiles(folder_->Path("records/knet.csv")), kAcc));
   }
   static void TearDownTestSuite() {
     delete data_;
-    delete folder_;
-  }
-
-  static ProcessResult RunViewer(std::vector<std::string> args) {
-    args.insert(args.begin(), std::string(ACCPREP_PROGRAM_FOLDER) + "/accprep-view");
-    return testing::RunProcess({args, folder_->path(), {}});
+    data_ = nullptr;
+    ConvertedSharedRecord::TearDownTestSuite();
   }
   static std::span<const double> Channel(int c) {
     return data_->table(ConversionFile::kAcceleration)->column(c);
   }
 
-  static TestProgramFolder* folder_;
   static ConversionData* data_;
 };
 
-TestProgramFolder* SpectraProgram::folder_ = nullptr;
 ConversionData* SpectraProgram::data_ = nullptr;
 
 TEST_F(SpectraProgram, WritesRotDOfAStationAtAFilesPeriods) {
