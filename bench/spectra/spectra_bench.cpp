@@ -8,9 +8,9 @@
 //
 // Each is a whole run of the built program, timed from its start to its end; the peak memory
 // is its largest resident set (wait4). Counters: seconds, x_probe (its time over the probe's
-// last), peak_MB, cpu_s. The parts are timed in the process as well, so that a change shows
-// where it went: loading the 40 channels, resampling them band-limited for the short
-// periods, and the oscillators alone.
+// last), peak_MB, cpu_s. Two parts of --response are timed in the process as well, so that a
+// change shows where it went: loading the 40 channels, and resampling them band-limited for
+// the short periods (accprep_viewer_bench times the whole 40 x 100 spectra in the process).
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -144,8 +144,8 @@ void BM_FasKonnoOhmachi40(benchmark::State& state) {
 }
 BENCHMARK(BM_FasKonnoOhmachi40)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
 
-// The parts of --response in the process: loading the channels, resampling each for the
-// short periods (one resampler a thread, as the spectra do), and the whole spectra.
+// Parts of --response in the process: loading the channels, and resampling each for the short
+// periods (one resampler a thread, as the spectra do).
 struct LoadedChannels {
   AccelerationChannels acc;
   LoadedChannels() {
@@ -185,20 +185,6 @@ void BM_ResampleShortPeriods40(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ResampleShortPeriods40)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
-
-void BM_ResponseSpectra40x100InProcess(benchmark::State& state) {
-  const AccelerationChannels& acc = Loaded().acc;
-  const std::vector<double> periods = ResponsePeriods();
-  for (auto _ : state) {
-    const auto spectra =
-        ComputeAccelerationSpectra(acc.channels(), acc.timeStep(), periods, 0.05, 2);
-    benchmark::DoNotOptimize(spectra.data());
-  }
-}
-BENCHMARK(BM_ResponseSpectra40x100InProcess)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3)
-    ->UseRealTime();
 
 }  // namespace
 
