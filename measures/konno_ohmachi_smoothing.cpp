@@ -3,7 +3,7 @@
 //
 // In u = log10 f the window of a centre v is K(u) = (sin x / x)^4, x = b (u - v): an entire
 // function of u, band-limited to |frequency| <= 4b. So over a cell of the u axis of radius
-// r = 1/b it is a polynomial of degree 24 to within about 1e-17 of its size (the bound
+// r = 1/b it is a polynomial of degree 24 to within 4e-18 of its size (the bound
 // below), and the sum over the cell's bins, sum_j K(u_j) S_j, is sum_l K(xi_l) M_l over the
 // cell's 25 Chebyshev nodes xi_l with moments M_l = sum_j L_l(u_j) S_j (L_l the Lagrange
 // polynomials of the nodes). The moments are found once for all centres; a centre then costs
@@ -11,14 +11,17 @@
 // 4,500 s record hold 26,000 bins in the highest cell) that is what makes 1,000 centres cheap.
 // Cells with few bins keep them as they are.
 //
-// The bound, for each centre, each cell and each series (Trefethen, Approximation Theory and
-// Approximation Practice, theorem 8.2): K is analytic in the Bernstein ellipse of parameter
-// rho around the cell, where |K| <= cosh^4(eta) min(1, (b d)^-4), eta = b r (rho - 1/rho) / 2
-// and d the distance from v to the ellipse; so the interpolant is within
-// 4 M rho^-(n-1) / (rho - 1) of K on the cell, and the cell's sum within that times
-// sum_j |S_j|. Where the bound for a centre does not stay below 1e-11 of its sum (values that
-// cancel, or a spectrum nearly zero around the centre and large far off), that centre is
-// summed bin by bin.
+// The bound, for each centre, each cell and each series, from the Hermite integral formula of
+// the interpolation error (Trefethen, Approximation Theory and Approximation Practice, ch. 8
+// and 11) over the Bernstein ellipse E of parameter rho around the cell (in t = (u - c) / r):
+// K is entire, and on E |K| <= M = cosh^4(eta) min(1, (b d)^-4), eta = b r (rho - 1/rho) / 2
+// and d the distance from v to E. With the n nodes the zeros of T_n, |T_n| <= 1 on the cell
+// and >= (rho^n - rho^-n) / 2 on E, E is at most pi (rho + 1/rho) long and (rho - 1)^2 /
+// (2 rho) away from the cell, so the interpolant is within
+// 2 M (rho^2 + 1) / ((rho - 1)^2 (rho^n - rho^-n)) of K on the cell, and the cell's sum
+// within that times sum_j |S_j|. Where the bound for a centre does not stay below 1e-11 of
+// its sum (values that cancel, or a spectrum nearly zero around the centre and large far
+// off), that centre is summed bin by bin.
 
 #include <algorithm>
 #include <atomic>
@@ -256,8 +259,9 @@ class KonnoOhmachiSums {
     FormSources();
     const double eta = kCellRadius * (kEllipse - 1.0 / kEllipse) / 2.0;
     const double coshEta = std::cosh(eta);
-    interpolationBound_ =
-        4.0 * std::pow(coshEta, 4) * std::pow(kEllipse, -(kNodes - 1)) / (kEllipse - 1.0);
+    interpolationBound_ = 2.0 * std::pow(coshEta, 4) * (kEllipse * kEllipse + 1.0) /
+                          ((kEllipse - 1.0) * (kEllipse - 1.0) *
+                           (std::pow(kEllipse, kNodes) - std::pow(kEllipse, -kNodes)));
     ellipseReach_ = radius_ * (kEllipse + 1.0 / kEllipse) / 2.0;
   }
 
