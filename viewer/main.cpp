@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "viewer/building_outputs.hpp"
 #include "viewer/channel_names.hpp"
 #include "viewer/conversion_data.hpp"
 #include "viewer/conversion_files.hpp"
@@ -69,6 +70,7 @@ int main(int argc, char** argv) {
       accprep::WriteFasTable(files, options.fasPath, options.smoothing);
     }
     if (!options.measuresPath.empty()) accprep::WriteMeasuresTable(files, options.measuresPath);
+    if (options.building.Any()) accprep::WriteBuildingTables(files, options.building, std::cerr);
   } catch (const std::exception& error) {
     return Fail(error.what());
   }

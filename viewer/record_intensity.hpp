@@ -29,8 +29,6 @@ struct IntensityComponents {
 std::string ComponentsText(const IntensityComponents& components);
 // Three different channel numbers 1..40 separated by commas, nothing else; none otherwise.
 std::optional<IntensityComponents> ParseComponents(std::string_view text);
-// `count` different channel numbers 1..40 separated by commas, nothing else; none otherwise.
-std::optional<std::vector<int>> ParseChannelNumbers(std::string_view text, std::size_t count);
 
 struct RecordIntensity {
   IntensityComponents components;

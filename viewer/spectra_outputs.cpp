@@ -9,7 +9,7 @@
 #include "measures/response_spectrum.hpp"
 #include "measures/rotd_spectrum.hpp"
 #include "viewer/acceleration_channels.hpp"
-#include "viewer/record_intensity.hpp"
+#include "viewer/channel_list.hpp"
 #include "viewer/viewer_csv.hpp"
 
 namespace accprep {
