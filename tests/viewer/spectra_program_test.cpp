@@ -16,41 +16,28 @@
 namespace accprep {
 namespace {
 
-using testing::ConvertedRecord;
 using testing::ProcessResult;
-using testing::TestProgramFolder;
 
-class SpectraProgram : public ::testing::Test {
+class SpectraProgram : public testing::SharedRecordSuite {
  protected:
   static void SetUpTestSuite() {
-    converted_ = new ConvertedRecord(
-        {{std::string(ACCPREP_SHARED_DATA_DIR) + "/knet-aomori-2018.csv", "knet.csv"}}, "k");
-    ASSERT_TRUE(converted_->ok());
-    folder_ = &converted_->folder();
+    SharedRecordSuite::SetUpTestSuite();
     static constexpr ConversionFile kAcc[] = {ConversionFile::kAcceleration};
     data_ = new ConversionData(
         LoadConversion(FindConversionFiles(folder_->Path("records/knet.csv")), kAcc));
   }
   static void TearDownTestSuite() {
     delete data_;
-    delete converted_;
     data_ = nullptr;
-    converted_ = nullptr;
-  }
-  static ProcessResult RunViewer(std::vector<std::string> args) {
-    return converted_->RunViewer(std::move(args));
+    SharedRecordSuite::TearDownTestSuite();
   }
   static std::span<const double> Channel(int c) {
     return data_->table(ConversionFile::kAcceleration)->column(c);
   }
 
-  static ConvertedRecord* converted_;
-  static const TestProgramFolder* folder_;
   static ConversionData* data_;
 };
 
-ConvertedRecord* SpectraProgram::converted_ = nullptr;
-const TestProgramFolder* SpectraProgram::folder_ = nullptr;
 ConversionData* SpectraProgram::data_ = nullptr;
 
 TEST_F(SpectraProgram, WritesRotDOfAStationAtAFilesPeriods) {
