@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <exception>
-#include <mutex>
 #include <stdexcept>
-#include <thread>
 
+#include "measures/parallel_tasks.hpp"
 #include "measures/real_fft.hpp"
 
 namespace accprep {
@@ -46,25 +44,16 @@ void Amplitudes(RealFft& transform, std::span<const double> samples, double time
 template <typename Channel>
 void EachChannel(std::size_t channels, std::size_t samples, int threads, Channel channel) {
   std::atomic<std::size_t> next{0};
-  std::mutex failureLock;
-  std::exception_ptr failure;
-  auto work = [&] {
+  const int workers = std::clamp(threads, 1, static_cast<int>(channels));
+  RunTasks(static_cast<std::size_t>(workers), workers, [&](std::size_t) {
     try {
       RealFft transform(TransformLength(samples));
       for (std::size_t c = next++; c < channels; c = next++) channel(transform, c);
     } catch (...) {
-      const std::lock_guard<std::mutex> guard(failureLock);
-      if (!failure) failure = std::current_exception();
       next = channels;
+      throw;
     }
-  };
-  {
-    std::vector<std::jthread> others;
-    const int workers = std::clamp(threads, 1, static_cast<int>(channels));
-    for (int t = 1; t < workers; ++t) others.emplace_back(work);
-    work();
-  }
-  if (failure) std::rethrow_exception(failure);
+  });
 }
 
 template <typename Span>

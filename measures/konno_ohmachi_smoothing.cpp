@@ -24,13 +24,12 @@
 // off), that centre is summed bin by bin.
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <numbers>
 #include <stdexcept>
-#include <thread>
 
+#include "measures/parallel_tasks.hpp"
 #include "measures/spectral_smoothing.hpp"
 #include "measures/vector_lanes.hpp"
 #include "measures/wide_vectors.hpp"
@@ -206,20 +205,6 @@ void SumsNarrow(const Sources& sources, std::size_t rows, const double* weights,
   SumsAt<Narrow>(sources, rows, weights, sums);
 }
 
-// Runs work(i) for i = 0 .. count-1 on `threads` threads, handing out one index at a time.
-template <typename Work>
-void SharedLoop(std::size_t count, int threads, Work work) {
-  std::atomic<std::size_t> next{0};
-  auto run = [&] {
-    for (std::size_t i = next++; i < count; i = next++) work(i);
-  };
-  std::vector<std::jthread> others;
-  for (int t = 1; t < std::min<int>(threads, static_cast<int>(count)); ++t) {
-    others.emplace_back(run);
-  }
-  run();
-}
-
 void CheckArguments(std::span<const double> frequencies,
                     std::span<const std::span<const double>> series,
                     std::span<const double> centres, double b) {
@@ -269,7 +254,7 @@ class KonnoOhmachiSums {
   std::vector<std::vector<double>> At(std::span<const double> centres) {
     const std::size_t rows = series_.size() + 1;
     std::vector<std::vector<double>> results(series_.size(), std::vector<double>(centres.size()));
-    SharedLoop((centres.size() + 7) / 8, threads_, [&](std::size_t block) {
+    RunTasks((centres.size() + 7) / 8, threads_, [&](std::size_t block) {
       std::vector<double> weights(sources_.stride);
       std::vector<double> sums(rows), bounds(rows);
       for (std::size_t c = 8 * block; c < std::min(centres.size(), 8 * block + 8); ++c) {
@@ -360,7 +345,7 @@ class KonnoOhmachiSums {
       sources_.absoluteSums[(rows - 1) * cells_.size() + q] = static_cast<double>(cell.binCount);
     }
     // The moments of the dense cells, a cell at a time on every thread.
-    SharedLoop(cells_.size(), threads_, [&](std::size_t q) {
+    RunTasks(cells_.size(), threads_, [&](std::size_t q) {
       if (cells_[q].interpolated) Moments(cells_[q], firstSource[q]);
     });
   }

@@ -3,16 +3,14 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <exception>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <stdexcept>
-#include <thread>
 
 #include "measures/band_limited_resampling.hpp"
 #include "measures/oscillator_lanes.hpp"
 #include "measures/oscillator_step.hpp"
+#include "measures/parallel_tasks.hpp"
 
 namespace accprep {
 
@@ -148,14 +146,13 @@ std::vector<std::vector<double>> ComputeAccelerationSpectra(
   CheckResponseArguments(timeStep, periods, damping);
   std::vector<std::vector<double>> spectra(channels.size(),
                                            std::vector<double>(periods.size(), 0.0));
-  std::atomic<std::size_t> next{0};
-  std::mutex failureLock;
-  std::exception_ptr failure;
   // Whole channels handed out one at a time: a channel's short periods share one resampling,
   // and every channel costs the same, so both cores stay busy to the end. Each thread keeps
   // one resampler for its channels. A failure (the resampling's memory) stops the handing
   // out and is rethrown on the caller's thread.
-  auto work = [&] {
+  std::atomic<std::size_t> next{0};
+  const int workers = std::max(threads, 1);
+  RunTasks(static_cast<std::size_t>(workers), workers, [&](std::size_t) {
     try {
       std::unique_ptr<BandLimitedResampler> resampler;
       for (std::size_t c = next++; c < channels.size(); c = next++) {
@@ -163,17 +160,10 @@ std::vector<std::vector<double>> ComputeAccelerationSpectra(
                    ResamplerFor(resampler, channels[c].size(), timeStep, periods));
       }
     } catch (...) {
-      const std::lock_guard<std::mutex> guard(failureLock);
-      if (!failure) failure = std::current_exception();
       next = channels.size();
+      throw;
     }
-  };
-  {
-    std::vector<std::jthread> workers;
-    for (int t = 1; t < std::max(threads, 1); ++t) workers.emplace_back(work);
-    work();
-  }
-  if (failure) std::rethrow_exception(failure);
+  });
   return spectra;
 }
 

@@ -1,17 +1,14 @@
 #include "measures/rotd_spectrum.hpp"
 
 #include <algorithm>
-#include <atomic>
-#include <exception>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <stdexcept>
-#include <thread>
 
 #include "measures/band_limited_resampling.hpp"
 #include "measures/oscillator_lanes.hpp"
 #include "measures/oscillator_step.hpp"
+#include "measures/parallel_tasks.hpp"
 #include "measures/response_spectrum.hpp"
 
 namespace accprep {
@@ -57,18 +54,17 @@ RotDSpectrum ComputeRotDSpectrum(std::span<const double> horizontal1,
   if (horizontal1.size() < 2 || periods.empty()) return spectrum;
 
   // Both components at every sampling the periods need, resampled side by side.
-  std::unique_ptr<ResampledRecord> record1;
-  std::unique_ptr<ResampledRecord> record2;
-  {
-    std::jthread other(
-        [&] { record2 = std::make_unique<ResampledRecord>(horizontal2, timeStep, periods); });
-    record1 = std::make_unique<ResampledRecord>(horizontal1, timeStep, periods);
-  }
-  if (!record2) throw std::bad_alloc();
+  const std::span<const double> components[] = {horizontal1, horizontal2};
+  std::unique_ptr<ResampledRecord> records[2];
+  RunTasks(2, threads, [&](std::size_t c) {
+    records[c] = std::make_unique<ResampledRecord>(components[c], timeStep, periods);
+  });
+  const ResampledRecord& record1 = *records[0];
+  const ResampledRecord& record2 = *records[1];
 
   std::map<int, std::vector<std::size_t>> bySampling;
   for (std::size_t k = 0; k < periods.size(); ++k) {
-    bySampling[record1->Factor(periods[k])].push_back(k);
+    bySampling[record1.Factor(periods[k])].push_back(k);
   }
   const std::size_t perPass =
       static_cast<std::size_t>(kMostVectorsInFlight / 2 * OscillatorLanes());
@@ -86,41 +82,22 @@ RotDSpectrum ComputeRotDSpectrum(std::span<const double> horizontal1,
   std::stable_sort(passes.begin(), passes.end(),
                    [](const Pass& a, const Pass& b) { return a.factor > b.factor; });
 
-  std::atomic<std::size_t> next{0};
-  std::mutex failureLock;
-  std::exception_ptr failure;
-  auto work = [&] {
-    try {
-      for (std::size_t p = next++; p < passes.size(); p = next++) {
-        const Pass& pass = passes[p];
-        const double period0 = periods[pass.periods.front()];
-        const double step = record1->Step(period0);
-        std::vector<OscillatorStep> steps;
-        for (std::size_t k : pass.periods) {
-          steps.push_back(MakeOscillatorStep(periods[k], damping, step));
-        }
-        std::vector<ProjectionPeaks> peaks(steps.size());
-        PeakBlocks blocks(peaks);
-        StepForDisplacements(record1->View(period0), record2->View(period0), steps, blocks);
-        for (std::size_t i = 0; i < steps.size(); ++i) {
-          std::array<double, kRotationAngles> psa = peaks[i].Peaks();  // a copy to scale
-          for (double& value : psa) value *= steps[i].w2;
-          spectrum.values[pass.periods[i]] = RotDOf(psa);
-        }
-      }
-    } catch (...) {
-      const std::lock_guard<std::mutex> guard(failureLock);
-      if (!failure) failure = std::current_exception();
-      next = passes.size();
+  RunTasks(passes.size(), threads, [&](std::size_t p) {
+    const Pass& pass = passes[p];
+    const double period0 = periods[pass.periods.front()];
+    const double step = record1.Step(period0);
+    std::vector<OscillatorStep> steps;
+    for (std::size_t k : pass.periods)
+      steps.push_back(MakeOscillatorStep(periods[k], damping, step));
+    std::vector<ProjectionPeaks> peaks(steps.size());
+    PeakBlocks blocks(peaks);
+    StepForDisplacements(record1.View(period0), record2.View(period0), steps, blocks);
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+      std::array<double, kRotationAngles> psa = peaks[i].Peaks();  // a copy to scale
+      for (double& value : psa) value *= steps[i].w2;
+      spectrum.values[pass.periods[i]] = RotDOf(psa);
     }
-  };
-  {
-    std::vector<std::jthread> others;
-    const int workers = std::clamp(threads, 1, static_cast<int>(passes.size()));
-    for (int t = 1; t < workers; ++t) others.emplace_back(work);
-    work();
-  }
-  if (failure) std::rethrow_exception(failure);
+  });
   return spectrum;
 }
 
