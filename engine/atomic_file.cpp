@@ -10,10 +10,15 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <climits>
+#include <cstdlib>
 #include <mutex>
 #include <set>
 
 #include "engine/engine_error.hpp"
+#include "engine/inputs_in_use.hpp"
+#include "engine/interruption.hpp"
+#include "engine/process_status.hpp"
 
 namespace accprep {
 namespace {
@@ -41,8 +46,6 @@ void Unregister(const std::string& path) {
   LiveTemporaries().erase(path);
 }
 
-bool ProcessGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
-
 std::string FolderOf(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? "" : path.substr(0, slash + 1);
@@ -53,17 +56,60 @@ std::string NameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The rename that puts a file in place would pass over a read-only file or fail late on a
-// folder: both are refused before anything is written, as creating the file would be.
-void CheckReplaceable(const std::string& destination) {
+// The real path of `path`'s folder, empty when it has none.
+std::string RealFolderOf(const std::string& path) {
+  const std::string folder = FolderOf(path);
+  char* real = ::realpath(folder.empty() ? "." : folder.c_str(), nullptr);
+  if (real == nullptr) return {};
+  std::string text = real;
+  ::free(real);
+  return text;
+}
+
+// True when following `path`'s links passes through /proc, where /dev/stdout and /dev/fd/N
+// lead: the "file" is then one of the process's own descriptors, which a rename would not
+// reach, and /dev would lose its link instead.
+bool LeadsToOwnDescriptor(const std::string& path) {
+  constexpr int kMaxLinks = 40;  // as the kernel follows them
+  std::string at = path;
+  for (int link = 0; link <= kMaxLinks; ++link) {
+    const std::string folder = RealFolderOf(at);
+    if (folder == "/proc" || folder.starts_with("/proc/")) return true;
+    struct stat entry {};
+    if (::lstat(at.c_str(), &entry) != 0 || !S_ISLNK(entry.st_mode)) return false;
+    std::string target(PATH_MAX, '\0');
+    const ssize_t size = ::readlink(at.c_str(), target.data(), target.size());
+    if (size <= 0) return false;
+    target.resize(static_cast<std::size_t>(size));
+    at = target.front() == '/' ? target : FolderOf(at) + target;
+  }
+  return false;
+}
+
+// How the rule of the header treats `destination`: refused (throws), written directly
+// (true) or through a temporary beside it (false).
+bool CheckDestination(const std::string& destination) {
+  ThrowIfInterrupted();
+  RefuseInputAsOutput(destination);
   struct stat existing {};
-  if (::stat(destination.c_str(), &existing) != 0) return;
-  if (S_ISDIR(existing.st_mode))
-    throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(EISDIR),
+  if (::stat(destination.c_str(), &existing) == 0) {
+    if (S_ISDIR(existing.st_mode))
+      throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(EISDIR),
+                        destination);
+    if (!S_ISREG(existing.st_mode) || LeadsToOwnDescriptor(destination)) return true;
+    // The rename would pass over a read-only file: refused as creating the file would be.
+    if (::access(destination.c_str(), W_OK) != 0)
+      throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(errno),
+                        destination);
+  }
+  if (NameOf(destination).size() > kMaxOutputNameBytes) {
+    throw EngineError(ErrorKind::kIo,
+                      "cannot create the file: its name is longer than the " +
+                          std::to_string(kMaxOutputNameBytes) +
+                          " bytes an output's name may hold beside its temporary name",
                       destination);
-  if (::access(destination.c_str(), W_OK) != 0)
-    throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(errno),
-                      destination);
+  }
+  return false;
 }
 
 // Renames `temporary` over `destination`. Where a file of that name exists, the two names are
@@ -110,11 +156,12 @@ std::optional<pid_t> TemporaryWriter(std::string_view fileName) {
 
 bool IsOrphanedTemporary(std::string_view fileName) {
   const std::optional<pid_t> writer = TemporaryWriter(fileName);
-  return writer && ProcessGone(*writer);
+  return writer && !ProcessRuns(*writer);
 }
 
 std::vector<std::string> RemoveOrphanedTemporaries(const std::string& folder,
-                                                   std::string_view destinationName) {
+                                                   std::string_view destinationName,
+                                                   const std::string& keep) {
   std::vector<std::string> removed;
   const std::string listed = folder.empty() ? "." : folder;
   DIR* listing = ::opendir(listed.c_str());
@@ -134,6 +181,7 @@ std::vector<std::string> RemoveOrphanedTemporaries(const std::string& folder,
   const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
   for (const std::string& name : orphans) {
     const std::string path = base + name;
+    if (!keep.empty() && SameFile(path, keep)) continue;
     if (::unlink(path.c_str()) == 0) removed.push_back(path);
   }
   return removed;
@@ -147,7 +195,7 @@ void RemoveLiveTemporaries() noexcept {
 }
 
 bool ReplaceWithLink(const std::string& source, const std::string& destination) {
-  CheckReplaceable(destination);
+  if (CheckDestination(destination)) return false;
   const std::string temporary = TemporaryPathFor(destination);
   Register(temporary);
   if (::link(source.c_str(), temporary.c_str()) != 0) {
@@ -165,7 +213,23 @@ bool ReplaceWithLink(const std::string& source, const std::string& destination) 
 }
 
 AtomicFile::AtomicFile(std::string destination) : destination_(std::move(destination)) {
-  CheckReplaceable(destination_);
+  if (CheckDestination(destination_)) {
+    direct_ = true;
+    // A regular file behind one of our descriptors (the standard output sent to a file) is
+    // appended to, as the shell's >> asks and as > leaves it empty.
+    struct stat existing {};
+    const bool regular = ::stat(destination_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    const int flags = O_WRONLY | O_CLOEXEC | (regular ? O_APPEND : 0);
+    // A FIFO opens only once a reader comes; an interruption ends the wait.
+    while ((descriptor_ = ::open(destination_.c_str(), flags)) < 0) {
+      const int error = errno;
+      if (error != EINTR)
+        throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(error),
+                          destination_);
+      ThrowIfInterrupted();
+    }
+    return;
+  }
   int error = EEXIST;
   for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
     std::string temporary = TemporaryPathFor(destination_);
@@ -184,16 +248,32 @@ AtomicFile::AtomicFile(std::string destination) : destination_(std::move(destina
   throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(error), destination_);
 }
 
+AtomicFile::AtomicFile(int descriptor, std::string name)
+    : destination_(std::move(name)),
+      descriptor_(descriptor),
+      direct_(true),
+      ownsDescriptor_(false) {
+  ThrowIfInterrupted();
+}
+
 AtomicFile::~AtomicFile() { Abandon(); }
 
 void AtomicFile::Write(std::string_view text) {
+  if (InterruptionRequested()) {
+    Abandon();
+    ThrowIfInterrupted();
+  }
   const char* data = text.data();
   std::size_t left = text.size();
   while (left > 0) {
     const ssize_t written = ::write(descriptor_, data, left);
     if (written < 0) {
-      if (errno == EINTR) continue;
-      Fail("cannot write the file: ", errno);
+      if (errno != EINTR) Fail("cannot write the file: ", errno);
+      if (InterruptionRequested()) {
+        Abandon();
+        ThrowIfInterrupted();
+      }
+      continue;
     }
     if (written == 0) Fail("cannot write the file: ", ENOSPC);
     data += written;
@@ -202,10 +282,16 @@ void AtomicFile::Write(std::string_view text) {
 }
 
 void AtomicFile::Commit() {
+  if (InterruptionRequested()) {
+    Abandon();
+    ThrowIfInterrupted();
+  }
   const int descriptor = descriptor_;
   descriptor_ = -1;
+  if (!ownsDescriptor_) return;
   // close reports the write errors that a network or full file system delays until then.
   if (::close(descriptor) != 0) Fail("cannot close the file: ", errno);
+  if (direct_) return;
   if (const int error = PutInPlace(temporary_, destination_); error != 0)
     Fail("cannot put the file in place: ", error);
   Unregister(temporary_);
@@ -214,7 +300,7 @@ void AtomicFile::Commit() {
 
 void AtomicFile::Abandon() noexcept {
   if (descriptor_ >= 0) {
-    ::close(descriptor_);
+    if (ownsDescriptor_) ::close(descriptor_);
     descriptor_ = -1;
   }
   if (!temporary_.empty()) {

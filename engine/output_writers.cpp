@@ -1,5 +1,7 @@
 #include "engine/output_writers.hpp"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -79,7 +81,10 @@ void OutputWriter::WriteChannelCsvOfMatrix(const std::string& matrixPath, const 
                                            const std::optional<std::string>& comment,
                                            const ProgressFn& progress) {
   if (!file_) throw std::logic_error("WriteChannelCsvOfMatrix: no output file is open");
-  if (matrixForm_.decimalSeparator != pointForm_.decimalSeparator) {
+  // A matrix written straight into a device or FIFO (atomic_file.hpp) cannot be read back.
+  struct stat matrix {};
+  const bool readable = ::stat(matrixPath.c_str(), &matrix) == 0 && S_ISREG(matrix.st_mode);
+  if (matrixForm_.decimalSeparator != pointForm_.decimalSeparator || !readable) {
     WriteChannelCsv(table, rowCount, comment, progress);
     return;
   }

@@ -50,7 +50,8 @@ class OutputWriter {
   // The same file as WriteChannelCsv, for the rows of the matrix file at `matrixPath`, which
   // this writer wrote from `table` and closed: where the matrix's numbers use the point, its
   // text with commas for its tabs, so that no number is formatted twice; else formatted from
-  // `table` again. Also throws EngineError kIo when the matrix file cannot be read back.
+  // `table` again, as it is where the matrix went into a device or FIFO. Also throws
+  // EngineError kIo when the matrix file cannot be read back.
   void WriteChannelCsvOfMatrix(const std::string& matrixPath, const SampleTable& table,
                                std::int32_t rowCount, const std::optional<std::string>& comment,
                                const ProgressFn& progress);

@@ -6,15 +6,17 @@
 #include <cerrno>
 
 #include "engine/engine_error.hpp"
+#include "engine/interruption.hpp"
 
 namespace accprep {
 
 ReadOnlyFile::ReadOnlyFile(const std::string& path) {
-  do {
-    descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  } while (descriptor_ < 0 && errno == EINTR);
-  if (descriptor_ < 0)
-    throw EngineError(ErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
+  // A FIFO opens only once a writer comes; an interruption ends the wait.
+  while ((descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC)) < 0) {
+    if (errno != EINTR)
+      throw EngineError(ErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
+    ThrowIfInterrupted();
+  }
 }
 
 ReadOnlyFile::~ReadOnlyFile() { ::close(descriptor_); }
