@@ -277,7 +277,8 @@ TEST_F(InterruptionTest, AKilledRunsLeftoversAreRemovedByTheNextRun) {
   EXPECT_EQ(next.exitCode, 0) << next.err;
   const std::string notice = Lines(next.err).front();
   EXPECT_TRUE(notice.starts_with("removed ")) << next.err;
-  EXPECT_NE(notice.find(" left by a conversion that was killed: "), std::string::npos) << notice;
+  EXPECT_NE(notice.find(" left by an earlier conversion that did not finish: "), std::string::npos)
+      << notice;
   for (const std::string& gone : {temporary, folder.Path("outacc.csv"), folder.Path("velout.csv")})
     EXPECT_NE(notice.find(gone), std::string::npos) << gone << " in " << notice;
   EXPECT_TRUE(Temporaries(folder.path()).empty());
