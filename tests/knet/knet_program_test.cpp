@@ -125,7 +125,7 @@ TEST(KnetProgram, TellsBadInputAndUsageMistakesApart) {
   const ProcessResult replaces = RunKnet({"--output", wrong, wrong});
   EXPECT_EQ(replaces.exitCode, 1);
   EXPECT_EQ(replaces.err,
-            "error: " + wrong + ": the record would replace its input file " + wrong + "\n");
+            "error: " + wrong + ": the output would replace the input file " + wrong + "\n");
 
   for (const std::vector<std::string>& mistake :
        {std::vector<std::string>{}, {"--speed", broken}, {"--output", "", broken}}) {
