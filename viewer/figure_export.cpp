@@ -2,8 +2,14 @@
 
 #include <qcustomplot.h>
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QFileInfo>
+#include <QImage>
+#include <QPageSize>
+#include <QPdfWriter>
 
+#include "engine/atomic_file.hpp"
 #include "engine/engine_error.hpp"
 #include "engine/time_step.hpp"
 #include "viewer/channel_figure.hpp"
@@ -36,6 +42,40 @@ std::optional<ResponseSpectrum> ChannelResponse(const ConversionData& data, int 
   }
 }
 
+// The plot as a PNG of the export size at 96 dots per inch.
+QByteArray PngOf(QCustomPlot& plot) {
+  QImage image = plot.toPixmap(kExportWidth, kExportHeight).toImage();
+  constexpr double kDotsPerInch = 96.0;
+  constexpr double kMetresPerInch = 0.0254;
+  const int dotsPerMetre = qRound(kDotsPerInch / kMetresPerInch);
+  image.setDotsPerMeterX(dotsPerMetre);
+  image.setDotsPerMeterY(dotsPerMetre);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (image.isNull() || !image.save(&buffer, "PNG")) return {};
+  return bytes;
+}
+
+// The plot as a one-page vector PDF whose page is the export size in points.
+QByteArray PdfOf(QCustomPlot& plot) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  {
+    QPdfWriter writer(&buffer);
+    writer.setPageSize(QPageSize(QSizeF(kExportWidth, kExportHeight), QPageSize::Point));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    QCPPainter painter;
+    if (!painter.begin(&writer)) return {};
+    painter.setMode(QCPPainter::pmVectorized);
+    painter.setWindow(0, 0, kExportWidth, kExportHeight);
+    plot.toPainter(&painter, kExportWidth, kExportHeight);
+    painter.end();
+  }
+  return bytes;
+}
+
 }  // namespace
 
 void ExportChannelView(const ConversionData& data, int channel, double damping,
@@ -52,17 +92,12 @@ void ExportChannelView(const ConversionData& data, int channel, double damping,
   const std::optional<ResponseSpectrum> response = ChannelResponse(data, channel, damping, notice);
   figure.ShowResponse(response ? &*response : nullptr, damping, notice);
   figure.ResetView();
-  const QString file = QString::fromStdString(path);
-  const bool saved = pdf ? plot.savePdf(file, kExportWidth, kExportHeight)
-                         : plot.savePng(file, kExportWidth, kExportHeight);
-  if (!saved) {
-    // QCustomPlot gives no reason; the usual ones are a missing folder or no permission.
-    const QFileInfo folder(QFileInfo(file).absolutePath());
-    const std::string reason = !folder.exists()       ? "No such file or directory"
-                               : !folder.isWritable() ? "Permission denied"
-                                                      : "the picture could not be written";
-    throw EngineError(ErrorKind::kIo, reason, path);
-  }
+  // Drawn in memory and written as every other output is (engine/atomic_file.hpp): a full
+  // disk or an interruption keeps the earlier picture, and a link is replaced, not written
+  // through.
+  const QByteArray picture = pdf ? PdfOf(plot) : PngOf(plot);
+  if (picture.isEmpty()) throw EngineError(ErrorKind::kIo, "the picture could not be drawn", path);
+  WriteFileAtomically(path, std::string_view(picture.constData(), picture.size()));
 }
 
 }  // namespace accprep

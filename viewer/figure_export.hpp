@@ -15,9 +15,10 @@ inline constexpr int kExportHeight = 1000;
 // The figure's title: file stem, channel and what is missing.
 std::string FigureTitle(const ConversionData& data, int channel);
 
-// Writes the view of `channel` (1..40) to `path`, as PDF when `pdf`, else PNG. The response
-// spectra need the acceleration file with an even time step; without it the panel says why.
-// Throws EngineError kIo naming the path when the picture cannot be written.
+// Writes the view of `channel` (1..40) to `path`, as PDF when `pdf`, else PNG, through the
+// atomic file like every other output. The response spectra need the acceleration file with
+// an even time step; without it the panel says why. Throws EngineError naming the path as
+// AtomicFile does, or kIo "the picture could not be drawn".
 void ExportChannelView(const ConversionData& data, int channel, double damping,
                        const std::string& path, bool pdf);
 

@@ -5,7 +5,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <iostream>
+#include <string>
+#include <vector>
+
+#include "engine/inputs_in_use.hpp"
+#include "engine/interruption.hpp"
 
 #include "viewer/channel_names.hpp"
 #include "viewer/conversion_data.hpp"
@@ -35,9 +41,24 @@ void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
   if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << message.toStdString() << "\n";
 }
 
+// After an interruption, whatever stopped on the way, the signal is why: the program ends as
+// the other programs do, with 128 + the signal.
 int Fail(const std::string& message) {
+  if (accprep::InterruptionRequested()) {
+    std::cerr << "error: " << accprep::InterruptionReason() << "\n";
+    return accprep::InterruptedExitCode();
+  }
   std::cerr << "error: " << message << "\n";
   return 1;
+}
+
+// The files the headless outputs must never replace: the record named and every file of its
+// conversion, its input record included.
+std::vector<std::string> FilesRead(const accprep::ViewerOptions& options,
+                                   const accprep::ConversionFiles& files) {
+  std::vector<std::string> read = {options.record, accprep::InputRecordOf(options.record, files)};
+  read.insert(read.end(), files.paths.begin(), files.paths.end());
+  return read;
 }
 
 }  // namespace
@@ -49,13 +70,22 @@ int main(int argc, char** argv) {
     return outcome.exitCode;
   }
   const accprep::ViewerOptions& options = *outcome.options;
+  // Before any thread: an interrupted output removes its temporary and names the signal.
+  if (options.Headless()) accprep::HandleInterruptionSignals(nullptr);
   const accprep::ConversionFiles files = accprep::FindConversionFiles(options.record);
   if (files.PresentCount() == 0) {
     return Fail(options.record + ": no file of a conversion found (" + files.stem + "_acc.csv, " +
                 "_vel.csv, _dis.csv, _velAmp.csv, _disAmp.csv)");
   }
+  const accprep::InputsInUse inUse(FilesRead(options, files));
 
   try {
+    // Every output is checked before the first is written, so that a refused one leaves none.
+    for (const std::string* path :
+         {&options.peaksPath, &options.responsePath, &options.intensityPath, &options.measuresPath,
+          &options.exportPath}) {
+      if (!path->empty()) accprep::RefuseInputAsOutput(*path);
+    }
     if (!options.peaksPath.empty()) accprep::WritePeaksTable(files, options.peaksPath, std::cerr);
     if (!options.responsePath.empty()) {
       accprep::WriteResponseTable(files, options.responsePath, options.damping);

@@ -1,6 +1,8 @@
 #include "viewer/table_outputs.hpp"
 
 #include <array>
+#include <cmath>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -15,6 +17,15 @@
 
 namespace accprep {
 namespace {
+
+// A measure of values near the double range (1e300 gal) overflows to inf or NaN; written as a
+// result it would pass for one. Throws EngineError kArithmetic naming the acceleration file.
+void RequireFinite(double value, const std::string& measure, const std::string& path) {
+  if (std::isfinite(value)) return;
+  throw EngineError(ErrorKind::kArithmetic,
+                    measure + " is beyond the range of numbers: the record's values are too large",
+                    path);
+}
 
 // Loads the files asked for; any that exists and fails stops the output with its message.
 ConversionData LoadOrThrow(const ConversionFiles& files, std::span<const ConversionFile> wanted) {
@@ -81,21 +92,41 @@ void WriteResponseTable(const ConversionFiles& files, const std::string& path, d
   const std::vector<double> periods = ResponsePeriods();
   std::vector<std::span<const double>> channels;
   for (int c = 1; c <= kChannels; ++c) channels.push_back(table.column(c));
-  WriteFileAtomically(path, ResponseCsvText(periods, ComputeAccelerationSpectra(
-                                                         channels, step, periods, damping, 2)));
+  const std::vector<std::vector<double>> spectra =
+      ComputeAccelerationSpectra(channels, step, periods, damping, 2);
+  for (int c = 1; c <= kChannels; ++c) {
+    for (const double sa : spectra[c - 1])
+      RequireFinite(sa, "the response spectrum of channel " + std::to_string(c), accPath);
+  }
+  WriteFileAtomically(path, ResponseCsvText(periods, spectra));
 }
 
 void WriteIntensityTable(const ConversionFiles& files, const std::string& path,
                          const IntensityComponents& components) {
   const ChannelTable table = LoadAcceleration(files, "the seismic intensity needs");
-  WriteFileAtomically(path, IntensityCsvText(ComputeRecordIntensity(
-                                table, files.path(ConversionFile::kAcceleration), components)));
+  const std::string& accPath = files.path(ConversionFile::kAcceleration);
+  const RecordIntensity intensity = ComputeRecordIntensity(table, accPath, components);
+  RequireFinite(intensity.jma.a0, "the intensity level a0", accPath);
+  // I is -inf for a record without motion, which the table leaves empty.
+  if (intensity.jma.a0 > 0.0) RequireFinite(intensity.jma.computed, "the intensity", accPath);
+  for (const double sva : intensity.longPeriod.sva)
+    RequireFinite(sva, "the long-period response Sva", accPath);
+  WriteFileAtomically(path, IntensityCsvText(intensity));
 }
 
 void WriteMeasuresTable(const ConversionFiles& files, const std::string& path) {
   const ChannelTable table = LoadAcceleration(files, "the intensity measures need");
-  WriteFileAtomically(path, MeasuresCsvText(ComputeChannelMeasures(
-                                table, files.path(ConversionFile::kAcceleration))));
+  const std::string& accPath = files.path(ConversionFile::kAcceleration);
+  const std::array<AriasMeasures, kChannels> measures = ComputeChannelMeasures(table, accPath);
+  for (int c = 1; c <= kChannels; ++c) {
+    const AriasMeasures& m = measures[c - 1];
+    const std::string channel = " of channel " + std::to_string(c);
+    RequireFinite(m.arias, "the Arias intensity" + channel, accPath);
+    RequireFinite(m.cav, "the CAV" + channel, accPath);
+    for (const std::optional<double>& duration : {m.d5to75, m.d5to95})
+      if (duration) RequireFinite(*duration, "the significant duration" + channel, accPath);
+  }
+  WriteFileAtomically(path, MeasuresCsvText(measures));
 }
 
 }  // namespace accprep

@@ -83,8 +83,8 @@ TEST_F(ViewerProgram, NoConversionFilesOrBadOptions) {
   const ProcessResult unwritable =
       RunViewer({"--export", Out("no/such/folder.png"), stem_ + ".csv"});
   EXPECT_EQ(unwritable.exitCode, 1);
-  EXPECT_EQ(unwritable.err,
-            "error: " + Out("no/such/folder.png") + ": No such file or directory\n");
+  EXPECT_EQ(unwritable.err, "error: " + Out("no/such/folder.png") +
+                                ": cannot create the file: No such file or directory\n");
 }
 
 TEST_F(ViewerProgram, ExportsAFullViewPictureWithoutADisplay) {
