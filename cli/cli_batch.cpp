@@ -11,15 +11,16 @@
 namespace accprep {
 namespace {
 
+// `converted` inputs were converted before the batch stopped at input `index`.
 void ReportFailure(const TerminalOutput& output, const CliOptions& options, std::size_t index,
-                   const std::string& message) {
+                   std::size_t converted, const std::string& message) {
   const std::size_t count = options.inputs.size();
   if (count == 1) {
     output.status << "error: " << message << '\n' << std::flush;
     return;
   }
   output.status << "error: " << options.inputs[index] << ": " << message << '\n'
-                << index << " of " << count << " inputs converted; the batch stopped at "
+                << converted << " of " << count << " inputs converted; the batch stopped at "
                 << options.inputs[index] << '\n'
                 << std::flush;
 }
@@ -47,7 +48,7 @@ int RunBatch(const CliOptions& options, const std::string& exchangeFolder,
     try {
       for (const std::string& path : RunOutputPaths(runInputs(index))) RefuseInputAsOutput(path);
     } catch (const EngineError& refusal) {
-      ReportFailure(output, options, index, refusal.what());
+      ReportFailure(output, options, index, 0, refusal.what());
       return kExitFailure;
     }
   }
@@ -78,7 +79,7 @@ int RunBatch(const CliOptions& options, const std::string& exchangeFolder,
       failure = error.what();
     }
     host.ClearProgress();
-    ReportFailure(output, options, index, failure);
+    ReportFailure(output, options, index, index, failure);
     return exitCode;
   }
   return kExitSuccess;
