@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "engine/engine_error.hpp"
 #include "measures/real_fft.hpp"
 
 namespace accprep {
@@ -68,7 +69,17 @@ std::vector<double> ResampleBandLimited(std::span<const double> samples, int fac
 
   const double scale = 1.0 / static_cast<double>(coarse.length());
   std::vector<double> result(static_cast<std::size_t>(factor) * (n - 1) + 1);
-  for (std::size_t i = 0; i < result.size(); ++i) result[i] = fine.signal()[i] * scale;
+  bool finite = true;
+  for (std::size_t i = 0; i < result.size(); ++i) {
+    result[i] = fine.signal()[i] * scale;
+    finite &= std::isfinite(result[i]);
+  }
+  // The transform's sums pass the double range for values near it; the responses to NaN would
+  // then be lost in their peak search and read as zero.
+  if (!finite) {
+    throw EngineError(ErrorKind::kArithmetic,
+                      "the record's values are too large to resample in double precision");
+  }
   return result;
 }
 

@@ -92,8 +92,13 @@ void WriteResponseTable(const ConversionFiles& files, const std::string& path, d
   const std::vector<double> periods = ResponsePeriods();
   std::vector<std::span<const double>> channels;
   for (int c = 1; c <= kChannels; ++c) channels.push_back(table.column(c));
-  const std::vector<std::vector<double>> spectra =
-      ComputeAccelerationSpectra(channels, step, periods, damping, 2);
+  std::vector<std::vector<double>> spectra;
+  try {
+    spectra = ComputeAccelerationSpectra(channels, step, periods, damping, 2);
+  } catch (EngineError& error) {
+    error.SetFileIfNone(accPath);  // the measures know no file
+    throw;
+  }
   for (int c = 1; c <= kChannels; ++c) {
     for (const double sa : spectra[c - 1])
       RequireFinite(sa, "the response spectrum of channel " + std::to_string(c), accPath);
@@ -105,7 +110,13 @@ void WriteIntensityTable(const ConversionFiles& files, const std::string& path,
                          const IntensityComponents& components) {
   const ChannelTable table = LoadAcceleration(files, "the seismic intensity needs");
   const std::string& accPath = files.path(ConversionFile::kAcceleration);
-  const RecordIntensity intensity = ComputeRecordIntensity(table, accPath, components);
+  RecordIntensity intensity;
+  try {
+    intensity = ComputeRecordIntensity(table, accPath, components);
+  } catch (EngineError& error) {
+    error.SetFileIfNone(accPath);
+    throw;
+  }
   RequireFinite(intensity.jma.a0, "the intensity level a0", accPath);
   // I is -inf for a record without motion, which the table leaves empty.
   if (intensity.jma.a0 > 0.0) RequireFinite(intensity.jma.computed, "the intensity", accPath);
