@@ -14,13 +14,14 @@ namespace {
 // `converted` inputs were converted before the batch stopped at input `index`.
 void ReportFailure(const TerminalOutput& output, const CliOptions& options, std::size_t index,
                    std::size_t converted, const std::string& message) {
+  const ProgramVoice voice{kCliProgram};
   const std::size_t count = options.inputs.size();
   if (count == 1) {
-    output.status << "error: " << message << '\n' << std::flush;
+    voice.Failure(message, output.status);
     return;
   }
-  output.status << "error: " << options.inputs[index] << ": " << message << '\n'
-                << converted << " of " << count << " inputs converted; the batch stopped at "
+  voice.Failure(options.inputs[index] + ": " + message, output.status);
+  output.status << converted << " of " << count << " inputs converted; the batch stopped at "
                 << options.inputs[index] << '\n'
                 << std::flush;
 }
@@ -47,7 +48,7 @@ int RunBatch(const CliOptions& options, const std::string& exchangeFolder,
   for (std::size_t index = 0; count > 1 && index < count; ++index) {
     try {
       for (const std::string& path : RunOutputPaths(runInputs(index))) RefuseInputAsOutput(path);
-    } catch (const EngineError& refusal) {
+    } catch (const DataError& refusal) {
       ReportFailure(output, options, index, 0, refusal.what());
       return kExitFailure;
     }

@@ -1,5 +1,7 @@
 #include "cli/cli_options.hpp"
 
+#include <CLI/CLI.hpp>
+
 #include "cli/batch_naming.hpp"
 #include "cli/command_line.hpp"
 
@@ -15,12 +17,11 @@ constexpr char kDescription[] =
 
 }  // namespace
 
-ParseOutcome ParseCommandLine(int argc, const char* const* argv, std::ostream& out,
-                              std::ostream& err) {
+ParseOutcome<CliOptions> ParseCommandLine(int argc, const char* const* argv, std::ostream& out,
+                                          std::ostream& err) {
   CliOptions options;
-  CLI::App app(kDescription, "accprep-cli");
-  app.set_version_flag("--version", std::string("accprep-cli ") + ACCPREP_VERSION);
-  app.failure_message(UsageFailure);
+  const ProgramVoice voice{kCliProgram};
+  CLI::App app(kDescription, voice.name);
   app.add_option("-n,--name", options.baseName,
                  "output base name of the matrix files out/BASE_accmat.prn, _velmat.prn, "
                  "_dismat.prn; with several inputs each gets BASE_<input name>")
@@ -37,15 +38,16 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, std::ostream& o
       ->type_name("FILE")
       ->required();
 
-  try {
-    app.parse(argc, argv);
+  const auto refuseCollision = [&options] {
     if (const auto collision = FindBatchCollision(options.baseName, options.inputs)) {
       throw CLI::ValidationError("INPUT", collision->firstInput + " and " + collision->secondInput +
                                               " would both write the matrix files of " +
                                               collision->baseName);
     }
-  } catch (const CLI::ParseError& error) {
-    return {std::nullopt, ExitForParseError(app, error, out, err)};
+  };
+  if (const std::optional<int> exit =
+          ParseArguments(app, voice, argc, argv, out, err, refuseCollision)) {
+    return {std::nullopt, *exit};
   }
   return {std::move(options), kExitSuccess};
 }

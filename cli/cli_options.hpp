@@ -1,19 +1,19 @@
 #pragma once
 // The command line of accprep-cli:
 //   accprep-cli --name BASE [--comment TEXT] [--no-wait] INPUT...
-// parsed with CLI11, so --help, --version, "--" and the usage text behave as usual.
+// parsed with CLI11, so --help, --version, "--" and the usage text behave as usual, and
+// answered as every program of the tool answers (command_line.hpp).
 
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "cli/command_line.hpp"
+
 namespace accprep {
 
-// Exit codes: a failed conversion is not a usage mistake, so scripts can tell them apart.
-inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitFailure = 1;
-inline constexpr int kExitUsage = 2;
+inline constexpr char kCliProgram[] = "accprep-cli";
 
 struct CliOptions {
   std::string baseName;
@@ -22,16 +22,11 @@ struct CliOptions {
   bool noWait = false;  // refuse at once while another conversion holds the program folder
 };
 
-struct ParseOutcome {
-  std::optional<CliOptions> options;  // set when there is something to convert
-  int exitCode = kExitSuccess;        // the exit code when options is not set
-};
-
 // Parses argv. --help writes the usage and --version the version to `out`, exit code 0.
 // A usage mistake (unknown option, missing --name or INPUT, an empty --name, two inputs of a
 // batch that would get the same base name) writes "error: <what>" and the usage to `err`,
 // exit code 2. Nothing is read or written before the options are known to be usable.
-ParseOutcome ParseCommandLine(int argc, const char* const* argv, std::ostream& out,
-                              std::ostream& err);
+ParseOutcome<CliOptions> ParseCommandLine(int argc, const char* const* argv, std::ostream& out,
+                                          std::ostream& err);
 
 }  // namespace accprep

@@ -3,26 +3,24 @@
 
 #include <unistd.h>
 
-#include <exception>
 #include <iostream>
-#include <string>
 
 #include "cli/cli_batch.hpp"
 #include "cli/cli_options.hpp"
+#include "engine/conversion_run.hpp"
 #include "engine/interruption.hpp"
 
 int main(int argc, char** argv) {
   // First, before any thread: an interrupted conversion stops its job and leaves nothing.
   accprep::HandleInterruptionSignals(nullptr);
-  const accprep::ParseOutcome parsed = accprep::ParseCommandLine(argc, argv, std::cout, std::cerr);
+  const accprep::ParseOutcome<accprep::CliOptions> parsed =
+      accprep::ParseCommandLine(argc, argv, std::cout, std::cerr);
   if (!parsed.options) return parsed.exitCode;
-  std::string programFolder;
-  try {
-    programFolder = accprep::ProgramFolder();
-  } catch (const std::exception& error) {
-    std::cerr << "error: " << error.what() << '\n';
-    return accprep::kExitFailure;
-  }
-  const accprep::TerminalOutput output{std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1};
-  return accprep::RunBatch(*parsed.options, programFolder, output);
+  const accprep::ProgramVoice voice{accprep::kCliProgram};
+  return voice.Run(
+      [&] {
+        const accprep::TerminalOutput output{std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1};
+        return accprep::RunBatch(*parsed.options, accprep::ProgramFolder(), output);
+      },
+      std::cerr);
 }

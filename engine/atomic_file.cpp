@@ -15,7 +15,7 @@
 #include <mutex>
 #include <set>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/inputs_in_use.hpp"
 #include "engine/interruption.hpp"
 #include "engine/process_status.hpp"
@@ -94,20 +94,20 @@ bool CheckDestination(const std::string& destination) {
   struct stat existing {};
   if (::stat(destination.c_str(), &existing) == 0) {
     if (S_ISDIR(existing.st_mode))
-      throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(EISDIR),
-                        destination);
+      throw DataError(DataErrorKind::kIo, "cannot create the file: " + SystemReason(EISDIR),
+                      destination);
     if (!S_ISREG(existing.st_mode) || LeadsToOwnDescriptor(destination)) return true;
     // The rename would pass over a read-only file: refused as creating the file would be.
     if (::access(destination.c_str(), W_OK) != 0)
-      throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(errno),
-                        destination);
+      throw DataError(DataErrorKind::kIo, "cannot create the file: " + SystemReason(errno),
+                      destination);
   }
   if (NameOf(destination).size() > kMaxOutputNameBytes) {
-    throw EngineError(ErrorKind::kIo,
-                      "cannot create the file: its name is longer than the " +
-                          std::to_string(kMaxOutputNameBytes) +
-                          " bytes an output's name may hold beside its temporary name",
-                      destination);
+    throw DataError(DataErrorKind::kIo,
+                    "cannot create the file: its name is longer than the " +
+                        std::to_string(kMaxOutputNameBytes) +
+                        " bytes an output's name may hold beside its temporary name",
+                    destination);
   }
   return false;
 }
@@ -205,8 +205,8 @@ bool ReplaceWithLink(const std::string& source, const std::string& destination) 
   if (const int error = PutInPlace(temporary, destination); error != 0) {
     ::unlink(temporary.c_str());
     Unregister(temporary);
-    throw EngineError(ErrorKind::kIo, "cannot put the file in place: " + SystemReason(error),
-                      destination);
+    throw DataError(DataErrorKind::kIo, "cannot put the file in place: " + SystemReason(error),
+                    destination);
   }
   Unregister(temporary);
   return true;
@@ -224,8 +224,8 @@ AtomicFile::AtomicFile(std::string destination) : destination_(std::move(destina
     while ((descriptor_ = ::open(destination_.c_str(), flags)) < 0) {
       const int error = errno;
       if (error != EINTR)
-        throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(error),
-                          destination_);
+        throw DataError(DataErrorKind::kIo, "cannot create the file: " + SystemReason(error),
+                        destination_);
       ThrowIfInterrupted();
     }
     return;
@@ -245,7 +245,8 @@ AtomicFile::AtomicFile(std::string destination) : destination_(std::move(destina
     Unregister(temporary);
     if (error != EEXIST && error != EINTR) break;
   }
-  throw EngineError(ErrorKind::kIo, "cannot create the file: " + SystemReason(error), destination_);
+  throw DataError(DataErrorKind::kIo, "cannot create the file: " + SystemReason(error),
+                  destination_);
 }
 
 AtomicFile::AtomicFile(int descriptor, std::string name)
@@ -312,7 +313,7 @@ void AtomicFile::Abandon() noexcept {
 
 void AtomicFile::Fail(const char* what, int errorNumber) {
   Abandon();
-  throw EngineError(ErrorKind::kIo, what + SystemReason(errorNumber), destination_);
+  throw DataError(DataErrorKind::kIo, what + SystemReason(errorNumber), destination_);
 }
 
 void WriteFileAtomically(const std::string& destination, std::string_view text) {

@@ -38,13 +38,13 @@ inline constexpr std::size_t kMaxOutputNameBytes = NAME_MAX - 25;
 class AtomicFile {
  public:
   // Opens `destination` for writing as the rule above says. Refused before anything is written,
-  // with EngineError naming the destination:
-  //   kRefused      it is a file this process reads: "the output would replace the input file
-  //                 <input>";
-  //   kIo           a folder, an existing file that may not be written, a name longer than
-  //                 kMaxOutputNameBytes, or a failure to create or open it: "cannot create
-  //                 the file: <reason>";
-  //   kInterrupted  the run was interrupted.
+  // with DataError naming the destination:
+  //   kInput  it is a file this process reads: "the output would replace the input file
+  //           <input>";
+  //   kIo     a folder, an existing file that may not be written, a name longer than
+  //           kMaxOutputNameBytes, or a failure to create or open it: "cannot create the
+  //           file: <reason>";
+  // and EngineError kInterrupted when the run was interrupted.
   explicit AtomicFile(std::string destination);
   // Writes directly to the open `descriptor` (the standard output), which stays open; `name`
   // names it in messages.
@@ -54,13 +54,13 @@ class AtomicFile {
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
 
-  // Appends all of `text`. Throws EngineError kIo "cannot write the file: <reason>" naming the
-  // destination (a full disk, a closed pipe: "Broken pipe"), or kInterrupted; the temporary
-  // file is then removed.
+  // Appends all of `text`. Throws DataError kIo "cannot write the file: <reason>" naming the
+  // destination (a full disk, a closed pipe: "Broken pipe"), or EngineError kInterrupted; the
+  // temporary file is then removed.
   void Write(std::string_view text);
-  // Closes the file and renames it over the destination. Throws EngineError kIo ("cannot
-  // close the file", "cannot put the file in place") naming the destination, or kInterrupted;
-  // the temporary file is removed and the destination keeps what it had.
+  // Closes the file and renames it over the destination. Throws DataError kIo ("cannot close
+  // the file", "cannot put the file in place") naming the destination, or EngineError
+  // kInterrupted; the temporary file is removed and the destination keeps what it had.
   void Commit();
   // Closes and removes the temporary file now. Safe to call more than once.
   void Abandon() noexcept;
@@ -89,8 +89,9 @@ void WriteFileAtomically(const std::string& destination, std::string_view text);
 // Puts a hard link to `source` in place of `destination` the same way: under a temporary name
 // beside it, then renamed over it, so the destination is the whole of `source` or what it was.
 // Returns false, having changed nothing, where no link can be made (another file system, one
-// without links, a refusal) or the destination is written directly; the caller copies then. Throws
-// EngineError kIo as AtomicFile does for a destination it refuses, or when the rename fails.
+// without links, a refusal) or the destination is written directly; the caller copies then.
+// Throws DataError as AtomicFile does for a destination it refuses, or kIo when the rename
+// fails.
 bool ReplaceWithLink(const std::string& source, const std::string& destination);
 
 // The temporary name for `destination` under the scheme above: the same folder, the serial

@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/number_format.hpp"
 
 namespace accprep {
@@ -96,7 +96,7 @@ void RoundRows(SampleTable& table, const ChannelMeans& means, std::int32_t first
 double ToHalfAdjust(double dValue, std::int16_t iDigits) {
   Fault fault = Fault::kNone;
   const double result = HalfAdjust(dValue, Scale(iDigits), fault);
-  if (fault != Fault::kNone) throw EngineError(ErrorKind::kArithmetic, Describe(fault, dValue));
+  if (fault != Fault::kNone) throw DataError(DataErrorKind::kArithmetic, Describe(fault, dValue));
   return result;
 }
 
@@ -109,8 +109,8 @@ double ToHalfAdjust(double dValue, std::int16_t iDigits) {
 // after channel would meet it first (see below).
 void RemoveBaseline(SampleTable& table, ChannelMeans& means, std::int32_t n) {
   if (n <= 0)
-    throw EngineError(ErrorKind::kArithmetic,
-                      "no data rows: the record holds no records to average");
+    throw DataError(DataErrorKind::kArithmetic,
+                    "no data rows: the record holds no records to average");
   double lowest[kTableColumns], highest[kTableColumns];
   for (int c = 1; c <= kChannels; ++c) {
     means[c] = 0.0;
@@ -156,15 +156,15 @@ void RemoveBaseline(SampleTable& table, ChannelMeans& means, std::int32_t n) {
           Fault first = Fault::kNone;
           HalfAdjust(value, scale, first);
           if (first != Fault::kNone)
-            throw EngineError(ErrorKind::kArithmetic, Describe(first, value) + " (row " +
-                                                          std::to_string(below) + ", channel " +
-                                                          std::to_string(earlier) + "ch)");
+            throw DataError(DataErrorKind::kArithmetic, Describe(first, value) + " (row " +
+                                                            std::to_string(below) + ", channel " +
+                                                            std::to_string(earlier) + "ch)");
         }
       }
       cells[c] = corrected;
-      throw EngineError(ErrorKind::kArithmetic, Describe(fault, corrected) + " (row " +
-                                                    std::to_string(r) + ", channel " +
-                                                    std::to_string(c) + "ch)");
+      throw DataError(DataErrorKind::kArithmetic, Describe(fault, corrected) + " (row " +
+                                                      std::to_string(r) + ", channel " +
+                                                      std::to_string(c) + "ch)");
     }
   }
 }

@@ -16,13 +16,13 @@ inline constexpr std::int16_t kKeptDecimals = 4;
 // k = trunc(dValue * scale - 0.5); result k / scale. The product is a rounded double, so a
 // decimal half a double cannot hold may fall either way (0.00015 gives 0.0001). Zero and
 // values just above -0.5 units give a zero carrying the minus sign.
-// Throws EngineError kArithmetic naming the value when the half-adjusted product or the
+// Throws DataError kArithmetic naming the value when the half-adjusted product or the
 // quotient overflows, is invalid (NaN) or divides by zero.
 double ToHalfAdjust(double dValue, std::int16_t iDigits);
 
 // For each channel c = 1..40 in turn: means[c] = plain running sum of rows 1..n in row order,
 // divided by n; then each cell of rows 1..n becomes ToHalfAdjust(cell - means[c], 4).
-// Throws EngineError kArithmetic: "no data rows" for n <= 0, before any cell changes; a
+// Throws DataError kArithmetic: "no data rows" for n <= 0, before any cell changes; a
 // rounding failure names the value, the row and the channel.
 void RemoveBaseline(SampleTable& table, ChannelMeans& means, std::int32_t n);
 

@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/sample_table.hpp"
 
 namespace accprep {
@@ -23,14 +23,15 @@ std::string ChannelCsvHeader(std::string_view firstName) {
 int ChannelCsvHeaderLines(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file)
-    throw EngineError(ErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
+    throw DataError(DataErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
   std::string first;
   std::string second;
   if (!std::getline(file, first))
-    throw EngineError(ErrorKind::kInput, "the file ends before header line 1", path);
+    throw DataError(DataErrorKind::kInput, "the file ends before header line 1", path);
   const bool hasSecond = static_cast<bool>(std::getline(file, second));
   if (LooksLikeHeader(first) && !(hasSecond && LooksLikeHeader(second))) return 1;
-  if (!hasSecond) throw EngineError(ErrorKind::kInput, "the file ends before header line 2", path);
+  if (!hasSecond)
+    throw DataError(DataErrorKind::kInput, "the file ends before header line 2", path);
   return 2;
 }
 

@@ -17,7 +17,7 @@ std::string ChannelCsvHeader(std::string_view firstName);
 // How many lines stand before the records of a channel CSV that may open with a comment line
 // (1 or 2): the first line is the header when it begins with "time", unless the second line
 // does too (the first is then a comment that looks like a header). Reads the start of the
-// file. Throws EngineError naming the file: kIo when it cannot be read, kInput when a header
+// file. Throws DataError naming the file: kIo when it cannot be read, kInput when a header
 // line is missing.
 int ChannelCsvHeaderLines(const std::string& path);
 

@@ -53,13 +53,17 @@ class Run {
   void RemoveExchangeFiles() noexcept;
 
  private:
-  // Runs one step; an EngineError from it leaves carrying the step, and naming the record
-  // when it names no file of its own.
+  // Runs one step; a DataError or EngineError from it leaves as an EngineError carrying the
+  // step, and naming the record when it names no file of its own.
   template <typename Action>
   auto Step(RunStep step, Action&& action) {
     try {
       ThrowIfInterrupted();
       return action();
+    } catch (const DataError& error) {
+      EngineError failure(error, step);
+      failure.SetFileIfNone(in_.inputPath);
+      throw failure;
     } catch (EngineError& error) {
       error.SetStep(step);
       error.SetFileIfNone(in_.inputPath);

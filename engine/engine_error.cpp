@@ -1,8 +1,23 @@
 #include "engine/engine_error.hpp"
 
-#include <cstring>
-
 namespace accprep {
+namespace {
+
+ErrorKind KindOf(DataErrorKind kind) {
+  switch (kind) {
+    case DataErrorKind::kInput:
+      return ErrorKind::kInput;
+    case DataErrorKind::kCapacity:
+      return ErrorKind::kCapacity;
+    case DataErrorKind::kArithmetic:
+      return ErrorKind::kArithmetic;
+    case DataErrorKind::kIo:
+      return ErrorKind::kIo;
+  }
+  return ErrorKind::kInput;
+}
+
+}  // namespace
 
 EngineError::EngineError(ErrorKind kind, std::string reason, std::string file, std::int64_t line,
                          int field)
@@ -18,6 +33,11 @@ EngineError::EngineError(ErrorKind kind, std::string reason, std::string file, s
 EngineError::EngineError(Refusal refusal, std::string reason)
     : EngineError(ErrorKind::kRefused, std::move(reason)) {
   refusal_ = refusal;
+}
+
+EngineError::EngineError(const DataError& error, RunStep step)
+    : EngineError(KindOf(error.kind()), error.reason(), error.file(), error.line(), error.field()) {
+  SetStep(step);
 }
 
 void EngineError::SetStep(RunStep step) {
@@ -37,19 +57,7 @@ void EngineError::Compose() {
     message_ +=
         "step " + std::to_string(StepNumber(*runStep_)) + " (" + StepName(*runStep_) + "): ";
   }
-  if (!file_.empty()) message_ += file_ + ": ";
-  if (line_ > 0) {
-    message_ += "line " + std::to_string(line_);
-    if (field_ > 0) message_ += ", field " + std::to_string(field_);
-    message_ += ": ";
-  }
-  message_ += reason_;
-}
-
-std::string SystemReason(int errorNumber) {
-  char buffer[256];
-  // The GNU strerror_r returns its text, which may or may not live in the buffer.
-  return ::strerror_r(errorNumber, buffer, sizeof buffer);
+  message_ += LocatedMessage(file_, line_, field_, reason_);
 }
 
 }  // namespace accprep

@@ -1,13 +1,19 @@
 #pragma once
-// The one error type of the conversion engine. A failed step throws it with what a user needs
-// to act on: which step, which file, where in the file, and the reason in plain words. The
-// window and the command line turn it into their own message.
+// The error of the conversion run. A failed step throws it with what a user needs to act on:
+// which step, which file, where in the file, and the reason in plain words. The window and the
+// command line turn it into their own message.
+//
+// The parts the run calls (reader, writers, files) throw DataError, which knows no step; the
+// run turns it into an EngineError where it catches it, adding the step. Failures that belong
+// to the run itself (a refused input, a failed job, an interruption) are EngineErrors from the
+// start.
 
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "engine/data_error.hpp"
 #include "engine/run_step.hpp"
 
 namespace accprep {
@@ -30,6 +36,8 @@ class EngineError : public std::runtime_error {
               int field = 0);
   // A refusal of the run's inputs (kind kRefused).
   EngineError(Refusal refusal, std::string reason);
+  // A data error met in `step`: the same kind, reason, file and position.
+  EngineError(const DataError& error, RunStep step);
 
   ErrorKind kind() const noexcept { return kind_; }
   const std::string& reason() const noexcept { return reason_; }
@@ -64,8 +72,5 @@ class EngineError : public std::runtime_error {
   std::optional<RunStep> runStep_;
   std::string message_;
 };
-
-// The system's text for an errno value, e.g. "No space left on device".
-std::string SystemReason(int errorNumber);
 
 }  // namespace accprep

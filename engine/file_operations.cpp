@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/atomic_file.hpp"
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/interruption.hpp"
 #include "engine/read_only_file.hpp"
 
@@ -44,16 +44,16 @@ void CopyFileReplacing(const std::string& source, const std::string& destination
       // Which side failed: a write error is the destination's, anything else the source's.
       if (error == ENOSPC || error == EDQUOT || error == EFBIG || error == EROFS) {
         output.Abandon();
-        throw EngineError(ErrorKind::kIo, "cannot write the file: " + SystemReason(error),
-                          destination);
+        throw DataError(DataErrorKind::kIo, "cannot write the file: " + SystemReason(error),
+                        destination);
       }
-      throw EngineError(ErrorKind::kIo, "cannot read the file: " + SystemReason(error), source);
+      throw DataError(DataErrorKind::kIo, "cannot read the file: " + SystemReason(error), source);
     }
     const ssize_t got = ::read(input.descriptor(), block.data(), block.size());
     if (got == 0) break;
     if (got < 0) {
       if (errno == EINTR) continue;
-      throw EngineError(ErrorKind::kIo, "cannot read the file: " + SystemReason(errno), source);
+      throw DataError(DataErrorKind::kIo, "cannot read the file: " + SystemReason(errno), source);
     }
     output.Write(std::string_view(block.data(), static_cast<std::size_t>(got)));
   }
@@ -62,7 +62,7 @@ void CopyFileReplacing(const std::string& source, const std::string& destination
 
 void DeleteFileIfPresent(const std::string& path) {
   if (::unlink(path.c_str()) == 0 || errno == ENOENT) return;
-  throw EngineError(ErrorKind::kIo, "cannot delete the file: " + SystemReason(errno), path);
+  throw DataError(DataErrorKind::kIo, "cannot delete the file: " + SystemReason(errno), path);
 }
 
 }  // namespace accprep

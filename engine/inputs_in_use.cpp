@@ -5,7 +5,7 @@
 #include <map>
 #include <mutex>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 
 namespace accprep {
 namespace {
@@ -73,8 +73,8 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 void RefuseInputAsOutput(const std::string& destination) {
   if (const std::optional<std::string> input = InputAt(destination)) {
-    throw EngineError(ErrorKind::kRefused, "the output would replace the input file " + *input,
-                      destination);
+    throw DataError(DataErrorKind::kInput, "the output would replace the input file " + *input,
+                    destination);
   }
 }
 

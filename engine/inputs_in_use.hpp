@@ -31,7 +31,7 @@ std::optional<std::string> InputAt(const std::string& destination);
 // True when `a` and `b` are the same existing file, by any path or link.
 bool SameFile(const std::string& a, const std::string& b);
 
-// Throws EngineError kRefused "the output would replace the input file <input>" naming
+// Throws DataError kInput "the output would replace the input file <input>" naming
 // `destination` when InputAt finds one; nothing is written.
 void RefuseInputAsOutput(const std::string& destination);
 

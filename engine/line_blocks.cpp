@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/interruption.hpp"
 
 namespace accprep {
@@ -88,7 +88,8 @@ void LineBlocks::Refill() {
   filled_ = rest;
   if (filled_ == buffer_.size() - kLinePadding) {
     if (filled_ >= kMaxLineBytes)
-      throw EngineError(ErrorKind::kInput, "a line of more than 64 MiB: no file of records", path_);
+      throw DataError(DataErrorKind::kInput, "a line of more than 64 MiB: no file of records",
+                      path_);
     buffer_.resize(std::min(buffer_.size() * 2, kMaxLineBytes + 1) + kLinePadding);
   }
   while (filled_ < buffer_.size() - kLinePadding) {
@@ -103,7 +104,7 @@ void LineBlocks::Refill() {
       return;
     }
     if (errno != EINTR)
-      throw EngineError(ErrorKind::kIo, "cannot read the file: " + SystemReason(errno), path_);
+      throw DataError(DataErrorKind::kIo, "cannot read the file: " + SystemReason(errno), path_);
     ThrowIfInterrupted();
   }
 }

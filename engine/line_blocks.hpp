@@ -37,9 +37,9 @@ class LineBlocks {
   // Bytes of the file handed out so far.
   std::uint64_t consumed() const { return consumedBefore_ + start_; }
 
-  // Both throw EngineError kIo "cannot read the file: <reason>" naming the path; kInput "a
-  // line of more than 64 MiB: no file of records" naming the path where a line would need
-  // more room than kMaxLineBytes; and kInterrupted when the run is interrupted (checked before
+  // Both throw DataError kIo "cannot read the file: <reason>" naming the path, and kInput "a
+  // line of more than 64 MiB: no file of records" where a line would need more room than
+  // kMaxLineBytes; and ThrowIfInterrupted's error when the run is interrupted (checked before
   // every read).
 
  private:

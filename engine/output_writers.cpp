@@ -8,7 +8,7 @@
 
 #include "engine/atomic_file.hpp"
 #include "engine/channel_csv.hpp"
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/interruption.hpp"
 #include "engine/line_blocks.hpp"
 #include "engine/read_only_file.hpp"
@@ -45,7 +45,7 @@ void ReplaceBytes(char* begin, char* end, char from, char to) {
 
 // The file does not hold the rows that were read from it or written into it.
 [[noreturn]] void Changed(const std::string& path) {
-  throw EngineError(ErrorKind::kIo, "the file changed after it was written", path);
+  throw DataError(DataErrorKind::kIo, "the file changed after it was written", path);
 }
 
 }  // namespace

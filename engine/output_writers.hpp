@@ -35,7 +35,7 @@ class OutputWriter {
   OutputWriter& operator=(const OutputWriter&) = delete;
 
   // Opens `path` for output (a temporary file beside it, see above). The folder must exist;
-  // none is created. Throws EngineError kIo naming the path and the system's reason; throws
+  // none is created. Throws DataError kIo naming the path and the system's reason; throws
   // std::logic_error if a file is already open.
   void CreateOutputFile(const std::string& path);
 
@@ -51,7 +51,7 @@ class OutputWriter {
   // this writer wrote from `table` and closed: where the matrix's numbers use the point, its
   // text with commas for its tabs, so that no number is formatted twice; else formatted from
   // `table` again, as it is where the matrix went into a device or FIFO. Also throws
-  // EngineError kIo when the matrix file cannot be read back.
+  // DataError kIo when the matrix file cannot be read back.
   void WriteChannelCsvOfMatrix(const std::string& matrixPath, const SampleTable& table,
                                std::int32_t rowCount, const std::optional<std::string>& comment,
                                const ProgressFn& progress);
@@ -59,7 +59,7 @@ class OutputWriter {
   // The same file as WriteMatrixRows, for the records of the channel CSV at `csvPath` that the
   // record reader read into `table` and found written as the writers write them (RecordForm::
   // formatted): where the matrix uses the point, its data lines with tabs for commas; else
-  // formatted from `table`. Also throws EngineError kIo when the CSV cannot be read back.
+  // formatted from `table`. Also throws DataError kIo when the CSV cannot be read back.
   void WriteMatrixOfChannelCsv(const std::string& csvPath, int headerLines,
                                const SampleTable& table, std::int32_t rowCount,
                                const ProgressFn& progress);
@@ -68,7 +68,7 @@ class OutputWriter {
   // file under its final name.
   void CloseOutputFile();
 
-  // Write failures in the functions above throw EngineError kIo naming the final path and
+  // Write failures in the functions above throw DataError kIo naming the final path and
   // the system's reason ("No space left on device"); the temporary file is then removed.
 
  private:

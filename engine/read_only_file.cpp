@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/interruption.hpp"
 
 namespace accprep {
@@ -14,7 +14,7 @@ ReadOnlyFile::ReadOnlyFile(const std::string& path) {
   // A FIFO opens only once a writer comes; an interruption ends the wait.
   while ((descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC)) < 0) {
     if (errno != EINTR)
-      throw EngineError(ErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
+      throw DataError(DataErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
     ThrowIfInterrupted();
   }
 }

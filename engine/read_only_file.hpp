@@ -7,8 +7,8 @@ namespace accprep {
 
 class ReadOnlyFile {
  public:
-  // Throws EngineError kIo "cannot open the file: <reason>" naming `path`, or kInterrupted
-  // when the run is interrupted while it waits (a FIFO without a writer).
+  // Throws DataError kIo "cannot open the file: <reason>" naming `path`, or ThrowIfInterrupted's
+  // error when the run is interrupted while it waits (a FIFO without a writer).
   explicit ReadOnlyFile(const std::string& path);
   ~ReadOnlyFile();
   ReadOnlyFile(const ReadOnlyFile&) = delete;

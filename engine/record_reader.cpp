@@ -13,7 +13,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/huge_pages.hpp"
 #include "engine/interruption.hpp"
 #include "engine/line_blocks.hpp"
@@ -157,7 +157,7 @@ bool IsFormattedScientific(const char* begin, const char* end) {
   return (exponent < -5 && exponent >= -300) || exponent >= 15;
 }
 
-// Why a run of lines could not be read: what ReadRecords turns into an EngineError once the
+// Why a run of lines could not be read: what ReadRecords turns into a DataError once the
 // line numbers of the run are known.
 struct Failure {
   std::string reason;
@@ -343,33 +343,33 @@ class Delivery {
     const Failure& failure = *run.failure;
     if (failure.recordLine && total_ >= form_.maxRecords)
       CapacityError(*failure.recordLine + offset);
-    throw EngineError(ErrorKind::kInput, failure.reason, path_, failure.line + offset,
-                      failure.field);
+    throw DataError(DataErrorKind::kInput, failure.reason, path_, failure.line + offset,
+                    failure.field);
   }
 
   // After the last run: a record still open is cut short by the end of the file.
   std::int64_t Finish(const ParsedRun& last) {
     if (last.partialFields != 0) {
       if (total_ >= form_.maxRecords) CapacityError(last.partialLine);
-      throw EngineError(ErrorKind::kInput,
-                        "the file ends inside record " + std::to_string(total_ + 1) +
-                            " (begun on line " + std::to_string(last.partialLine) +
-                            "): " + std::to_string(last.partialFields) + " of " +
-                            std::to_string(form_.fieldsPerRecord) + " values read",
-                        path_);
+      throw DataError(DataErrorKind::kInput,
+                      "the file ends inside record " + std::to_string(total_ + 1) +
+                          " (begun on line " + std::to_string(last.partialLine) +
+                          "): " + std::to_string(last.partialFields) + " of " +
+                          std::to_string(form_.fieldsPerRecord) + " values read",
+                      path_);
     }
     if (form_.formatted != nullptr) *form_.formatted = formatted_;
     return total_;
   }
 
   [[noreturn]] void HeaderMissing(int header) const {
-    throw EngineError(ErrorKind::kInput,
-                      "the file ends before header line " + std::to_string(header), path_);
+    throw DataError(DataErrorKind::kInput,
+                    "the file ends before header line " + std::to_string(header), path_);
   }
 
   [[noreturn]] void HeaderTooLong(int header) const {
-    throw EngineError(ErrorKind::kInput, "header line longer than 1 MiB: not a record of this tool",
-                      path_, header);
+    throw DataError(DataErrorKind::kInput,
+                    "header line longer than 1 MiB: not a record of this tool", path_, header);
   }
 
   bool checkFormatted() const { return form_.formatted != nullptr; }
@@ -377,10 +377,10 @@ class Delivery {
  private:
   [[noreturn]] void CapacityError(std::int64_t line) const {
     const std::string limit = std::to_string(form_.maxRecords);
-    throw EngineError(ErrorKind::kCapacity,
-                      "more than " + limit + " records: record " +
-                          std::to_string(form_.maxRecords + 1) + " does not fit the sample table",
-                      path_, line);
+    throw DataError(DataErrorKind::kCapacity,
+                    "more than " + limit + " records: record " +
+                        std::to_string(form_.maxRecords + 1) + " does not fit the sample table",
+                    path_, line);
   }
 
   const std::string& path_;
@@ -465,7 +465,7 @@ class ChunkReader {
       if (part == 0) break;
       if (part < 0) {
         if (errno == EINTR) continue;
-        throw EngineError(ErrorKind::kIo, "cannot read the file: " + SystemReason(errno), path_);
+        throw DataError(DataErrorKind::kIo, "cannot read the file: " + SystemReason(errno), path_);
       }
       got += static_cast<std::size_t>(part);
     }
@@ -493,7 +493,8 @@ class ChunkReader {
     if (offset <= bodyStart_) return bodyStart_;
     const std::optional<std::uint64_t> start = AfterLineEnd(offset - 1, kMaxLineBytes);
     if (!start)
-      throw EngineError(ErrorKind::kInput, "a line of more than 64 MiB: no file of records", path_);
+      throw DataError(DataErrorKind::kInput, "a line of more than 64 MiB: no file of records",
+                      path_);
     return *start;
   }
 

@@ -50,14 +50,14 @@ struct RecordForm {
 };
 
 // Reads the file at `path` and hands its records to `deliver`; returns how many there are.
-// Throws EngineError, naming the file and, where it applies, the line and the field:
+// Throws DataError, naming the file and, where it applies, the line and the field:
 //   kIo        the file cannot be opened or read (system reason);
 //   kInput     a header line is missing or longer than kMaxHeaderLineBytes; a line of more
 //              than 64 MiB; a field is empty, not a number or not finite (the text found is
 //              quoted); a line holds more values than its record needs; the file ends inside
 //              a record (how many of its values were read);
 //   kCapacity  record maxRecords + 1 begins;
-//   kInterrupted  the run was interrupted (interruption.hpp).
+// and ThrowIfInterrupted's error when the run is interrupted (interruption.hpp).
 // The records before a failure have been delivered.
 std::int64_t ReadRecords(const std::string& path, const RecordForm& form,
                          const RecordBatchFn& deliver);

@@ -4,16 +4,16 @@
 #include <new>
 #include <string>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/huge_pages.hpp"
 
 namespace accprep {
 namespace {
 
 [[noreturn]] void ThrowOutside(std::int32_t row, std::int16_t column) {
-  throw EngineError(ErrorKind::kCapacity,
-                    "row " + std::to_string(row) + ", column " + std::to_string(column) +
-                        " lies outside the sample table (rows 0..450000, columns 0..42)");
+  throw DataError(DataErrorKind::kCapacity,
+                  "row " + std::to_string(row) + ", column " + std::to_string(column) +
+                      " lies outside the sample table (rows 0..450000, columns 0..42)");
 }
 
 void CheckRow(std::int32_t row) {

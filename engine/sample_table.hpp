@@ -26,7 +26,7 @@ class SampleTable {
   SampleTable& operator=(const SampleTable&) = delete;
 
   // Checked cell access: a row outside 0..450000 or a column outside 0..42 throws a capacity
-  // EngineError that names the row and column; nothing outside the table is ever touched.
+  // DataError that names the row and column; nothing outside the table is ever touched.
   double& at(std::int32_t row, std::int16_t column);
   double at(std::int32_t row, std::int16_t column) const;
 

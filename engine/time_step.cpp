@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/number_format.hpp"
 
 namespace accprep {
@@ -19,18 +19,18 @@ std::string Seconds(double value) {
 double UniformTimeStep(const double* times, std::size_t stride, std::int64_t count,
                        const std::string& file, std::int64_t firstLine) {
   if (count < 2) {
-    throw EngineError(
-        ErrorKind::kInput,
+    throw DataError(
+        DataErrorKind::kInput,
         "a time step needs at least 2 records; this file holds " + std::to_string(count), file);
   }
   const double first = times[0];
   const double second = times[stride];
   const double firstStep = second - first;
   if (!(firstStep > 0.0)) {
-    throw EngineError(ErrorKind::kInput,
-                      "the time does not increase from the first record to the second (" +
-                          Seconds(first) + " s, then " + Seconds(second) + " s)",
-                      file, firstLine + 1);
+    throw DataError(DataErrorKind::kInput,
+                    "the time does not increase from the first record to the second (" +
+                        Seconds(first) + " s, then " + Seconds(second) + " s)",
+                    file, firstLine + 1);
   }
   const double allowed = kStepTolerance * firstStep;
   double previous = second;
@@ -38,11 +38,11 @@ double UniformTimeStep(const double* times, std::size_t stride, std::int64_t cou
     const double time = times[static_cast<std::size_t>(i) * stride];
     const double step = time - previous;
     if (!(std::fabs(step - firstStep) <= allowed)) {
-      throw EngineError(ErrorKind::kInput,
-                        "the time step is not uniform: " + Seconds(step) +
-                            " s from the record before, where the record starts with steps of " +
-                            Seconds(firstStep) + " s",
-                        file, firstLine + i);
+      throw DataError(DataErrorKind::kInput,
+                      "the time step is not uniform: " + Seconds(step) +
+                          " s from the record before, where the record starts with steps of " +
+                          Seconds(firstStep) + " s",
+                      file, firstLine + i);
     }
     previous = time;
   }

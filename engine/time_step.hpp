@@ -17,7 +17,7 @@ inline constexpr double kStepTolerance = 1e-3;
 // after checking that time increases from the first record to the second and that every
 // step between neighbours lies within kStepTolerance of that first one. The first time stands
 // on line `firstLine` of `file`, one record a line, which the messages name.
-// Throws EngineError kInput naming `file` and the line: fewer than two records, time that does
+// Throws DataError kInput naming `file` and the line: fewer than two records, time that does
 // not increase, or the first record whose step breaks the rule.
 double UniformTimeStep(const double* times, std::size_t stride, std::int64_t count,
                        const std::string& file, std::int64_t firstLine);

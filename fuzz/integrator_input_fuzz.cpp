@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/integration_jobs.hpp"
 #include "engine/record_reader.hpp"
 #include "engine/sample_table.hpp"
@@ -83,10 +83,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     records = accprep::ReadRecord(*input, inputPath, 1, accprep::kWrittenColumns, nullptr);
     if (records >= 2)
       accprep::UniformTimeStep(input->row(1), accprep::kTableColumns, records, inputPath, 2);
-  } catch (const accprep::EngineError& error) {
-    ACCPREP_FUZZ_CHECK(
-        error.kind() == accprep::ErrorKind::kInput || error.kind() == accprep::ErrorKind::kCapacity,
-        error.what());
+  } catch (const accprep::DataError& error) {
+    ACCPREP_FUZZ_CHECK(error.kind() == accprep::DataErrorKind::kInput ||
+                           error.kind() == accprep::DataErrorKind::kCapacity,
+                       error.what());
     return 0;
   }
   if (records < 2) return 0;
@@ -96,11 +96,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   accprep::IntegrationReport report;
   try {
     report = accprep::RunIntegration(options);
-  } catch (const accprep::EngineError& error) {
+  } catch (const accprep::DataError& error) {
     // Past the reading only the filter's bounds (kInput) and a transform that overflows
     // (kArithmetic) may refuse the record.
-    ACCPREP_FUZZ_CHECK(error.kind() == accprep::ErrorKind::kInput ||
-                           error.kind() == accprep::ErrorKind::kArithmetic,
+    ACCPREP_FUZZ_CHECK(error.kind() == accprep::DataErrorKind::kInput ||
+                           error.kind() == accprep::DataErrorKind::kArithmetic,
                        error.what());
     const std::vector<std::string> left = Entries(folder);
     ACCPREP_FUZZ_CHECK(left.size() == 1 && left[0] == accprep::kExchangeCsv,
@@ -113,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::int32_t resultRecords = 0;
   try {
     resultRecords = accprep::ReadRecord(*output, resultPath, 1, accprep::kWrittenColumns, nullptr);
-  } catch (const accprep::EngineError& error) {
+  } catch (const accprep::DataError& error) {
     accprep::fuzz::Fail("the reader refuses the job's result", error.what());
   }
   ACCPREP_FUZZ_CHECK(

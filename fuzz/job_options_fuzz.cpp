@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   const accprep::JobOptionsResult result = accprep::ParseJobOptions(arguments);
-  if (!result.error.empty() || result.options.helpWanted) return 0;
+  if (!result.error.empty() || result.options.helpWanted || result.options.versionWanted) return 0;
   const accprep::FilterSettings& filter = result.options.filter;
   ACCPREP_FUZZ_CHECK(!result.options.folder.empty(), "accepted an empty folder");
   ACCPREP_FUZZ_CHECK(std::isfinite(filter.highPassCorner) && filter.highPassCorner >= 0.0,

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/number_format.hpp"
 #include "engine/record_reader.hpp"
 #include "engine/sample_table.hpp"
@@ -86,10 +86,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           maximum = value;
         },
         &formatted);
-  } catch (const accprep::EngineError& error) {
-    ACCPREP_FUZZ_CHECK(
-        error.kind() == accprep::ErrorKind::kInput || error.kind() == accprep::ErrorKind::kCapacity,
-        error.what());
+  } catch (const accprep::DataError& error) {
+    ACCPREP_FUZZ_CHECK(error.kind() == accprep::DataErrorKind::kInput ||
+                           error.kind() == accprep::DataErrorKind::kCapacity,
+                       error.what());
     ACCPREP_FUZZ_CHECK(error.file() == file.path(), error.what());
     ACCPREP_FUZZ_CHECK(!error.reason().empty(), "an error without a reason");
     ACCPREP_FUZZ_CHECK(maximumCalls == 0, "progress maximum reported by a failed read");

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/conversion_names.hpp"
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/huge_pages.hpp"
 #include "engine/interruption.hpp"
 #include "engine/number_format.hpp"
@@ -128,10 +128,10 @@ bool AllFinite(const double* values, std::size_t count) {
 // leaving "nan" in the files as if the job had succeeded.
 void RefuseNonFinite(int channel, const std::string& inputPath) {
   if (channel == 0) return;
-  throw EngineError(ErrorKind::kArithmetic,
-                    "the integration of channel " + std::to_string(channel) +
-                        "ch is not finite: its values are too large for the transform",
-                    inputPath);
+  throw DataError(DataErrorKind::kArithmetic,
+                  "the integration of channel " + std::to_string(channel) +
+                      "ch is not finite: its values are too large for the transform",
+                  inputPath);
 }
 
 }  // namespace
@@ -144,8 +144,8 @@ IntegrationReport RunIntegration(const JobOptions& options) {
   RecordColumns columns(inputPath);
   const std::int32_t records = columns.records();
   if (records < 2) {
-    throw EngineError(
-        ErrorKind::kInput,
+    throw DataError(
+        DataErrorKind::kInput,
         "integration needs at least 2 records; this file holds " + std::to_string(records),
         inputPath);
   }
@@ -155,11 +155,11 @@ IntegrationReport RunIntegration(const JobOptions& options) {
 
   const double nyquist = 0.5 / report.step;
   if (options.filter.highPassCorner >= nyquist) {
-    throw EngineError(ErrorKind::kInput,
-                      "the high-pass corner " + FormatNumber(options.filter.highPassCorner) +
-                          " Hz lies at or above the record's Nyquist frequency " +
-                          FormatNumber(nyquist) + " Hz, which would leave nothing",
-                      inputPath);
+    throw DataError(DataErrorKind::kInput,
+                    "the high-pass corner " + FormatNumber(options.filter.highPassCorner) +
+                        " Hz lies at or above the record's Nyquist frequency " +
+                        FormatNumber(nyquist) + " Hz, which would leave nothing",
+                    inputPath);
   }
 
   FftIntegrator integrator(static_cast<std::size_t>(records), report.step, options.mode,

@@ -18,7 +18,7 @@ struct IntegrationReport {
   std::size_t fftLength = 0;
 };
 
-// Throws EngineError: kIo / kInput / kCapacity from reading outacc.csv (file, line, field);
+// Throws DataError: kIo / kInput / kCapacity from reading outacc.csv (file, line, field);
 // kInput for fewer than 2 records, a time step that is not uniform (the first line where it
 // is not), or a high-pass corner at or above the Nyquist frequency; kArithmetic for a channel
 // whose integral or spectrum is not finite (values near the double range); kIo from writing;

@@ -14,7 +14,8 @@ const char kJobUsage[] =
     "         [--highpass-order N] [--lowpass-corner HZ] [--lowpass-order N]\n"
     "Integrates FOLDER/outacc.csv in the frequency domain and writes FOLDER/velout.csv or\n"
     "FOLDER/disout.csv and FOLDER/amp3.csv. A corner of 0 turns its filter off.\n"
-    "Defaults: --highpass-corner 0.1 --highpass-order 4 --lowpass-corner 0 --lowpass-order 4\n";
+    "Defaults: --highpass-corner 0.1 --highpass-order 4 --lowpass-corner 0 --lowpass-order 4\n"
+    "--help shows this text, --version the version.\n";
 
 namespace {
 
@@ -69,7 +70,7 @@ JobOptionsResult ParseJobOptions(const std::vector<std::string>& arguments) {
   };
 
   CLI::App app("Integrates FOLDER/outacc.csv in the frequency domain.", "accprep-integrate");
-  app.set_help_flag();  // -h and --help are looked for below, before anything else
+  app.set_help_flag();  // -h, --help and --version are looked for below, before anything else
   app.allow_extras();   // unknown options are named below
   std::vector<std::string> positional;
   app.add_option("MODE FOLDER", positional);
@@ -78,12 +79,14 @@ JobOptionsResult ParseJobOptions(const std::vector<std::string>& arguments) {
   AddCorner(app, "--lowpass-corner", options.filter.lowPassCorner);
   AddOrder(app, "--lowpass-order", options.filter.lowPassOrder);
 
-  if (std::find_if(arguments.begin(), arguments.end(), [](const std::string& argument) {
-        return argument == "--help" || argument == "-h";
-      }) != arguments.end()) {
-    options.helpWanted = true;
-    return result;
-  }
+  const auto given = [&arguments](std::initializer_list<const char*> names) {
+    return std::find_if(arguments.begin(), arguments.end(), [names](const std::string& argument) {
+             return std::find(names.begin(), names.end(), argument) != names.end();
+           }) != arguments.end();
+  };
+  options.versionWanted = given({"--version"});
+  options.helpWanted = !options.versionWanted && given({"--help", "-h"});
+  if (options.helpWanted || options.versionWanted) return result;
   try {
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     app.parse(reversed);

@@ -18,7 +18,8 @@ struct JobOptions {
   IntegrationMode mode = IntegrationMode::kVelocity;
   std::string folder;
   FilterSettings filter;
-  bool helpWanted = false;  // --help: print kJobUsage and do nothing else
+  bool helpWanted = false;     // --help or -h: print kJobUsage and do nothing else
+  bool versionWanted = false;  // --version: print the version and do nothing else
 };
 
 struct JobOptionsResult {
@@ -26,11 +27,13 @@ struct JobOptionsResult {
   std::string error;  // empty on success; else one line naming the offending argument
 };
 
-// Parses the arguments after the program name. Checks: the mode word, one folder, each option
-// known and given a value, corners finite and >= 0, orders whole numbers 1..kMaxFilterOrder,
-// a low-pass corner above the high-pass corner when both are on.
+// Parses the arguments after the program name. --version anywhere wins, then --help (or -h),
+// as with the other programs; neither is checked further. Otherwise checks: the mode word, one
+// folder, each option known and given a value, corners finite and >= 0, orders whole numbers
+// 1..kMaxFilterOrder, a low-pass corner above the high-pass corner when both are on.
 JobOptionsResult ParseJobOptions(const std::vector<std::string>& arguments);
 
+inline constexpr char kJobProgram[] = "accprep-integrate";
 extern const char kJobUsage[];
 
 }  // namespace accprep

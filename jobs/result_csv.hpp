@@ -28,7 +28,7 @@ using ResultRowSource = std::function<ResultRow(std::size_t row)>;
 
 class ResultCsvFile {
  public:
-  // Creates the temporary file beside `finalPath`. Throws EngineError kIo naming finalPath
+  // Creates the temporary file beside `finalPath`. Throws DataError kIo naming finalPath
   // and the system's reason.
   explicit ResultCsvFile(std::string finalPath);
   ResultCsvFile(const ResultCsvFile&) = delete;
@@ -41,7 +41,7 @@ class ResultCsvFile {
   // set, with 9 significant digits like the 40 channel values (the engine's
   // FormatSignificant). Rows are formatted on two threads and written in order.
   void WriteRows(std::size_t count, bool firstRounded, const ResultRowSource& rowAt);
-  // Flushes, closes and renames into place. Throws EngineError kIo.
+  // Flushes, closes and renames into place. Throws DataError kIo.
   void Commit();
 
  private:

@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "knet/knet_header.hpp"
 
 namespace accprep {
@@ -30,10 +30,10 @@ std::string ComponentOfFile(const std::string& path) {
       if (extension == component) return extension;
     }
   }
-  throw EngineError(ErrorKind::kInput,
-                    "not a K-NET or KiK-net file name: the extension is not .EW, .NS, .UD or "
-                    ".EW1 ... .UD2",
-                    path);
+  throw DataError(DataErrorKind::kInput,
+                  "not a K-NET or KiK-net file name: the extension is not .EW, .NS, .UD or "
+                  ".EW1 ... .UD2",
+                  path);
 }
 
 void CheckDirection(const std::string& component, const std::string& direction,
@@ -41,8 +41,8 @@ void CheckDirection(const std::string& component, const std::string& direction,
   if (direction != "E-W" && direction != "N-S" && direction != "U-D") return;
   const std::string letters{direction[0], direction[2]};
   if (component.compare(0, 2, letters) == 0) return;
-  throw EngineError(
-      ErrorKind::kInput,
+  throw DataError(
+      DataErrorKind::kInput,
       "Dir. \"" + direction + "\" does not match the component " + component + " of the file name",
       file, kDirectionLine);
 }

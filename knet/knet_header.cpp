@@ -5,7 +5,7 @@
 #include <chrono>
 #include <optional>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/number_format.hpp"
 
 namespace accprep {
@@ -27,7 +27,7 @@ std::string_view Trim(std::string_view text) {
 
 [[noreturn]] void Fail(const std::string& file, int line, const std::string& what,
                        std::string_view value) {
-  throw EngineError(ErrorKind::kInput, what + ": \"" + std::string(value) + "\"", file, line);
+  throw DataError(DataErrorKind::kInput, what + ": \"" + std::string(value) + "\"", file, line);
 }
 
 // Plain decimal digits only: no sign, blank or point.
@@ -127,11 +127,11 @@ void CheckLabels(std::span<const std::string_view> lines, const std::string& fil
     if (line == 1) {
       Fail(file, line, "not a K-NET or KiK-net ASCII file: no \"Origin Time\" label", label);
     }
-    throw EngineError(ErrorKind::kInput,
-                      "a header line is missing or out of place: \"" +
-                          std::string(kLabels[line - 1]) + "\" belongs here, not \"" +
-                          std::string(label) + "\"",
-                      file, line);
+    throw DataError(DataErrorKind::kInput,
+                    "a header line is missing or out of place: \"" +
+                        std::string(kLabels[line - 1]) + "\" belongs here, not \"" +
+                        std::string(label) + "\"",
+                    file, line);
   }
 }
 
@@ -153,10 +153,10 @@ std::string_view HeaderValue(std::string_view line) {
 
 KnetHeader ParseKnetHeader(std::span<const std::string_view> lines, const std::string& file) {
   if (lines.size() < kKnetHeaderLines) {
-    throw EngineError(ErrorKind::kInput,
-                      "not a K-NET or KiK-net ASCII file: the header ends at line " +
-                          std::to_string(lines.size()) + " of " + std::to_string(kKnetHeaderLines),
-                      file, static_cast<std::int64_t>(lines.size()));
+    throw DataError(DataErrorKind::kInput,
+                    "not a K-NET or KiK-net ASCII file: the header ends at line " +
+                        std::to_string(lines.size()) + " of " + std::to_string(kKnetHeaderLines),
+                    file, static_cast<std::int64_t>(lines.size()));
   }
   CheckLabels(lines, file);
   const auto value = [&](int line) { return HeaderValue(lines[line - 1]); };

@@ -56,7 +56,7 @@ std::string_view HeaderValue(std::string_view line);
 
 // Parses the first kKnetHeaderLines of `lines` (line ends removed). Fewer lines, a first line
 // that is no "Origin Time", or a record time that is not one, mean the file is no
-// K-NET/KiK-net ASCII file at all. Throws EngineError kInput naming `file` and the line:
+// K-NET/KiK-net ASCII file at all. Throws DataError kInput naming `file` and the line:
 //   "not a K-NET or KiK-net ASCII file: the header ends at line N of 17"
 //   "not a K-NET or KiK-net ASCII file: no "Origin Time" label: "<label>""
 //   "a header line is missing or out of place: "Lat." belongs here, not "<label>""

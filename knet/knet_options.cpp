@@ -1,5 +1,7 @@
 #include "knet/knet_options.hpp"
 
+#include <CLI/CLI.hpp>
+
 #include "cli/command_line.hpp"
 
 namespace accprep {
@@ -13,12 +15,11 @@ constexpr char kDescription[] =
 
 }  // namespace
 
-KnetParseOutcome ParseKnetCommandLine(int argc, const char* const* argv, std::ostream& out,
-                                      std::ostream& err) {
+ParseOutcome<KnetOptions> ParseKnetCommandLine(int argc, const char* const* argv, std::ostream& out,
+                                               std::ostream& err) {
   KnetOptions options;
-  CLI::App app(kDescription, "accprep-knet");
-  app.set_version_flag("--version", std::string("accprep-knet ") + ACCPREP_VERSION);
-  app.failure_message(UsageFailure);
+  const ProgramVoice voice{kKnetProgram};
+  CLI::App app(kDescription, voice.name);
   app.add_option("-o,--output", options.output,
                  "the record to write; \"-\" for the standard output (default: "
                  "STATION_YYYYMMDDhhmmss.csv from the first FILE, beside it)")
@@ -27,11 +28,8 @@ KnetParseOutcome ParseKnetCommandLine(int argc, const char* const* argv, std::os
   app.add_option("FILE", options.files, "K-NET or KiK-net ASCII files, up to 40")
       ->type_name("FILE")
       ->required();
-
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& error) {
-    return {std::nullopt, ExitForParseError(app, error, out, err)};
+  if (const std::optional<int> exit = ParseArguments(app, voice, argc, argv, out, err)) {
+    return {std::nullopt, *exit};
   }
   return {std::move(options), kExitSuccess};
 }

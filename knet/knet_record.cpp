@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/sample_table.hpp"
 
 namespace accprep {
@@ -16,8 +16,8 @@ double KnetRecord::Value(int channel, std::int64_t row) const {
 
 void CheckFileCount(const std::vector<std::string>& files) {
   if (files.size() <= static_cast<std::size_t>(kChannels)) return;
-  throw EngineError(ErrorKind::kCapacity, "more than 40 files: a record holds 40 channels",
-                    files[kChannels]);
+  throw DataError(DataErrorKind::kCapacity, "more than 40 files: a record holds 40 channels",
+                  files[kChannels]);
 }
 
 KnetRecord AssembleRecord(std::vector<KnetTrace> traces) {
@@ -30,11 +30,11 @@ KnetRecord AssembleRecord(std::vector<KnetTrace> traces) {
   record.samplingHz = first.header.samplingHz;
   for (const KnetTrace& trace : traces) {
     if (trace.header.samplingHz != record.samplingHz) {
-      throw EngineError(ErrorKind::kInput,
-                        "sampling frequency " + std::to_string(trace.header.samplingHz) +
-                            " Hz differs from the " + std::to_string(record.samplingHz) +
-                            " Hz of " + first.file,
-                        trace.file, kSamplingLine);
+      throw DataError(DataErrorKind::kInput,
+                      "sampling frequency " + std::to_string(trace.header.samplingHz) +
+                          " Hz differs from the " + std::to_string(record.samplingHz) + " Hz of " +
+                          first.file,
+                      trace.file, kSamplingLine);
     }
   }
   record.clock = SampleClockFor(record.samplingHz, first.file);
@@ -58,10 +58,10 @@ KnetRecord AssembleRecord(std::vector<KnetTrace> traces) {
     }
   }
   if (end > kMaxRecords) {
-    throw EngineError(ErrorKind::kCapacity,
-                      "the traces span " + std::to_string(end) +
-                          " samples from the earliest record time, more than 450,000",
-                      endsLast->file);
+    throw DataError(DataErrorKind::kCapacity,
+                    "the traces span " + std::to_string(end) +
+                        " samples from the earliest record time, more than 450,000",
+                    endsLast->file);
   }
   record.rows = end;
   record.traces = std::move(traces);

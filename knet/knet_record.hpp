@@ -26,11 +26,11 @@ struct KnetRecord {
   double Value(int channel, std::int64_t row) const;
 };
 
-// A record has 40 channels. Throws EngineError kCapacity "more than 40 files: a record holds
+// A record has 40 channels. Throws DataError kCapacity "more than 40 files: a record holds
 // 40 channels" naming the 41st file.
 void CheckFileCount(const std::vector<std::string>& files);
 
-// Lines up `traces` (at least one). Throws EngineError naming the file at fault:
+// Lines up `traces` (at least one). Throws DataError naming the file at fault:
 //   kCapacity  as CheckFileCount; "the traces span N samples from the earliest record time,
 //              more than 450,000" naming the trace that ends last;
 //   kInput     "sampling frequency N Hz differs from the M Hz of <first file>" naming the

@@ -9,7 +9,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/interruption.hpp"
 #include "engine/number_format.hpp"
 #include "engine/read_only_file.hpp"
@@ -63,8 +63,8 @@ int ReadCounts(std::string_view line, std::int64_t lineNumber, KnetTrace& trace)
     at = end;
     ++counts;
     if (counts > kCountsPerLine) {
-      throw EngineError(ErrorKind::kInput, "more than 8 counts on a data line", trace.file,
-                        lineNumber, counts);
+      throw DataError(DataErrorKind::kInput, "more than 8 counts on a data line", trace.file,
+                      lineNumber, counts);
     }
     // An optional minus and digits: from_chars alone would also take "-5" after a '+'.
     std::int64_t count = 0;
@@ -72,20 +72,21 @@ int ReadCounts(std::string_view line, std::int64_t lineNumber, KnetTrace& trace)
     const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), count);
     if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos ||
         error != std::errc() || stop != text.data() + text.size()) {
-      throw EngineError(ErrorKind::kInput, "count is not an integer: \"" + std::string(text) + "\"",
-                        trace.file, lineNumber, counts);
+      throw DataError(DataErrorKind::kInput,
+                      "count is not an integer: \"" + std::string(text) + "\"", trace.file,
+                      lineNumber, counts);
     }
     if (trace.gal.size() == static_cast<std::size_t>(kMaxRecords)) {
-      throw EngineError(ErrorKind::kCapacity, "trace longer than 450,000 samples", trace.file,
-                        lineNumber, counts);
+      throw DataError(DataErrorKind::kCapacity, "trace longer than 450,000 samples", trace.file,
+                      lineNumber, counts);
     }
     const double gal = trace.header.scale.Gal(count);
     if (!std::isfinite(gal)) {
-      throw EngineError(ErrorKind::kInput,
-                        "count " + std::string(text) +
-                            " times the scale factor is beyond the "
-                            "range of numbers",
-                        trace.file, lineNumber, counts);
+      throw DataError(DataErrorKind::kInput,
+                      "count " + std::string(text) +
+                          " times the scale factor is beyond the "
+                          "range of numbers",
+                      trace.file, lineNumber, counts);
     }
     trace.gal.push_back(gal);
   }
@@ -120,15 +121,15 @@ KnetTrace ParseKnetTrace(std::string_view text, const std::string& file) {
   while (cursor.Next(line)) {
     const int counts = ReadCounts(line, cursor.number(), trace);
     if (counts > 0 && shortLine > 0) {
-      throw EngineError(
-          ErrorKind::kInput,
+      throw DataError(
+          DataErrorKind::kInput,
           "data line cut short: " + std::to_string(shortCounts) + " counts where 8 belong", file,
           shortLine);
     }
     // The files end every line: a last count without its line end may be cut in two.
     if (counts > 0 && !cursor.ended()) {
-      throw EngineError(ErrorKind::kInput, "the file ends inside a data line: it was cut short",
-                        file, cursor.number());
+      throw DataError(DataErrorKind::kInput, "the file ends inside a data line: it was cut short",
+                      file, cursor.number());
     }
     if (counts < kCountsPerLine && shortLine == 0) {
       shortLine = cursor.number();
@@ -136,19 +137,18 @@ KnetTrace ParseKnetTrace(std::string_view text, const std::string& file) {
     }
   }
   if (trace.gal.empty()) {
-    throw EngineError(ErrorKind::kInput, "no counts after the 17 header lines", file,
-                      kKnetHeaderLines + 1);
+    throw DataError(DataErrorKind::kInput, "no counts after the 17 header lines", file,
+                    kKnetHeaderLines + 1);
   }
   // A file cut after a whole line holds fewer samples than its header says.
   const double expected = trace.header.durationSeconds * trace.header.samplingHz;
   if (std::abs(static_cast<double>(trace.gal.size()) - expected) > kSampleCountTolerance) {
-    throw EngineError(ErrorKind::kInput,
-                      std::to_string(trace.gal.size()) + " samples where Duration Time " +
-                          FormatNumber(trace.header.durationSeconds) + " s at " +
-                          std::to_string(trace.header.samplingHz) + " Hz makes " +
-                          FormatNumber(expected) +
-                          ": the file was cut short or its header is wrong",
-                      file);
+    throw DataError(DataErrorKind::kInput,
+                    std::to_string(trace.gal.size()) + " samples where Duration Time " +
+                        FormatNumber(trace.header.durationSeconds) + " s at " +
+                        std::to_string(trace.header.samplingHz) + " Hz makes " +
+                        FormatNumber(expected) + ": the file was cut short or its header is wrong",
+                    file);
   }
 
   double sum = 0.0;
@@ -166,16 +166,16 @@ KnetTrace ReadKnetTrace(const std::string& path) {
     if (got == 0) break;
     if (got < 0) {
       if (errno != EINTR)
-        throw EngineError(ErrorKind::kIo, "cannot read the file: " + SystemReason(errno), path);
+        throw DataError(DataErrorKind::kIo, "cannot read the file: " + SystemReason(errno), path);
       ThrowIfInterrupted();
       continue;
     }
     text.append(buffer, static_cast<std::size_t>(got));
     if (text.size() > kMaxKnetFileBytes) {
-      throw EngineError(ErrorKind::kInput,
-                        "more than 16 MiB: larger than any K-NET or KiK-net file of up to "
-                        "450,000 samples",
-                        path);
+      throw DataError(DataErrorKind::kInput,
+                      "more than 16 MiB: larger than any K-NET or KiK-net file of up to "
+                      "450,000 samples",
+                      path);
     }
   }
   return ParseKnetTrace(text, path);

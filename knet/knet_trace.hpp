@@ -33,7 +33,7 @@ struct KnetTrace {
 // Parses `text`, the whole content of `file`. LF and CR LF are both line ends; blank lines
 // after the last count are ignored. A count is an optional minus and digits. The samples must
 // be as many as Duration Time x Sampling Freq, and every count x scale factor a finite number
-// of gal. Throws EngineError naming `file` and the line (and the field, 1-based within the
+// of gal. Throws DataError naming `file` and the line (and the field, 1-based within the
 // line, where one count is at fault):
 //   kInput     as ParseKnetHeader, ComponentOfFile and CheckDirection say;
 //              "count is not an integer: "<text>"";
@@ -48,9 +48,10 @@ struct KnetTrace {
 //              beyond it.
 KnetTrace ParseKnetTrace(std::string_view text, const std::string& file);
 
-// Reads and parses the file at `path`. Throws as ParseKnetTrace, and EngineError naming the
+// Reads and parses the file at `path`. Throws as ParseKnetTrace, and DataError naming the
 // file: kIo "cannot open the file: <reason>" or "cannot read the file: <reason>"; kInput
-// "more than 16 MiB: ..." once more than kMaxKnetFileBytes are read; kInterrupted.
+// "more than 16 MiB: ..." once more than kMaxKnetFileBytes are read; and
+// ThrowIfInterrupted's error.
 KnetTrace ReadKnetTrace(const std::string& path);
 
 }  // namespace accprep

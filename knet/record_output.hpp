@@ -17,10 +17,10 @@ std::string DefaultRecordPath(const KnetTrace& first);
 
 // Writes the record text to `destination` through an AtomicFile (which refuses a file this
 // process reads, see inputs_in_use.hpp), or straight to the standard output for
-// kStandardOutput. Throws EngineError naming the destination ("standard output" for that) as
-// AtomicFile does: kRefused "the output would replace the input file <input>"; kIo, e.g.
+// kStandardOutput. Throws DataError naming the destination ("standard output" for that) as
+// AtomicFile does: kInput "the output would replace the input file <input>"; kIo, e.g.
 // "cannot write the file: Broken pipe" when the reader of the standard output went away;
-// kInterrupted.
+// and ThrowIfInterrupted's error.
 void WriteRecord(const KnetRecord& record, const std::string& destination);
 
 }  // namespace accprep

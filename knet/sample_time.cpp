@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "knet/knet_header.hpp"
 
 namespace accprep {
@@ -13,8 +13,8 @@ SampleClock SampleClockFor(int samplingHz, const std::string& file) {
   for (int decimals = 0; decimals <= 9; ++decimals, scale *= 10) {
     if (scale % samplingHz == 0) return {decimals, scale / samplingHz};
   }
-  throw EngineError(
-      ErrorKind::kInput,
+  throw DataError(
+      DataErrorKind::kInput,
       "sampling interval 1/" + std::to_string(samplingHz) + " s has no exact decimal form", file,
       kSamplingLine);
 }

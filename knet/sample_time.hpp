@@ -15,7 +15,7 @@ struct SampleClock {
 };
 
 // The clock of `samplingHz` (>= 1): the fewest decimals (at most 9) that hold 1/samplingHz
-// exactly. Throws EngineError kInput "sampling interval 1/N s has no exact decimal form"
+// exactly. Throws DataError kInput "sampling interval 1/N s has no exact decimal form"
 // naming `file` when none does (N not of the form 2^a 5^b).
 SampleClock SampleClockFor(int samplingHz, const std::string& file);
 

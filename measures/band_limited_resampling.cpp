@@ -4,7 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "measures/real_fft.hpp"
 
 namespace accprep {
@@ -77,8 +77,8 @@ std::vector<double> ResampleBandLimited(std::span<const double> samples, int fac
   // The transform's sums pass the double range for values near it; the responses to NaN would
   // then be lost in their peak search and read as zero.
   if (!finite) {
-    throw EngineError(ErrorKind::kArithmetic,
-                      "the record's values are too large to resample in double precision");
+    throw DataError(DataErrorKind::kArithmetic,
+                    "the record's values are too large to resample in double precision");
   }
   return result;
 }

@@ -24,7 +24,7 @@ int SamplingFactorFor(double timeStep, double period);
 // The record at `factor` times its sample rate (factor >= 1): factor * (n - 1) + 1 samples,
 // sample factor * i being samples[i] to rounding. The transform runs over a fast length of at
 // least n, the record followed by zeros. Fewer than two samples, or factor 1, come back as
-// they are. Throws std::invalid_argument for a factor below 1, and EngineError kArithmetic
+// they are. Throws std::invalid_argument for a factor below 1, and DataError kArithmetic
 // (no file) when the values are too large for the transform to stay finite.
 std::vector<double> ResampleBandLimited(std::span<const double> samples, int factor);
 

@@ -6,7 +6,7 @@
 #include <limits>
 #include <stdexcept>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "measures/real_fft.hpp"
 
 namespace accprep {
@@ -59,8 +59,8 @@ double IntensityLevel(std::span<const double> vectorSum, double timeStep) {
   const auto count =
       static_cast<std::size_t>(std::ceil(kIntensityDuration / timeStep * (1.0 - 1e-9)));
   if (vectorSum.size() < count) {
-    throw EngineError(ErrorKind::kInput,
-                      "the record is shorter than the 0.3 s the seismic intensity needs");
+    throw DataError(DataErrorKind::kInput,
+                    "the record is shorter than the 0.3 s the seismic intensity needs");
   }
   std::vector<double> sorted(vectorSum.begin(), vectorSum.end());
   std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(count - 1),

@@ -31,7 +31,7 @@ std::vector<double> FilteredVectorSum(std::span<const double> horizontal1,
 
 // Step 3: with K = ceil(0.3 s / dt) samples (to a relative 1e-9, so that 0.3 / 0.01 counts
 // 30), a0 is the K-th largest value of the vector sum: the count of samples at or above it
-// reaches K, and any larger level is met by fewer. Throws EngineError kInput when the record
+// reaches K, and any larger level is met by fewer. Throws DataError kInput when the record
 // holds fewer than K samples.
 double IntensityLevel(std::span<const double> vectorSum, double timeStep);
 

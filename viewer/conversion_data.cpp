@@ -1,6 +1,6 @@
 #include "viewer/conversion_data.hpp"
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 
 namespace accprep {
 
@@ -27,7 +27,7 @@ ConversionData LoadConversion(const ConversionFiles& files, std::span<const Conv
     const int index = static_cast<int>(file);
     try {
       data.tables[index] = LoadChannelTable(files.path(file), HeaderFormOf(file), progress);
-    } catch (const EngineError& error) {
+    } catch (const DataError& error) {
       data.errors[index] = error.what();
     } catch (const std::bad_alloc&) {
       data.errors[index] = files.path(file) + ": not enough memory to load the file";

@@ -10,7 +10,7 @@
 #include <QPdfWriter>
 
 #include "engine/atomic_file.hpp"
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/time_step.hpp"
 #include "viewer/channel_figure.hpp"
 
@@ -36,7 +36,7 @@ std::optional<ResponseSpectrum> ChannelResponse(const ConversionData& data, int 
         acc->column(0), data.files.path(ConversionFile::kAcceleration), acc->firstLine());
     const std::vector<double> periods = ResponsePeriods();
     return ComputeResponseSpectrum(acc->column(channel), step, periods, damping);
-  } catch (const EngineError& error) {
+  } catch (const DataError& error) {
     notice = QString::fromStdString(error.what());
     return std::nullopt;
   }
@@ -96,7 +96,8 @@ void ExportChannelView(const ConversionData& data, int channel, double damping,
   // disk or an interruption keeps the earlier picture, and a link is replaced, not written
   // through.
   const QByteArray picture = pdf ? PdfOf(plot) : PngOf(plot);
-  if (picture.isEmpty()) throw EngineError(ErrorKind::kIo, "the picture could not be drawn", path);
+  if (picture.isEmpty())
+    throw DataError(DataErrorKind::kIo, "the picture could not be drawn", path);
   WriteFileAtomically(path, std::string_view(picture.constData(), picture.size()));
 }
 

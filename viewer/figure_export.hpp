@@ -17,7 +17,7 @@ std::string FigureTitle(const ConversionData& data, int channel);
 
 // Writes the view of `channel` (1..40) to `path`, as PDF when `pdf`, else PNG, through the
 // atomic file like every other output. The response spectra need the acceleration file with
-// an even time step; without it the panel says why. Throws EngineError naming the path as
+// an even time step; without it the panel says why. Throws DataError naming the path as
 // AtomicFile does, or kIo "the picture could not be drawn".
 void ExportChannelView(const ConversionData& data, int channel, double damping,
                        const std::string& path, bool pdf);

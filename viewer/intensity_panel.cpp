@@ -19,7 +19,7 @@
 
 #include <cmath>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "viewer/intensity_plots.hpp"
 #include "viewer/table_copy.hpp"
 
@@ -42,7 +42,7 @@ template <typename Compute>
 QString Attempt(Compute&& compute) {
   try {
     compute();
-  } catch (const EngineError& error) {
+  } catch (const DataError& error) {
     return QString::fromStdString(error.what());
   } catch (const std::bad_alloc&) {
     return QStringLiteral("メモリが足りないため計算できません");

@@ -44,12 +44,9 @@ void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
 // After an interruption, whatever stopped on the way, the signal is why: the program ends as
 // the other programs do, with 128 + the signal.
 int Fail(const std::string& message) {
-  if (accprep::InterruptionRequested()) {
-    std::cerr << "error: " << accprep::InterruptionReason() << "\n";
-    return accprep::InterruptedExitCode();
-  }
-  std::cerr << "error: " << message << "\n";
-  return 1;
+  const accprep::ProgramVoice voice{accprep::kViewerProgram};
+  if (accprep::InterruptionRequested()) return voice.Interrupted(std::cerr);
+  return voice.Failure(message, std::cerr);
 }
 
 // The files the headless outputs must never replace: the record named and every file of its
@@ -64,11 +61,9 @@ std::vector<std::string> FilesRead(const accprep::ViewerOptions& options,
 }  // namespace
 
 int main(int argc, char** argv) {
-  const accprep::OptionsOutcome outcome = accprep::ParseViewerOptions(argc, argv);
-  if (!outcome.options) {
-    (outcome.exitCode == 0 ? std::cout : std::cerr) << outcome.message;
-    return outcome.exitCode;
-  }
+  const accprep::ParseOutcome<accprep::ViewerOptions> outcome =
+      accprep::ParseViewerOptions(argc, argv, std::cout, std::cerr);
+  if (!outcome.options) return outcome.exitCode;
   const accprep::ViewerOptions& options = *outcome.options;
   // Before any thread: an interrupted output removes its temporary and names the signal.
   if (options.Headless()) accprep::HandleInterruptionSignals(nullptr);
@@ -106,7 +101,7 @@ int main(int argc, char** argv) {
     window.show();
     return app.exec();
   }
-  if (options.exportPath.empty()) return 0;
+  if (options.exportPath.empty()) return accprep::kExitSuccess;
 
   // The export draws without a display, wherever it runs.
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -124,5 +119,5 @@ int main(int argc, char** argv) {
   } catch (const std::exception& error) {
     return Fail(error.what());
   }
-  return 0;
+  return accprep::kExitSuccess;
 }

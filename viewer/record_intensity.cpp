@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/time_step.hpp"
 
 namespace accprep {
@@ -43,9 +43,10 @@ RecordIntensity ComputeRecordIntensity(const ChannelTable& acceleration, const s
     result.jma = ComputeJmaIntensity(acceleration.column(components.horizontal1),
                                      acceleration.column(components.horizontal2),
                                      acceleration.column(components.vertical), step);
-  } catch (const EngineError& error) {
+  } catch (DataError& error) {
     // The measure knows no file; the user needs it.
-    throw EngineError(error.kind(), error.reason(), path);
+    error.SetFileIfNone(path);
+    throw;
   }
   result.longPeriod = ComputeLongPeriodMotion(acceleration.column(components.horizontal1),
                                               acceleration.column(components.horizontal2), step);

@@ -35,7 +35,7 @@ struct RecordIntensity {
   LongPeriodMotion longPeriod;
 };
 
-// `acceleration` is the table loaded from `path` (for messages). Throws EngineError kInput
+// `acceleration` is the table loaded from `path` (for messages). Throws DataError kInput
 // naming `path`: a time step that is not uniform (with its line), or a record shorter than
 // the 0.3 s the intensity needs.
 RecordIntensity ComputeRecordIntensity(const ChannelTable& acceleration, const std::string& path,

@@ -23,7 +23,7 @@ enum class HeaderForm {
 // Bytes read so far, for a progress bar; updated about once per block, from the loading thread.
 using LoadProgress = std::atomic<std::uint64_t>;
 
-// Reads the file at `path`. Throws EngineError as the engine's record reader does, naming the
+// Reads the file at `path`. Throws DataError as the engine's record reader does, naming the
 // file and, for its content, the line and field.
 ChannelTable LoadChannelTable(const std::string& path, HeaderForm header,
                               LoadProgress* progress = nullptr);

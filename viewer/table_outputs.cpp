@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "engine/atomic_file.hpp"
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/time_step.hpp"
 #include "measures/response_spectrum.hpp"
 #include "viewer/conversion_data.hpp"
@@ -19,12 +19,12 @@ namespace accprep {
 namespace {
 
 // A measure of values near the double range (1e300 gal) overflows to inf or NaN; written as a
-// result it would pass for one. Throws EngineError kArithmetic naming the acceleration file.
+// result it would pass for one. Throws DataError kArithmetic naming the acceleration file.
 void RequireFinite(double value, const std::string& measure, const std::string& path) {
   if (std::isfinite(value)) return;
-  throw EngineError(ErrorKind::kArithmetic,
-                    measure + " is beyond the range of numbers: the record's values are too large",
-                    path);
+  throw DataError(DataErrorKind::kArithmetic,
+                  measure + " is beyond the range of numbers: the record's values are too large",
+                  path);
 }
 
 // Loads the files asked for; any that exists and fails stops the output with its message.
@@ -55,9 +55,9 @@ void WritePeaksTable(const ConversionFiles& files, const std::string& path, std:
     }
   }
   if (!any) {
-    throw EngineError(ErrorKind::kInput,
-                      "no acceleration, velocity or displacement file of this conversion",
-                      files.path(ConversionFile::kAcceleration));
+    throw DataError(DataErrorKind::kInput,
+                    "no acceleration, velocity or displacement file of this conversion",
+                    files.path(ConversionFile::kAcceleration));
   }
   for (const auto& [file, member] : kTraces) {
     if (!files.has(file)) continue;
@@ -75,8 +75,8 @@ namespace {
 // The public acceleration CSV, loaded; `need` says what for in the message when it is absent.
 ChannelTable LoadAcceleration(const ConversionFiles& files, const std::string& need) {
   if (!files.has(ConversionFile::kAcceleration)) {
-    throw EngineError(ErrorKind::kInput, "no such file: " + need + " the acceleration file",
-                      files.path(ConversionFile::kAcceleration));
+    throw DataError(DataErrorKind::kInput, "no such file: " + need + " the acceleration file",
+                    files.path(ConversionFile::kAcceleration));
   }
   static constexpr ConversionFile kAcceleration[] = {ConversionFile::kAcceleration};
   ConversionData data = LoadOrThrow(files, kAcceleration);
@@ -95,7 +95,7 @@ void WriteResponseTable(const ConversionFiles& files, const std::string& path, d
   std::vector<std::vector<double>> spectra;
   try {
     spectra = ComputeAccelerationSpectra(channels, step, periods, damping, 2);
-  } catch (EngineError& error) {
+  } catch (DataError& error) {
     error.SetFileIfNone(accPath);  // the measures know no file
     throw;
   }
@@ -113,7 +113,7 @@ void WriteIntensityTable(const ConversionFiles& files, const std::string& path,
   RecordIntensity intensity;
   try {
     intensity = ComputeRecordIntensity(table, accPath, components);
-  } catch (EngineError& error) {
+  } catch (DataError& error) {
     error.SetFileIfNone(accPath);
     throw;
   }

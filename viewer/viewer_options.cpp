@@ -16,24 +16,19 @@ bool EndsWithNoCase(const std::string& text, const std::string& suffix) {
                     [](char a, char b) { return std::tolower(a) == std::tolower(b); });
 }
 
-OptionsOutcome UsageError(const std::string& reason) {
-  OptionsOutcome outcome;
-  outcome.exitCode = 2;
-  outcome.message = "error: " + reason + "\nRun with --help for more information.\n";
-  return outcome;
-}
-
 }  // namespace
 
 bool ViewerOptions::ExportsPdf() const { return EndsWithNoCase(exportPath, ".pdf"); }
 
-OptionsOutcome ParseViewerOptions(int argc, const char* const* argv) {
+ParseOutcome<ViewerOptions> ParseViewerOptions(int argc, const char* const* argv, std::ostream& out,
+                                               std::ostream& err) {
   ViewerOptions options;
   options.damping = kDefaultDamping;
+  const ProgramVoice voice{kViewerProgram};
   CLI::App app{
       "Shows the acceleration, velocity and displacement of a conversion, their spectra, "
       "peaks and response spectra.",
-      "accprep-view"};
+      voice.name};
   app.add_option("RECORD", options.record,
                  "the input record, or any file a conversion wrote beside it")
       ->required();
@@ -56,34 +51,30 @@ OptionsOutcome ParseViewerOptions(int argc, const char* const* argv) {
   app.add_option(
       "--measures", options.measuresPath,
       "write Arias intensity, D5-75, D5-95 and CAV of every channel to PATH.csv and exit");
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp&) {
-    OptionsOutcome outcome;
-    outcome.message = app.help();
-    return outcome;
-  } catch (const CLI::ParseError& error) {
-    return UsageError(error.what());
-  }
-  if (!IsUsableDamping(options.damping)) {
-    return UsageError("--damping: the damping ratio must lie in 0 <= H < 1 (0.05 for 5 %)");
-  }
-  if (app.count("--components") > 0) {
-    const std::optional<IntensityComponents> parsed = ParseComponents(components);
-    if (!parsed) {
-      return UsageError(
-          "--components: three different channels 1..40, the two horizontal first, "
-          "e.g. 1,2,3");
+  // Checks CLI11 cannot make; each failure is a usage mistake like those it finds.
+  const auto check = [&] {
+    if (!IsUsableDamping(options.damping)) {
+      throw CLI::ValidationError(
+          "--damping: the damping ratio must lie in 0 <= H < 1 (0.05 for 5 %)");
     }
-    options.components = *parsed;
+    if (app.count("--components") > 0) {
+      const std::optional<IntensityComponents> parsed = ParseComponents(components);
+      if (!parsed) {
+        throw CLI::ValidationError(
+            "--components: three different channels 1..40, the two horizontal first, "
+            "e.g. 1,2,3");
+      }
+      options.components = *parsed;
+    }
+    if (!options.exportPath.empty() && !EndsWithNoCase(options.exportPath, ".png") &&
+        !options.ExportsPdf()) {
+      throw CLI::ValidationError("--export: the picture must be a .png or a .pdf file");
+    }
+  };
+  if (const std::optional<int> exit = ParseArguments(app, voice, argc, argv, out, err, check)) {
+    return {std::nullopt, *exit};
   }
-  if (!options.exportPath.empty() && !EndsWithNoCase(options.exportPath, ".png") &&
-      !options.ExportsPdf()) {
-    return UsageError("--export: the picture must be a .png or a .pdf file");
-  }
-  OptionsOutcome outcome;
-  outcome.options = options;
-  return outcome;
+  return {std::move(options), kExitSuccess};
 }
 
 }  // namespace accprep

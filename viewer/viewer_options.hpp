@@ -7,11 +7,15 @@
 // of them the program writes what was asked and exits without showing a window.
 
 #include <optional>
+#include <ostream>
 #include <string>
 
+#include "cli/command_line.hpp"
 #include "viewer/record_intensity.hpp"
 
 namespace accprep {
+
+inline constexpr char kViewerProgram[] = "accprep-view";
 
 struct ViewerOptions {
   std::string record;      // any file of the conversion, or its input record
@@ -31,12 +35,9 @@ struct ViewerOptions {
   bool ExportsPdf() const;  // the export path ends in ".pdf" (any case)
 };
 
-struct OptionsOutcome {
-  std::optional<ViewerOptions> options;  // set when the program should go on
-  int exitCode = 0;     // 0 for --help, 2 for a usage error; meaningful without options
-  std::string message;  // the help text, or the usage error with a hint
-};
-
-OptionsOutcome ParseViewerOptions(int argc, const char* const* argv);
+// Parses argv. --help writes the usage and --version the version to `out`, exit code 0; a
+// usage mistake writes "error: <what>" and the usage to `err`, exit code 2 (command_line.hpp).
+ParseOutcome<ViewerOptions> ParseViewerOptions(int argc, const char* const* argv, std::ostream& out,
+                                               std::ostream& err);
 
 }  // namespace accprep

@@ -23,7 +23,7 @@
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/number_format.hpp"
 #include "engine/time_step.hpp"
 #include "viewer/channel_figure.hpp"
@@ -326,7 +326,7 @@ void ViewerWindow::StartResponse() {
       const double step = UniformTimeStep(acc->column(0), accPath, acc->firstLine());
       const std::vector<double> periods = ResponsePeriods();
       response.spectrum = ComputeResponseSpectrum(acc->column(channel), step, periods, damping);
-    } catch (const EngineError& error) {
+    } catch (const DataError& error) {
       response.notice = QString::fromStdString(error.what());
     }
     return response;

@@ -10,7 +10,7 @@ namespace accprep {
 namespace {
 
 struct Parsed {
-  ParseOutcome outcome;
+  ParseOutcome<CliOptions> outcome;
   std::string out;
   std::string err;
 };
@@ -20,7 +20,7 @@ Parsed Parse(std::vector<std::string> args) {
   std::vector<const char*> argv;
   for (const std::string& arg : args) argv.push_back(arg.c_str());
   std::ostringstream out, err;
-  ParseOutcome outcome = ParseCommandLine(int(argv.size()), argv.data(), out, err);
+  ParseOutcome<CliOptions> outcome = ParseCommandLine(int(argv.size()), argv.data(), out, err);
   return {std::move(outcome), out.str(), err.str()};
 }
 

@@ -72,9 +72,9 @@ TEST(AtomicFile, ReplacesTheDestinationOnlyWhenCommitted) {
 TEST(AtomicFile, RefusesAFolderOrAMissingFolderNamingTheDestination) {
   TemporaryFolder folder;
   std::filesystem::create_directory(folder.File("taken"));
-  EXPECT_EQ(testing::EngineErrorText([&] { AtomicFile file(folder.File("taken")); }),
+  EXPECT_EQ(testing::DataErrorText([&] { AtomicFile file(folder.File("taken")); }),
             folder.File("taken") + ": cannot create the file: Is a directory");
-  EXPECT_EQ(testing::EngineErrorText([&] { WriteFileAtomically(folder.File("no/x.csv"), "x"); }),
+  EXPECT_EQ(testing::DataErrorText([&] { WriteFileAtomically(folder.File("no/x.csv"), "x"); }),
             folder.File("no/x.csv") + ": cannot create the file: No such file or directory");
 }
 
@@ -86,7 +86,7 @@ TEST(AtomicFile, AFullDiskLeavesNoTemporaryAndTheEarlierFile) {
   WriteWholeFile(path, "earlier");
   AtomicFile file(path);
   ASSERT_EQ(::dup2(::open("/dev/full", O_WRONLY), file.descriptor()), file.descriptor());
-  const auto error = testing::ExpectEngineError([&] { file.Write("x"); });
+  const auto error = testing::ExpectDataError([&] { file.Write("x"); });
   ASSERT_TRUE(error);
   EXPECT_EQ(std::string(error->what()), path + ": cannot write the file: No space left on device");
   EXPECT_EQ(ReadWholeFile(path), "earlier");
@@ -148,7 +148,8 @@ TEST(AtomicFile, NeverReplacesAFileInUseByAnyPathOrLink) {
     const InputsInUse inUse({input, folder.File("absent.csv")});
     for (const std::string& path : {input, folder.File("link.csv"), folder.File("hard.csv"),
                                     folder.path().string() + "/./site_acc.csv"}) {
-      EXPECT_EQ(EngineErrorText([&] { WriteFileAtomically(path, "table"); }, ErrorKind::kRefused),
+      EXPECT_EQ(testing::DataErrorText([&] { WriteFileAtomically(path, "table"); },
+                                       DataErrorKind::kInput),
                 path + ": the output would replace the input file " + input);
     }
     EXPECT_EQ(ReadWholeFile(input), "record");
@@ -191,7 +192,7 @@ TEST(AtomicFile, RefusesANameWithNoRoomForItsTemporary) {
   WriteFileAtomically(longest, "x");
   EXPECT_EQ(ReadWholeFile(longest), "x");
   const std::string tooLong = longest + "n";
-  EXPECT_EQ(EngineErrorText([&] { AtomicFile file(tooLong); }),
+  EXPECT_EQ(testing::DataErrorText([&] { AtomicFile file(tooLong); }),
             tooLong +
                 ": cannot create the file: its name is longer than the 230 bytes an output's "
                 "name may hold beside its temporary name");

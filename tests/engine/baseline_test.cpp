@@ -5,7 +5,7 @@
 #include <cmath>
 #include <random>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/number_format.hpp"
 #include "test_kit.hpp"
 
@@ -38,7 +38,7 @@ TEST(ToHalfAdjust, GivesSignedZeroAtAndJustBelowZero) {
 TEST(ToHalfAdjust, ReportsOverflowAndInvalidValues) {
   EXPECT_NO_THROW(ToHalfAdjust(1e300, 4));
   auto message = [](double value) {
-    return testing::EngineErrorText([&] { ToHalfAdjust(value, 4); }, ErrorKind::kArithmetic);
+    return testing::DataErrorText([&] { ToHalfAdjust(value, 4); }, DataErrorKind::kArithmetic);
   };
   EXPECT_EQ(message(1e305), "floating-point overflow in the half adjustment while rounding 1e+305");
   EXPECT_EQ(message(-1e305),
@@ -119,16 +119,16 @@ TEST_F(BaselineTest, OneRowBecomesAllZero) {
 
 TEST_F(BaselineTest, RefusesNoDataRowsBeforeChangingAnything) {
   table_.at(1, 1) = 5.0;
-  EXPECT_EQ(
-      testing::EngineErrorText([&] { RemoveBaseline(table_, means_, 0); }, ErrorKind::kArithmetic),
-      "no data rows: the record holds no records to average");
+  EXPECT_EQ(testing::DataErrorText([&] { RemoveBaseline(table_, means_, 0); },
+                                   DataErrorKind::kArithmetic),
+            "no data rows: the record holds no records to average");
   EXPECT_EQ(table_.at(1, 1), 5.0);
 }
 
 TEST_F(BaselineTest, NamesValueRowAndChannelWhenRoundingOverflows) {
   table_.at(1, 7) = 1e306;
   table_.at(2, 7) = -1e306;
-  EXPECT_EQ(testing::EngineErrorText([&] { RemoveBaseline(table_, means_, 2); }),
+  EXPECT_EQ(testing::DataErrorText([&] { RemoveBaseline(table_, means_, 2); }),
             "floating-point overflow in the half adjustment while rounding 1e+306 (row 1, "
             "channel 7ch)");
 }
@@ -140,7 +140,7 @@ TEST_F(BaselineTest, ReportsTheFirstFailureInChannelOrder) {
   table_.at(2, 9) = -1e306;
   table_.at(2, 3) = 1e306;
   table_.at(3, 3) = -1e306;
-  const std::string message = testing::EngineErrorText([&] { RemoveBaseline(table_, means_, 3); });
+  const std::string message = testing::DataErrorText([&] { RemoveBaseline(table_, means_, 3); });
   EXPECT_NE(message.find("(row 2, channel 3ch)"), std::string::npos) << message;
 }
 
@@ -150,8 +150,7 @@ TEST_F(BaselineTest, ALongRecordWithOneFailingCellStillNamesIt) {
   for (int r = 1; r <= 6000; ++r) table_.at(r, 12) = r % 2 == 0 ? 0.5 : -0.5;
   table_.at(4001, 12) = 1e306;
   table_.at(4003, 12) = -1e306;
-  const std::string message =
-      testing::EngineErrorText([&] { RemoveBaseline(table_, means_, 6000); });
+  const std::string message = testing::DataErrorText([&] { RemoveBaseline(table_, means_, 6000); });
   EXPECT_NE(message.find("(row 4001, channel 12ch)"), std::string::npos) << message;
 }
 

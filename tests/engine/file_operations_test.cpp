@@ -62,13 +62,13 @@ TEST(CopyFileReplacing, OnAnotherFileSystemTheBytesAreCopied) {
 TEST(CopyFileReplacing, AMissingSourceOrAFolderInTheWayChangesNothing) {
   TemporaryFolder folder;
   WriteWholeFile(folder.File("dest.csv"), "earlier");
-  EXPECT_EQ(testing::EngineErrorText(
+  EXPECT_EQ(testing::DataErrorText(
                 [&] { CopyFileReplacing(folder.File("gone.csv"), folder.File("dest.csv")); }),
             folder.File("gone.csv") + ": cannot open the file: No such file or directory");
   EXPECT_EQ(ReadWholeFile(folder.File("dest.csv")), "earlier");
   WriteWholeFile(folder.File("velout.csv"), "x");
   std::filesystem::create_directory(folder.File("taken"));
-  EXPECT_EQ(testing::EngineErrorText(
+  EXPECT_EQ(testing::DataErrorText(
                 [&] { CopyFileReplacing(folder.File("velout.csv"), folder.File("taken")); }),
             folder.File("taken") + ": cannot create the file: Is a directory");
   EXPECT_EQ(EntryCount(folder.path()), 3u);

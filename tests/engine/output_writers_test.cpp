@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/record_reader.hpp"
 #include "test_kit.hpp"
 
@@ -199,7 +199,7 @@ TEST_F(OutputWritersTest, ChannelCsvOfAMatrixThatChangedIsRefused) {
   OutputWriter writer(NumberForm::Point());
   const std::string csvPath = folder_.File("site1_acc.csv");
   writer.CreateOutputFile(csvPath);
-  EXPECT_EQ(testing::EngineErrorText(
+  EXPECT_EQ(testing::DataErrorText(
                 [&] { writer.WriteChannelCsvOfMatrix(path_, table_, 3, std::nullopt, nullptr); }),
             path_ + ": the file changed after it was written");
   EXPECT_FALSE(testing::FileExists(csvPath));
@@ -224,10 +224,10 @@ TEST_F(OutputWritersTest, KeepsEarlierFileUntilTheNewOneIsClosed) {
 TEST_F(OutputWritersTest, CreateFailsInMissingFolderNamingThePath) {
   OutputWriter writer;
   const std::string path = folder_.File("out/b1_accmat.prn");
-  EXPECT_EQ(testing::EngineErrorText([&] { writer.CreateOutputFile(path); }, ErrorKind::kIo),
+  EXPECT_EQ(testing::DataErrorText([&] { writer.CreateOutputFile(path); }, DataErrorKind::kIo),
             path + ": cannot create the file: No such file or directory");
   std::filesystem::create_directory(folder_.File("dir"));
-  EXPECT_THROW(writer.CreateOutputFile(folder_.File("dir")), EngineError);
+  EXPECT_THROW(writer.CreateOutputFile(folder_.File("dir")), DataError);
 }
 
 TEST_F(OutputWritersTest, WriteFailureNamesFileAndReasonAndLeavesNothing) {
@@ -240,7 +240,7 @@ TEST_F(OutputWritersTest, WriteFailureNamesFileAndReasonAndLeavesNothing) {
   small.rlim_cur = 64 * 1024;
   const auto previous = std::signal(SIGXFSZ, SIG_IGN);
   ::setrlimit(RLIMIT_FSIZE, &small);
-  const std::string message = testing::EngineErrorText([&] {
+  const std::string message = testing::DataErrorText([&] {
     OutputWriter writer;
     writer.CreateOutputFile(path_);
     for (int i = 0; i < 40; ++i) writer.WriteMatrixRows(table_, 2000, nullptr);

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "test_kit.hpp"
 
 namespace accprep {
@@ -42,7 +42,7 @@ class RecordReaderTest : public ::testing::Test {
   }
   // The message the user gets for `content`.
   std::string Failure(const std::string& content, int headerLines = 2, int fields = 43) {
-    return testing::EngineErrorText([&] { Read(content, headerLines, fields); });
+    return testing::DataErrorText([&] { Read(content, headerLines, fields); });
   }
 
   TemporaryFolder folder_;
@@ -145,10 +145,10 @@ TEST_F(RecordReaderTest, NamesRecordCutShortByTheEndOfTheFile) {
 TEST_F(RecordReaderTest, NamesMissingHeaderAndMissingFile) {
   EXPECT_EQ(Failure("one line\r\n"), path_ + ": the file ends before header line 2");
   EXPECT_EQ(Failure("", 1, 41), path_ + ": the file ends before header line 1");
-  EXPECT_EQ(
-      testing::EngineErrorText(
-          [&] { ReadRecord(table_, folder_.File("absent.csv"), 2, 43, nullptr); }, ErrorKind::kIo),
-      folder_.File("absent.csv") + ": cannot open the file: No such file or directory");
+  EXPECT_EQ(testing::DataErrorText(
+                [&] { ReadRecord(table_, folder_.File("absent.csv"), 2, 43, nullptr); },
+                DataErrorKind::kIo),
+            folder_.File("absent.csv") + ": cannot open the file: No such file or directory");
 }
 
 TEST_F(RecordReaderTest, TellsWhetherTheRecordsWereWrittenAsTheWritersWriteThem) {
@@ -184,8 +184,8 @@ TEST_F(RecordReaderTest, BoundsAHeaderLineInAFileAndInAPipe) {
     std::thread feed([&] {
       std::ofstream(fifo, std::ios::binary) << content;  // a refusal may close the pipe early
     });
-    const auto outcome =
-        testing::CatchEngineError([&] { EXPECT_EQ(ReadRecord(table_, fifo, 2, 43, nullptr), 1); });
+    const auto outcome = testing::CatchError<DataError>(
+        [&] { EXPECT_EQ(ReadRecord(table_, fifo, 2, 43, nullptr), 1); });
     feed.join();
     return outcome ? std::string(outcome->what()) : std::string();
   };
@@ -205,7 +205,7 @@ TEST_F(RecordReaderTest, BoundsAHeaderLineInAFileAndInAPipe) {
   EXPECT_EQ(readPiped(firstLine + tooLong + "\r\n" + Line(1, 43)),
             fifo + ": line 2: header line longer than 1 MiB: not a record of this tool");
   // An endless device is refused as soon as its first line passes the bound.
-  EXPECT_EQ(testing::EngineErrorText([&] { ReadRecord(table_, "/dev/zero", 2, 43, nullptr); }),
+  EXPECT_EQ(testing::DataErrorText([&] { ReadRecord(table_, "/dev/zero", 2, 43, nullptr); }),
             "/dev/zero: line 1: header line longer than 1 MiB: not a record of this tool");
 }
 
@@ -271,10 +271,11 @@ TEST_F(RecordReaderCapacityTest, ReadsExactlyFourHundredFiftyThousandRecords) {
 }
 
 TEST_F(RecordReaderCapacityTest, FailsAsTheRecordBeyondCapacityBegins) {
-  EXPECT_EQ(testing::EngineErrorText([&] { Read(Records(kMaxRecords + 1)); }, ErrorKind::kCapacity),
-            path_ +
-                ": line 450003: more than 450000 records: record 450001 does not fit "
-                "the sample table");
+  EXPECT_EQ(
+      testing::DataErrorText([&] { Read(Records(kMaxRecords + 1)); }, DataErrorKind::kCapacity),
+      path_ +
+          ": line 450003: more than 450000 records: record 450001 does not fit "
+          "the sample table");
   EXPECT_EQ(table_.at(kMaxRecords, 0), 450000.0);
   EXPECT_TRUE(maxima_.empty());
 }

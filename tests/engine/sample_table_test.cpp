@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "test_kit.hpp"
 
 namespace accprep {
@@ -21,7 +21,7 @@ TEST(SampleTable, StartsAllZeroAndKeepsRowsSideBySide) {
 TEST(SampleTable, RefusesIndexesOutsideTheTableNamingThem) {
   SampleTable table;
   auto message = [&](std::int32_t row, std::int16_t column) {
-    return testing::EngineErrorText([&] { table.at(row, column); }, ErrorKind::kCapacity);
+    return testing::DataErrorText([&] { table.at(row, column); }, DataErrorKind::kCapacity);
   };
   EXPECT_EQ(message(450001, 0),
             "row 450001, column 0 lies outside the sample table (rows 0..450000, columns 0..42)");
@@ -29,7 +29,7 @@ TEST(SampleTable, RefusesIndexesOutsideTheTableNamingThem) {
             "row -1, column 3 lies outside the sample table (rows 0..450000, columns 0..42)");
   EXPECT_EQ(message(5, 43),
             "row 5, column 43 lies outside the sample table (rows 0..450000, columns 0..42)");
-  EXPECT_THROW(table.row(450001), EngineError);
+  EXPECT_THROW(table.row(450001), DataError);
   EXPECT_NO_THROW(table.row(450000));
 }
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "test_kit.hpp"
 
 namespace accprep {
@@ -18,8 +18,8 @@ std::vector<double> EvenTimes(int count, double step, double start = 0.0) {
 }
 
 std::string FailureOf(const std::vector<double>& times, std::int64_t firstLine = 2) {
-  return testing::EngineErrorText([&] { UniformTimeStep(times, "/x/outacc.csv", firstLine); },
-                                  ErrorKind::kInput);
+  return testing::DataErrorText([&] { UniformTimeStep(times, "/x/outacc.csv", firstLine); },
+                                DataErrorKind::kInput);
 }
 
 TEST(UniformTimeStep, AcceptsJitterAndReturnsTheAverageStep) {

@@ -262,7 +262,7 @@ SampleTable& UniformTable(SampleTable& table, std::int32_t records, double step)
 }
 
 std::string InputFailure(const JobOptions& options) {
-  return testing::EngineErrorText([&] { RunIntegration(options); });
+  return testing::DataErrorText([&] { RunIntegration(options); });
 }
 
 TEST(IntegrateRun, RefusesRecordsItCannotIntegrateAndLeavesEarlierResultsAlone) {

@@ -34,9 +34,16 @@ TEST(JobOptions, ReadsEveryFilterSettingInBothSpellings) {
   EXPECT_EQ(off.options.filter.highPassCorner, 0.0);
 }
 
-TEST(JobOptions, HelpNeedsNothingElse) {
+TEST(JobOptions, HelpAndVersionNeedNothingElse) {
   EXPECT_TRUE(ParseJobOptions({"--help"}).options.helpWanted);
   EXPECT_TRUE(ParseJobOptions({"velocity", "-h"}).options.helpWanted);
+  const JobOptionsResult version = ParseJobOptions({"--highpass-order", "x", "--version"});
+  EXPECT_TRUE(version.options.versionWanted);
+  EXPECT_EQ(version.error, "");
+  // The version wins over help, as it does for the other programs.
+  const JobOptionsResult both = ParseJobOptions({"--help", "--version"});
+  EXPECT_TRUE(both.options.versionWanted);
+  EXPECT_FALSE(both.options.helpWanted);
 }
 
 TEST(JobOptions, RejectsBadArgumentsNamingThem) {

@@ -34,7 +34,7 @@ TEST(SampleTime, WritesExactlyTheDecimalsTheIntervalNeeds) {
   EXPECT_EQ(TimeText(1, 8), "0.125");
   EXPECT_EQ(TimeText(7, 1), "7");
   EXPECT_EQ(TimeText(12, 4), "3.00");
-  EXPECT_EQ(EngineErrorText([] { SampleClockFor(3, "k.EW"); }),
+  EXPECT_EQ(DataErrorText([] { SampleClockFor(3, "k.EW"); }),
             "k.EW: line 11: sampling interval 1/3 s has no exact decimal form");
 }
 
@@ -106,13 +106,13 @@ TEST(KnetRecord, RefusesMixedRatesTooManyFilesAndTooLongASpan) {
         ParseKnetTrace(WithHeaderValue(WithHeaderValue(text, 11, "200Hz"), 12, "51"), "c.EW"));
     traces.push_back(
         ParseKnetTrace(WithHeaderValue(WithHeaderValue(text, 11, "50Hz"), 12, "204"), "d.EW"));
-    EXPECT_EQ(EngineErrorText([&] { AssembleRecord(std::move(traces)); }),
+    EXPECT_EQ(DataErrorText([&] { AssembleRecord(std::move(traces)); }),
               "c.EW: line 11: sampling frequency 200 Hz differs from the 100 Hz of a.EW");
   }
   {
     std::vector<std::string> files;
     for (int file = 1; file <= 41; ++file) files.push_back(std::to_string(file) + ".EW");
-    EXPECT_EQ(EngineErrorText([&] { CheckFileCount(files); }),
+    EXPECT_EQ(DataErrorText([&] { CheckFileCount(files); }),
               "41.EW: more than 40 files: a record holds 40 channels");
     files.pop_back();
     CheckFileCount(files);
@@ -121,10 +121,10 @@ TEST(KnetRecord, RefusesMixedRatesTooManyFilesAndTooLongASpan) {
     std::vector<KnetTrace> traces;
     traces.push_back(ParseKnetTrace(text, "a.EW"));
     traces.push_back(ParseKnetTrace(WithHeaderValue(text, 10, "2018/01/25 19:51:43"), "e.EW"));
-    const std::optional<EngineError> error =
-        ExpectEngineError([&] { AssembleRecord(std::move(traces)); });
+    const std::optional<DataError> error =
+        ExpectDataError([&] { AssembleRecord(std::move(traces)); });
     ASSERT_TRUE(error);
-    EXPECT_EQ(error->kind(), ErrorKind::kCapacity);
+    EXPECT_EQ(error->kind(), DataErrorKind::kCapacity);
     EXPECT_STREQ(error->what(),
                  "e.EW: the traces span 8650200 samples from the earliest record time, more "
                  "than 450,000");

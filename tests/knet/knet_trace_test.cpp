@@ -75,9 +75,9 @@ TEST(KnetTrace, ComponentComesFromTheFileNameAndDirOnlyChecksIt) {
   const KnetTrace kiknet = ParseKnetTrace(WithHeaderValue(text, 13, "4"), "IBRH101801241951.EW2");
   EXPECT_EQ(kiknet.Name(), "AOM001 EW2");
   EXPECT_EQ(ParseKnetTrace(text, "lower/case.ew1").component, "EW1");
-  EXPECT_EQ(EngineErrorText([&] { ParseKnetTrace(text, "a.NS"); }),
+  EXPECT_EQ(DataErrorText([&] { ParseKnetTrace(text, "a.NS"); }),
             "a.NS: line 13: Dir. \"E-W\" does not match the component NS of the file name");
-  EXPECT_EQ(EngineErrorText([&] { ParseKnetTrace(text, "a.csv"); }),
+  EXPECT_EQ(DataErrorText([&] { ParseKnetTrace(text, "a.csv"); }),
             "a.csv: not a K-NET or KiK-net file name: the extension is not .EW, .NS, .UD or "
             ".EW1 ... .UD2");
 }
@@ -115,13 +115,13 @@ TEST(KnetTrace, RefusesABrokenHeaderNamingItsLine) {
       {6, "../x", "k.EW: line 6: station code is empty or holds a blank, comma or slash: \"../x\""},
   };
   for (const auto& broken : cases) {
-    EXPECT_EQ(EngineErrorText([&] {
+    EXPECT_EQ(DataErrorText([&] {
                 ParseKnetTrace(WithHeaderValue(text, broken.line, broken.value), "k.EW");
               }),
               broken.message);
   }
   const std::string cutHeader = text.substr(0, text.find("Station Lat."));
-  EXPECT_EQ(EngineErrorText([&] { ParseKnetTrace(cutHeader + "x\n", "k.EW"); }),
+  EXPECT_EQ(DataErrorText([&] { ParseKnetTrace(cutHeader + "x\n", "k.EW"); }),
             "k.EW: line 7: not a K-NET or KiK-net ASCII file: the header ends at line 7 of 17");
 }
 
@@ -129,17 +129,17 @@ TEST(KnetTrace, RefusesBrokenDataNamingLineAndField) {
   const std::string text = ReadWholeFile(SharedKnetFile("AOM0011801241951.EW"));
   const std::string eight =
       "  -12085   -12085   -12070   -12060   -12068   -12083   -12085   -12077 ";
-  EXPECT_EQ(EngineErrorText([&] {
+  EXPECT_EQ(DataErrorText([&] {
               ParseKnetTrace(WithLine(text, 19, "  -12085   -12085   -120.5   -12060"), "k.EW");
             }),
             "k.EW: line 19, field 3: count is not an integer: \"-120.5\"");
-  EXPECT_EQ(EngineErrorText([&] { ParseKnetTrace(WithLine(text, 20, eight + "  7"), "k.EW"); }),
+  EXPECT_EQ(DataErrorText([&] { ParseKnetTrace(WithLine(text, 20, eight + "  7"), "k.EW"); }),
             "k.EW: line 20, field 9: more than 8 counts on a data line");
-  EXPECT_EQ(EngineErrorText([&] {
+  EXPECT_EQ(DataErrorText([&] {
               ParseKnetTrace(WithLine(text, 21, "  -12085   -12085   -12070   -12060"), "k.EW");
             }),
             "k.EW: line 21: data line cut short: 4 counts where 8 belong");
-  EXPECT_EQ(EngineErrorText([&] { ParseKnetTrace(WithoutDataLines(text, 1275), "k.EW"); }),
+  EXPECT_EQ(DataErrorText([&] { ParseKnetTrace(WithoutDataLines(text, 1275), "k.EW"); }),
             "k.EW: line 18: no counts after the 17 header lines");
   // The last line may hold fewer counts.
   EXPECT_EQ(ParseKnetTrace(WithHeaderValue(text, 12, "102.02") + "  1   2 \n", "k.EW").gal.size(),
@@ -155,13 +155,13 @@ TEST(KnetTrace, RefusesAHeaderLineMissingOrOutOfPlace) {
     for (int before = 1; before < line; ++before) start = text.find('\n', start) + 1;
     return text.substr(0, start) + text.substr(text.find('\n', start) + 1);
   };
-  EXPECT_EQ(EngineErrorText([&] { ParseKnetTrace(without(2), "k.EW"); }),
+  EXPECT_EQ(DataErrorText([&] { ParseKnetTrace(without(2), "k.EW"); }),
             "k.EW: line 2: a header line is missing or out of place: \"Lat.\" belongs here, not "
             "\"Long.\"");
-  EXPECT_EQ(EngineErrorText([&] { ParseKnetTrace(without(17), "k.EW"); }),
+  EXPECT_EQ(DataErrorText([&] { ParseKnetTrace(without(17), "k.EW"); }),
             "k.EW: line 17: a header line is missing or out of place: \"Memo.\" belongs here, not "
             "\"-12085   -12085\"");
-  EXPECT_EQ(EngineErrorText([&] { ParseKnetTrace(without(1), "k.EW"); }),
+  EXPECT_EQ(DataErrorText([&] { ParseKnetTrace(without(1), "k.EW"); }),
             "k.EW: line 1: not a K-NET or KiK-net ASCII file: no \"Origin Time\" label: \"Lat.\"");
   // Labels may differ in spacing, case and units.
   const std::string relabelled = WithLine(text, 4, "DEPTH(KM)         30");
@@ -173,27 +173,27 @@ TEST(KnetTrace, RefusesAHeaderLineMissingOrOutOfPlace) {
 TEST(KnetTrace, RefusesAFileCutShort) {
   const std::string text = ReadWholeFile(SharedKnetFile("AOM0011801241951.EW"));
   const std::size_t lastLine = text.rfind('\n', text.size() - 2) + 1;
-  EXPECT_EQ(EngineErrorText([&] { ParseKnetTrace(text.substr(0, lastLine), "k.EW"); }),
+  EXPECT_EQ(DataErrorText([&] { ParseKnetTrace(text.substr(0, lastLine), "k.EW"); }),
             "k.EW: 10192 samples where Duration Time 102 s at 100 Hz makes 10200: the file was "
             "cut short or its header is wrong");
-  EXPECT_EQ(EngineErrorText([&] { ParseKnetTrace(text.substr(0, text.size() - 3), "k.EW"); }),
+  EXPECT_EQ(DataErrorText([&] { ParseKnetTrace(text.substr(0, text.size() - 3), "k.EW"); }),
             "k.EW: line 1292: the file ends inside a data line: it was cut short");
-  EXPECT_EQ(EngineErrorText([&] { ParseKnetTrace(WithHeaderValue(text, 12, "1O2"), "k.EW"); }),
+  EXPECT_EQ(DataErrorText([&] { ParseKnetTrace(WithHeaderValue(text, 12, "1O2"), "k.EW"); }),
             "k.EW: line 12: duration time is not a positive number of seconds: \"1O2\"");
 }
 
 TEST(KnetTrace, TakesCountsAsAnOptionalMinusAndDigitsAndEveryValueFinite) {
   const std::string text = ReadWholeFile(SharedKnetFile("AOM0011801241951.EW"));
   for (const char* count : {"+-5", "+5", "--5", "5-", "-"}) {
-    EXPECT_EQ(EngineErrorText([&] { ParseKnetTrace(WithLine(text, 18, count), "k.EW"); }),
+    EXPECT_EQ(DataErrorText([&] { ParseKnetTrace(WithLine(text, 18, count), "k.EW"); }),
               "k.EW: line 18, field 1: count is not an integer: \"" + std::string(count) + "\"")
         << count;
   }
-  EXPECT_EQ(EngineErrorText(
+  EXPECT_EQ(DataErrorText(
                 [&] { ParseKnetTrace(WithHeaderValue(text, 14, "1e300(gal)/1e-300"), "k.EW"); }),
             "k.EW: line 18, field 1: count -12085 times the scale factor is beyond the range of "
             "numbers");
-  EXPECT_EQ(EngineErrorText([&] { ReadKnetTrace("/dev/zero"); }),
+  EXPECT_EQ(DataErrorText([&] { ReadKnetTrace("/dev/zero"); }),
             "/dev/zero: more than 16 MiB: larger than any K-NET or KiK-net file of up to 450,000 "
             "samples");
 }
@@ -201,9 +201,9 @@ TEST(KnetTrace, TakesCountsAsAnOptionalMinusAndDigitsAndEveryValueFinite) {
 TEST(KnetTrace, RefusesATraceLongerThanTheRecordHolds) {
   const std::vector<int> counts(static_cast<std::size_t>(kMaxRecords) + 1, 3);
   const std::string text = SyntheticKnetText("2018/01/24 19:51:43", 100, counts);
-  const std::optional<EngineError> error = ExpectEngineError([&] { ParseKnetTrace(text, "k.EW"); });
+  const std::optional<DataError> error = ExpectDataError([&] { ParseKnetTrace(text, "k.EW"); });
   ASSERT_TRUE(error);
-  EXPECT_EQ(error->kind(), ErrorKind::kCapacity);
+  EXPECT_EQ(error->kind(), DataErrorKind::kCapacity);
   // 450,000 counts fill 56,250 lines after the header; the next count begins line 56,268.
   EXPECT_STREQ(error->what(), "k.EW: line 56268, field 1: trace longer than 450,000 samples");
   EXPECT_EQ(

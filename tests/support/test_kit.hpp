@@ -1,7 +1,8 @@
 #pragma once
 // The test kit every suite shares: a temporary folder, whole-file reads and writes, the
 // channel-CSV header written out by hand, the shipped jobs in a folder of the test's own, and
-// one way to expect an EngineError. A test file holds behaviour; its plumbing lives here.
+// one way to expect a DataError or an EngineError. A test file holds behaviour; its plumbing lives
+// here.
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,9 @@
 #include <optional>
 #include <source_location>
 #include <string>
+#include <utility>
 
+#include "engine/data_error.hpp"
 #include "engine/engine_error.hpp"
 
 namespace accprep::testing {
@@ -49,47 +52,85 @@ std::string ChannelCsvHeader(const std::string& firstName = "time");
 // built.
 bool InstallShippedJobs(const std::string& folder);
 
-// The EngineError `action` throws, or none when it returns: for a step that may succeed.
-template <typename Action>
-std::optional<EngineError> CatchEngineError(Action&& action) {
+// The error of type E (DataError or EngineError) that `action` throws, or none when it
+// returns: for a step that may succeed.
+template <typename E, typename Action>
+std::optional<E> CatchError(Action&& action) {
   try {
     action();
-  } catch (const EngineError& error) {
+  } catch (const E& error) {
     return error;
   }
   return std::nullopt;
 }
 
-// Runs `action`, which must throw an EngineError, and returns it; a test failure (and none)
-// when it throws nothing. Failures are reported at the caller's line.
-template <typename Action>
-std::optional<EngineError> ExpectEngineError(
-    Action&& action, std::source_location where = std::source_location::current()) {
-  std::optional<EngineError> error = CatchEngineError(std::forward<Action>(action));
-  if (!error) ADD_FAILURE_AT(where.file_name(), where.line()) << "no EngineError was thrown";
+// Runs `action`, which must throw an E, and returns it; a test failure (and none) when it
+// throws nothing. Failures are reported at the caller's line.
+template <typename E, typename Action>
+std::optional<E> ExpectError(Action&& action,
+                             std::source_location where = std::source_location::current()) {
+  std::optional<E> error = CatchError<E>(std::forward<Action>(action));
+  if (!error) ADD_FAILURE_AT(where.file_name(), where.line()) << "no error was thrown";
   return error;
 }
 
-// What the EngineError of `action` says (what()); empty, and a test failure, when none.
-template <typename Action>
-std::string EngineErrorText(Action&& action,
-                            std::source_location where = std::source_location::current()) {
-  const std::optional<EngineError> error = ExpectEngineError(std::forward<Action>(action), where);
+// What the E of `action` says (what()); empty, and a test failure, when none.
+template <typename E, typename Action>
+std::string ErrorText(Action&& action,
+                      std::source_location where = std::source_location::current()) {
+  const std::optional<E> error = ExpectError<E>(std::forward<Action>(action), where);
   return error ? std::string(error->what()) : std::string();
 }
 
 // The same, and a test failure unless the error is of `kind`.
-template <typename Action>
-std::string EngineErrorText(Action&& action, ErrorKind kind,
-                            std::source_location where = std::source_location::current()) {
-  const std::optional<EngineError> error = ExpectEngineError(std::forward<Action>(action), where);
+template <typename E, typename Action>
+std::string ErrorText(Action&& action, decltype(std::declval<E>().kind()) kind,
+                      std::source_location where = std::source_location::current()) {
+  const std::optional<E> error = ExpectError<E>(std::forward<Action>(action), where);
   if (!error) return {};
   if (error->kind() != kind) {
     ADD_FAILURE_AT(where.file_name(), where.line())
-        << "EngineError of kind " << static_cast<int>(error->kind()) << ", expected "
+        << "error of kind " << static_cast<int>(error->kind()) << ", expected "
         << static_cast<int>(kind) << ": " << error->what();
   }
   return error->what();
+}
+
+// The same for the run's errors (engine_error.hpp) and those of files and values
+// (data_error.hpp), by name.
+template <typename Action>
+std::optional<EngineError> CatchEngineError(Action&& action) {
+  return CatchError<EngineError>(std::forward<Action>(action));
+}
+template <typename Action>
+std::optional<EngineError> ExpectEngineError(
+    Action&& action, std::source_location where = std::source_location::current()) {
+  return ExpectError<EngineError>(std::forward<Action>(action), where);
+}
+template <typename Action>
+std::optional<DataError> ExpectDataError(
+    Action&& action, std::source_location where = std::source_location::current()) {
+  return ExpectError<DataError>(std::forward<Action>(action), where);
+}
+template <typename Action>
+std::string EngineErrorText(Action&& action,
+                            std::source_location where = std::source_location::current()) {
+  return ErrorText<EngineError>(std::forward<Action>(action), where);
+}
+template <typename Action>
+std::string EngineErrorText(Action&& action, ErrorKind kind,
+                            std::source_location where = std::source_location::current()) {
+  return ErrorText<EngineError>(std::forward<Action>(action), kind, where);
+}
+template <typename Action>
+std::string DataErrorText(Action&& action,
+                          std::source_location where = std::source_location::current()) {
+  return ErrorText<DataError>(std::forward<Action>(action), where);
+}
+template <typename Action>
+std::string DataErrorText(Action&& action, DataErrorKind kind,
+                          std::source_location where = std::source_location::current()) {
+  return ErrorText<DataError>(std::forward<Action>(action), kind, where);
 }
 
 }  // namespace accprep::testing

@@ -27,7 +27,7 @@ std::string Line(double key, const char* separator = ",") {
 }
 
 std::string LoadError(const std::string& path, HeaderForm form) {
-  return testing::EngineErrorText([&] { LoadChannelTable(path, form); });
+  return testing::DataErrorText([&] { LoadChannelTable(path, form); });
 }
 
 TEST(TableLoader, ReadsTheAccelerationFileWithOrWithoutItsCommentLine) {

@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "conversion_fixture.hpp"
-#include "engine/engine_error.hpp"
+#include "engine/data_error.hpp"
 #include "engine/number_format.hpp"
 #include "measures/response_spectrum.hpp"
 #include "test_kit.hpp"
@@ -20,7 +20,7 @@ namespace accprep {
 namespace {
 
 using testing::ChannelCsvHeader;
-using testing::EngineErrorText;
+using testing::DataErrorText;
 using testing::FileExists;
 using testing::ReadWholeFile;
 using testing::TemporaryFolder;
@@ -75,7 +75,7 @@ TEST(TableOutputs, PeaksOfAbsentFilesAreLeftEmptyAndNamed) {
 
   TemporaryFolder empty;
   const std::string none = empty.File("none");
-  EXPECT_THROW(WritePeaksTable(FindConversionFiles(none + ".csv"), out, notes), EngineError);
+  EXPECT_THROW(WritePeaksTable(FindConversionFiles(none + ".csv"), out, notes), DataError);
 }
 
 TEST(TableOutputs, ResponseTableOfAQuietRecordIsByteExact) {
@@ -123,7 +123,7 @@ TEST(TableOutputs, ResponseNeedsTheAccelerationFile) {
   TemporaryFolder folder;
   const std::string stem = folder.File("novel");
   WriteWholeFile(stem + "_vel.csv", Record("time", {{0, 1.0}, {0.01, 2.0}}));
-  EXPECT_EQ(EngineErrorText([&] {
+  EXPECT_EQ(DataErrorText([&] {
               WriteResponseTable(FindConversionFiles(stem + "_vel.csv"), folder.File("o.csv"),
                                  0.05);
             }),
@@ -137,7 +137,7 @@ TEST(TableOutputs, AnUnwritableDestinationIsNamedWithTheSystemsReason) {
   const std::string out = folder.File("missing/p.csv");
   std::ostringstream notes;
   EXPECT_EQ(
-      EngineErrorText([&] { WritePeaksTable(FindConversionFiles(stem + "_acc.csv"), out, notes); }),
+      DataErrorText([&] { WritePeaksTable(FindConversionFiles(stem + "_acc.csv"), out, notes); }),
       out + ": cannot create the file: No such file or directory");
 }
 
@@ -164,7 +164,7 @@ TEST(TableOutputs, AMeasureBeyondTheRangeOfNumbersIsAnErrorNamingTheFile) {
             "the Arias intensity of channel 1 is beyond the range of numbers: the record's values "
             "are too large"},
            {[&] { WriteResponseTable(files, out, 0.05); }, resampling}}) {
-    EXPECT_EQ(EngineErrorText(write, ErrorKind::kArithmetic), stem + "_acc.csv: " + reason);
+    EXPECT_EQ(DataErrorText(write, DataErrorKind::kArithmetic), stem + "_acc.csv: " + reason);
     EXPECT_FALSE(FileExists(out));
   }
 }
@@ -227,15 +227,15 @@ TEST(TableOutputs, IntensityAndMeasuresNeedTheAccelerationFileAndATenthsOfSecond
   const std::string stem = folder.File("short");
   WriteWholeFile(stem + "_vel.csv", Record("time", {{0, 1.0}, {0.01, 2.0}}));
   const ConversionFiles velocityOnly = FindConversionFiles(stem + "_vel.csv");
-  EXPECT_EQ(EngineErrorText([&] { WriteIntensityTable(velocityOnly, folder.File("i.csv"), {}); }),
+  EXPECT_EQ(DataErrorText([&] { WriteIntensityTable(velocityOnly, folder.File("i.csv"), {}); }),
             stem + "_acc.csv: no such file: the seismic intensity needs the acceleration file");
-  EXPECT_EQ(EngineErrorText([&] { WriteMeasuresTable(velocityOnly, folder.File("m.csv")); }),
+  EXPECT_EQ(DataErrorText([&] { WriteMeasuresTable(velocityOnly, folder.File("m.csv")); }),
             stem + "_acc.csv: no such file: the intensity measures need the acceleration file");
 
   std::vector<std::pair<double, double>> rows;
   for (int i = 0; i < 29; ++i) rows.push_back({i * 0.01, 1.0});
   WriteWholeFile(stem + "_acc.csv", "c\r\n" + Record("time", rows));
-  EXPECT_EQ(EngineErrorText([&] {
+  EXPECT_EQ(DataErrorText([&] {
               WriteIntensityTable(FindConversionFiles(stem + ".csv"), folder.File("i.csv"), {});
             }),
             stem + "_acc.csv: the record is shorter than the 0.3 s the seismic intensity needs");

@@ -2,18 +2,32 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace accprep {
 namespace {
 
-OptionsOutcome Parse(std::vector<const char*> args) {
+// What ParseViewerOptions returns, and what it wrote to the standard and the error output.
+struct Parsed {
+  std::optional<ViewerOptions> options;
+  int exitCode = 0;
+  std::string out;
+  std::string err;
+};
+
+Parsed Parse(std::vector<const char*> args) {
   args.insert(args.begin(), "accprep-view");
-  return ParseViewerOptions(static_cast<int>(args.size()), args.data());
+  std::ostringstream out, err;
+  ParseOutcome<ViewerOptions> outcome =
+      ParseViewerOptions(static_cast<int>(args.size()), args.data(), out, err);
+  return {std::move(outcome.options), outcome.exitCode, out.str(), err.str()};
 }
 
 TEST(ViewerOptions, DefaultsOpenTheWindowOnChannelOneAtFivePercent) {
-  const OptionsOutcome outcome = Parse({"site_acc.csv"});
+  const Parsed outcome = Parse({"site_acc.csv"});
   ASSERT_TRUE(outcome.options);
   EXPECT_EQ(outcome.options->record, "site_acc.csv");
   EXPECT_EQ(outcome.options->channel, 1);
@@ -22,10 +36,9 @@ TEST(ViewerOptions, DefaultsOpenTheWindowOnChannelOneAtFivePercent) {
 }
 
 TEST(ViewerOptions, HeadlessOutputsAndTheirSettings) {
-  const OptionsOutcome outcome =
-      Parse({"--channel", "40", "--damping", "0.02", "--export", "view.PDF", "--peaks", "p.csv",
-             "--response", "r.csv", "site.csv"});
-  ASSERT_TRUE(outcome.options) << outcome.message;
+  const Parsed outcome = Parse({"--channel", "40", "--damping", "0.02", "--export", "view.PDF",
+                                "--peaks", "p.csv", "--response", "r.csv", "site.csv"});
+  ASSERT_TRUE(outcome.options) << outcome.err;
   EXPECT_EQ(outcome.options->channel, 40);
   EXPECT_EQ(outcome.options->damping, 0.02);
   EXPECT_TRUE(outcome.options->ExportsPdf());
@@ -47,50 +60,56 @@ TEST(ViewerOptions, UsageErrorsExitTwoWithAReason) {
       {"a.csv", "b.csv"},
   };
   for (const auto& args : wrong) {
-    const OptionsOutcome outcome = Parse(args);
+    const Parsed outcome = Parse(args);
     EXPECT_FALSE(outcome.options) << (args.empty() ? "" : args[0]);
     EXPECT_EQ(outcome.exitCode, 2);
-    EXPECT_EQ(outcome.message.rfind("error: ", 0), 0u) << outcome.message;
+    EXPECT_EQ(outcome.err.rfind("error: ", 0), 0u) << outcome.err;
+    EXPECT_NE(outcome.err.find("Usage:"), std::string::npos) << outcome.err;
+    EXPECT_EQ(outcome.out, "");
   }
-  EXPECT_NE(Parse({"--damping", "5", "a.csv"}).message.find("0.05 for 5 %"), std::string::npos);
+  EXPECT_NE(Parse({"--damping", "5", "a.csv"}).err.find("0.05 for 5 %"), std::string::npos);
 }
 
 TEST(ViewerOptions, IntensityAndMeasuresWithTheirComponents) {
-  const OptionsOutcome plain = Parse({"--intensity", "i.csv", "--measures", "m.csv", "a.csv"});
-  ASSERT_TRUE(plain.options) << plain.message;
+  const Parsed plain = Parse({"--intensity", "i.csv", "--measures", "m.csv", "a.csv"});
+  ASSERT_TRUE(plain.options) << plain.err;
   EXPECT_EQ(plain.options->intensityPath, "i.csv");
   EXPECT_EQ(plain.options->measuresPath, "m.csv");
   EXPECT_EQ(plain.options->components, (IntensityComponents{1, 2, 3}));
   EXPECT_TRUE(plain.options->Headless());
   EXPECT_TRUE(Parse({"--measures", "m.csv", "a.csv"}).options->Headless());
 
-  const OptionsOutcome chosen =
-      Parse({"--intensity", "i.csv", "--components", "26,25,27", "a.csv"});
-  ASSERT_TRUE(chosen.options) << chosen.message;
+  const Parsed chosen = Parse({"--intensity", "i.csv", "--components", "26,25,27", "a.csv"});
+  ASSERT_TRUE(chosen.options) << chosen.err;
   EXPECT_EQ(chosen.options->components, (IntensityComponents{26, 25, 27}));
 
   const std::string reason =
       "error: --components: three different channels 1..40, the two horizontal first, e.g. "
-      "1,2,3\nRun with --help for more information.\n";
+      "1,2,3\n";
   for (const char* wrong : {"1,1,3", "1,2", "0,2,3", "1,2,41", "1,2,3,4", "1, 2, 3", "a,b,c", ""}) {
-    const OptionsOutcome outcome = Parse({"--intensity", "i.csv", "--components", wrong, "a.csv"});
+    const Parsed outcome = Parse({"--intensity", "i.csv", "--components", wrong, "a.csv"});
     EXPECT_FALSE(outcome.options) << wrong;
     EXPECT_EQ(outcome.exitCode, 2);
-    EXPECT_EQ(outcome.message, reason) << wrong;
+    EXPECT_EQ(outcome.err.substr(0, reason.size()), reason) << wrong;
   }
-  const OptionsOutcome alone = Parse({"--components", "4,5,6", "a.csv"});
+  const Parsed alone = Parse({"--components", "4,5,6", "a.csv"});
   EXPECT_EQ(alone.exitCode, 2);
-  EXPECT_NE(alone.message.find("--components requires --intensity"), std::string::npos)
-      << alone.message;
+  EXPECT_NE(alone.err.find("--components requires --intensity"), std::string::npos) << alone.err;
 }
 
-TEST(ViewerOptions, HelpExitsZero) {
-  const OptionsOutcome outcome = Parse({"--help"});
-  EXPECT_FALSE(outcome.options);
-  EXPECT_EQ(outcome.exitCode, 0);
-  EXPECT_NE(outcome.message.find("--response"), std::string::npos);
-  EXPECT_NE(outcome.message.find("--intensity"), std::string::npos);
-  EXPECT_NE(outcome.message.find("--measures"), std::string::npos);
+TEST(ViewerOptions, HelpAndVersionGoToStandardOutputAndExitZero) {
+  const Parsed help = Parse({"--help"});
+  EXPECT_FALSE(help.options);
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("--response"), std::string::npos);
+  EXPECT_NE(help.out.find("--intensity"), std::string::npos);
+  EXPECT_NE(help.out.find("--measures"), std::string::npos);
+  EXPECT_EQ(help.err, "");
+
+  const Parsed version = Parse({"--version"});
+  EXPECT_FALSE(version.options);
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out.rfind("accprep-view ", 0), 0u) << version.out;
 }
 
 }  // namespace
