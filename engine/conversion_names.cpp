@@ -50,6 +50,12 @@ std::string ConversionFilePath(std::string_view stem, ConversionFile file) {
   return path;
 }
 
+std::string LayoutFilePath(std::string_view stem) {
+  std::string path(stem);
+  path += kLayoutSuffix;
+  return path;
+}
+
 std::string MatrixFilePath(std::string_view exchangeFolder, std::string_view baseName,
                            MatrixFile file) {
   std::string path = InFolder(InFolder(exchangeFolder, kMatrixFolder), baseName);

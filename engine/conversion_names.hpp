@@ -1,7 +1,8 @@
 #pragma once
 // The names a conversion gives its files: the five channel files beside the input, named from
 // the input stem; the three matrix files in out/ of the exchange folder, named from the output
-// base name; and the exchange files the integration jobs take and leave.
+// base name; and the exchange files the integration jobs take and leave. The building layout
+// the user writes beside the record is named from the same stem.
 
 #include <array>
 #include <optional>
@@ -50,6 +51,10 @@ std::optional<std::string> InputStem(std::string_view inputPath);
 
 // stem + the file's suffix.
 std::string ConversionFilePath(std::string_view stem, ConversionFile file);
+
+// The building layout beside the record: stem + "_layout.csv" (engine/building_layout.hpp).
+inline constexpr char kLayoutSuffix[] = "_layout.csv";
+std::string LayoutFilePath(std::string_view stem);
 
 // exchangeFolder/out/baseName + the matrix suffix.
 std::string MatrixFilePath(std::string_view exchangeFolder, std::string_view baseName,

@@ -35,6 +35,12 @@ std::size_t FastFftLength(std::size_t minimum) {
   return n;
 }
 
+std::size_t FastFftLengthAtMost(std::size_t maximum) {
+  std::size_t n = maximum - (maximum % 2);
+  while (n > 2 && !IsFiveSmooth(n)) n -= 2;
+  return n;
+}
+
 RealFft::RealFft(std::size_t length) : length_(length) {
   if (length < 2 || length % 2 != 0) throw std::invalid_argument("RealFft needs an even length");
   try {

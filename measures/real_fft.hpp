@@ -16,6 +16,9 @@ namespace accprep {
 // The smallest even number >= minimum whose prime factors are all 2, 3 or 5: lengths FFTW
 // transforms about as fast as a power of two, with up to 40 % less padding.
 std::size_t FastFftLength(std::size_t minimum);
+// The largest such length <= maximum (>= 2): for a transform of a record's own period, where
+// padding is not wanted, at the cost of the samples beyond it.
+std::size_t FastFftLengthAtMost(std::size_t maximum);
 
 class RealFft {
  public:

@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/conversion_names.hpp"
 #include "engine/inputs_in_use.hpp"
 #include "engine/interruption.hpp"
 
+#include "viewer/building_outputs.hpp"
 #include "viewer/channel_names.hpp"
 #include "viewer/conversion_data.hpp"
 #include "viewer/conversion_files.hpp"
@@ -49,11 +51,14 @@ int Fail(const std::string& message) {
   return voice.Failure(message, std::cerr);
 }
 
-// The files the headless outputs must never replace: the record named and every file of its
-// conversion, its input record included.
+// The files the headless outputs must never replace: the record named, every file of its
+// conversion, its input record included, and the building's layout.
 std::vector<std::string> FilesRead(const accprep::ViewerOptions& options,
                                    const accprep::ConversionFiles& files) {
-  std::vector<std::string> read = {options.record, accprep::InputRecordOf(options.record, files)};
+  std::vector<std::string> read = {options.record, accprep::InputRecordOf(options.record, files),
+                                   options.building.layoutPath.empty()
+                                       ? accprep::LayoutFilePath(files.stem)
+                                       : options.building.layoutPath};
   read.insert(read.end(), files.paths.begin(), files.paths.end());
   return read;
 }
@@ -76,9 +81,11 @@ int main(int argc, char** argv) {
 
   try {
     // Every output is checked before the first is written, so that a refused one leaves none.
+    const accprep::BuildingRequest& building = options.building;
     for (const std::string* path :
          {&options.peaksPath, &options.responsePath, &options.intensityPath, &options.measuresPath,
-          &options.exportPath}) {
+          &options.exportPath, &building.modesPath, &building.driftPath, &building.transferPath,
+          &building.profilePath, &building.trackingPath}) {
       if (!path->empty()) accprep::RefuseInputAsOutput(*path);
     }
     if (!options.peaksPath.empty()) accprep::WritePeaksTable(files, options.peaksPath, std::cerr);
@@ -89,6 +96,7 @@ int main(int argc, char** argv) {
       accprep::WriteIntensityTable(files, options.intensityPath, options.components);
     }
     if (!options.measuresPath.empty()) accprep::WriteMeasuresTable(files, options.measuresPath);
+    if (options.building.Any()) accprep::WriteBuildingTables(files, options.building, std::cerr);
   } catch (const std::exception& error) {
     return Fail(error.what());
   }

@@ -2,12 +2,6 @@
 
 namespace accprep {
 
-Peak FindPeak(std::span<const double> values, std::span<const double> times) {
-  PeakSearch search;
-  for (std::size_t i = 0; i < values.size(); ++i) search.Add(values[i], times[i]);
-  return search.peak();
-}
-
 std::array<ChannelPeaks, kChannels> FindChannelPeaks(const ChannelTable* acceleration,
                                                      const ChannelTable* velocity,
                                                      const ChannelTable* displacement) {

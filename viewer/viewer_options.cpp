@@ -51,6 +51,30 @@ ParseOutcome<ViewerOptions> ParseViewerOptions(int argc, const char* const* argv
   app.add_option(
       "--measures", options.measuresPath,
       "write Arias intensity, D5-75, D5-95 and CAV of every channel to PATH.csv and exit");
+  BuildingRequest& building = options.building;
+  app.add_option("--modes", building.modesPath,
+                 "write the natural frequencies, periods and damping of the first modes of each "
+                 "horizontal direction to PATH.csv and exit");
+  app.add_option("--drift", building.driftPath,
+                 "write the peak story drift and drift angle of each story to PATH.csv and exit");
+  app.add_option("--transfer", building.transferPath,
+                 "write the transfer function of --pair (default: base to top of the first "
+                 "horizontal direction) to PATH.csv and exit");
+  app.add_option("--profile", building.profilePath,
+                 "write the peak acceleration, velocity and displacement of each level and its "
+                 "amplification to PATH.csv and exit");
+  app.add_option("--tracking", building.trackingPath,
+                 "write the first frequency of each horizontal direction through the shaking "
+                 "to PATH.csv and exit");
+  app.add_option("--layout", building.layoutPath,
+                 "the building's layout (default: the record's stem + _layout.csv)");
+  std::string pair;
+  app.add_option("--pair", pair,
+                 "two channels IN,OUT: the transfer function's, and without a layout the "
+                 "building's analyses' base and top");
+  std::string smoothing;
+  app.add_option("--smoothing", smoothing,
+                 "smoothing of --transfer: none, parzen:B (Hz) or ko:b (default parzen:0.1)");
   // Checks CLI11 cannot make; each failure is a usage mistake like those it finds.
   const auto check = [&] {
     if (!IsUsableDamping(options.damping)) {
@@ -65,6 +89,22 @@ ParseOutcome<ViewerOptions> ParseViewerOptions(int argc, const char* const* argv
             "e.g. 1,2,3");
       }
       options.components = *parsed;
+    }
+    if (app.count("--pair") > 0) {
+      building.pair = ParseChannelPair(pair);
+      if (!building.pair) {
+        throw CLI::ValidationError(
+            "--pair: two different channels 1..40, the input first, e.g. 1,5");
+      }
+    }
+    if (app.count("--smoothing") > 0) {
+      const std::optional<SpectralSmoothing> parsed = ParseSmoothing(smoothing);
+      if (!parsed) {
+        throw CLI::ValidationError(
+            "--smoothing: none, parzen:B with a bandwidth B > 0 in Hz, or ko:b with 0 < b <= "
+            "1000");
+      }
+      building.smoothing = *parsed;
     }
     if (!options.exportPath.empty() && !EndsWithNoCase(options.exportPath, ".png") &&
         !options.ExportsPdf()) {

@@ -2,15 +2,19 @@
 // The command line of accprep-view:
 //   accprep-view [--channel N] [--damping H] [--export PATH.png|PATH.pdf] [--peaks PATH.csv]
 //                [--response PATH.csv] [--intensity PATH.csv [--components H1,H2,V]]
-//                [--measures PATH.csv] RECORD
-// Without --export, --peaks, --response, --intensity or --measures the window opens; with any
-// of them the program writes what was asked and exits without showing a window.
+//                [--measures PATH.csv] [--modes PATH.csv] [--drift PATH.csv]
+//                [--transfer PATH.csv] [--profile PATH.csv] [--tracking PATH.csv]
+//                [--layout PATH] [--pair IN,OUT] [--smoothing none|parzen:B|ko:b] RECORD
+// Without one of the outputs (--export, --peaks, --response, --intensity, --measures, --modes,
+// --drift, --transfer, --profile, --tracking) the window opens; with any of them the program
+// writes what was asked and exits without showing a window.
 
 #include <optional>
 #include <ostream>
 #include <string>
 
 #include "cli/command_line.hpp"
+#include "viewer/building_outputs.hpp"
 #include "viewer/record_intensity.hpp"
 
 namespace accprep {
@@ -27,10 +31,11 @@ struct ViewerOptions {
   std::string intensityPath;
   IntensityComponents components;  // of --intensity: 1,2,3 unless --components says otherwise
   std::string measuresPath;
+  BuildingRequest building;  // the building's tables, --layout, --pair and --smoothing
 
   bool Headless() const {
     return !exportPath.empty() || !peaksPath.empty() || !responsePath.empty() ||
-           !intensityPath.empty() || !measuresPath.empty();
+           !intensityPath.empty() || !measuresPath.empty() || building.Any();
   }
   bool ExportsPdf() const;  // the export path ends in ".pdf" (any case)
 };

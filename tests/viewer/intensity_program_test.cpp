@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "child_process.hpp"
-#include "program_folder.hpp"
+#include "converted_record.hpp"
 #include "viewer/conversion_data.hpp"
 #include "viewer/record_intensity.hpp"
 #include "viewer/viewer_csv.hpp"
@@ -16,34 +15,33 @@
 namespace accprep {
 namespace {
 
+using testing::ConvertedRecord;
 using testing::ProcessResult;
 using testing::TestProgramFolder;
 
 class IntensityProgram : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    folder_ = new TestProgramFolder;
-    ASSERT_TRUE(folder_->InstallShippedJobs());
-    const std::string record = folder_->Path("records/knet.csv");
-    std::filesystem::copy_file(std::string(ACCPREP_SHARED_DATA_DIR) + "/knet-aomori-2018.csv",
-                               record);
-    const ProcessResult run = folder_->RunCli({"--name", "k", record});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
+    converted_ = new ConvertedRecord(
+        {{std::string(ACCPREP_SHARED_DATA_DIR) + "/knet-aomori-2018.csv", "knet.csv"}}, "k");
+    ASSERT_TRUE(converted_->ok());
+    folder_ = &converted_->folder();
   }
   static void TearDownTestSuite() {
-    delete folder_;
-    folder_ = nullptr;
+    delete converted_;
+    converted_ = nullptr;
   }
 
   static ProcessResult RunViewer(std::vector<std::string> args) {
-    args.insert(args.begin(), std::string(ACCPREP_PROGRAM_FOLDER) + "/accprep-view");
-    return testing::RunProcess({args, folder_->path(), {}});
+    return converted_->RunViewer(std::move(args));
   }
 
-  static TestProgramFolder* folder_;
+  static ConvertedRecord* converted_;
+  static const TestProgramFolder* folder_;
 };
 
-TestProgramFolder* IntensityProgram::folder_ = nullptr;
+ConvertedRecord* IntensityProgram::converted_ = nullptr;
+const TestProgramFolder* IntensityProgram::folder_ = nullptr;
 
 TEST_F(IntensityProgram, WritesTheIntensityOfEachStationsThreeComponents) {
   static constexpr ConversionFile kAcc[] = {ConversionFile::kAcceleration};

@@ -97,6 +97,46 @@ TEST(ViewerOptions, IntensityAndMeasuresWithTheirComponents) {
   EXPECT_NE(alone.err.find("--components requires --intensity"), std::string::npos) << alone.err;
 }
 
+TEST(ViewerOptions, BuildingTablesWithTheirLayoutPairAndSmoothing) {
+  const Parsed defaults = Parse({"--modes", "m.csv", "a.csv"});
+  ASSERT_TRUE(defaults.options) << defaults.err;
+  const BuildingRequest& plain = defaults.options->building;
+  EXPECT_EQ(plain.modesPath, "m.csv");
+  EXPECT_EQ(plain.layoutPath, "");
+  EXPECT_FALSE(plain.pair);
+  EXPECT_EQ(plain.smoothing, kDefaultTransferSmoothing);
+  EXPECT_TRUE(defaults.options->Headless());
+
+  const Parsed all =
+      Parse({"--drift", "d.csv", "--transfer", "t.csv", "--profile", "p.csv", "--tracking", "k.csv",
+             "--layout", "l.csv", "--pair", "3,17", "--smoothing", "ko:30", "a.csv"});
+  ASSERT_TRUE(all.options) << all.err;
+  const BuildingRequest& request = all.options->building;
+  EXPECT_EQ(request.driftPath, "d.csv");
+  EXPECT_EQ(request.transferPath, "t.csv");
+  EXPECT_EQ(request.profilePath, "p.csv");
+  EXPECT_EQ(request.trackingPath, "k.csv");
+  EXPECT_EQ(request.layoutPath, "l.csv");
+  EXPECT_EQ(request.pair, (ChannelPair{3, 17}));
+  EXPECT_EQ(request.smoothing, (SpectralSmoothing{SpectralSmoothing::Kind::kKonnoOhmachi, 30}));
+  // A layout or a pair alone asks for no table: the window opens with them.
+  EXPECT_FALSE(Parse({"--layout", "l.csv", "--pair", "1,2", "a.csv"}).options->Headless());
+
+  for (const char* wrong : {"1,1", "0,2", "1,41", "1", "1,2,3", "1, 2", ""}) {
+    const Parsed outcome = Parse({"--transfer", "t.csv", "--pair", wrong, "a.csv"});
+    EXPECT_EQ(outcome.exitCode, 2) << wrong;
+    EXPECT_EQ(outcome.err.rfind(
+                  "error: --pair: two different channels 1..40, the input first, e.g. 1,5\n", 0),
+              0u)
+        << wrong;
+  }
+  for (const char* wrong : {"parzen", "parzen:0", "ko:0", "hann:1", ""}) {
+    const Parsed outcome = Parse({"--transfer", "t.csv", "--smoothing", wrong, "a.csv"});
+    EXPECT_EQ(outcome.exitCode, 2) << wrong;
+    EXPECT_EQ(outcome.err.rfind("error: --smoothing: none, parzen:B", 0), 0u) << wrong;
+  }
+}
+
 TEST(ViewerOptions, HelpAndVersionGoToStandardOutputAndExitZero) {
   const Parsed help = Parse({"--help"});
   EXPECT_FALSE(help.options);
@@ -104,6 +144,7 @@ TEST(ViewerOptions, HelpAndVersionGoToStandardOutputAndExitZero) {
   EXPECT_NE(help.out.find("--response"), std::string::npos);
   EXPECT_NE(help.out.find("--intensity"), std::string::npos);
   EXPECT_NE(help.out.find("--measures"), std::string::npos);
+  EXPECT_NE(help.out.find("--tracking"), std::string::npos);
   EXPECT_EQ(help.err, "");
 
   const Parsed version = Parse({"--version"});

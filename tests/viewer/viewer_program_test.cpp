@@ -161,6 +161,12 @@ TEST_F(ViewerProgram, AnOutputOverAFileReadIsRefusedBeforeAnyIsWritten) {
                              stem_ + ".png\n");
   EXPECT_EQ(ReadWholeFile(stem_ + ".png"), "the record converted");
   EXPECT_FALSE(std::filesystem::exists(Out("p.csv")));
+
+  // The building's layout beside the record is read too.
+  WriteWholeFile(stem_ + "_layout.csv", "a layout");
+  const ProcessResult layout = RunViewer({"--modes", stem_ + "_layout.csv", stem_ + ".csv"});
+  EXPECT_EQ(layout.exitCode, 1);
+  EXPECT_EQ(ReadWholeFile(stem_ + "_layout.csv"), "a layout");
 }
 
 TEST_F(ViewerProgram, APipeAndTheStandardOutputAreWrittenAsTheyStand) {
