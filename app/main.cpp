@@ -5,6 +5,7 @@
 #include <QMetaObject>
 
 #include "engine/interruption.hpp"
+#include "ui/japanese_translations.hpp"
 #include "ui/main_window.hpp"
 #include "ui/window_prompts.hpp"
 
@@ -16,6 +17,7 @@ int main(int argc, char* argv[]) {
   });
   QApplication application(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(accprep::kProgramTitle));
+  accprep::LoadJapaneseTranslations(application);
   // The window's end waits for a run that is unwinding after the signal.
   accprep::Form1 window;
   window.show();

@@ -19,6 +19,7 @@
 #include <functional>
 
 #include "ui/fitted_label.hpp"
+#include "ui/japanese_translations.hpp"
 #include "ui/main_window.hpp"
 #include "ui/window_prompts.hpp"
 
@@ -154,6 +155,7 @@ class Tour {
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(accprep::kProgramTitle));
+  accprep::LoadJapaneseTranslations(application);  // as the program does
   if (argc != 3) {
     std::fprintf(stderr, "usage: accprep-screenshot OUTPUT_FOLDER RECORD\n");
     return 2;

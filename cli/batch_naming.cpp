@@ -1,15 +1,12 @@
 #include "cli/batch_naming.hpp"
 
+#include <filesystem>
 #include <map>
 
 namespace accprep {
 
 std::string InputFileStem(const std::string& inputPath) {
-  const std::size_t slash = inputPath.rfind('/');
-  const std::string name = slash == std::string::npos ? inputPath : inputPath.substr(slash + 1);
-  const std::size_t dot = name.rfind('.');
-  if (dot == std::string::npos || dot == 0) return name;
-  return name.substr(0, dot);
+  return std::filesystem::path(inputPath).stem().string();
 }
 
 std::string BatchBaseName(const std::string& baseName, const std::string& inputPath,

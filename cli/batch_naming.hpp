@@ -9,9 +9,14 @@
 
 namespace accprep {
 
-// The file name of `inputPath` (after its last '/') without its extension: the part from its
-// last '.' on, unless that dot is the name's first character (".hidden" keeps its name).
-// "data/site1.csv" -> "site1", "a.tar.gz" -> "a.tar", "rec" -> "rec".
+// The file name of `inputPath` without its extension, as std::filesystem takes it apart: the
+// part from the name's last '.' on goes, unless that dot is its first character (".hidden"
+// keeps its name). "data/site1.csv" -> "site1", "a.tar.gz" -> "a.tar", "rec" -> "rec".
+//
+// Not the input stem of the channel files (conversion_names.hpp), which drops four characters
+// whatever they are and keeps the folder: that rule names files beside the input that earlier
+// conversions wrote and users look for. A batch name is new and goes into out/ beside others,
+// so it takes the file name only, and only as much of it as is an extension.
 std::string InputFileStem(const std::string& inputPath);
 
 // The output base name of `inputPath` within a batch of `inputCount` records: `baseName`

@@ -12,6 +12,7 @@
 #include <charconv>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <set>
 
@@ -46,19 +47,13 @@ void Unregister(const std::string& path) {
   LiveTemporaries().erase(path);
 }
 
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
-}
-
 std::string NameOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+  return std::filesystem::path(path).filename().string();
 }
 
 // The real path of `path`'s folder, empty when it has none.
 std::string RealFolderOf(const std::string& path) {
-  const std::string folder = FolderOf(path);
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
   char* real = ::realpath(folder.empty() ? "." : folder.c_str(), nullptr);
   if (real == nullptr) return {};
   std::string text = real;
@@ -75,13 +70,11 @@ bool LeadsToOwnDescriptor(const std::string& path) {
   for (int link = 0; link <= kMaxLinks; ++link) {
     const std::string folder = RealFolderOf(at);
     if (folder == "/proc" || folder.starts_with("/proc/")) return true;
-    struct stat entry {};
-    if (::lstat(at.c_str(), &entry) != 0 || !S_ISLNK(entry.st_mode)) return false;
-    std::string target(PATH_MAX, '\0');
-    const ssize_t size = ::readlink(at.c_str(), target.data(), target.size());
-    if (size <= 0) return false;
-    target.resize(static_cast<std::size_t>(size));
-    at = target.front() == '/' ? target : FolderOf(at) + target;
+    std::error_code error;
+    if (!std::filesystem::is_symlink(at, error)) return false;
+    const std::filesystem::path target = std::filesystem::read_symlink(at, error);
+    if (error || target.empty()) return false;
+    at = (std::filesystem::path(at).parent_path() / target).string();
   }
   return false;
 }
@@ -94,13 +87,11 @@ bool CheckDestination(const std::string& destination) {
   struct stat existing {};
   if (::stat(destination.c_str(), &existing) == 0) {
     if (S_ISDIR(existing.st_mode))
-      throw DataError(DataErrorKind::kIo, "cannot create the file: " + SystemReason(EISDIR),
-                      destination);
+      throw DataError::System(EISDIR, "cannot create the file", destination);
     if (!S_ISREG(existing.st_mode) || LeadsToOwnDescriptor(destination)) return true;
     // The rename would pass over a read-only file: refused as creating the file would be.
     if (::access(destination.c_str(), W_OK) != 0)
-      throw DataError(DataErrorKind::kIo, "cannot create the file: " + SystemReason(errno),
-                      destination);
+      throw DataError::System(errno, "cannot create the file", destination);
   }
   if (NameOf(destination).size() > kMaxOutputNameBytes) {
     throw DataError(DataErrorKind::kIo,
@@ -132,10 +123,11 @@ int PutInPlace(const std::string& temporary, const std::string& destination) {
 
 std::string TemporaryPathFor(const std::string& destination) {
   static std::atomic<unsigned> serial{0};
-  std::string path = FolderOf(destination);
-  path.append(".").append(NameOf(destination)).append(kPartMarker);
-  path.append(std::to_string(::getpid())).append("-").append(std::to_string(serial++));
-  return path;
+  const std::filesystem::path target(destination);
+  std::string name = "." + target.filename().string();
+  name.append(kPartMarker).append(std::to_string(::getpid()));
+  name.append("-").append(std::to_string(serial++));
+  return (target.parent_path() / name).string();
 }
 
 std::optional<pid_t> TemporaryWriter(std::string_view fileName) {
@@ -178,9 +170,8 @@ std::vector<std::string> RemoveOrphanedTemporaries(const std::string& folder,
     if (IsOrphanedTemporary(name)) orphans.emplace_back(name);
   }
   ::closedir(listing);
-  const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
   for (const std::string& name : orphans) {
-    const std::string path = base + name;
+    const std::string path = (std::filesystem::path(folder) / name).string();
     if (!keep.empty() && SameFile(path, keep)) continue;
     if (::unlink(path.c_str()) == 0) removed.push_back(path);
   }
@@ -205,8 +196,7 @@ bool ReplaceWithLink(const std::string& source, const std::string& destination) 
   if (const int error = PutInPlace(temporary, destination); error != 0) {
     ::unlink(temporary.c_str());
     Unregister(temporary);
-    throw DataError(DataErrorKind::kIo, "cannot put the file in place: " + SystemReason(error),
-                    destination);
+    throw DataError::System(error, "cannot put the file in place", destination);
   }
   Unregister(temporary);
   return true;
@@ -221,13 +211,13 @@ AtomicFile::AtomicFile(std::string destination) : destination_(std::move(destina
     const bool regular = ::stat(destination_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
     const int flags = O_WRONLY | O_CLOEXEC | (regular ? O_APPEND : 0);
     // A FIFO opens only once a reader comes; an interruption ends the wait.
-    while ((descriptor_ = ::open(destination_.c_str(), flags)) < 0) {
+    int descriptor = -1;
+    while ((descriptor = ::open(destination_.c_str(), flags)) < 0) {
       const int error = errno;
-      if (error != EINTR)
-        throw DataError(DataErrorKind::kIo, "cannot create the file: " + SystemReason(error),
-                        destination_);
+      if (error != EINTR) throw DataError::System(error, "cannot create the file", destination_);
       ThrowIfInterrupted();
     }
+    descriptor_.Reset(descriptor);
     return;
   }
   int error = EEXIST;
@@ -237,7 +227,7 @@ AtomicFile::AtomicFile(std::string destination) : destination_(std::move(destina
     Register(temporary);
     const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (descriptor >= 0) {
-      descriptor_ = descriptor;
+      descriptor_.Reset(descriptor);
       temporary_ = std::move(temporary);
       return;
     }
@@ -245,41 +235,44 @@ AtomicFile::AtomicFile(std::string destination) : destination_(std::move(destina
     Unregister(temporary);
     if (error != EEXIST && error != EINTR) break;
   }
-  throw DataError(DataErrorKind::kIo, "cannot create the file: " + SystemReason(error),
-                  destination_);
+  throw DataError::System(error, "cannot create the file", destination_);
 }
 
+// A copy of the descriptor, so that closing ours leaves the caller's open.
 AtomicFile::AtomicFile(int descriptor, std::string name)
     : destination_(std::move(name)),
-      descriptor_(descriptor),
-      direct_(true),
-      ownsDescriptor_(false) {
+      descriptor_(::fcntl(descriptor, F_DUPFD_CLOEXEC, 0)),
+      direct_(true) {
+  if (!descriptor_) throw DataError::System(errno, "cannot write the file", destination_);
   ThrowIfInterrupted();
 }
 
 AtomicFile::~AtomicFile() { Abandon(); }
 
 void AtomicFile::Write(std::string_view text) {
-  if (InterruptionRequested()) {
+  std::size_t written = 0;
+  const int error = InterruptionRequested() ? EINTR : TryWrite(text, written);
+  if (error == 0) return;
+  if (error == EINTR) {
     Abandon();
     ThrowIfInterrupted();
   }
-  const char* data = text.data();
-  std::size_t left = text.size();
-  while (left > 0) {
-    const ssize_t written = ::write(descriptor_, data, left);
-    if (written < 0) {
-      if (errno != EINTR) Fail("cannot write the file: ", errno);
-      if (InterruptionRequested()) {
-        Abandon();
-        ThrowIfInterrupted();
-      }
-      continue;
+  Fail("cannot write the file", error);
+}
+
+int AtomicFile::TryWrite(std::string_view text, std::size_t& written) noexcept {
+  while (written < text.size()) {
+    const ssize_t part = ::write(descriptor_.get(), text.data() + written, text.size() - written);
+    if (part < 0) {
+      // A write to a pipe or a device that a signal breaks off ends once the run is told to
+      // stop (EINTR); one that does not is taken up again.
+      if (errno == EINTR && !InterruptionRequested()) continue;
+      return errno;
     }
-    if (written == 0) Fail("cannot write the file: ", ENOSPC);
-    data += written;
-    left -= static_cast<std::size_t>(written);
+    if (part == 0) return ENOSPC;
+    written += static_cast<std::size_t>(part);
   }
+  return 0;
 }
 
 void AtomicFile::Commit() {
@@ -287,23 +280,17 @@ void AtomicFile::Commit() {
     Abandon();
     ThrowIfInterrupted();
   }
-  const int descriptor = descriptor_;
-  descriptor_ = -1;
-  if (!ownsDescriptor_) return;
   // close reports the write errors that a network or full file system delays until then.
-  if (::close(descriptor) != 0) Fail("cannot close the file: ", errno);
+  if (descriptor_.Close() != 0) Fail("cannot close the file", errno);
   if (direct_) return;
   if (const int error = PutInPlace(temporary_, destination_); error != 0)
-    Fail("cannot put the file in place: ", error);
+    Fail("cannot put the file in place", error);
   Unregister(temporary_);
   temporary_.clear();
 }
 
 void AtomicFile::Abandon() noexcept {
-  if (descriptor_ >= 0) {
-    if (ownsDescriptor_) ::close(descriptor_);
-    descriptor_ = -1;
-  }
+  descriptor_.Reset();
   if (!temporary_.empty()) {
     ::unlink(temporary_.c_str());
     Unregister(temporary_);
@@ -313,7 +300,7 @@ void AtomicFile::Abandon() noexcept {
 
 void AtomicFile::Fail(const char* what, int errorNumber) {
   Abandon();
-  throw DataError(DataErrorKind::kIo, what + SystemReason(errorNumber), destination_);
+  throw DataError::System(errorNumber, what, destination_);
 }
 
 void WriteFileAtomically(const std::string& destination, std::string_view text) {

@@ -29,6 +29,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/unique_fd.hpp"
+
 namespace accprep {
 
 // The longest file name an output may have: its temporary adds a dot, ".part-", a process id
@@ -46,8 +48,8 @@ class AtomicFile {
   //           file: <reason>";
   // and EngineError kInterrupted when the run was interrupted.
   explicit AtomicFile(std::string destination);
-  // Writes directly to the open `descriptor` (the standard output), which stays open; `name`
-  // names it in messages.
+  // Writes directly to the open `descriptor` (the standard output), through a copy of it, so
+  // that it stays open; `name` names it in messages.
   AtomicFile(int descriptor, std::string name);
   // Not committed: closes and removes the temporary file; the destination is untouched.
   ~AtomicFile();
@@ -58,6 +60,11 @@ class AtomicFile {
   // destination (a full disk, a closed pipe: "Broken pipe"), or EngineError kInterrupted; the
   // temporary file is then removed.
   void Write(std::string_view text);
+  // Appends `text` from `written` on, counting what goes out in `written`, and returns 0, or
+  // the errno of a failure, which leaves the file as it is: for a writer that may make room
+  // and try the rest again. Write then throws what this returns; EINTR means the run was told
+  // to stop.
+  int TryWrite(std::string_view text, std::size_t& written) noexcept;
   // Closes the file and renames it over the destination. Throws DataError kIo ("cannot close
   // the file", "cannot put the file in place") naming the destination, or EngineError
   // kInterrupted; the temporary file is removed and the destination keeps what it had.
@@ -71,16 +78,16 @@ class AtomicFile {
   // True when the destination is written directly, without a temporary (see above).
   bool direct() const { return direct_; }
   // The open descriptor, for writers that move data in the kernel; -1 once closed.
-  int descriptor() const { return descriptor_; }
+  int descriptor() const { return descriptor_.get(); }
 
  private:
+  // Abandons the file and throws DataError::System(errorNumber, what) naming the destination.
   [[noreturn]] void Fail(const char* what, int errorNumber);
 
   std::string destination_;
   std::string temporary_;
-  int descriptor_ = -1;
+  UniqueFd descriptor_;
   bool direct_ = false;
-  bool ownsDescriptor_ = true;
 };
 
 // Writes `text` to `destination` through an AtomicFile. Throws as AtomicFile does.

@@ -22,8 +22,7 @@ std::string ChannelCsvHeader(std::string_view firstName) {
 
 int ChannelCsvHeaderLines(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
-  if (!file)
-    throw DataError(DataErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
+  if (!file) throw DataError::System(errno, "cannot open the file", path);
   std::string first;
   std::string second;
   if (!std::getline(file, first))

@@ -1,5 +1,7 @@
 #include "engine/conversion_names.hpp"
 
+#include <filesystem>
+
 namespace accprep {
 
 // The input stem drops exactly this many characters, whatever they are.
@@ -56,6 +58,13 @@ std::string LayoutFilePath(std::string_view stem) {
   return path;
 }
 
+std::optional<std::string> ConversionFileStem(std::string_view path, ConversionFile file) {
+  const std::string_view suffix = ConversionSuffix(file);
+  if (!path.ends_with(suffix)) return std::nullopt;
+  path.remove_suffix(suffix.size());
+  return std::string(path);
+}
+
 std::string MatrixFilePath(std::string_view exchangeFolder, std::string_view baseName,
                            MatrixFile file) {
   std::string path = InFolder(InFolder(exchangeFolder, kMatrixFolder), baseName);
@@ -64,17 +73,12 @@ std::string MatrixFilePath(std::string_view exchangeFolder, std::string_view bas
 }
 
 std::string InFolder(std::string_view folder, std::string_view name) {
-  std::string path(folder);
-  if (path.empty() || path.back() != '/') path += '/';
-  path += name;
-  return path;
+  return (std::filesystem::path(folder) / name).string();
 }
 
 std::string FolderOf(std::string_view path) {
-  const std::size_t slash = path.find_last_of('/');
-  if (slash == std::string_view::npos) return ".";
-  if (slash == 0) return "/";
-  return std::string(path.substr(0, slash));
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  return folder.empty() ? "." : folder.string();
 }
 
 }  // namespace accprep

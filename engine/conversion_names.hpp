@@ -56,14 +56,23 @@ std::string ConversionFilePath(std::string_view stem, ConversionFile file);
 inline constexpr char kLayoutSuffix[] = "_layout.csv";
 std::string LayoutFilePath(std::string_view stem);
 
+// The stem of the channel file `file` at `path`: the path less the file's suffix ("a/site1"
+// for "a/site1_vel.csv" and kVelocity); none when the path does not end in that suffix.
+std::optional<std::string> ConversionFileStem(std::string_view path, ConversionFile file);
+
 // exchangeFolder/out/baseName + the matrix suffix.
 std::string MatrixFilePath(std::string_view exchangeFolder, std::string_view baseName,
                            MatrixFile file);
 
-// folder + "/" + name; a folder that already ends in '/' gets no second one.
+// Paths are put together and taken apart by std::filesystem; these two name the forms the
+// tool's messages and file names use.
+
+// `name` in `folder`: "folder/name"; a folder that already ends in '/' gets no second one,
+// and an empty folder leaves the name as it is (relative to the working folder).
 std::string InFolder(std::string_view folder, std::string_view name);
 
-// The folder part of a path, without its final '/'; "." for a bare file name.
+// The folder of the file at `path`, without a final '/': "a/b" for "a/b/c.csv", "/" for
+// "/c.csv", "." for a bare file name, so that the result can always be listed or joined.
 std::string FolderOf(std::string_view path);
 
 }  // namespace accprep

@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include <cerrno>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -18,6 +18,7 @@
 #include "engine/interruption.hpp"
 #include "engine/output_writers.hpp"
 #include "engine/record_reader.hpp"
+#include "engine/row_fan_out.hpp"
 #include "engine/sample_table.hpp"
 
 namespace accprep {
@@ -94,19 +95,18 @@ void Run::Convert() {
                       setMaximum);
   });
 
-  // Stage 2: acceleration matrix.
+  // Stages 2 and 3: the acceleration matrix, the public CSV and the exchange CSV, made from
+  // one formatting of each batch of rows (row_fan_out.hpp). Each file still takes its own
+  // step: it fails as it would have, written after the ones before it, and its progress is
+  // reported at its turn.
   observer_.SetStatusCaption(kStatusWriting);
-  const std::string accelerationMatrix =
-      MatrixFilePath(in_.exchangeFolder, in_.outputBaseName, MatrixFile::kAcceleration);
-  Step(RunStep::kCreateAccelerationMatrix, [&] { writer_.CreateOutputFile(accelerationMatrix); });
-  Step(RunStep::kRemoveBaseline, [&] { RemoveBaseline(*table_, means, n_); });
-  Step(RunStep::kWriteAccelerationMatrix, [&] {
-    writer_.WriteMatrixRows(*table_, n_, setValue);
-    writer_.CloseOutputFile();
+  RowFanOut acceleration;
+  Step(RunStep::kCreateAccelerationMatrix, [&] {
+    acceleration.Add(
+        MatrixFilePath(in_.exchangeFolder, in_.outputBaseName, MatrixFile::kAcceleration),
+        RowFanOut::Form::kMatrix);
   });
-
-  // Stage 3: public data.
-  observer_.SetStatusCaption(kStatusPublic);
+  Step(RunStep::kRemoveBaseline, [&] { RemoveBaseline(*table_, means, n_); });
   const ChannelFileNames names = Step(RunStep::kNameChannelFiles, [&] {
     const std::string stem = *InputStem(in_.inputPath);  // CheckRunInputs made sure of it
     return ChannelFileNames{ConversionFilePath(stem, ConversionFile::kAcceleration),
@@ -115,17 +115,15 @@ void Run::Convert() {
                             ConversionFilePath(stem, ConversionFile::kVelocitySpectrum),
                             ConversionFilePath(stem, ConversionFile::kDisplacementSpectrum)};
   });
-  // Both hold the matrix's numbers: they are its text, separated by commas.
-  Step(RunStep::kWritePublicCsv, [&] {
-    writer_.CreateOutputFile(names.acceleration);
-    writer_.WriteChannelCsvOfMatrix(accelerationMatrix, *table_, n_, in_.comment, setValue);
-    writer_.CloseOutputFile();
+  Step(RunStep::kWriteAccelerationMatrix, [&] {
+    acceleration.Add(names.acceleration, RowFanOut::Form::kChannelCsv, in_.comment);
+    acceleration.Add(Exchange(kExchangeCsv), RowFanOut::Form::kChannelCsv);
+    acceleration.WriteRows(*table_, n_, setValue);
+    acceleration.Finish(0, *table_, n_, setValue);
   });
-  Step(RunStep::kWriteExchangeCsv, [&] {
-    writer_.CreateOutputFile(Exchange(kExchangeCsv));
-    writer_.WriteChannelCsvOfMatrix(accelerationMatrix, *table_, n_, std::nullopt, setValue);
-    writer_.CloseOutputFile();
-  });
+  observer_.SetStatusCaption(kStatusPublic);
+  Step(RunStep::kWritePublicCsv, [&] { acceleration.Finish(1, *table_, n_, setValue); });
+  Step(RunStep::kWriteExchangeCsv, [&] { acceleration.Finish(2, *table_, n_, setValue); });
 
   // Stages 4 and 5: the two jobs.
   observer_.SetDialogInitialFolder(in_.exchangeFolder);
@@ -149,26 +147,56 @@ void Run::RunJobStage(const JobStage& stage) {
   auto setValue = [this](float value) { observer_.SetProgressValue(value); };
   const std::string result = Exchange(stage.resultName);
   const std::string spectrum = Exchange(kSpectrumResult);
+  const std::string matrix = MatrixFilePath(in_.exchangeFolder, in_.outputBaseName, stage.matrix);
 
   Step(stage.run, [&] { RunIntegrationJob(Exchange(stage.jobName), {result, spectrum}); });
   // The result is read before its copies replace anything: a result that cannot be read
-  // leaves the earlier copies beside the input as they were.
-  bool formatted = false;
+  // leaves the earlier copies beside the input as they were. Its matrix is written as it is
+  // read, from the lines themselves where the job wrote them as the writers do, and put in
+  // place at its own step; where that fails it is set aside and written then, from the table,
+  // so that it fails or succeeds as it would have after the copies.
+  bool matrixSetAside = false;
+  const auto setMatrixAside = [&] {
+    writer_.AbandonOutputFile();
+    matrixSetAside = true;
+  };
   const std::int32_t m = Step(stage.read, [&] {
-    return ReadRecord(*table_, result, kResultHeaderLines, kResultFields, setMaximum, &formatted);
+    try {
+      writer_.CreateOutputFile(matrix);
+    } catch (const DataError&) {
+      matrixSetAside = true;
+    }
+    return ReadRecord(*table_, result, kResultHeaderLines, kResultFields, setMaximum,
+                      [&](std::int64_t first, std::int64_t count, std::span<char> lines) {
+                        if (matrixSetAside) return;
+                        try {
+                          writer_.WriteMatrixLines(lines, *table_, static_cast<std::int32_t>(first),
+                                                   static_cast<std::int32_t>(count));
+                        } catch (const DataError&) {
+                          setMatrixAside();
+                        }
+                      });
   });
   Step(stage.copy, [&] {
-    CopyFileReplacing(result, stage.recordCopy);
-    CopyFileReplacing(spectrum, stage.spectrumCopy);
+    // A copy that needs room the matrix written ahead of its turn takes gets it.
+    for (const auto& [from, to] :
+         {std::pair(result, stage.recordCopy), std::pair(spectrum, stage.spectrumCopy)}) {
+      try {
+        CopyFileReplacing(from, to);
+      } catch (const DataError& error) {
+        if (!error.IsOutOfSpace() || matrixSetAside) throw;
+        setMatrixAside();
+        CopyFileReplacing(from, to);
+      }
+    }
   });
   observer_.SetStatusCaption(kStatusWriting);
   Step(stage.write, [&] {
-    writer_.CreateOutputFile(MatrixFilePath(in_.exchangeFolder, in_.outputBaseName, stage.matrix));
-    // A result written as the writers write holds the matrix's numbers as they would be written.
-    if (formatted) {
-      writer_.WriteMatrixOfChannelCsv(result, kResultHeaderLines, *table_, m, setValue);
-    } else {
+    if (matrixSetAside) {
+      writer_.CreateOutputFile(matrix);
       writer_.WriteMatrixRows(*table_, m, setValue);
+    } else {
+      for (std::int32_t row = 1; row <= m; ++row) setValue(static_cast<float>(row));
     }
     writer_.CloseOutputFile();
   });
@@ -288,14 +316,13 @@ void RunConversion(const RunInputs& inputs, RunObserver& observer) {
 }
 
 std::string ProgramFolder() {
-  std::string path(4096, '\0');
-  const ssize_t size = ::readlink("/proc/self/exe", path.data(), path.size());
-  if (size <= 0)
-    throw EngineError(ErrorKind::kIo, "cannot find the program folder: " + SystemReason(errno),
+  std::error_code error;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) {
+    throw EngineError(ErrorKind::kIo, "cannot find the program folder: " + error.message(),
                       "/proc/self/exe");
-  path.resize(static_cast<std::size_t>(size));
-  const std::size_t slash = path.find_last_of('/');
-  return slash == 0 ? "/" : path.substr(0, slash);
+  }
+  return FolderOf(program.string());
 }
 
 }  // namespace accprep

@@ -1,5 +1,6 @@
 #include "engine/data_error.hpp"
 
+#include <cerrno>
 #include <cstring>
 
 namespace accprep {
@@ -8,20 +9,26 @@ DataError::DataError(DataErrorKind kind, std::string reason, std::string file, s
                      int field)
     : std::runtime_error(reason),
       kind_(kind),
-      reason_(std::move(reason)),
-      file_(std::move(file)),
-      line_(line),
-      field_(field),
-      message_(LocatedMessage(file_, line_, field_, reason_)) {}
+      place_{std::move(reason), std::move(file), line, field},
+      message_(place_.Message()) {}
 
-void DataError::SetFileIfNone(const std::string& file) {
-  if (!file_.empty()) return;
-  file_ = file;
-  message_ = LocatedMessage(file_, line_, field_, reason_);
+DataError DataError::System(int errorNumber, const std::string& what, std::string file) {
+  DataError error(DataErrorKind::kIo, what + ": " + SystemReason(errorNumber), std::move(file));
+  error.systemError_ = errorNumber;
+  return error;
 }
 
-std::string LocatedMessage(const std::string& file, std::int64_t line, int field,
-                           const std::string& reason) {
+bool IsOutOfSpace(int errorNumber) noexcept {
+  return errorNumber == ENOSPC || errorNumber == EDQUOT;
+}
+
+void DataError::SetFileIfNone(const std::string& file) {
+  if (!place_.file.empty()) return;
+  place_.file = file;
+  message_ = place_.Message();
+}
+
+std::string ErrorPlace::Message() const {
   std::string message;
   if (!file.empty()) message += file + ": ";
   if (line > 0) {

@@ -23,10 +23,7 @@ EngineError::EngineError(ErrorKind kind, std::string reason, std::string file, s
                          int field)
     : std::runtime_error(reason),
       kind_(kind),
-      reason_(std::move(reason)),
-      file_(std::move(file)),
-      line_(line),
-      field_(field) {
+      place_{std::move(reason), std::move(file), line, field} {
   Compose();
 }
 
@@ -36,7 +33,7 @@ EngineError::EngineError(Refusal refusal, std::string reason)
 }
 
 EngineError::EngineError(const DataError& error, RunStep step)
-    : EngineError(KindOf(error.kind()), error.reason(), error.file(), error.line(), error.field()) {
+    : std::runtime_error(error.reason()), kind_(KindOf(error.kind())), place_(error.place()) {
   SetStep(step);
 }
 
@@ -46,8 +43,8 @@ void EngineError::SetStep(RunStep step) {
 }
 
 void EngineError::SetFileIfNone(const std::string& file) {
-  if (!file_.empty()) return;
-  file_ = file;
+  if (!place_.file.empty()) return;
+  place_.file = file;
   Compose();
 }
 
@@ -57,7 +54,7 @@ void EngineError::Compose() {
     message_ +=
         "step " + std::to_string(StepNumber(*runStep_)) + " (" + StepName(*runStep_) + "): ";
   }
-  message_ += LocatedMessage(file_, line_, field_, reason_);
+  message_ += place_.Message();
 }
 
 }  // namespace accprep

@@ -40,10 +40,10 @@ class EngineError : public std::runtime_error {
   EngineError(const DataError& error, RunStep step);
 
   ErrorKind kind() const noexcept { return kind_; }
-  const std::string& reason() const noexcept { return reason_; }
-  const std::string& file() const noexcept { return file_; }
-  std::int64_t line() const noexcept { return line_; }
-  int field() const noexcept { return field_; }
+  const std::string& reason() const noexcept { return place_.reason; }
+  const std::string& file() const noexcept { return place_.file; }
+  std::int64_t line() const noexcept { return place_.line; }
+  int field() const noexcept { return place_.field; }
   std::optional<Refusal> refusal() const noexcept { return refusal_; }
   // The step of the run the error belongs to; none while it has not passed through the run.
   std::optional<RunStep> runStep() const noexcept { return runStep_; }
@@ -64,10 +64,7 @@ class EngineError : public std::runtime_error {
   void Compose();
 
   ErrorKind kind_;
-  std::string reason_;
-  std::string file_;
-  std::int64_t line_;
-  int field_;
+  ErrorPlace place_;
   std::optional<Refusal> refusal_;
   std::optional<RunStep> runStep_;
   std::string message_;

@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "engine/unique_fd.hpp"
+
 namespace accprep {
 
 inline constexpr char kExchangeLockFile[] = ".accprep.lock";
@@ -20,13 +22,12 @@ class ExchangeLock {
   // without, throws EngineError Refusal::kExchangeFolderBusy naming the folder. A folder where
   // the lock file cannot be created (read-only) is not locked, since no run can write its
   // exchange files there either. Throws EngineError kIo for other failures.
+  // Closing the descriptor when the lock goes releases it; the file stays for the next run
+  // (removing it would race).
   ExchangeLock(const std::string& folder, bool wait, const std::function<void()>& onWait);
-  ~ExchangeLock();
-  ExchangeLock(const ExchangeLock&) = delete;
-  ExchangeLock& operator=(const ExchangeLock&) = delete;
 
  private:
-  int descriptor_ = -1;
+  UniqueFd descriptor_;
 };
 
 }  // namespace accprep

@@ -44,16 +44,15 @@ void CopyFileReplacing(const std::string& source, const std::string& destination
       // Which side failed: a write error is the destination's, anything else the source's.
       if (error == ENOSPC || error == EDQUOT || error == EFBIG || error == EROFS) {
         output.Abandon();
-        throw DataError(DataErrorKind::kIo, "cannot write the file: " + SystemReason(error),
-                        destination);
+        throw DataError::System(error, "cannot write the file", destination);
       }
-      throw DataError(DataErrorKind::kIo, "cannot read the file: " + SystemReason(error), source);
+      throw DataError::System(error, "cannot read the file", source);
     }
     const ssize_t got = ::read(input.descriptor(), block.data(), block.size());
     if (got == 0) break;
     if (got < 0) {
       if (errno == EINTR) continue;
-      throw DataError(DataErrorKind::kIo, "cannot read the file: " + SystemReason(errno), source);
+      throw DataError::System(errno, "cannot read the file", source);
     }
     output.Write(std::string_view(block.data(), static_cast<std::size_t>(got)));
   }
@@ -62,7 +61,7 @@ void CopyFileReplacing(const std::string& source, const std::string& destination
 
 void DeleteFileIfPresent(const std::string& path) {
   if (::unlink(path.c_str()) == 0 || errno == ENOENT) return;
-  throw DataError(DataErrorKind::kIo, "cannot delete the file: " + SystemReason(errno), path);
+  throw DataError::System(errno, "cannot delete the file", path);
 }
 
 }  // namespace accprep

@@ -13,12 +13,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 
 #include "engine/atomic_file.hpp"
 #include "engine/engine_error.hpp"
 #include "engine/interruption.hpp"
 #include "engine/process_status.hpp"
+#include "engine/unique_fd.hpp"
 
 extern char** environ;
 
@@ -92,22 +94,6 @@ void PassThrough(const char* data, std::size_t size) {
   }
 }
 
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  ~Descriptor() { Close(); }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  void Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_;
-};
-
 // Blocks until `pid` has ended; the status of waitpid, or the errno of a wait that failed
 // (never a status of a job that ended well).
 struct WaitOutcome {
@@ -150,8 +136,8 @@ ProcessOutcome StartAndWait(const std::string& path) {
     outcome.startFailure = SystemReason(errno);
     return outcome;
   }
-  Descriptor readEnd(ends[0]);
-  Descriptor writeEnd(ends[1]);
+  UniqueFd readEnd(ends[0]);
+  UniqueFd writeEnd(ends[1]);
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -259,7 +245,7 @@ void RunIntegrationJob(const std::string& jobPath, const std::vector<std::string
   // A job ended by a signal, or by the system for its file size or memory, cannot remove its
   // half-written results; once it is over, those whose writer no longer runs go.
   for (const std::string& path : resultPaths)
-    RemoveOrphanedTemporaries(FolderOf(path), path.substr(path.find_last_of('/') + 1));
+    RemoveOrphanedTemporaries(FolderOf(path), std::filesystem::path(path).filename().string());
   if (outcome.interrupted) ThrowIfInterrupted();
   const std::string job = "job " + jobPath;
   if (!outcome.started) {

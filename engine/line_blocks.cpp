@@ -103,8 +103,7 @@ void LineBlocks::Refill() {
       atEnd_ = true;
       return;
     }
-    if (errno != EINTR)
-      throw DataError(DataErrorKind::kIo, "cannot read the file: " + SystemReason(errno), path_);
+    if (errno != EINTR) throw DataError::System(errno, "cannot read the file", path_);
     ThrowIfInterrupted();
   }
 }

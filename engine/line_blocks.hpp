@@ -1,7 +1,7 @@
 #pragma once
 // A file read in large blocks of whole lines: its first lines one by one (a record's header),
 // then the rest a block at a time. For the record reader when a file can only be read in
-// order (a pipe), and for writers that read back what they wrote.
+// order (a pipe).
 
 #include <cstddef>
 #include <cstdint>

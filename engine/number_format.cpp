@@ -419,6 +419,96 @@ std::string FormatNumber(double value, const NumberForm& form) {
   return std::string(text, FormatNumber(text, value, form));
 }
 
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Fifteen significant digits and fewer read back unchanged from any normal double they stand
+// for: no two such decimals read as one double. Digits laid out as FormatNumber lays them out
+// are then the value's shortest, with no conversion to tell; longer ones and subnormals
+// (below about 1e-308, where doubles thin out) go to FormatNumber itself.
+constexpr int kSafeSignificantDigits = 15;
+constexpr int kLowestSafeExponent = -300;
+
+// The layout half of IsCanonicalNumberText, past a minus sign: whether `text` is laid out as
+// FormatNumber lays out a value other than zero, with its significant digits and the decimal
+// exponent of its leading digit.
+bool IsCanonicalLayout(const char* p, const char* end, int& significant, int& exponent) {
+  const char* e = static_cast<const char*>(std::memchr(p, 'e', end - p));
+  if (e == nullptr) {  // plain: "d", "ddd.dd", "0.000dd"
+    const char* point = static_cast<const char*>(std::memchr(p, '.', end - p));
+    const char* integerEnd = point != nullptr ? point : end;
+    if (integerEnd == p) return false;                                           // ".5"
+    if (point != nullptr && (point + 1 == end || end[-1] == '0')) return false;  // "5." "0.50"
+    for (const char* c = p; c < end; ++c) {
+      if (!IsDigit(*c) && c != point) return false;
+    }
+    if (*p == '0') {  // below 1: "0." and at most four zeros before the digits
+      if (integerEnd - p != 1 || point == nullptr) return false;  // "05", or zero itself
+      const char* digit = point + 1;
+      while (digit < end && *digit == '0') ++digit;
+      const auto zeros = static_cast<int>(digit - (point + 1));
+      if (digit == end || zeros > -kLowestPlainExponent - 1) return false;
+      exponent = -(zeros + 1);
+      significant = static_cast<int>(end - digit);
+      return true;
+    }
+    exponent = static_cast<int>(integerEnd - p) - 1;
+    if (exponent >= kFirstExponentForm) return false;
+    if (point != nullptr) {
+      significant = static_cast<int>(end - p) - 1;
+    } else {
+      const char* last = end;  // an integer's zeros at its end are no digits of its own
+      while (last[-1] == '0') --last;
+      significant = static_cast<int>(last - p);
+    }
+    return true;
+  }
+  // Exponent form: one digit other than zero, the others after a point without a zero at
+  // their end, 'e', a sign and two digits or more (no leading zero beyond two).
+  if (e - p < 1 || *p < '1' || *p > '9') return false;
+  if (e - p > 1) {
+    if (p[1] != '.' || e - p < 3 || e[-1] == '0') return false;
+    for (const char* c = p + 2; c < e; ++c) {
+      if (!IsDigit(*c)) return false;
+    }
+  }
+  significant = e - p > 1 ? static_cast<int>(e - p) - 1 : 1;
+  const char* sign = e + 1;
+  if (sign >= end || (*sign != '+' && *sign != '-')) return false;
+  const char* digits = sign + 1;
+  if (end - digits < 2 || (end - digits > 2 && *digits == '0') || end - digits > 3) return false;
+  exponent = 0;
+  for (const char* c = digits; c < end; ++c) {
+    if (!IsDigit(*c)) return false;
+    exponent = exponent * 10 + (*c - '0');
+  }
+  if (*sign == '-') exponent = -exponent;
+  return exponent < kLowestPlainExponent || exponent >= kFirstExponentForm;
+}
+
+}  // namespace
+
+bool IsCanonicalNumberText(std::string_view text, double value) {
+  if (!std::isfinite(value) || text.empty()) return false;
+  if (value == 0.0) return text == "0";
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  if ((*p == '-') != (value < 0.0)) return false;
+  if (*p == '-') ++p;
+  int significant = 0;
+  int exponent = 0;
+  if (p == end || !IsCanonicalLayout(p, end, significant, exponent)) return false;
+  if (significant <= kSafeSignificantDigits && exponent >= kLowestSafeExponent) return true;
+  char written[kMaxNumberText];
+  return text == std::string_view(written, FormatNumber(written, value, NumberForm::Point()));
+}
+
+bool IsCanonicalNumberText(std::string_view text) {
+  const ParseResult parsed = ParseNumber(text);
+  return parsed.error == ParseError::kNone && IsCanonicalNumberText(text, parsed.value);
+}
+
 ParseResult ParseNumber(std::string_view text) {
   ParseResult result;
   if (text.empty()) {

@@ -54,6 +54,15 @@ char* FormatSignificantExact(char* out, double value, int significantDigits,
 // Convenience for tests and messages.
 std::string FormatNumber(double value, const NumberForm& form = NumberForm::Point());
 
+// True when `text` is exactly what FormatNumber writes in the point form for `value`, the
+// finite value the text reads as (ParseNumber's): "0" alone for zero; otherwise an optional
+// minus, the shortest digits without leading or trailing zeros, plain from 1e-5 up to below
+// 1e15 and in the exponent form outside. Such text is a written row's own: a reader that meets
+// it can pass it on instead of formatting the value again. Never allocates.
+bool IsCanonicalNumberText(std::string_view text, double value);
+// The same for text that still has to be read; false for anything that is no finite number.
+bool IsCanonicalNumberText(std::string_view text);
+
 enum class ParseError {
   kNone,
   kEmpty,       // nothing between the separators

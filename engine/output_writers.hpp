@@ -13,7 +13,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/atomic_file.hpp"
@@ -47,41 +49,33 @@ class OutputWriter {
   void WriteChannelCsv(const SampleTable& table, std::int32_t rowCount,
                        const std::optional<std::string>& comment, const ProgressFn& progress);
 
-  // The same file as WriteChannelCsv, for the rows of the matrix file at `matrixPath`, which
-  // this writer wrote from `table` and closed: where the matrix's numbers use the point, its
-  // text with commas for its tabs, so that no number is formatted twice; else formatted from
-  // `table` again, as it is where the matrix went into a device or FIFO. Also throws
-  // DataError kIo when the matrix file cannot be read back.
-  void WriteChannelCsvOfMatrix(const std::string& matrixPath, const SampleTable& table,
-                               std::int32_t rowCount, const std::optional<std::string>& comment,
-                               const ProgressFn& progress);
-
-  // The same file as WriteMatrixRows, for the records of the channel CSV at `csvPath` that the
-  // record reader read into `table` and found written as the writers write them (RecordForm::
-  // formatted): where the matrix uses the point, its data lines with tabs for commas; else
-  // formatted from `table`. Also throws DataError kIo when the CSV cannot be read back.
-  void WriteMatrixOfChannelCsv(const std::string& csvPath, int headerLines,
-                               const SampleTable& table, std::int32_t rowCount,
-                               const ProgressFn& progress);
+  // Writes the matrix lines of rows first..first+count-1, without progress, from the lines a
+  // channel CSV holds for them: `canonicalLines` as the record reader hands them on when they
+  // are the writers' own (RecordLinesFn), with tabs for their commas where the matrix uses the
+  // point (swapped where the lines lie); else, or when `canonicalLines` is empty, formatted
+  // from `table`. For a matrix
+  // written while its rows are read, whose progress its host learns of later.
+  void WriteMatrixLines(std::span<char> canonicalLines, const SampleTable& table,
+                        std::int32_t first, std::int32_t count);
 
   // Flushes, closes and renames the file into place. Afterwards all written text is in the
   // file under its final name.
   void CloseOutputFile();
+  // Abandons the file open for output, if any: its temporary file is removed.
+  void AbandonOutputFile() noexcept;
+  bool HasOutputFile() const { return file_ != nullptr; }
 
   // Write failures in the functions above throw DataError kIo naming the final path and
   // the system's reason ("No space left on device"); the temporary file is then removed.
 
  private:
-  void WriteRows(const SampleTable& table, std::int32_t rowCount, char separator,
+  void WriteRows(const SampleTable& table, std::int32_t first, std::int32_t last, char separator,
                  const NumberForm& form, const ProgressFn& progress);
   void PutHead(const std::optional<std::string>& comment);
-  // Copies the lines of `path` after its first `skipLines`, `from` replaced by `to`, calling
-  // progress once per line before it goes out; the file must hold exactly rowCount of them.
-  void CopyLinesReplacing(const std::string& path, int skipLines, char from, char to,
-                          std::int32_t rowCount, const ProgressFn& progress);
   void Put(const char* text, std::size_t size);
   void Flush();
-  void Discard() noexcept;
+  // Writes `text` to the file; a failure abandons it.
+  void Emit(std::string_view text);
 
   NumberForm matrixForm_;
   NumberForm pointForm_;

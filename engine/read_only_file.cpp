@@ -12,13 +12,12 @@ namespace accprep {
 
 ReadOnlyFile::ReadOnlyFile(const std::string& path) {
   // A FIFO opens only once a writer comes; an interruption ends the wait.
-  while ((descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC)) < 0) {
-    if (errno != EINTR)
-      throw DataError(DataErrorKind::kIo, "cannot open the file: " + SystemReason(errno), path);
+  int descriptor = -1;
+  while ((descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC)) < 0) {
+    if (errno != EINTR) throw DataError::System(errno, "cannot open the file", path);
     ThrowIfInterrupted();
   }
+  descriptor_.Reset(descriptor);
 }
-
-ReadOnlyFile::~ReadOnlyFile() { ::close(descriptor_); }
 
 }  // namespace accprep

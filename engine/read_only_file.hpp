@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "engine/unique_fd.hpp"
+
 namespace accprep {
 
 class ReadOnlyFile {
@@ -10,14 +12,11 @@ class ReadOnlyFile {
   // Throws DataError kIo "cannot open the file: <reason>" naming `path`, or ThrowIfInterrupted's
   // error when the run is interrupted while it waits (a FIFO without a writer).
   explicit ReadOnlyFile(const std::string& path);
-  ~ReadOnlyFile();
-  ReadOnlyFile(const ReadOnlyFile&) = delete;
-  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
-  int descriptor() const { return descriptor_; }
+  int descriptor() const { return descriptor_.get(); }
 
  private:
-  int descriptor_ = -1;
+  UniqueFd descriptor_;
 };
 
 }  // namespace accprep

@@ -56,6 +56,10 @@ constexpr int kMaxExactDigits = 15;
 // Eight bytes at once: how many of them, from the first, are digits (0..8), and their value.
 // Digits are found by the classic bit test (a byte is a digit when neither adding 0x46 nor
 // taking away 0x30 sets its high bit); the value by folding digit pairs, quads and octets.
+// Both are the SWAR eight-digit parse of fast_float (is_made_of_eight_digits_fast and
+// parse_eight_digits_unrolled; D. Lemire, "Number Parsing at a Gigabyte per Second",
+// Software: Practice and Experience 51(8), 2021), here also counting the digits of a shorter
+// run.
 inline int LeadingDigits(std::uint64_t bytes) {
   const std::uint64_t nonDigit =
       ((bytes + 0x4646464646464646ULL) | (bytes - 0x3030303030303030ULL)) & 0x8080808080808080ULL;
@@ -108,53 +112,6 @@ inline const char* ParseShortDecimal(const char* p, const char* end, double& val
   const double magnitude = static_cast<double>(mantissa) / kExactPowersOfTen[decimals];
   value = negative ? -magnitude : magnitude;
   return p;
-}
-
-// True when [begin, end), which ParseShortDecimal read as `value`, is the text FormatNumber
-// writes for it: the shortest digits, no sign but a minus, no leading or trailing zeros, no
-// exponent. ParseShortDecimal takes at most 15 digits, and no two decimals of so few digits
-// read as one double, so those digits are the value's shortest; what remains is the layout,
-// plain for values from 1e-5 up (this reader's fast path never sees 1e15).
-bool IsFormattedDecimal(const char* begin, const char* end, double value) {
-  if (value == 0.0) return end - begin == 1 && *begin == '0';
-  if (*begin == '-') ++begin;
-  const char* point = static_cast<const char*>(std::memchr(begin, '.', end - begin));
-  const char* integerEnd = point != nullptr ? point : end;
-  if (integerEnd == begin) return false;                                       // ".5"
-  if (point != nullptr && (point + 1 == end || end[-1] == '0')) return false;  // "5." "0.50"
-  if (*begin != '0') return true;                                              // 1 and up
-  if (integerEnd - begin != 1 || point == nullptr) return false;               // "05"
-  // Below 1: plain down to 1e-5, four zeros after the point at most.
-  const char* digit = point + 1;
-  while (digit < end && *digit == '0') ++digit;
-  return digit - (point + 1) <= 4;
-}
-
-// The same for a number from_chars read, in the exponent form FormatNumber writes below 1e-5
-// and from 1e15: one digit other than zero, the other digits after a point without a zero at
-// their end, 'e', a sign and at least two digits of exponent ("-1.5e-07", "2e+15"). At most 15
-// significant digits, for the reason above, and no subnormals, where doubles thin out.
-bool IsFormattedScientific(const char* begin, const char* end) {
-  if (begin < end && *begin == '-') ++begin;
-  const char* e = static_cast<const char*>(std::memchr(begin, 'e', end - begin));
-  if (e == nullptr || e - begin < 1 || *begin < '1' || *begin > '9') return false;
-  if (e - begin > 1) {
-    if (begin[1] != '.' || e - begin < 3 || e[-1] == '0' || e - begin - 1 > 15) return false;
-    for (const char* digit = begin + 2; digit < e; ++digit)
-      if (*digit < '0' || *digit > '9') return false;
-  }
-  const char* sign = e + 1;
-  if (sign >= end || (*sign != '+' && *sign != '-')) return false;
-  const char* digits = sign + 1;
-  if (end - digits < 2 || (end - digits > 2 && *digits == '0')) return false;
-  int exponent = 0;
-  for (const char* digit = digits; digit < end; ++digit) {
-    if (*digit < '0' || *digit > '9') return false;
-    exponent = exponent * 10 + (*digit - '0');
-    if (exponent > 400) return false;
-  }
-  if (*sign == '-') exponent = -exponent;
-  return (exponent < -5 && exponent >= -300) || exponent >= 15;
 }
 
 // Why a run of lines could not be read: what ReadRecords turns into a DataError once the
@@ -246,6 +203,7 @@ void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, i
     const char* end = newline != nullptr ? newline : textEnd;
     if (end > lineStart && end[-1] == '\r') {
       --end;
+      if (newline == nullptr) formatted = false;  // a CR at the very end is no line end
     } else {
       formatted = false;  // a formatted line ends in CR LF
     }
@@ -271,14 +229,12 @@ void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, i
       double value = 0.0;
       const char* q = ParseShortDecimal(p, end, value);
       bool plain = q != nullptr;
-      if (plain) {
-        if (formatted) formatted = IsFormattedDecimal(p, q, value);
-      } else {
+      if (!plain) {
         const auto parsed = std::from_chars(p, end, value, std::chars_format::general);
         q = parsed.ptr;
         plain = parsed.ec == std::errc() && std::isfinite(value);
-        if (formatted) formatted = plain && IsFormattedScientific(p, q);
       }
+      if (formatted) formatted = plain && IsCanonicalNumberText(std::string_view(p, q - p), value);
       const char* numberEnd = q;
       while (q < end && IsBlank(*q)) ++q;
       if (q != numberEnd) formatted = false;
@@ -324,19 +280,23 @@ void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, i
 }
 
 // Hands parsed runs on in file order: counts the records, keeps to the capacity, turns a
-// run's failure into the error, and tells whether everything was written as the writers do.
+// run's failure into the error, and passes on the lines of runs written as the writers write.
 class Delivery {
  public:
   Delivery(const std::string& path, const RecordForm& form, const RecordBatchFn& deliver)
       : path_(path), form_(form), deliver_(deliver) {}
 
   // Hands the complete records of `run` on, its line numbers `offset` later than it counted
-  // them, and throws its failure or the capacity error.
-  void Deliver(const ParsedRun& run, std::int64_t offset) {
-    formatted_ = formatted_ && run.formatted;
+  // them, and throws its failure or the capacity error. `lines` is the text the run was
+  // parsed from: whole lines, which are the records' own when the run is canonical.
+  void Deliver(const ParsedRun& run, std::int64_t offset, std::span<char> lines) {
     const std::int64_t count = run.records();
     const std::int64_t fits = std::min(count, form_.maxRecords - total_);
     if (fits > 0) deliver_(total_ + 1, run.values.get(), fits);
+    if (fits > 0 && form_.lines) {
+      const bool whole = run.formatted && fits == count && !run.failure;
+      form_.lines(total_ + 1, fits, whole ? lines : std::span<char>());
+    }
     total_ += fits;
     if (fits < count) CapacityError(run.lines[static_cast<std::size_t>(fits)] + offset);
     if (!run.failure) return;
@@ -358,7 +318,6 @@ class Delivery {
                           std::to_string(form_.fieldsPerRecord) + " values read",
                       path_);
     }
-    if (form_.formatted != nullptr) *form_.formatted = formatted_;
     return total_;
   }
 
@@ -372,7 +331,7 @@ class Delivery {
                     "header line longer than 1 MiB: not a record of this tool", path_, header);
   }
 
-  bool checkFormatted() const { return form_.formatted != nullptr; }
+  bool checkFormatted() const { return static_cast<bool>(form_.lines); }
 
  private:
   [[noreturn]] void CapacityError(std::int64_t line) const {
@@ -387,7 +346,6 @@ class Delivery {
   const RecordForm& form_;
   const RecordBatchFn& deliver_;
   std::int64_t total_ = 0;
-  bool formatted_ = true;
 };
 
 // A file that can only be read in order (a pipe): its blocks of whole lines, one after the
@@ -409,7 +367,7 @@ std::int64_t ReadInOrder(int descriptor, const std::string& path, const RecordFo
   while (blocks.NextBlock(begin, end)) {
     run.Restart();
     ParseLines(begin, end, nextLine, form.fieldsPerRecord, delivery.checkFormatted(), run);
-    delivery.Deliver(run, 0);
+    delivery.Deliver(run, 0, std::span<char>(begin, end));
     nextLine = run.lastLine + 1;
     if (form.bytesRead) form.bytesRead(blocks.consumed());
   }
@@ -465,7 +423,7 @@ class ChunkReader {
       if (part == 0) break;
       if (part < 0) {
         if (errno == EINTR) continue;
-        throw DataError(DataErrorKind::kIo, "cannot read the file: " + SystemReason(errno), path_);
+        throw DataError::System(errno, "cannot read the file", path_);
       }
       got += static_cast<std::size_t>(part);
     }
@@ -532,8 +490,9 @@ class ChunkReader {
   // Delivers a parsed chunk, the next in file order, continuing `carried`, the state at the
   // end of the chunks before it, whose lines number linesBefore.
   void HandOn(Slot& slot, ParsedRun& carried, std::int64_t& linesBefore) {
+    const std::span<char> lines(slot.text.data(), slot.length);
     if (carried.partialFields == 0) {
-      delivery_.Deliver(slot.run, linesBefore);
+      delivery_.Deliver(slot.run, linesBefore, lines);
       carried.partialFields = slot.run.partialFields;
       carried.partialLine = slot.run.partialLine + linesBefore;
       std::memcpy(carried.partial, slot.run.partial, sizeof carried.partial);
@@ -541,7 +500,7 @@ class ChunkReader {
       carried.Restart();
       ParseLines(slot.text.data(), slot.text.data() + slot.length, linesBefore + 1,
                  form_.fieldsPerRecord, delivery_.checkFormatted(), carried);
-      delivery_.Deliver(carried, 0);
+      delivery_.Deliver(carried, 0, lines);
       carried.lastLine -= linesBefore;
       slot.run.lastLine = carried.lastLine;
     }
@@ -576,11 +535,11 @@ std::int64_t ReadRecords(const std::string& path, const RecordForm& form,
 
 std::int32_t ReadRecord(SampleTable& table, const std::string& path, int headerLines,
                         int fieldsPerRecord, const ProgressMaximumFn& progressMaximum,
-                        bool* formatted) {
+                        const RecordLinesFn& lines) {
   RecordForm form;
   form.headerLines = headerLines;
   form.fieldsPerRecord = fieldsPerRecord;
-  form.formatted = formatted;
+  form.lines = lines;
   const std::size_t rowBytes = sizeof(double) * static_cast<std::size_t>(fieldsPerRecord);
   const auto rowCount = static_cast<std::int32_t>(
       ReadRecords(path, form, [&](std::int64_t first, const double* values, std::int64_t count) {

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
 #include "engine/sample_table.hpp"
@@ -35,6 +36,17 @@ using ProgressMaximumFn = std::function<void(float maximum)>;
 using RecordBatchFn =
     std::function<void(std::int64_t first, const double* values, std::int64_t count)>;
 
+// Receives, after `count` records from record `first` on have been delivered, the lines they
+// were read from when those are the writers' own: each record alone on its line, its fields
+// separated by single commas with nothing around them, every line ending in CR LF, every
+// number as FormatNumber writes it in the point form (IsCanonicalNumberText). The lines are
+// then the rows' text as a channel CSV holds it, and a writer needs no number formatted again.
+// Otherwise `canonicalLines` is empty and the records are to be formatted from their values.
+// The lines are the receiver's to change until it returns (a matrix swaps their commas for
+// tabs where they lie); the reader is done with them.
+using RecordLinesFn =
+    std::function<void(std::int64_t first, std::int64_t count, std::span<char> canonicalLines)>;
+
 struct RecordForm {
   int headerLines = 0;
   int fieldsPerRecord = 0;  // 1..43
@@ -42,11 +54,9 @@ struct RecordForm {
   std::int64_t maxRecords = kMaxRecords;
   // Called after each block with the bytes read so far, for a progress bar; may be empty.
   std::function<void(std::uint64_t bytes)> bytesRead;
-  // When set, receives whether the records were written exactly as the writers write a
-  // channel CSV: each record alone on its line, its fields separated by single commas with
-  // nothing around them, every line ending in CR LF, every number in FormatNumber's point form.
-  // The data lines are then the rows' text, and a matrix file needs no number formatted again.
-  bool* formatted = nullptr;
+  // When set, receives the lines of each batch of records delivered (see RecordLinesFn), on
+  // the reading thread, in file order.
+  RecordLinesFn lines;
 };
 
 // Reads the file at `path` and hands its records to `deliver`; returns how many there are.
@@ -66,9 +76,10 @@ std::int64_t ReadRecords(const std::string& path, const RecordForm& form,
 // returns n. Other cells are left as they are. headerLines is 1 or 2, fieldsPerRecord 41 or 43.
 // As its last step it calls progressMaximum(n); not on failure. Throws as ReadRecords does;
 // past the table's capacity (the 450,001st record), rows 1..450,000 hold the first records.
-// `formatted`, when given, receives what RecordForm::formatted does.
+// `lines`, when given, receives the lines of each batch once its rows are in the table (see
+// RecordLinesFn).
 std::int32_t ReadRecord(SampleTable& table, const std::string& path, int headerLines,
                         int fieldsPerRecord, const ProgressMaximumFn& progressMaximum,
-                        bool* formatted = nullptr);
+                        const RecordLinesFn& lines = {});
 
 }  // namespace accprep

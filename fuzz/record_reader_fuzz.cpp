@@ -77,7 +77,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   int maximumCalls = 0;
   float maximum = -1.0f;
   std::int32_t rows = 0;
-  bool formatted = false;
+  // The batches handed on with their lines: first record, count, lines.
+  struct Batch {
+    std::int64_t first;
+    std::int64_t count;
+    std::string lines;
+  };
+  std::vector<Batch> batches;
   try {
     rows = accprep::ReadRecord(
         *table, file.path(), headerLines, fields,
@@ -85,7 +91,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           ++maximumCalls;
           maximum = value;
         },
-        &formatted);
+        [&](std::int64_t first, std::int64_t count, std::span<char> lines) {
+          batches.push_back({first, count, std::string(lines.begin(), lines.end())});
+        });
   } catch (const accprep::DataError& error) {
     ACCPREP_FUZZ_CHECK(error.kind() == accprep::DataErrorKind::kInput ||
                            error.kind() == accprep::DataErrorKind::kCapacity,
@@ -117,24 +125,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int c = 0; c < accprep::kTableColumns; ++c)
     ACCPREP_FUZZ_CHECK(table->at(0, static_cast<std::int16_t>(c)) == 0.0, "row 0 was written");
 
-  // A file the reader calls formatted is, after its header, exactly the rows as the writers
-  // write them: a matrix file may then be made of its text.
-  if (formatted) {
-    std::size_t start = 0;
-    for (int h = 0; h < headerLines && start < text.size(); ++h) {
-      const std::size_t newline = text.find('\n', start);
-      start = newline == std::string::npos ? text.size() : newline + 1;
-    }
+  // The batches cover the records in order, and lines handed on are exactly the rows as the
+  // writers write them: a matrix file may be made of them.
+  std::int64_t next = 1;
+  for (const Batch& batch : batches) {
+    ACCPREP_FUZZ_CHECK(batch.first == next && batch.count > 0, "batches out of order");
+    next += batch.count;
+    if (batch.lines.empty()) continue;
     std::string rowsText;
-    for (std::int32_t r = 1; r <= rows; ++r) {
+    for (std::int64_t r = batch.first; r < batch.first + batch.count; ++r) {
       for (int c = 0; c < fields; ++c) {
         if (c > 0) rowsText += ',';
-        rowsText += accprep::FormatNumber(table->at(r, static_cast<std::int16_t>(c)));
+        rowsText += accprep::FormatNumber(
+            table->at(static_cast<std::int32_t>(r), static_cast<std::int16_t>(c)));
       }
       rowsText += "\r\n";
     }
-    ACCPREP_FUZZ_CHECK(text.compare(start, std::string::npos, rowsText) == 0,
-                       "a file called formatted is not the rows as the writers write them");
+    ACCPREP_FUZZ_CHECK(batch.lines == rowsText,
+                       "lines handed on are not the rows as the writers write them");
   }
+  ACCPREP_FUZZ_CHECK(next == rows + 1, "the batches do not cover the records");
   return 0;
 }

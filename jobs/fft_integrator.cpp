@@ -1,7 +1,5 @@
 #include "jobs/fft_integrator.hpp"
 
-#include <fftw3.h>
-
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
@@ -20,43 +18,20 @@ double EvenPower(double x, int order) {
 
 }  // namespace
 
-struct FftIntegrator::Shared {
-  Shared() = default;
-  Shared(const Shared&) = delete;
-  Shared& operator=(const Shared&) = delete;
-  ~Shared() {
-    if (forward != nullptr) fftw_destroy_plan(forward);
-    if (inverse != nullptr) fftw_destroy_plan(inverse);
-  }
-
-  fftw_plan forward = nullptr;
-  fftw_plan inverse = nullptr;
-  HugePageBlock weights;  // per bin: filter / (2 pi f)^p / fftLength
-};
-
 FftIntegrator::FftIntegrator(std::size_t records, double step, IntegrationMode mode,
                              const FilterSettings& filter)
     : records_(records), step_(step), mode_(mode), fftLength_(FastFftLength(2 * records)) {
   if (records < 2 || !(step > 0.0) || !std::isfinite(step))
     throw std::invalid_argument("FftIntegrator needs at least 2 records and a positive step");
+  plans_ = RealFftPlans::For(fftLength_);
   AllocateBuffers();
   const std::size_t bins = fftLength_ / 2 + 1;
-  auto shared = std::make_shared<Shared>();
-  shared->weights = HugePageBlock(sizeof(double) * bins);
-  auto* complexBuffer = reinterpret_cast<fftw_complex*>(spectrumBuffer());
-  // FFTW_ESTIMATE plans without touching the arrays and in tens of milliseconds; measuring
-  // plans would cost seconds for a single record's 40 transforms.
-  shared->forward =
-      fftw_plan_dft_r2c_1d(static_cast<int>(fftLength_), signal(), complexBuffer, FFTW_ESTIMATE);
-  shared->inverse =
-      fftw_plan_dft_c2r_1d(static_cast<int>(fftLength_), complexBuffer, signal(), FFTW_ESTIMATE);
-  if (shared->forward == nullptr || shared->inverse == nullptr)
-    throw std::runtime_error("FFTW could not plan a transform of this length");
+  auto weightBlock = std::make_shared<HugePageBlock>(sizeof(double) * bins);
 
   // The weights fold together everything that is the same for every channel: the filter
   // magnitudes, 1/(2 pi f) once or twice, and the 1/N the unnormalised inverse needs. The
   // factor i (or i^2) of the division is applied in Integrate.
-  double* weights = shared->weights.As<double>();
+  double* weights = weightBlock->As<double>();
   const double df = frequencyStep();
   const int integrations = mode == IntegrationMode::kVelocity ? 1 : 2;
   const double inverseLength = 1.0 / static_cast<double>(fftLength_);
@@ -75,7 +50,7 @@ FftIntegrator::FftIntegrator(std::size_t records, double step, IntegrationMode m
   // At the Nyquist bin a single integration would turn the real value into an imaginary one,
   // which a real record cannot carry; it is dropped rather than silently misread.
   if (integrations == 1) weights[bins - 1] = 0.0;
-  shared_ = std::move(shared);
+  weights_ = std::move(weightBlock);
 }
 
 FftIntegrator::FftIntegrator(const FftIntegrator& other)
@@ -83,18 +58,19 @@ FftIntegrator::FftIntegrator(const FftIntegrator& other)
       step_(other.step_),
       mode_(other.mode_),
       fftLength_(other.fftLength_),
-      shared_(other.shared_) {
+      plans_(other.plans_),
+      weights_(other.weights_) {
   AllocateBuffers();
 }
 
 FftIntegrator::~FftIntegrator() = default;
 
 void FftIntegrator::AllocateBuffers() {
-  // Blocks of their own pages: aligned beyond what any of FFTW's plans asks, as the
-  // new-array execute functions require, and without the thousands of small page faults
-  // that filling 14 MB a thread would cost.
+  // Blocks of their own pages: aligned beyond what any of FFTW's plans asks, as shared plans
+  // require, and without the thousands of small page faults that filling 14 MB a thread
+  // would cost.
   signalBlock_ = HugePageBlock(sizeof(double) * fftLength_);
-  spectrumBlock_ = HugePageBlock(sizeof(double) * 2 * (fftLength_ / 2 + 1));
+  spectrumBlock_ = HugePageBlock(sizeof(std::complex<double>) * (fftLength_ / 2 + 1));
 }
 
 void FftIntegrator::Integrate(double* samples, std::size_t stride, double* spectrum,
@@ -102,8 +78,7 @@ void FftIntegrator::Integrate(double* samples, std::size_t stride, double* spect
   const std::size_t n = records_;
   const std::size_t bins = fftLength_ / 2 + 1;
   double* const signal = this->signal();
-  double* const c = spectrumBuffer();
-  auto* complexBuffer = reinterpret_cast<fftw_complex*>(c);
+  std::complex<double>* const c = spectrumBuffer();
 
   // The mean goes before the padding: a constant offset is then zero over the whole padded
   // record, instead of a box whose edges would leak into every frequency.
@@ -117,24 +92,27 @@ void FftIntegrator::Integrate(double* samples, std::size_t stride, double* spect
   for (std::size_t i = 0; i < n; ++i) signal[i] -= mean;
   for (std::size_t i = n; i < fftLength_; ++i) signal[i] = 0.0;
 
-  const double* weights = shared_->weights.As<double>();
-  fftw_execute_dft_r2c(shared_->forward, signal, complexBuffer);
+  const double* weights = weights_->As<double>();
+  plans_->Forward(signal, c);
+  // The bins as the interleaved pairs of doubles std::complex is made of, which keeps these
+  // loops as plain as the processor wants them.
+  double* const pairs = reinterpret_cast<double*>(c);
   if (mode_ == IntegrationMode::kVelocity) {
     // X / (i w) = -i X / w: (re, im) -> (im, -re) / w
     for (std::size_t k = 0; k < bins; ++k) {
-      const double re = c[2 * k];
-      const double im = c[2 * k + 1];
-      c[2 * k] = im * weights[k];
-      c[2 * k + 1] = -re * weights[k];
+      const double re = pairs[2 * k];
+      const double im = pairs[2 * k + 1];
+      pairs[2 * k] = im * weights[k];
+      pairs[2 * k + 1] = -re * weights[k];
     }
   } else {
     // X / (i w)^2 = -X / w^2
     for (std::size_t k = 0; k < bins; ++k) {
-      c[2 * k] = -c[2 * k] * weights[k];
-      c[2 * k + 1] = -c[2 * k + 1] * weights[k];
+      pairs[2 * k] = -pairs[2 * k] * weights[k];
+      pairs[2 * k + 1] = -pairs[2 * k + 1] * weights[k];
     }
   }
-  fftw_execute_dft_c2r(shared_->inverse, complexBuffer, signal);
+  plans_->Inverse(c, signal);
   for (std::size_t i = 0; i < n; ++i) samples[i * stride] = signal[i];
 
   if (spectrum == nullptr) return;
@@ -154,11 +132,11 @@ void FftIntegrator::AmplitudeSpectrum(const double* integral, std::size_t stride
 
 void FftIntegrator::SpectrumOfSignal(double* spectrum, std::size_t spectrumStride) {
   const std::size_t bins = fftLength_ / 2 + 1;
-  double* const c = spectrumBuffer();
-  fftw_execute_dft_r2c(shared_->forward, signal(), reinterpret_cast<fftw_complex*>(c));
+  std::complex<double>* const c = spectrumBuffer();
+  plans_->Forward(signal(), c);
   for (std::size_t k = 1; k < bins; ++k) {
-    const double re = c[2 * k];
-    const double im = c[2 * k + 1];
+    const double re = c[k].real();
+    const double im = c[k].imag();
     spectrum[(k - 1) * spectrumStride] = std::sqrt(re * re + im * im) * step_;
   }
 }

@@ -7,15 +7,16 @@
 // zero-frequency term set to zero; the inverse transform is cut back to the record's length.
 // The amplitude spectrum is that of the cut-back result, zero padded the same way.
 //
-// One FFTW plan pair serves every channel of a record. A copy shares the plans and the filter
-// weights and has buffers of its own, so copies may integrate channels on several threads at
-// once (FFTW's execute functions with new arrays are safe to call concurrently).
+// One plan pair (measures/real_fft.hpp) serves every channel of a record. A copy shares the
+// plans and the filter weights and has buffers of its own, so copies may integrate channels on
+// several threads at once.
 
+#include <complex>
 #include <cstddef>
 #include <memory>
 
 #include "engine/huge_pages.hpp"
-#include "measures/real_fft.hpp"  // FastFftLength
+#include "measures/real_fft.hpp"
 
 namespace accprep {
 
@@ -43,7 +44,7 @@ class FftIntegrator {
   FftIntegrator(std::size_t records, double step, IntegrationMode mode,
                 const FilterSettings& filter);
   ~FftIntegrator();
-  // Same transform, own buffers (see above). Planning is not thread-safe: copy on one thread.
+  // Same transform, own buffers (see above).
   FftIntegrator(const FftIntegrator& other);
   FftIntegrator& operator=(const FftIntegrator&) = delete;
 
@@ -65,20 +66,20 @@ class FftIntegrator {
                          std::size_t spectrumStride);
 
  private:
-  struct Shared;  // plans and weights
   void AllocateBuffers();
   // The spectrum of the padded record in the signal buffer, from k = 1.
   void SpectrumOfSignal(double* spectrum, std::size_t spectrumStride);
   double* signal() const { return signalBlock_.As<double>(); }
-  double* spectrumBuffer() const { return spectrumBlock_.As<double>(); }
+  std::complex<double>* spectrumBuffer() const { return spectrumBlock_.As<std::complex<double>>(); }
 
   std::size_t records_;
   double step_;
   IntegrationMode mode_;
   std::size_t fftLength_;
-  std::shared_ptr<const Shared> shared_;
-  HugePageBlock signalBlock_;    // fftLength_ reals
-  HugePageBlock spectrumBlock_;  // fftLength_/2 + 1 complex values, interleaved
+  std::shared_ptr<const RealFftPlans> plans_;
+  std::shared_ptr<const HugePageBlock> weights_;  // per bin: filter / (2 pi f)^p / fftLength
+  HugePageBlock signalBlock_;                     // fftLength_ reals
+  HugePageBlock spectrumBlock_;                   // fftLength_/2 + 1 complex values
 };
 
 }  // namespace accprep

@@ -76,8 +76,7 @@ class RecordColumns {
 constexpr unsigned kMaxIntegrationThreads = 2;
 
 // Integrators for the threads that share the channels: the first is the caller's, the others
-// copies, made and destroyed on the caller's thread, because FFTW's planner, which creates
-// and destroys plans, is not thread-safe.
+// copies that share its plans and weights.
 class ChannelWorkers {
  public:
   explicit ChannelWorkers(FftIntegrator& integrator) : first_(integrator) {

@@ -1,6 +1,7 @@
 #include "knet/knet_component.hpp"
 
 #include <array>
+#include <filesystem>
 #include <string_view>
 
 #include "engine/data_error.hpp"
@@ -23,11 +24,11 @@ std::string Upper(std::string_view text) {
 }  // namespace
 
 std::string ComponentOfFile(const std::string& path) {
-  const std::size_t dot = path.find_last_of("./");
-  if (dot != std::string::npos && path[dot] == '.') {
-    const std::string extension = Upper(std::string_view(path).substr(dot + 1));
-    for (const std::string_view component : kComponents) {
-      if (extension == component) return extension;
+  const std::string extension = std::filesystem::path(path).extension().string();
+  if (!extension.empty()) {
+    const std::string component = Upper(std::string_view(extension).substr(1));  // after the dot
+    for (const std::string_view known : kComponents) {
+      if (component == known) return component;
     }
   }
   throw DataError(DataErrorKind::kInput,

@@ -1,6 +1,9 @@
 #pragma once
-// The JMA instrumental seismic intensity of one three-component record (JMA, 1996): two
-// horizontal components and the vertical, acceleration in gal, sampled every `timeStep` s.
+// The JMA instrumental seismic intensity of one three-component record: two horizontal
+// components and the vertical, acceleration in gal, sampled every `timeStep` s. The method and
+// its filter F(f) are those the Japan Meteorological Agency published with the instrumental
+// intensity in 1996 (気象庁「計測震度の算出方法」, Japan Meteorological Agency, "How the
+// instrumental seismic intensity is computed").
 //
 //   1. each component is Fourier transformed, zero padded to a fast length of at least the
 //      record (no taper), and its bins k = 0..N/2 at f = k / (N dt) weighted by F(f);

@@ -1,7 +1,9 @@
 #pragma once
 // One step of a damped single-degree-of-freedom oscillator, x'' + 2 h w x' + w^2 x = -a(t),
 // w = 2 pi / T, under a ground acceleration that is linear between two samples: the exact
-// solution of Nigam and Jennings (1969), [x, v](i+1) = A [x, v](i) + B [a(i), a(i+1)].
+// solution of Nigam and Jennings (1969), [x, v](i+1) = A [x, v](i) + B [a(i), a(i+1)]
+// (N. C. Nigam and P. C. Jennings, "Calculation of response spectra from strong-motion
+// earthquake records", Bulletin of the Seismological Society of America 59(2), 909-922).
 // The response spectra and the long-period class both step their oscillators with it, so
 // neither carries a finite-difference error of its own.
 

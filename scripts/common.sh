@@ -7,7 +7,7 @@ repo_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 accprep_packages=(
   g++ cmake make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libqcustomplot-dev fonts-noto-cjk
+  qt6-base-dev qt6-translations-l10n libqcustomplot-dev fonts-noto-cjk
   libfftw3-dev libcli11-dev
   clang libclang-rt-14-dev clang-format
   xvfb xauth

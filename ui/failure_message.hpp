@@ -1,8 +1,9 @@
 #pragma once
-// What the window tells the user when a run fails: one short Japanese sentence saying what
-// failed, chosen by the run's step and refusal, then the run's own details (step, file, line,
-// field, system reason) as the engine gave them, so the user can find the file or the line to
-// fix.
+// What the window tells the user when a run fails, in Japanese: one short sentence saying
+// what failed, chosen by the run's step and refusal; then the details, each on a line of its
+// own (the step, the file, the line and field, the reason with the system's own words kept);
+// and what to do about it. A raw K-NET/KiK-net file given as the record is named as such, with
+// the program that assembles such files.
 
 #include <QString>
 
@@ -14,8 +15,17 @@ namespace accprep {
 // that cannot be written.
 QString FailureSentence(const EngineError& error);
 
-// The whole text of the failure box: the sentence, a blank line, then error.what().
+// What to do about `error`: where the out folder belongs, which file or line to look at, that
+// accprep-knet assembles raw K-NET files first, ...
+QString FailureRemedy(const EngineError& error);
+
+// The whole text of the failure box: the sentence, a blank line, the details (手順, ファイル,
+// 位置, 理由) and the remedy (対処).
 QString FailureText(const EngineError& error);
+
+// True when the file's first line starts with "Origin Time": a K-NET or KiK-net ASCII file
+// as published, which is no acceleration record of this tool's form.
+bool IsRawKnetFile(const std::string& path);
 
 // For a failure that is not an EngineError (out of memory, a fault of the program itself).
 QString UnexpectedFailureText(const char* what);

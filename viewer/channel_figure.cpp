@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/number_format.hpp"
+#include "viewer/nearest_sample.hpp"
 #include "viewer/peaks.hpp"
 
 namespace accprep {
@@ -15,6 +16,8 @@ QString Number(double value, int digits = 6) {
   return QString::fromLatin1(text,
                              FormatSignificant(text, value, digits, NumberForm::Point()) - text);
 }
+
+QString Exact(double value) { return QString::fromStdString(FormatNumber(value)); }
 
 QString FileName(const std::string& path) {
   return QFileInfo(QString::fromStdString(path)).fileName();
@@ -36,18 +39,12 @@ const QColor kPeak(200, 30, 30);
 
 }  // namespace
 
-ChannelFigure::ChannelFigure(QCustomPlot* plot, int panels, bool titled)
-    : QObject(plot), plot_(plot) {
+ChannelFigure::ChannelFigure(QCustomPlot* plot, int panels) : QObject(plot), plot_(plot) {
   plot_->plotLayout()->clear();
   plot_->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
   plot_->setNoAntialiasingOnDrag(true);
-  int row = 0;
-  if (titled) {
-    title_ = new QCPTextElement(plot_, QString(), QFont(plot_->font().family(), 13, QFont::Bold));
-    plot_->plotLayout()->addElement(row++, 0, title_);
-  }
   columns_ = new QCPLayoutGrid;
-  plot_->plotLayout()->addElement(row, 0, columns_);
+  plot_->plotLayout()->addElement(0, 0, columns_);
   columns_->setColumnSpacing(12);
 
   if (panels & kTimeHistories) {
@@ -81,6 +78,27 @@ ChannelFigure::ChannelFigure(QCustomPlot* plot, int panels, bool titled)
         MakeTrace(column, 2, period, "s", QStringLiteral("相対変位 Sd"), "cm", true, false, false));
     LinkKeyAxes(responseTraces_);
   }
+  ConnectMouse();
+}
+
+void ChannelFigure::ConnectMouse() {
+  // A drag with Ctrl or Shift draws a box to zoom to; a plain drag moves along the key axis.
+  connect(plot_, &QCustomPlot::mousePress, this, [this](QMouseEvent* event) {
+    const bool box = event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier);
+    plot_->setSelectionRectMode(box ? QCP::srmZoom : QCP::srmNone);
+  });
+  connect(plot_, &QCustomPlot::mouseDoubleClick, this, [this](QMouseEvent*) {
+    ResetView();
+    plot_->replot(QCustomPlot::rpQueuedReplot);
+  });
+}
+
+QString ChannelFigure::Quantity() const {
+  QStringList parts;
+  if (!timeTraces_.empty()) parts << QStringLiteral("時刻歴 (加速度・速度・変位)");
+  if (!fourierTraces_.empty()) parts << QStringLiteral("フーリエ振幅スペクトル");
+  if (!responseTraces_.empty()) parts << responseHeading_->text();
+  return parts.join(QStringLiteral("・"));
 }
 
 QCPLayoutGrid* ChannelFigure::AddColumn(const QString& heading, QCPTextElement** headingElement) {
@@ -124,6 +142,10 @@ ChannelFigure::Trace ChannelFigure::MakeTrace(QCPLayoutGrid* column, int row,
     value->setNumberPrecision(0);
   }
   trace.rect->setMarginGroup(QCP::msLeft | QCP::msRight, marginGroup_);
+  // The wheel and a drag act on the key axis alone: zooming the values would clip the peaks
+  // and hide the peak marker.
+  trace.rect->setRangeZoom(Qt::Horizontal);
+  trace.rect->setRangeDrag(Qt::Horizontal);
 
   trace.graph = plot_->addGraph(key, value);
   trace.graph->setPen(QPen(kCurve, 1.0));
@@ -175,10 +197,6 @@ void ChannelFigure::LinkKeyAxes(const std::vector<Trace>& traces) {
   }
 }
 
-void ChannelFigure::SetTitle(const QString& title) {
-  if (title_ != nullptr) title_->setText(title);
-}
-
 void ChannelFigure::SetSeries(Trace& trace, std::span<const double> keys,
                               std::span<const double> values, const QString& notice) {
   QVector<QCPGraphData> points;
@@ -190,6 +208,8 @@ void ChannelFigure::SetSeries(Trace& trace, std::span<const double> keys,
     points.append(QCPGraphData(keys[i], values[i]));
   }
   trace.graph->data()->set(points, true);
+  trace.keys = keys;
+  trace.values = values;
   trace.notice->setText(notice);
   trace.notice->setVisible(!notice.isEmpty());
 }
@@ -212,7 +232,8 @@ void ChannelFigure::SetTrace(Trace& trace, const ChannelTable* table, int channe
                        QStringLiteral("  (") + Number(peak.time, 8) + " s)");
 }
 
-void ChannelFigure::ShowChannel(const ConversionData& data, int channel) {
+void ChannelFigure::ShowChannel(const ConversionData& data, int channel, const QString& label) {
+  label_ = label;
   static constexpr ConversionFile kTimeFiles[] = {
       ConversionFile::kAcceleration, ConversionFile::kVelocity, ConversionFile::kDisplacement};
   for (std::size_t i = 0; i < timeTraces_.size(); ++i) {
@@ -232,15 +253,16 @@ void ChannelFigure::ShowResponse(const ResponseSpectrum* spectrum, double dampin
     responseHeading_->setText(QStringLiteral("応答スペクトル (減衰定数 ") +
                               Number(damping * 100, 4) + " %)");
   }
+  response_ = spectrum != nullptr ? *spectrum : ResponseSpectrum{};
   for (std::size_t i = 0; i < responseTraces_.size(); ++i) {
     if (spectrum == nullptr) {
       SetSeries(responseTraces_[i], {}, {}, notice);
       continue;
     }
-    const std::vector<double>& values = i == 0   ? spectrum->absoluteAcceleration
-                                        : i == 1 ? spectrum->relativeVelocity
-                                                 : spectrum->relativeDisplacement;
-    SetSeries(responseTraces_[i], spectrum->periods, values, QString());
+    const std::vector<double>& values = i == 0   ? response_.absoluteAcceleration
+                                        : i == 1 ? response_.relativeVelocity
+                                                 : response_.relativeDisplacement;
+    SetSeries(responseTraces_[i], response_.periods, values, QString());
   }
 }
 
@@ -276,9 +298,11 @@ QString ChannelFigure::Readout(QPoint position) const {
     for (const Trace& trace : *traces) {
       if (!trace.rect->rect().contains(position)) continue;
       const double key = trace.rect->axis(QCPAxis::atBottom)->pixelToCoord(position.x());
-      const double value = trace.rect->axis(QCPAxis::atLeft)->pixelToCoord(position.y());
-      return trace.keyName + " " + Number(key, 5) + " " + trace.keyUnit + "   " + trace.valueName +
-             " " + Number(value, 5) + " " + trace.valueUnit;
+      const std::optional<std::size_t> at = NearestSample(trace.keys, key, trace.logKey);
+      if (!at) return {};
+      // The numbers as the file holds them, in their shortest exact form.
+      return label_ + "   " + trace.keyName + " " + Exact(trace.keys[*at]) + " " + trace.keyUnit +
+             "   " + trace.valueName + " " + Exact(trace.values[*at]) + " " + trace.valueUnit;
     }
   }
   return {};

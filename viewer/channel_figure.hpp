@@ -3,8 +3,12 @@
 // velocity, displacement on one shared time axis, each with its peak marked), the Fourier
 // amplitude spectra of velocity and displacement (log-log) and the response spectra of the
 // acceleration (log period). The window gives each group a plot of its own; the export puts
-// all three side by side under a title. A file that is absent or failed to load is said so
-// inside its panel instead of a curve.
+// all three side by side. A file that is absent or failed to load is said so inside its panel
+// instead of a curve.
+//
+// The mouse: the wheel zooms the key axis (time, frequency, period) alone, so the peaks stay
+// in view; a drag moves along it; a drag with Ctrl or Shift held zooms to the box drawn; a
+// double click shows everything again.
 
 #include <QObject>
 #include <QPoint>
@@ -32,19 +36,23 @@ class ChannelFigure : public QObject {
  public:
   enum Panel { kTimeHistories = 1, kFourierSpectra = 2, kResponseSpectra = 4 };
 
-  // Lays the chosen panels out in `plot`, whose layout it replaces, left to right; with
-  // `titled` a title row heads them (SetTitle).
-  ChannelFigure(QCustomPlot* plot, int panels, bool titled);
+  // Lays the chosen panels out in `plot`, whose layout it replaces, left to right.
+  ChannelFigure(QCustomPlot* plot, int panels);
 
-  void SetTitle(const QString& title);
-  // The traces and spectra of `channel` (1..40). Does not replot.
-  void ShowChannel(const ConversionData& data, int channel);
-  // The response spectra, or `notice` in their place when there are none. Does not replot.
+  // The traces and spectra of `channel` (1..40), called `label` in the readout ("18ch  AOM006
+  // UD"). `data` must stay alive and unchanged until the next ShowChannel: the readout reads
+  // its samples. Does not replot.
+  void ShowChannel(const ConversionData& data, int channel, const QString& label);
+  // The response spectra (copied), or `notice` in their place when there are none. Does not
+  // replot.
   void ShowResponse(const ResponseSpectrum* spectrum, double damping, const QString& notice);
   // Every axis back to its data's full range. Does not replot.
   void ResetView();
-  // "時刻 12.35 s   加速度 -56.7 gal" for the point under the mouse, empty outside the axes.
+  // For the sample nearest the mouse in the panel under it: "18ch  AOM006 UD   時刻 46.65 s
+  // 加速度 0.2641 gal", the record's own numbers; empty outside the panels or without data.
   QString Readout(QPoint position) const;
+  // What the panels show, for a picture's title: "加速度・速度・変位" and the like.
+  QString Quantity() const;
 
  private:
   struct Trace {
@@ -56,6 +64,7 @@ class ChannelFigure : public QObject {
     QString keyName, keyUnit, valueName, valueUnit;
     bool logKey = false;
     bool logValue = false;
+    std::span<const double> keys, values;  // the samples shown, for the readout
   };
 
   QCPLayoutGrid* AddColumn(const QString& heading, QCPTextElement** headingElement);
@@ -67,8 +76,11 @@ class ChannelFigure : public QObject {
   void SetSeries(Trace& trace, std::span<const double> keys, std::span<const double> values,
                  const QString& notice);
 
+  void ConnectMouse();
+
   QCustomPlot* plot_;
-  QCPTextElement* title_ = nullptr;
+  QString label_;
+  ResponseSpectrum response_;
   QCPTextElement* responseHeading_ = nullptr;
   QCPLayoutGrid* columns_ = nullptr;
   QCPMarginGroup* marginGroup_ = nullptr;  // of the column being laid out

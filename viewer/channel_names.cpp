@@ -5,6 +5,8 @@
 #include <fstream>
 #include <string_view>
 
+#include "viewer/stations.hpp"
+
 namespace accprep {
 namespace {
 
@@ -33,25 +35,6 @@ bool IsTime(std::string_view field) {
   return field.size() == 4 && std::equal(field.begin(), field.end(), "time", [](char a, char b) {
            return std::tolower(static_cast<unsigned char>(a)) == b;
          });
-}
-
-int FirstNamedWith(const ChannelNames& names, std::string_view code, int skip) {
-  for (int c = 1; c <= kChannels; ++c) {
-    if (c != skip && names[c - 1].find(code) != std::string::npos) return c;
-  }
-  return 0;
-}
-
-// The channel named as `name` with its first `from` replaced by `to`, else the first named
-// with `to`.
-int Partner(const ChannelNames& names, int channel, std::string_view from, std::string_view to) {
-  const std::string& name = names[channel - 1];
-  const std::size_t at = name.find(from);
-  const std::string wanted = name.substr(0, at) + std::string(to) + name.substr(at + from.size());
-  for (int c = 1; c <= kChannels; ++c) {
-    if (names[c - 1] == wanted) return c;
-  }
-  return FirstNamedWith(names, to, channel);
 }
 
 }  // namespace
@@ -85,22 +68,25 @@ ChannelNames ReadChannelNames(const std::string& recordPath) {
   return names;
 }
 
+ChannelNames ConversionChannelNames(const std::string& viewerPath, const ConversionFiles& files) {
+  const std::string record = InputRecordOf(viewerPath, files);
+  return record.empty() ? ChannelNames{} : ReadChannelNames(record);
+}
+
 std::string ChannelLabel(const ChannelNames& names, int channel) {
   const std::string number = std::to_string(channel) + "ch";
-  return names[channel - 1].empty() ? number : number + "  " + names[channel - 1];
+  const std::string& name = names[channel - 1];
+  // A record that names its channels "1ch", "2ch", ... says nothing the number does not.
+  const bool sameAsNumber =
+      name.size() == number.size() &&
+      std::equal(name.begin(), name.end(), number.begin(),
+                 [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+  return name.empty() || sameAsNumber ? number : number + "  " + name;
 }
 
 IntensityComponents ComponentsFromNames(const ChannelNames& names) {
-  const int ew = FirstNamedWith(names, "EW", 0);
-  const int ns = FirstNamedWith(names, "NS", 0);
-  if (ew == 0 && ns == 0) return {};
-  const bool ewFirst = ns == 0 || (ew != 0 && ew < ns);
-  const int first = ewFirst ? ew : ns;
-  const std::string_view code = ewFirst ? "EW" : "NS";
-  const int second = Partner(names, first, code, ewFirst ? "NS" : "EW");
-  const int vertical = Partner(names, first, code, "UD");
-  if (second == 0 || vertical == 0 || second == vertical) return {};
-  return {first, second, vertical};
+  const std::vector<Station> stations = GroupStations(names);
+  return stations.empty() ? IntensityComponents{} : stations.front().channels;
 }
 
 }  // namespace accprep

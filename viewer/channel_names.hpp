@@ -26,13 +26,16 @@ std::string InputRecordOf(const std::string& viewerPath, const ConversionFiles& 
 // second line or names no time column: names are a help, never a failure.
 ChannelNames ReadChannelNames(const std::string& recordPath);
 
-// "3ch" or, with a name, "3ch  AOM0011801241951.UD".
+// "3ch" or, with a name, "3ch  AOM0011801241951.UD"; a name that only repeats the number
+// ("3ch") is left out.
 std::string ChannelLabel(const ChannelNames& names, int channel);
 
-// The components the names point to: the first channel named with EW or NS as the first
-// horizontal; then, for the other horizontal and the vertical, the channel whose name is that
-// one's with NS (or EW) and UD in its place, else the first named with those. 1, 2, 3 when
-// the names do not point to three different channels.
+// The names of the conversion the viewer was handed `viewerPath` for (InputRecordOf, then
+// ReadChannelNames): none when its input record is gone.
+ChannelNames ConversionChannelNames(const std::string& viewerPath, const ConversionFiles& files);
+
+// The EW, NS and UD channels of the first station the names give all three of
+// (GroupStations in viewer/stations.hpp); 1, 2, 3 when they give none.
 IntensityComponents ComponentsFromNames(const ChannelNames& names);
 
 }  // namespace accprep

@@ -27,10 +27,8 @@ ConversionFiles FindConversionFiles(const std::string& path) {
   const std::string inputStem = InputStem(path).value_or(std::string());
   ConversionFiles asInput = ConversionFilesOfStem(inputStem);
   for (ConversionFile file : kAllConversionFiles) {
-    const std::string_view suffix = ConversionSuffix(file);
-    if (path.size() >= suffix.size() &&
-        std::string_view(path).substr(path.size() - suffix.size()) == suffix) {
-      ConversionFiles asOutput = ConversionFilesOfStem(path.substr(0, path.size() - suffix.size()));
+    if (const std::optional<std::string> stem = ConversionFileStem(path, file)) {
+      ConversionFiles asOutput = ConversionFilesOfStem(*stem);
       return asInput.PresentCount() > asOutput.PresentCount() ? asInput : asOutput;
     }
   }

@@ -2,23 +2,19 @@
 
 #include <qcustomplot.h>
 
-#include <QBuffer>
-#include <QByteArray>
 #include <QFileInfo>
-#include <QImage>
-#include <QPageSize>
-#include <QPdfWriter>
 
-#include "engine/atomic_file.hpp"
 #include "engine/data_error.hpp"
 #include "engine/time_step.hpp"
 #include "viewer/channel_figure.hpp"
+#include "viewer/plot_picture.hpp"
 
 namespace accprep {
 
-std::string FigureTitle(const ConversionData& data, int channel) {
-  return QFileInfo(QString::fromStdString(data.files.stem)).fileName().toStdString() + "  " +
-         std::to_string(channel) + "ch";
+QString FigureTitle(const ConversionFiles& files, const ChannelNames& names, int channel,
+                    const QString& quantity) {
+  return QFileInfo(QString::fromStdString(files.stem)).fileName() + "  " +
+         QString::fromStdString(ChannelLabel(names, channel)) + "  " + quantity;
 }
 
 namespace {
@@ -42,63 +38,22 @@ std::optional<ResponseSpectrum> ChannelResponse(const ConversionData& data, int 
   }
 }
 
-// The plot as a PNG of the export size at 96 dots per inch.
-QByteArray PngOf(QCustomPlot& plot) {
-  QImage image = plot.toPixmap(kExportWidth, kExportHeight).toImage();
-  constexpr double kDotsPerInch = 96.0;
-  constexpr double kMetresPerInch = 0.0254;
-  const int dotsPerMetre = qRound(kDotsPerInch / kMetresPerInch);
-  image.setDotsPerMeterX(dotsPerMetre);
-  image.setDotsPerMeterY(dotsPerMetre);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  if (image.isNull() || !image.save(&buffer, "PNG")) return {};
-  return bytes;
-}
-
-// The plot as a one-page vector PDF whose page is the export size in points.
-QByteArray PdfOf(QCustomPlot& plot) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  {
-    QPdfWriter writer(&buffer);
-    writer.setPageSize(QPageSize(QSizeF(kExportWidth, kExportHeight), QPageSize::Point));
-    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-    QCPPainter painter;
-    if (!painter.begin(&writer)) return {};
-    painter.setMode(QCPPainter::pmVectorized);
-    painter.setWindow(0, 0, kExportWidth, kExportHeight);
-    plot.toPainter(&painter, kExportWidth, kExportHeight);
-    painter.end();
-  }
-  return bytes;
-}
-
 }  // namespace
 
-void ExportChannelView(const ConversionData& data, int channel, double damping,
-                       const std::string& path, bool pdf) {
+void ExportChannelView(const ConversionData& data, const ChannelNames& names, int channel,
+                       double damping, const std::string& path, PageSize page, int dpi) {
   QCustomPlot plot;
-  plot.resize(kExportWidth, kExportHeight);
-  ChannelFigure figure(&plot,
-                       ChannelFigure::kTimeHistories | ChannelFigure::kFourierSpectra |
-                           ChannelFigure::kResponseSpectra,
-                       true);
-  figure.SetTitle(QString::fromStdString(FigureTitle(data, channel)));
-  figure.ShowChannel(data, channel);
+  const PageLayout layout = LandscapePage(page, dpi);
+  plot.resize(layout.layoutWidth, layout.layoutHeight);
+  ChannelFigure figure(&plot, ChannelFigure::kTimeHistories | ChannelFigure::kFourierSpectra |
+                                  ChannelFigure::kResponseSpectra);
+  figure.ShowChannel(data, channel, QString::fromStdString(ChannelLabel(names, channel)));
   QString notice;
   const std::optional<ResponseSpectrum> response = ChannelResponse(data, channel, damping, notice);
   figure.ShowResponse(response ? &*response : nullptr, damping, notice);
   figure.ResetView();
-  // Drawn in memory and written as every other output is (engine/atomic_file.hpp): a full
-  // disk or an interruption keeps the earlier picture, and a link is replaced, not written
-  // through.
-  const QByteArray picture = pdf ? PdfOf(plot) : PngOf(plot);
-  if (picture.isEmpty())
-    throw DataError(DataErrorKind::kIo, "the picture could not be drawn", path);
-  WriteFileAtomically(path, std::string_view(picture.constData(), picture.size()));
+  SavePicture({FigureTitle(data.files, names, channel, figure.Quantity()), {&plot}}, path, page,
+              dpi);
 }
 
 }  // namespace accprep

@@ -1,25 +1,28 @@
 #pragma once
-// The full view of one channel as a picture: title, time histories, Fourier spectra and
-// response spectra side by side, rendered without showing any window (the caller's
-// QApplication may run on the offscreen platform).
+// The full view of one channel as a picture: time histories, Fourier spectra and response
+// spectra side by side on a landscape page under a title, rendered without showing any
+// window (the caller's QApplication may run on the offscreen platform).
+
+#include <QString>
 
 #include <string>
 
+#include "viewer/channel_names.hpp"
 #include "viewer/conversion_data.hpp"
+#include "viewer/page_layout.hpp"
 
 namespace accprep {
 
-inline constexpr int kExportWidth = 1800;  // pixels of the PNG, points of the PDF
-inline constexpr int kExportHeight = 1000;
+// A picture's title: the record's name, the channel with its name, and what is shown:
+// "knet-aomori-2018  22ch  AOM008 EW  時刻歴 (加速度・速度・変位)".
+QString FigureTitle(const ConversionFiles& files, const ChannelNames& names, int channel,
+                    const QString& quantity);
 
-// The figure's title: file stem, channel and what is missing.
-std::string FigureTitle(const ConversionData& data, int channel);
-
-// Writes the view of `channel` (1..40) to `path`, as PDF when `pdf`, else PNG, through the
-// atomic file like every other output. The response spectra need the acceleration file with
-// an even time step; without it the panel says why. Throws DataError naming the path as
-// AtomicFile does, or kIo "the picture could not be drawn".
-void ExportChannelView(const ConversionData& data, int channel, double damping,
-                       const std::string& path, bool pdf);
+// Writes the view of `channel` (1..40) to `path`, as PDF when it ends in ".pdf", else as PNG
+// at `dpi`, on a landscape `page`. The response spectra need the acceleration file with an
+// even time step; without it the panel says why. Throws DataError kIo naming the path when
+// the picture cannot be written.
+void ExportChannelView(const ConversionData& data, const ChannelNames& names, int channel,
+                       double damping, const std::string& path, PageSize page, int dpi);
 
 }  // namespace accprep

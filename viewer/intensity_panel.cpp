@@ -4,30 +4,34 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <cmath>
+#include <stdexcept>
 
 #include "engine/data_error.hpp"
+#include "viewer/column_format.hpp"
 #include "viewer/intensity_plots.hpp"
+#include "viewer/station_chooser.hpp"
 #include "viewer/table_copy.hpp"
+#include "viewer/work_page.hpp"
 
 namespace accprep {
 namespace {
 
-const char* const kChooserCaptions[] = {"水平1", "水平2", "上下"};
-const char* const kMeasureHeaders[] = {"channel", "Arias", "D5-75", "D5-95", "CAV"};
+constexpr TableColumn kMeasureColumns[] = {
+    {"チャンネル", "channel"},  {"名前", "name"},           {"Ia (m/s)", "Ia (m/s)"},
+    {"D5–75 (s)", "D5-75 (s)"}, {"D5–95 (s)", "D5-95 (s)"}, {"CAV (cm/s)", "CAV (cm/s)"}};
+constexpr int kMeasureColumnCount = static_cast<int>(std::size(kMeasureColumns));
+constexpr int kSignificant = 4;
 
 QString Fixed(double value, int decimals) { return QString::number(value, 'f', decimals); }
 
@@ -37,42 +41,44 @@ QLabel* ValueLabel() {
   return label;
 }
 
-// The message of a failed computation, or what a lack of memory means to the user.
+// The message of a failed computation, or what a lack of memory means to the user. A broken
+// precondition of a measure (std::invalid_argument) is shown as well: it must never end the
+// window.
 template <typename Compute>
 QString Attempt(Compute&& compute) {
   try {
     compute();
   } catch (const DataError& error) {
-    return QString::fromStdString(error.what());
+    return QStringLiteral("計算できません: ") + QString::fromStdString(error.what());
+  } catch (const std::invalid_argument& error) {
+    return QStringLiteral("計算できません: ") + QString::fromStdString(error.what());
   } catch (const std::bad_alloc&) {
     return QStringLiteral("メモリが足りないため計算できません");
   }
   return {};
 }
 
+bool Distinct(const IntensityComponents& c) {
+  return c.horizontal1 != c.horizontal2 && c.horizontal1 != c.vertical &&
+         c.horizontal2 != c.vertical;
+}
+
 }  // namespace
 
-IntensityPanel::IntensityPanel(const ChannelNames& names, QWidget* parent)
-    : QWidget(parent), names_(names) {
+IntensityPanel::IntensityPanel(QWidget* parent)
+    : QWidget(parent),
+      intensityRequest_(this, [this](IntensityOutcome outcome) { ShowIntensity(outcome); }),
+      measuresRequest_(this, [this](MeasuresOutcome outcome) { ShowMeasures(outcome); }) {
   CreateControls();
   LayOut();
   ConnectSignals();
+  ShowNotice(QStringLiteral("記録が開かれていません"));
 }
 
 IntensityPanel::~IntensityPanel() { WaitForWork(); }
 
 void IntensityPanel::CreateControls() {
-  const IntensityComponents defaults = ComponentsFromNames(names_);
-  const int chosen[] = {defaults.horizontal1, defaults.horizontal2, defaults.vertical};
-  for (int i = 0; i < 3; ++i) {
-    choosers_[i] = new QComboBox;
-    for (int c = 1; c <= kChannels; ++c) {
-      choosers_[i]->addItem(QString::fromStdString(ChannelLabel(names_, c)));
-    }
-    choosers_[i]->setCurrentIndex(chosen[i] - 1);
-    choosers_[i]->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    choosers_[i]->setEnabled(false);
-  }
+  chooser_ = new StationChooser;
   computedLabel_ = ValueLabel();
   reportedLabel_ = ValueLabel();
   classLabel_ = ValueLabel();
@@ -90,37 +96,17 @@ void IntensityPanel::CreateControls() {
   SetUpVectorSumPlot(vectorSumPlot_);
   svaPlot_ = new QCustomPlot;
   SetUpSvaPlot(svaPlot_);
-  for (QCustomPlot* plot : {vectorSumPlot_, svaPlot_}) plot->setMinimumHeight(220);
+  for (QCustomPlot* plot : {vectorSumPlot_, svaPlot_}) plot->setMinimumHeight(120);
 
-  measuresTable_ = new QTableWidget(kChannels, 5);
-  QStringList headers;
-  headers << QStringLiteral("チャンネル") << "Ia (m/s)"
-          << "D5–75 (s)"
-          << "D5–95 (s)"
-          << "CAV (cm/s)";
-  measuresTable_->setHorizontalHeaderLabels(headers);
-  measuresTable_->verticalHeader()->setVisible(false);
-  measuresTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  measuresTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  measuresTable_ = MakeTable(kChannels, kMeasureColumns);
   copyButton_ = new QPushButton(QStringLiteral("表をコピー"));
   measuresNotice_ = new QLabel;
   measuresNotice_->setWordWrap(true);
   measuresNotice_->setStyleSheet("color: #a00");
   measuresNotice_->setVisible(false);
-
-  intensityWatcher_ = new QFutureWatcher<IntensityOutcome>(this);
-  measuresWatcher_ = new QFutureWatcher<MeasuresOutcome>(this);
 }
 
 void IntensityPanel::LayOut() {
-  auto* chooserRow = new QHBoxLayout;
-  for (int i = 0; i < 3; ++i) {
-    chooserRow->addWidget(new QLabel(QString::fromUtf8(kChooserCaptions[i])));
-    chooserRow->addWidget(choosers_[i]);
-    chooserRow->addSpacing(12);
-  }
-  chooserRow->addStretch();
-
   auto* intensityBox = new QGroupBox(QStringLiteral("計測震度"));
   auto* intensityGrid = new QGridLayout(intensityBox);
   intensityGrid->addWidget(new QLabel(QStringLiteral("計測震度 (計算値)")), 0, 0);
@@ -130,7 +116,7 @@ void IntensityPanel::LayOut() {
   intensityGrid->addWidget(new QLabel(QStringLiteral("基準の加速度 a0")), 2, 0);
   intensityGrid->addWidget(levelLabel_, 2, 1);
   intensityGrid->addWidget(classLabel_, 0, 2, 3, 1, Qt::AlignCenter);
-  intensityGrid->setColumnMinimumWidth(2, 150);
+  intensityGrid->setColumnMinimumWidth(2, 130);
 
   auto* longPeriodBox = new QGroupBox(QStringLiteral("長周期地震動階級"));
   auto* longPeriodGrid = new QGridLayout(longPeriodBox);
@@ -139,125 +125,124 @@ void IntensityPanel::LayOut() {
   longPeriodGrid->addWidget(new QLabel(QStringLiteral("その周期")), 1, 0);
   longPeriodGrid->addWidget(peakPeriodLabel_, 1, 1);
   longPeriodGrid->addWidget(longPeriodClassLabel_, 0, 2, 2, 1, Qt::AlignCenter);
-  longPeriodGrid->setColumnMinimumWidth(2, 190);
+  longPeriodGrid->setColumnMinimumWidth(2, 130);
 
   auto* resultRow = new QHBoxLayout;
+  resultRow->setContentsMargins(0, 0, 0, 0);
   resultRow->addWidget(intensityBox);
   resultRow->addWidget(longPeriodBox);
   resultRow->addStretch();
 
-  auto* plots = new QWidget;
-  auto* plotColumn = new QVBoxLayout(plots);
-  plotColumn->setContentsMargins(0, 0, 0, 0);
-  plotColumn->addWidget(vectorSumPlot_, 1);
-  plotColumn->addWidget(svaPlot_, 1);
+  auto* results = new QWidget;
+  auto* resultColumn = new QVBoxLayout(results);
+  resultColumn->setContentsMargins(0, 0, 0, 0);
+  resultColumn->addLayout(resultRow);
+  resultColumn->addWidget(vectorSumPlot_, 1);
+  resultColumn->addWidget(svaPlot_, 1);
+  resultsPage_ = new WorkPage(results);
 
-  auto* tablePage = new QWidget;
-  auto* tableColumn = new QVBoxLayout(tablePage);
+  auto* tableWidget = new QWidget;
+  auto* tableColumn = new QVBoxLayout(tableWidget);
   tableColumn->setContentsMargins(0, 0, 0, 0);
-  tableColumn->addWidget(
-      new QLabel(QStringLiteral("チャンネルごとの指標 (アリアス強度・有効継続時間・CAV)")));
   tableColumn->addWidget(measuresNotice_);
   tableColumn->addWidget(measuresTable_, 1);
+  tablePage_ = new WorkPage(tableWidget);
+
+  auto* tableSide = new QWidget;
+  auto* sideColumn = new QVBoxLayout(tableSide);
+  sideColumn->setContentsMargins(0, 0, 0, 0);
+  auto* caption =
+      new QLabel(QStringLiteral("チャンネルごとの指標 (アリアス強度・有効継続時間・CAV)"));
+  caption->setWordWrap(true);
+  sideColumn->addWidget(caption);
+  sideColumn->addWidget(tablePage_, 1);
   auto* copyRow = new QHBoxLayout;
   copyRow->addStretch();
   copyRow->addWidget(copyButton_);
-  tableColumn->addLayout(copyRow);
+  sideColumn->addLayout(copyRow);
 
   auto* splitter = new QSplitter(Qt::Horizontal);
-  splitter->addWidget(plots);
-  splitter->addWidget(tablePage);
-  // The table needs about 470 pixels for names like "1ch  AOM0011801241951.EW" and its four
-  // numbers; the plots take the rest.
+  splitter->addWidget(resultsPage_);
+  splitter->addWidget(tableSide);
   splitter->setStretchFactor(0, 1);
   splitter->setStretchFactor(1, 0);
-  splitter->setSizes({560, 470});
+  splitter->setSizes({600, 440});
 
   auto* page = new QVBoxLayout(this);
-  page->addLayout(chooserRow);
-  page->addLayout(resultRow);
+  page->addWidget(chooser_);
   page->addWidget(splitter, 1);
 }
 
 void IntensityPanel::ConnectSignals() {
-  for (QComboBox* chooser : choosers_) {
-    connect(chooser, &QComboBox::currentIndexChanged, this, &IntensityPanel::StartIntensity);
-  }
-  connect(intensityWatcher_, &QFutureWatcher<IntensityOutcome>::finished, this,
-          &IntensityPanel::IntensityFinished);
-  connect(measuresWatcher_, &QFutureWatcher<MeasuresOutcome>::finished, this,
-          &IntensityPanel::MeasuresFinished);
+  connect(chooser_, &StationChooser::componentsChanged, this, &IntensityPanel::StartIntensity);
   connect(copyButton_, &QPushButton::clicked, this, &IntensityPanel::CopyMeasures);
   auto* copyShortcut = new QShortcut(QKeySequence::Copy, measuresTable_);
   connect(copyShortcut, &QShortcut::activated, this, &IntensityPanel::CopyMeasures);
 }
 
-void IntensityPanel::SetRecord(const ConversionData& data) {
-  WaitForWork();
-  acceleration_ = data.table(ConversionFile::kAcceleration);
-  path_ = data.files.path(ConversionFile::kAcceleration);
-  const std::string& error = data.error(ConversionFile::kAcceleration);
+void IntensityPanel::SetRecord(std::shared_ptr<const ChannelTable> acceleration,
+                               const std::string& path, const ChannelNames& names,
+                               const QString& notice) {
+  acceleration_ = std::move(acceleration);
+  path_ = path;
+  names_ = names;
   notice_ = acceleration_ != nullptr ? QString()
-            : !error.empty() ? QStringLiteral("読み込めません: ") + QString::fromStdString(error)
-                             : QStringLiteral("加速度ファイルがないため計算できません");
-  for (QComboBox* chooser : choosers_) chooser->setEnabled(acceleration_ != nullptr);
-  StartIntensity();
+            : notice.isEmpty() ? QStringLiteral("加速度ファイルがないため計算できません")
+                               : notice;
+  chooser_->setEnabled(acceleration_ != nullptr);
+  // Emits componentsChanged, which starts the intensity.
+  chooser_->SetNames(names_);
   StartMeasures();
 }
 
+void IntensityPanel::ShowNotice(const QString& notice) {
+  intensityRequest_.Cancel();
+  measuresRequest_.Cancel();
+  acceleration_.reset();
+  chooser_->setEnabled(false);
+  resultsPage_->ShowNotice(notice);
+  tablePage_->ShowNotice(notice);
+  copyButton_->setEnabled(false);
+}
+
+void IntensityPanel::ShowLoading(std::function<double()> progress) {
+  ShowNotice(QString());
+  resultsPage_->ShowWorking(QStringLiteral("読み込み中"), progress);
+  tablePage_->ShowWorking(QStringLiteral("読み込み中"), progress);
+}
+
 void IntensityPanel::WaitForWork() {
-  intensityWatcher_->waitForFinished();
-  measuresWatcher_->waitForFinished();
+  intensityRequest_.Wait();
+  measuresRequest_.Wait();
 }
 
 bool IntensityPanel::IsUpToDate() const {
-  return intensityShown_ && measuresShown_ && !intensityWatcher_->isRunning() && !intensityPending_;
-}
-
-IntensityComponents IntensityPanel::ChosenComponents() const {
-  return {choosers_[0]->currentIndex() + 1, choosers_[1]->currentIndex() + 1,
-          choosers_[2]->currentIndex() + 1};
+  return intensityRequest_.IsIdle() && measuresRequest_.IsIdle();
 }
 
 void IntensityPanel::StartIntensity() {
-  intensityShown_ = false;
-  if (intensityWatcher_->isRunning()) {
-    // One computation at a time; the newest choice is taken up when it ends.
-    intensityPending_ = true;
+  const IntensityComponents components = chooser_->Components();
+  if (acceleration_ == nullptr) {
+    ShowIntensity({std::nullopt, notice_});
     return;
   }
-  intensityPending_ = false;
-  const ChannelTable* acceleration = acceleration_;
-  const std::string path = path_;
-  const QString notice = notice_;
-  const IntensityComponents components = ChosenComponents();
-  intensityWatcher_->setFuture(QtConcurrent::run([=]() {
-    IntensityOutcome outcome{components, std::nullopt, notice};
-    if (acceleration == nullptr) return outcome;
-    if (components.horizontal1 == components.horizontal2 ||
-        components.horizontal1 == components.vertical ||
-        components.horizontal2 == components.vertical) {
-      outcome.notice = QStringLiteral("三つの異なるチャンネルを選んでください");
-      return outcome;
-    }
+  if (!Distinct(components)) {
+    intensityRequest_.Cancel();
+    ShowIntensity({std::nullopt, QStringLiteral("三つの異なるチャンネルを選んでください")});
+    return;
+  }
+  resultsPage_->ShowWorking();
+  intensityRequest_.Run([acceleration = acceleration_, path = path_, components](const StaleFlag&) {
+    IntensityOutcome outcome;
     outcome.notice = Attempt(
         [&] { outcome.intensity = ComputeRecordIntensity(*acceleration, path, components); });
     return outcome;
-  }));
-}
-
-void IntensityPanel::IntensityFinished() {
-  const IntensityOutcome outcome = intensityWatcher_->result();
-  if (intensityPending_ || !(outcome.components == ChosenComponents())) {
-    StartIntensity();
-    return;
-  }
-  ShowIntensity(outcome);
-  intensityShown_ = true;
+  });
 }
 
 void IntensityPanel::ShowIntensity(const IntensityOutcome& outcome) {
   const RecordIntensity* intensity = outcome.intensity ? &*outcome.intensity : nullptr;
+  summary_.clear();
   if (intensity == nullptr) {
     for (QLabel* label :
          {computedLabel_, reportedLabel_, levelLabel_, peakSvaLabel_, peakPeriodLabel_}) {
@@ -271,62 +256,92 @@ void IntensityPanel::ShowIntensity(const IntensityOutcome& outcome) {
     computedLabel_->setText(moved ? Fixed(jma.computed, 2) : QStringLiteral("— (揺れなし)"));
     reportedLabel_->setText(moved ? Fixed(jma.reported, 1) : QStringLiteral("—"));
     levelLabel_->setText(SignificantText(jma.a0, 4) + " gal");
-    classLabel_->setText(
-        QStringLiteral("震度 ") +
-        QString::fromUtf8(IntensityClassName(jma.intensityClass).data(),
-                          static_cast<qsizetype>(IntensityClassName(jma.intensityClass).size())));
+    const std::string_view className = IntensityClassName(jma.intensityClass);
+    const QString intensityClass =
+        QStringLiteral("震度") +
+        QString::fromUtf8(className.data(), static_cast<qsizetype>(className.size()));
+    classLabel_->setText(intensityClass);
     const LongPeriodMotion& longPeriod = intensity->longPeriod;
     peakSvaLabel_->setText(SignificantText(longPeriod.peakSva, 4) + " cm/s");
     peakPeriodLabel_->setText(longPeriod.peakSva > 0.0 ? Fixed(longPeriod.peakPeriod, 1) + " s"
                                                        : QStringLiteral("—"));
     longPeriodClassLabel_->setText(QStringLiteral("階級 ") +
                                    QString::number(longPeriod.motionClass));
+    summary_ = QStringLiteral("計測震度 ") + computedLabel_->text() + " (" + intensityClass +
+               QStringLiteral(")  長周期地震動階級 ") + QString::number(longPeriod.motionClass);
   }
   DrawVectorSum(vectorSumPlot_,
                 acceleration_ != nullptr ? acceleration_->column(0) : std::span<const double>(),
                 intensity != nullptr ? &intensity->jma : nullptr, outcome.notice);
   DrawSva(svaPlot_, intensity != nullptr ? &intensity->longPeriod : nullptr, outcome.notice);
+  if (acceleration_ == nullptr) {
+    resultsPage_->ShowNotice(outcome.notice);
+  } else {
+    resultsPage_->ShowContent();
+  }
 }
 
 void IntensityPanel::StartMeasures() {
-  measuresShown_ = false;
-  const ChannelTable* acceleration = acceleration_;
-  const std::string path = path_;
-  const QString notice = notice_;
-  measuresWatcher_->setFuture(QtConcurrent::run([=]() {
-    MeasuresOutcome outcome{std::nullopt, notice};
-    if (acceleration == nullptr) return outcome;
+  if (acceleration_ == nullptr) {
+    measuresRequest_.Cancel();
+    ShowMeasures({std::nullopt, notice_});
+    return;
+  }
+  tablePage_->ShowWorking();
+  copyButton_->setEnabled(false);
+  measuresRequest_.Run([acceleration = acceleration_, path = path_](const StaleFlag&) {
+    MeasuresOutcome outcome;
     outcome.notice =
         Attempt([&] { outcome.measures = ComputeChannelMeasures(*acceleration, path); });
     return outcome;
-  }));
+  });
 }
 
-void IntensityPanel::MeasuresFinished() {
-  const MeasuresOutcome outcome = measuresWatcher_->result();
-  for (int c = 1; c <= kChannels; ++c) {
-    QString cells[5] = {QString::fromStdString(ChannelLabel(names_, c))};
-    if (outcome.measures) {
-      const AriasMeasures& m = (*outcome.measures)[c - 1];
-      cells[1] = SignificantText(m.arias, 6);
-      cells[2] = m.d5to75 ? SignificantText(*m.d5to75, 6) : QString();
-      cells[3] = m.d5to95 ? SignificantText(*m.d5to95, 6) : QString();
-      cells[4] = SignificantText(m.cav, 6);
+void IntensityPanel::ShowMeasures(const MeasuresOutcome& outcome) {
+  // One number form per column: the decimals that give its largest value four digits.
+  std::array<std::vector<double>, kMeasureColumnCount> columns;
+  if (outcome.measures) {
+    for (const AriasMeasures& m : *outcome.measures) {
+      columns[2].push_back(m.arias);
+      columns[3].push_back(m.d5to75.value_or(NAN));
+      columns[4].push_back(m.d5to95.value_or(NAN));
+      columns[5].push_back(m.cav);
     }
-    for (int column = 0; column < 5; ++column) {
+  }
+  int decimals[kMeasureColumnCount] = {};
+  for (int column = 2; column < kMeasureColumnCount; ++column) {
+    decimals[column] = ColumnDecimals(columns[column], kSignificant);
+  }
+  for (int c = 1; c <= kChannels; ++c) {
+    QString cells[kMeasureColumnCount] = {QString::number(c),
+                                          QString::fromStdString(names_[c - 1])};
+    for (int column = 2; column < kMeasureColumnCount && outcome.measures; ++column) {
+      cells[column] = QString::fromStdString(FixedText(columns[column][c - 1], decimals[column]));
+    }
+    for (int column = 0; column < kMeasureColumnCount; ++column) {
       auto* item = new QTableWidgetItem(cells[column]);
-      item->setTextAlignment((column == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
+      item->setTextAlignment((column == 1 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
       measuresTable_->setItem(c - 1, column, item);
     }
   }
   measuresNotice_->setText(outcome.notice);
   measuresNotice_->setVisible(!outcome.notice.isEmpty());
-  measuresShown_ = true;
+  copyButton_->setEnabled(outcome.measures.has_value());
+  if (acceleration_ == nullptr) {
+    tablePage_->ShowNotice(outcome.notice);
+  } else {
+    tablePage_->ShowContent();
+  }
 }
 
 void IntensityPanel::CopyMeasures() {
-  // Channels by number, as in --measures.
-  QApplication::clipboard()->setText(TabSeparatedText(*measuresTable_, kMeasureHeaders));
+  QApplication::clipboard()->setText(TabSeparatedText(*measuresTable_, kMeasureColumns));
+}
+
+Picture IntensityPanel::PictureWithTitle(const QString& recordAndStation) const {
+  QString title = recordAndStation;
+  if (!summary_.isEmpty()) title += "  " + summary_;
+  return {title, {vectorSumPlot_, svaPlot_}};
 }
 
 }  // namespace accprep

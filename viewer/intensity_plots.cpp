@@ -33,13 +33,13 @@ QString SignificantText(double value, int digits) {
 
 void SetUpVectorSumPlot(QCustomPlot* plot) {
   plot->xAxis->setLabel(QStringLiteral("時刻 (s)"));
-  plot->yAxis->setLabel(QStringLiteral("フィルター後の合成加速度 (gal)"));
+  plot->yAxis->setLabel(QStringLiteral("合成加速度 a(t) (gal)"));
   plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
 }
 
 void SetUpSvaPlot(QCustomPlot* plot) {
   plot->xAxis->setLabel(QStringLiteral("周期 (s)"));
-  plot->yAxis->setLabel(QStringLiteral("絶対速度応答 Sva (cm/s)"));
+  plot->yAxis->setLabel(QStringLiteral("Sva (cm/s)"));
   plot->yAxis->setScaleType(QCPAxis::stLogarithmic);
   plot->yAxis->setTicker(QSharedPointer<QCPAxisTickerLog>(new QCPAxisTickerLog));
   plot->yAxis->setNumberFormat("gb");
@@ -121,8 +121,9 @@ void DrawSva(QCustomPlot* plot, const LongPeriodMotion* motion, const QString& n
     if (band == 0) continue;
     auto* caption = new QCPItemText(plot);
     caption->position->setTypeX(QCPItemPosition::ptAxisRectRatio);
-    caption->position->setCoords(0.005, floors[band]);
-    caption->setPositionAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    // At the right edge: the maximum's label stands at the top left, clear of them.
+    caption->position->setCoords(0.995, floors[band]);
+    caption->setPositionAlignment(Qt::AlignRight | Qt::AlignBottom);
     caption->setText(QStringLiteral("階級%1 (%2 cm/s 以上)").arg(band).arg(floors[band]));
     caption->setColor(QColor(110, 80, 40));
   }
@@ -139,16 +140,30 @@ void DrawSva(QCustomPlot* plot, const LongPeriodMotion* motion, const QString& n
   marker->setPen(QPen(kMark, 1.6));
   marker->position->setCoords(motion->peakPeriod, peak);
   auto* label = new QCPItemText(plot);
-  label->position->setCoords(motion->peakPeriod, peak);
-  const bool rightHalf = motion->peakPeriod > 4.7;
-  label->setPositionAlignment((rightHalf ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignBottom);
-  label->setPadding(QMargins(8, 0, 8, 6));
+  label->position->setType(QCPItemPosition::ptAxisRectRatio);
+  label->position->setCoords(0.01, 0.02);
+  label->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label->setBrush(QBrush(QColor(255, 255, 255, 230)));
+  label->setPadding(QMargins(4, 2, 4, 2));
   label->setText(QStringLiteral("最大 ") + SignificantText(peak, 4) + QStringLiteral(" cm/s (") +
                  QString::number(motion->peakPeriod, 'f', 1) + " s)");
   label->setColor(kMark);
 
   plot->xAxis->setRange(1.5, 7.9);
   plot->yAxis->setRange(bottom, top);
+  // Labels at 1, 2, 5 of each decade and at every class floor (5, 15, 50, 100 cm/s): a log
+  // ticker labels the decades alone, which leaves the 5 cm/s boundary unnamed.
+  auto ticker = QSharedPointer<QCPAxisTickerText>::create();
+  for (double decade = 1e-4; decade <= top * 10; decade *= 10) {
+    for (double step : {1.0, 2.0, 5.0}) {
+      const double tick = decade * step;
+      if (tick >= bottom && tick <= top) ticker->addTick(tick, SignificantText(tick, 3));
+    }
+  }
+  for (double floor : kLongPeriodClassFloors) {
+    if (floor >= bottom && floor <= top) ticker->addTick(floor, SignificantText(floor, 3));
+  }
+  plot->yAxis->setTicker(ticker);
   plot->replot(QCustomPlot::rpQueuedReplot);
 }
 

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "engine/inputs_in_use.hpp"
 #include "engine/interruption.hpp"
 
+#include "ui/japanese_translations.hpp"
 #include "viewer/building_outputs.hpp"
 #include "viewer/channel_names.hpp"
 #include "viewer/conversion_data.hpp"
@@ -63,6 +65,24 @@ std::vector<std::string> FilesRead(const accprep::ViewerOptions& options,
   return read;
 }
 
+// The window: the record given is opened at once (a failure is said in the window), and
+// without one the open dialog asks for it.
+int RunWindow(int argc, char** argv, const accprep::ViewerOptions& options) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("accprep-view"));
+  QApplication::setApplicationVersion(QStringLiteral(ACCPREP_VERSION));
+  UseJapaneseFont(app);
+  accprep::LoadJapaneseTranslations(app);
+  accprep::ViewerWindow window(options.channel, options.damping);
+  window.show();
+  if (options.record.empty()) {
+    QTimer::singleShot(0, &window, &accprep::ViewerWindow::AskForRecord);
+  } else {
+    window.Open(QString::fromStdString(options.record));
+  }
+  return app.exec();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -70,13 +90,16 @@ int main(int argc, char** argv) {
       accprep::ParseViewerOptions(argc, argv, std::cout, std::cerr);
   if (!outcome.options) return outcome.exitCode;
   const accprep::ViewerOptions& options = *outcome.options;
+  if (!options.Headless()) return RunWindow(argc, argv, options);
+
   // Before any thread: an interrupted output removes its temporary and names the signal.
-  if (options.Headless()) accprep::HandleInterruptionSignals(nullptr);
+  accprep::HandleInterruptionSignals(nullptr);
   const accprep::ConversionFiles files = accprep::FindConversionFiles(options.record);
   if (files.PresentCount() == 0) {
     return Fail(options.record + ": no file of a conversion found (" + files.stem + "_acc.csv, " +
                 "_vel.csv, _dis.csv, _velAmp.csv, _disAmp.csv)");
   }
+  const accprep::ChannelNames names = accprep::ConversionChannelNames(options.record, files);
   const accprep::InputsInUse inUse(FilesRead(options, files));
 
   try {
@@ -88,26 +111,21 @@ int main(int argc, char** argv) {
           &building.profilePath, &building.trackingPath}) {
       if (!path->empty()) accprep::RefuseInputAsOutput(*path);
     }
-    if (!options.peaksPath.empty()) accprep::WritePeaksTable(files, options.peaksPath, std::cerr);
+    if (!options.peaksPath.empty()) {
+      accprep::WritePeaksTable(files, names, options.peaksPath, std::cerr);
+    }
     if (!options.responsePath.empty()) {
       accprep::WriteResponseTable(files, options.responsePath, options.damping);
     }
     if (!options.intensityPath.empty()) {
       accprep::WriteIntensityTable(files, options.intensityPath, options.components);
     }
-    if (!options.measuresPath.empty()) accprep::WriteMeasuresTable(files, options.measuresPath);
+    if (!options.measuresPath.empty()) {
+      accprep::WriteMeasuresTable(files, names, options.measuresPath);
+    }
     if (options.building.Any()) accprep::WriteBuildingTables(files, options.building, std::cerr);
   } catch (const std::exception& error) {
     return Fail(error.what());
-  }
-  if (!options.Headless()) {
-    QApplication app(argc, argv);
-    UseJapaneseFont(app);
-    accprep::ViewerWindow window(
-        files, options.channel, options.damping,
-        accprep::ReadChannelNames(accprep::InputRecordOf(options.record, files)));
-    window.show();
-    return app.exec();
   }
   if (options.exportPath.empty()) return accprep::kExitSuccess;
 
@@ -122,8 +140,8 @@ int main(int argc, char** argv) {
     if (!error.empty()) return Fail(error);
   }
   try {
-    accprep::ExportChannelView(data, options.channel, options.damping, options.exportPath,
-                               options.ExportsPdf());
+    accprep::ExportChannelView(data, names, options.channel, options.damping, options.exportPath,
+                               options.page, options.dpi);
   } catch (const std::exception& error) {
     return Fail(error.what());
   }

@@ -38,7 +38,8 @@ ConversionData LoadOrThrow(const ConversionFiles& files, std::span<const Convers
 
 }  // namespace
 
-void WritePeaksTable(const ConversionFiles& files, const std::string& path, std::ostream& notes) {
+void WritePeaksTable(const ConversionFiles& files, const ChannelNames& names,
+                     const std::string& path, std::ostream& notes) {
   // Each file is read once for its peaks, without loading it: a table of 150 MB a file would
   // cost more to fill than the search.
   std::array<ChannelPeaks, kChannels> peaks{};
@@ -67,7 +68,7 @@ void WritePeaksTable(const ConversionFiles& files, const std::string& path, std:
     });
     for (int c = 0; c < kChannels; ++c) peaks[c].*member = searches[c].peak();
   }
-  WriteFileAtomically(path, PeaksCsvText(peaks));
+  WriteFileAtomically(path, PeaksCsvText(peaks, names));
 }
 
 namespace {
@@ -125,7 +126,8 @@ void WriteIntensityTable(const ConversionFiles& files, const std::string& path,
   WriteFileAtomically(path, IntensityCsvText(intensity));
 }
 
-void WriteMeasuresTable(const ConversionFiles& files, const std::string& path) {
+void WriteMeasuresTable(const ConversionFiles& files, const ChannelNames& names,
+                        const std::string& path) {
   const ChannelTable table = LoadAcceleration(files, "the intensity measures need");
   const std::string& accPath = files.path(ConversionFile::kAcceleration);
   const std::array<AriasMeasures, kChannels> measures = ComputeChannelMeasures(table, accPath);
@@ -137,7 +139,7 @@ void WriteMeasuresTable(const ConversionFiles& files, const std::string& path) {
     for (const std::optional<double>& duration : {m.d5to75, m.d5to95})
       if (duration) RequireFinite(*duration, "the significant duration" + channel, accPath);
   }
-  WriteFileAtomically(path, MeasuresCsvText(measures));
+  WriteFileAtomically(path, MeasuresCsvText(measures, names));
 }
 
 }  // namespace accprep

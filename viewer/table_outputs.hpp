@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "viewer/channel_names.hpp"
 #include "viewer/conversion_files.hpp"
 #include "viewer/record_intensity.hpp"
 
@@ -15,7 +16,9 @@ namespace accprep {
 // Loads the acceleration, velocity and displacement files that exist and writes the peaks
 // table to `path`. An absent file leaves its columns empty and is named on `notes`.
 // Throws DataError: kInput when none of the three exists, or from loading or writing.
-void WritePeaksTable(const ConversionFiles& files, const std::string& path, std::ostream& notes);
+// `names` fill the name column (ConversionChannelNames).
+void WritePeaksTable(const ConversionFiles& files, const ChannelNames& names,
+                     const std::string& path, std::ostream& notes);
 
 // Loads the public acceleration CSV and writes Sa of every channel at the 100 periods.
 // Throws DataError: kInput when it does not exist or its time step is uneven, or from
@@ -29,7 +32,8 @@ void WriteIntensityTable(const ConversionFiles& files, const std::string& path,
                          const IntensityComponents& components);
 
 // Loads the public acceleration CSV and writes Arias intensity, D5-75, D5-95 and CAV of every
-// channel. Throws as WriteResponseTable does.
-void WriteMeasuresTable(const ConversionFiles& files, const std::string& path);
+// channel, `names` in the name column. Throws as WriteResponseTable does.
+void WriteMeasuresTable(const ConversionFiles& files, const ChannelNames& names,
+                        const std::string& path);
 
 }  // namespace accprep

@@ -20,6 +20,16 @@ void AppendPeak(std::string& text, const Peak& peak) {
   if (peak.found) AppendNumber(text, peak.time);
 }
 
+// A field in quotes, its own quotes doubled: a name is free text.
+void AppendQuoted(std::string& text, const std::string& field) {
+  text += '"';
+  for (char c : field) {
+    if (c == '"') text += '"';
+    text += c;
+  }
+  text += '"';
+}
+
 void AppendOptional(std::string& text, std::optional<double> value) {
   text += ',';
   if (value) AppendNumber(text, *value);
@@ -27,13 +37,16 @@ void AppendOptional(std::string& text, std::optional<double> value) {
 
 }  // namespace
 
-std::string PeaksCsvText(const std::array<ChannelPeaks, kChannels>& peaks) {
-  std::string text = "\"channel\",\"PGA\",\"tPGA\",\"PGV\",\"tPGV\",\"PGD\",\"tPGD\"\r\n";
+std::string PeaksCsvText(const std::array<ChannelPeaks, kChannels>& peaks,
+                         const ChannelNames& names) {
+  std::string text = "\"channel\",\"PGA\",\"tPGA\",\"PGV\",\"tPGV\",\"PGD\",\"tPGD\",\"name\"\r\n";
   for (int c = 1; c <= kChannels; ++c) {
     text += std::to_string(c);
     AppendPeak(text, peaks[c - 1].acceleration);
     AppendPeak(text, peaks[c - 1].velocity);
     AppendPeak(text, peaks[c - 1].displacement);
+    text += ',';
+    AppendQuoted(text, names[c - 1]);
     text += "\r\n";
   }
   return text;
@@ -72,8 +85,9 @@ std::string IntensityCsvText(const RecordIntensity& intensity) {
   return text;
 }
 
-std::string MeasuresCsvText(const std::array<AriasMeasures, kChannels>& measures) {
-  std::string text = "\"channel\",\"Arias\",\"D5-75\",\"D5-95\",\"CAV\"\r\n";
+std::string MeasuresCsvText(const std::array<AriasMeasures, kChannels>& measures,
+                            const ChannelNames& names) {
+  std::string text = "\"channel\",\"Arias\",\"D5-75\",\"D5-95\",\"CAV\",\"name\"\r\n";
   for (int c = 1; c <= kChannels; ++c) {
     const AriasMeasures& m = measures[c - 1];
     text += std::to_string(c) + ",";
@@ -82,6 +96,8 @@ std::string MeasuresCsvText(const std::array<AriasMeasures, kChannels>& measures
     AppendOptional(text, m.d5to95);
     text += ',';
     AppendNumber(text, m.cav);
+    text += ',';
+    AppendQuoted(text, names[c - 1]);
     text += "\r\n";
   }
   return text;

@@ -9,14 +9,18 @@
 #include <string>
 #include <vector>
 
+#include "viewer/channel_names.hpp"
 #include "viewer/peaks.hpp"
 #include "viewer/record_intensity.hpp"
 
 namespace accprep {
 
-// "channel","PGA","tPGA","PGV","tPGV","PGD","tPGD", then one line per channel 1..40. A peak
-// not found (its file absent or empty) leaves its two fields empty.
-std::string PeaksCsvText(const std::array<ChannelPeaks, kChannels>& peaks);
+// "channel","PGA","tPGA","PGV","tPGV","PGD","tPGD","name", then one line per channel 1..40.
+// A peak not found (its file absent or empty) leaves its two fields empty; the name is the
+// record's own, quoted (empty quotes where it gives none). The name came last so that every
+// column before it stays where scripts found it.
+std::string PeaksCsvText(const std::array<ChannelPeaks, kChannels>& peaks,
+                         const ChannelNames& names);
 
 // "period","1ch",...,"40ch", then one line per period: the period and Sa of each channel.
 // spectra[c-1] holds channel c with one value per period.
@@ -30,8 +34,9 @@ std::string ResponseCsvText(std::span<const double> periods,
 // I and the reported value are left empty for a record without motion (a0 = 0).
 std::string IntensityCsvText(const RecordIntensity& intensity);
 
-// "channel","Arias","D5-75","D5-95","CAV", then one line per channel 1..40: Ia in m/s, the
-// durations in s (empty where a channel has no motion), CAV in cm/s.
-std::string MeasuresCsvText(const std::array<AriasMeasures, kChannels>& measures);
+// "channel","Arias","D5-75","D5-95","CAV","name", then one line per channel 1..40: Ia in m/s,
+// the durations in s (empty where a channel has no motion), CAV in cm/s, the name as above.
+std::string MeasuresCsvText(const std::array<AriasMeasures, kChannels>& measures,
+                            const ChannelNames& names);
 
 }  // namespace accprep

@@ -30,14 +30,19 @@ ParseOutcome<ViewerOptions> ParseViewerOptions(int argc, const char* const* argv
       "peaks and response spectra.",
       voice.name};
   app.add_option("RECORD", options.record,
-                 "the input record, or any file a conversion wrote beside it")
-      ->required();
+                 "the input record, or any file a conversion wrote beside it (without it, and "
+                 "without an option that writes a file, the window opens and asks for one)");
   app.add_option("--channel", options.channel, "channel shown or exported (1..40, default 1)")
       ->check(CLI::Range(1, 40));
   app.add_option("--damping", options.damping,
                  "damping ratio of the response spectra (0 <= H < 1, default 0.05)");
   app.add_option("--export", options.exportPath,
                  "render the channel's full view to PATH.png or PATH.pdf and exit");
+  std::string page = "a4";
+  app.add_option("--page", page,
+                 "page of --export, landscape: a4 (default) or a3; the text keeps its size");
+  app.add_option("--dpi", options.dpi,
+                 "resolution of a PNG --export in dots per inch (50..1200, default 150)");
   app.add_option("--peaks", options.peaksPath, "write the peaks table to PATH.csv and exit");
   app.add_option("--response", options.responsePath,
                  "write the acceleration response spectra of every channel to PATH.csv and exit");
@@ -77,6 +82,18 @@ ParseOutcome<ViewerOptions> ParseViewerOptions(int argc, const char* const* argv
                  "smoothing of --transfer: none, parzen:B (Hz) or ko:b (default parzen:0.1)");
   // Checks CLI11 cannot make; each failure is a usage mistake like those it finds.
   const auto check = [&] {
+    if (const std::optional<PageSize> size = ParsePageSize(page)) {
+      options.page = *size;
+    } else {
+      throw CLI::ValidationError("--page: the page must be a4 or a3");
+    }
+    if (options.dpi < kLeastPictureDpi || options.dpi > kMostPictureDpi) {
+      throw CLI::ValidationError("--dpi: the resolution must lie in 50..1200 dots per inch");
+    }
+    if (options.record.empty() && options.Headless()) {
+      throw CLI::ValidationError(
+          "RECORD is required with --export, --peaks, --response, --intensity or --measures");
+    }
     if (!IsUsableDamping(options.damping)) {
       throw CLI::ValidationError(
           "--damping: the damping ratio must lie in 0 <= H < 1 (0.05 for 5 %)");

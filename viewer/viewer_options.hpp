@@ -1,13 +1,15 @@
 #pragma once
 // The command line of accprep-view:
-//   accprep-view [--channel N] [--damping H] [--export PATH.png|PATH.pdf] [--peaks PATH.csv]
-//                [--response PATH.csv] [--intensity PATH.csv [--components H1,H2,V]]
-//                [--measures PATH.csv] [--modes PATH.csv] [--drift PATH.csv]
-//                [--transfer PATH.csv] [--profile PATH.csv] [--tracking PATH.csv]
-//                [--layout PATH] [--pair IN,OUT] [--smoothing none|parzen:B|ko:b] RECORD
+//   accprep-view [--channel N] [--damping H] [--export PATH.png|PATH.pdf [--page a4|a3]
+//                [--dpi N]] [--peaks PATH.csv] [--response PATH.csv]
+//                [--intensity PATH.csv [--components H1,H2,V]] [--measures PATH.csv]
+//                [--modes PATH.csv] [--drift PATH.csv] [--transfer PATH.csv]
+//                [--profile PATH.csv] [--tracking PATH.csv] [--layout PATH]
+//                [--pair IN,OUT] [--smoothing none|parzen:B|ko:b] [RECORD]
 // Without one of the outputs (--export, --peaks, --response, --intensity, --measures, --modes,
-// --drift, --transfer, --profile, --tracking) the window opens; with any of them the program
-// writes what was asked and exits without showing a window.
+// --drift, --transfer, --profile, --tracking) the window opens (asking for a record when none
+// is given); with any of them the program writes what was asked and exits without showing a
+// window, and RECORD is required.
 
 #include <optional>
 #include <ostream>
@@ -15,6 +17,7 @@
 
 #include "cli/command_line.hpp"
 #include "viewer/building_outputs.hpp"
+#include "viewer/page_layout.hpp"
 #include "viewer/record_intensity.hpp"
 
 namespace accprep {
@@ -22,10 +25,12 @@ namespace accprep {
 inline constexpr char kViewerProgram[] = "accprep-view";
 
 struct ViewerOptions {
-  std::string record;      // any file of the conversion, or its input record
-  int channel = 1;         // 1..40
-  double damping = 0.05;   // 0 <= h < 1
-  std::string exportPath;  // .png or .pdf, empty when not asked
+  std::string record;             // any file of the conversion, or its input record; may be empty
+  int channel = 1;                // 1..40
+  double damping = 0.05;          // 0 <= h < 1
+  std::string exportPath;         // .png or .pdf, empty when not asked
+  PageSize page = PageSize::kA4;  // of the export, landscape
+  int dpi = kDefaultPictureDpi;   // of a PNG export
   std::string peaksPath;
   std::string responsePath;
   std::string intensityPath;

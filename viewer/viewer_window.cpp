@@ -4,34 +4,57 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialog>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSaveFile>
+#include <QScreen>
+#include <QSettings>
 #include <QShortcut>
-#include <QSplitter>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QtConcurrent/QtConcurrentRun>
+
+#include <filesystem>
 
 #include "engine/data_error.hpp"
-#include "engine/number_format.hpp"
 #include "engine/time_step.hpp"
 #include "viewer/channel_figure.hpp"
+#include "viewer/column_format.hpp"
 #include "viewer/figure_export.hpp"
 #include "viewer/intensity_panel.hpp"
+#include "viewer/station_chooser.hpp"
 #include "viewer/table_copy.hpp"
+#include "viewer/work_page.hpp"
 
 namespace accprep {
+
+// The records of one opened conversion, with what the window derives from them once.
+struct ViewerWindow::Session {
+  ConversionFiles files;
+  ConversionData data;
+  std::array<ChannelPeaks, kChannels> peaks{};
+  int timeDecimals = 2;  // of the sampling step, for the peaks' times
+};
+
 namespace {
 
 // The records are shown first; their spectra follow.
@@ -40,67 +63,116 @@ constexpr ConversionFile kRecordFiles[] = {ConversionFile::kAcceleration, Conver
 constexpr ConversionFile kSpectrumFiles[] = {ConversionFile::kVelocitySpectrum,
                                              ConversionFile::kDisplacementSpectrum};
 
-const char* const kPeakHeaders[] = {"channel", "PGA", "tPGA", "PGV", "tPGV", "PGD", "tPGD"};
+constexpr TableColumn kPeakColumns[] = {{"チャンネル", "channel"},    {"名前", "name"},
+                                        {"PGA (gal)", "PGA (gal)"},   {"時刻 (s)", "tPGA (s)"},
+                                        {"PGV (cm/s)", "PGV (cm/s)"}, {"時刻 (s)", "tPGV (s)"},
+                                        {"PGD (cm)", "PGD (cm)"},     {"時刻 (s)", "tPGD (s)"}};
+constexpr int kPeakColumnCount = static_cast<int>(std::size(kPeakColumns));
+constexpr int kPeakSignificant = 4;
 
-QString PeakText(const Peak& peak, bool time) {
-  if (!peak.found) return {};
-  return QString::fromStdString(FormatNumber(time ? peak.time : peak.value));
+constexpr int kRecentFiles = 8;
+constexpr int kResponseChunks = 10;  // the periods are computed in tenths, for the progress bar
+
+const char kSettingsOrganization[] = "accprep";
+const char kSettingsApplication[] = "accprep-view";
+
+QString FileName(const std::string& path) {
+  return QFileInfo(QString::fromStdString(path)).fileName();
 }
 
-QString Name(const std::string& path) { return QFileInfo(QString::fromStdString(path)).fileName(); }
+QString NoRecordNotice() {
+  return QStringLiteral(
+      "記録が開かれていません。\n「ファイル」→「開く」(Ctrl+O) で変換の記録を開くか、"
+      "変換のファイルをこのウィンドウにドロップしてください。");
+}
+
+QSettings Settings() { return QSettings(kSettingsOrganization, kSettingsApplication); }
+
+// The response spectra of `channel` in tenths of the periods, so that the tab can show how
+// far it has come and a stale request stops early.
+std::shared_ptr<const ResponseSpectrum> ComputeResponseInChunks(const ChannelTable& acc,
+                                                                const std::string& path,
+                                                                int channel, double damping,
+                                                                std::atomic<int>& chunksDone,
+                                                                const StaleFlag& stale) {
+  const double step = UniformTimeStep(acc.column(0), path, acc.firstLine());
+  const std::vector<double> periods = ResponsePeriods();
+  auto spectrum = std::make_shared<ResponseSpectrum>();
+  const std::size_t chunk = (periods.size() + kResponseChunks - 1) / kResponseChunks;
+  for (std::size_t first = 0; first < periods.size(); first += chunk) {
+    if (stale.load()) return nullptr;
+    const std::size_t count = std::min(chunk, periods.size() - first);
+    const ResponseSpectrum part = ComputeResponseSpectrum(
+        acc.column(channel), step, std::span(periods).subspan(first, count), damping);
+    for (auto member :
+         {&ResponseSpectrum::periods, &ResponseSpectrum::absoluteAcceleration,
+          &ResponseSpectrum::relativeVelocity, &ResponseSpectrum::relativeDisplacement}) {
+      (*spectrum.*member)
+          .insert((*spectrum.*member).end(), (part.*member).begin(), (part.*member).end());
+    }
+    chunksDone.fetch_add(1);
+  }
+  return spectrum;
+}
 
 }  // namespace
 
-ViewerWindow::ViewerWindow(const ConversionFiles& files, int channel, double damping,
-                           const ChannelNames& names)
-    : files_(files), names_(names), channel_(channel), damping_(damping) {
+ViewerWindow::ViewerWindow(int channel, double damping, QWidget* parent)
+    : QMainWindow(parent),
+      channel_(channel),
+      damping_(damping),
+      progress_(std::make_shared<LoadProgress>(0)),
+      responseProgress_(std::make_shared<std::atomic<int>>(0)),
+      loadRequest_(this, [this](std::shared_ptr<Session> s) { RecordsLoaded(std::move(s)); }),
+      spectraRequest_(this, [this](Spectra spectra) { SpectraLoaded(spectra); }),
+      responseRequest_(this, [this](Response response) { ResponseComputed(response); }) {
   CreateControls();
+  CreateMenus();
   LayOut();
   ConnectSignals();
-  StartLoading();
+  FitToScreen();
+  setAcceptDrops(true);
+  UpdateActions();
 }
 
 ViewerWindow::~ViewerWindow() {
-  // The workers hold no pointer into the window, but their results must not outlive it.
-  loadWatcher_->waitForFinished();
-  spectraWatcher_->waitForFinished();
-  responseWatcher_->waitForFinished();
-  intensityPanel_->WaitForWork();  // it reads the loaded table, which goes first
+  // The workers hold what they read; their results are not for a window that is gone.
+  loadRequest_.Wait();
+  spectraRequest_.Wait();
+  responseRequest_.Wait();
+  intensityPanel_->WaitForWork();
 }
 
 void ViewerWindow::CreateControls() {
-  setWindowTitle(QStringLiteral("記録ビューア - ") +
-                 QFileInfo(QString::fromStdString(files_.stem)).fileName());
+  setWindowTitle(QStringLiteral("記録ビューア"));
   channelList_ = new QListWidget;
-  for (int c = 1; c <= kChannels; ++c) {
-    channelList_->addItem(QString::fromStdString(ChannelLabel(names_, c)));
-  }
-  channelList_->setCurrentRow(channel_ - 1);
-  channelList_->setFixedWidth(std::max(72, channelList_->sizeHintForColumn(0) + 28));
+  channelList_->setFixedWidth(200);
   channelList_->setEnabled(false);
 
+  errorLabel_ = new QLabel;
+  errorLabel_->setWordWrap(true);
+  errorLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  errorLabel_->setStyleSheet(
+      "QLabel { color: #900; background: #fff0f0; border: 1px solid #d99; padding: 4px; }");
+  errorLabel_->setVisible(false);
   filesLabel_ = new QLabel;
   filesLabel_->setTextFormat(Qt::RichText);
-  filesLabel_->setWordWrap(true);
-  filesLabel_->setText(FilesSummary());
+  filesLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
   timePlot_ = new QCustomPlot;
   fourierPlot_ = new QCustomPlot;
   responsePlot_ = new QCustomPlot;
-  timeFigure_ = new ChannelFigure(timePlot_, ChannelFigure::kTimeHistories, false);
-  fourierFigure_ = new ChannelFigure(fourierPlot_, ChannelFigure::kFourierSpectra, false);
-  responseFigure_ = new ChannelFigure(responsePlot_, ChannelFigure::kResponseSpectra, false);
+  timeFigure_ = new ChannelFigure(timePlot_, ChannelFigure::kTimeHistories);
+  fourierFigure_ = new ChannelFigure(fourierPlot_, ChannelFigure::kFourierSpectra);
+  responseFigure_ = new ChannelFigure(responsePlot_, ChannelFigure::kResponseSpectra);
+  timePage_ = new WorkPage(timePlot_);
+  fourierPage_ = new WorkPage(fourierPlot_);
+  responsePage_ = new WorkPage(responsePlot_);
 
-  peaksTable_ = new QTableWidget(kChannels, 7);
-  QStringList headers;
-  headers << QStringLiteral("チャンネル") << "PGA (gal)" << QStringLiteral("時刻 (s)")
-          << "PGV (cm/s)" << QStringLiteral("時刻 (s)") << "PGD (cm)" << QStringLiteral("時刻 (s)");
-  peaksTable_->setHorizontalHeaderLabels(headers);
-  peaksTable_->verticalHeader()->setVisible(false);
-  peaksTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  peaksTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  peaksTable_ = MakeTable(kChannels, kPeakColumns);
+  peaksPage_ = new WorkPage(peaksTable_);
   copyButton_ = new QPushButton(QStringLiteral("表をコピー"));
-  intensityPanel_ = new IntensityPanel(names_);
+  intensityPanel_ = new IntensityPanel;
 
   tabs_ = new QTabWidget;
   dampingBox_ = new QDoubleSpinBox;
@@ -112,62 +184,91 @@ void ViewerWindow::CreateControls() {
   dampingBox_->setKeyboardTracking(false);
 
   resetButton_ = new QPushButton(QStringLiteral("表示をリセット"));
+  resetButton_->setToolTip(QStringLiteral("ダブルクリックでも戻ります"));
   saveButton_ = new QPushButton(QStringLiteral("画像を保存..."));
   readout_ = new QLabel;
-  readout_->setMinimumWidth(360);
+  readout_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  readout_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  readout_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   loadBar_ = new QProgressBar;
   loadBar_->setRange(0, 1000);
+  loadBar_->setMaximumWidth(300);
+  loadBar_->setVisible(false);
   progressTimer_ = new QTimer(this);
   progressTimer_->setInterval(50);
-  loadWatcher_ = new QFutureWatcher<Loaded*>(this);
-  spectraWatcher_ = new QFutureWatcher<ConversionData*>(this);
-  responseWatcher_ = new QFutureWatcher<Response>(this);
+}
+
+void ViewerWindow::CreateMenus() {
+  QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+  openAction_ = file->addAction(QStringLiteral("開く(&O)..."), this, &ViewerWindow::AskForRecord);
+  openAction_->setShortcut(QKeySequence::Open);
+  recentMenu_ = file->addMenu(QStringLiteral("最近使ったファイル(&R)"));
+  file->addSeparator();
+  saveAction_ = file->addAction(QStringLiteral("画像を保存(&S)..."), this, &ViewerWindow::SaveView);
+  saveAction_->setShortcut(QKeySequence::Save);
+  printAction_ = file->addAction(QStringLiteral("印刷(&P)..."), this, &ViewerWindow::PrintView);
+  printAction_->setShortcut(QKeySequence::Print);
+  file->addSeparator();
+  QAction* quit = file->addAction(QStringLiteral("終了(&X)"), this, &QWidget::close);
+  quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+  QAction* guide = help->addAction(QStringLiteral("使い方(&U)"), this, &ViewerWindow::ShowGuide);
+  guide->setShortcut(QKeySequence(Qt::Key_F1));
+  help->addAction(QStringLiteral("バージョン情報(&A)"), this, &ViewerWindow::ShowVersion);
+  FillRecentMenu();
 }
 
 void ViewerWindow::LayOut() {
-  auto* peaksPage = new QWidget;
-  auto* peaksLayout = new QVBoxLayout(peaksPage);
-  peaksLayout->addWidget(peaksTable_);
+  peaksTab_ = new QWidget;
+  auto* peaksLayout = new QVBoxLayout(peaksTab_);
+  peaksLayout->addWidget(peaksPage_, 1);
   auto* copyRow = new QHBoxLayout;
   copyRow->addStretch();
   copyRow->addWidget(copyButton_);
   peaksLayout->addLayout(copyRow);
 
-  auto* responsePage = new QWidget;
-  auto* responseLayout = new QVBoxLayout(responsePage);
+  responseTab_ = new QWidget;
+  auto* responseLayout = new QVBoxLayout(responseTab_);
   responseLayout->setContentsMargins(0, 0, 0, 0);
   auto* dampingRow = new QHBoxLayout;
   dampingRow->addWidget(new QLabel(QStringLiteral("減衰定数")));
   dampingRow->addWidget(dampingBox_);
   dampingRow->addStretch();
   responseLayout->addLayout(dampingRow);
-  responseLayout->addWidget(responsePlot_, 1);
+  responseLayout->addWidget(responsePage_, 1);
 
-  tabs_->addTab(timePlot_, QStringLiteral("時刻歴 (加速度・速度・変位)"));
-  tabs_->addTab(fourierPlot_, QStringLiteral("フーリエ振幅スペクトル"));
-  tabs_->addTab(responsePage, QStringLiteral("応答スペクトル"));
-  tabs_->addTab(peaksPage, QStringLiteral("最大値"));
+  tabs_->addTab(timePage_, QStringLiteral("時刻歴 (加速度・速度・変位)"));
+  tabs_->addTab(fourierPage_, QStringLiteral("フーリエ振幅スペクトル"));
+  tabs_->addTab(responseTab_, QStringLiteral("応答スペクトル"));
+  tabs_->addTab(peaksTab_, QStringLiteral("最大値"));
   tabs_->addTab(intensityPanel_, QStringLiteral("震度・指標"));
 
   auto* tools = new QHBoxLayout;
   tools->addWidget(resetButton_);
   tools->addWidget(saveButton_);
-  tools->addStretch();
-  tools->addWidget(readout_);
+  tools->addWidget(readout_, 1);
 
   auto* right = new QWidget;
   auto* rightLayout = new QVBoxLayout(right);
+  rightLayout->setContentsMargins(0, 0, 0, 0);
+  rightLayout->addWidget(errorLabel_);
   rightLayout->addWidget(filesLabel_);
   rightLayout->addWidget(tabs_, 1);
   rightLayout->addLayout(tools);
 
   auto* central = new QWidget;
   auto* row = new QHBoxLayout(central);
+  row->setContentsMargins(6, 6, 6, 2);
   row->addWidget(channelList_);
   row->addWidget(right, 1);
   setCentralWidget(central);
   statusBar()->addPermanentWidget(loadBar_, 1);
-  resize(1280, 860);
+
+  for (WorkPage* page : {timePage_, fourierPage_, responsePage_, peaksPage_}) {
+    page->ShowNotice(NoRecordNotice());
+  }
+  intensityPanel_->ShowNotice(NoRecordNotice());
 }
 
 void ViewerWindow::ConnectSignals() {
@@ -183,106 +284,247 @@ void ViewerWindow::ConnectSignals() {
   connect(copyShortcut, &QShortcut::activated, this, &ViewerWindow::CopyPeaks);
   connect(resetButton_, &QPushButton::clicked, this, &ViewerWindow::ResetView);
   connect(saveButton_, &QPushButton::clicked, this, &ViewerWindow::SaveView);
+  connect(tabs_, &QTabWidget::currentChanged, this, &ViewerWindow::UpdateActions);
   connect(progressTimer_, &QTimer::timeout, this, [this] {
-    if (totalBytes_ > 0)
-      loadBar_->setValue(static_cast<int>(1000.0 * progress_.load() / totalBytes_));
+    if (totalBytes_ > 0) {
+      loadBar_->setValue(static_cast<int>(1000.0 * progress_->load() / totalBytes_));
+    }
   });
-  connect(loadWatcher_, &QFutureWatcher<Loaded*>::finished, this, &ViewerWindow::LoadingFinished);
-  connect(spectraWatcher_, &QFutureWatcher<ConversionData*>::finished, this,
-          &ViewerWindow::SpectraFinished);
-  connect(responseWatcher_, &QFutureWatcher<Response>::finished, this,
-          &ViewerWindow::ResponseFinished);
   const std::pair<QCustomPlot*, ChannelFigure*> plots[] = {
       {timePlot_, timeFigure_}, {fourierPlot_, fourierFigure_}, {responsePlot_, responseFigure_}};
   for (const auto& [plot, figure] : plots) {
     plot->setMouseTracking(true);
-    connect(plot, &QCustomPlot::mouseMove, this,
-            [this, plot = plot, figure = figure](QMouseEvent* event) {
-              UpdateReadout(plot, figure, event->pos());
-            });
+    connect(plot, &QCustomPlot::mouseMove, this, [this, figure = figure](QMouseEvent* event) {
+      readout_->setText(figure->Readout(event->pos()));
+    });
+  }
+
+  // The display test reads the window's state from a file, as a person reads the screen.
+  reportPath_ = qEnvironmentVariable("ACCPREP_VIEW_REPORT");
+  if (!reportPath_.isEmpty()) {
+    reportTimer_ = new QTimer(this);
+    reportTimer_->setInterval(100);
+    connect(reportTimer_, &QTimer::timeout, this, &ViewerWindow::WriteReport);
+    reportTimer_->start();
   }
 }
 
-QString ViewerWindow::FilesSummary() const {
-  static const char* const kNames[] = {"加速度", "速度", "変位", "速度フーリエ振幅",
-                                       "変位フーリエ振幅"};
-  QStringList parts;
-  for (int i = 0; i < kConversionFileCount; ++i) {
-    const ConversionFile file = kAllConversionFiles[i];
-    QString state;
-    if (!files_.has(file)) {
-      state = QStringLiteral("<span style='color:#a00'>ファイルがありません</span>");
-    } else if (data_ != nullptr && !data_->data.error(file).empty()) {
-      state = QStringLiteral("<span style='color:#a00'>読み込めません</span>");
-    } else {
-      state = QStringLiteral("<span style='color:#060'>あり</span>");
-    }
-    parts << QString::fromUtf8(kNames[i]) + ": " + Name(files_.path(file)).toHtmlEscaped() + " " +
-                 state;
+void ViewerWindow::FitToScreen() {
+  // The plots want room, but every control must stay on the screen: a 1280 x 720 laptop
+  // leaves about 1280 x 690 to a window once its panel is drawn.
+  setMinimumSize(860, 520);
+  const QRect available = screen()->availableGeometry();
+  QSettings settings = Settings();
+  if (!restoreGeometry(settings.value("geometry").toByteArray())) {
+    resize(std::min(1280, available.width() * 95 / 100),
+           std::min(860, available.height() * 92 / 100));
+    move(available.center() - rect().center());
   }
-  return parts.join(QStringLiteral(" &nbsp;|&nbsp; "));
+  // A size remembered from a larger screen is cut to this one.
+  const QSize frame = frameGeometry().size() - size();
+  resize(std::min(width(), available.width() - frame.width()),
+         std::min(height(), available.height() - frame.height()));
 }
 
-void ViewerWindow::StartLoading() {
-  totalBytes_ = ConversionBytes(files_, kAllConversionFiles);
+void ViewerWindow::closeEvent(QCloseEvent* event) {
+  Settings().setValue("geometry", saveGeometry());
+  QMainWindow::closeEvent(event);
+}
+
+void ViewerWindow::dragEnterEvent(QDragEnterEvent* event) {
+  const QMimeData* mime = event->mimeData();
+  if (mime->hasUrls() && !mime->urls().isEmpty() && mime->urls().first().isLocalFile()) {
+    event->acceptProposedAction();
+  }
+}
+
+void ViewerWindow::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.isEmpty() || !urls.first().isLocalFile()) return;
+  event->acceptProposedAction();
+  Open(urls.first().toLocalFile());
+}
+
+void ViewerWindow::AskForRecord() {
+  QSettings settings = Settings();
+  const QString folder = settings.value("lastFolder", QDir::homePath()).toString();
+  const QString path =
+      QFileDialog::getOpenFileName(this, QStringLiteral("記録を開く"), folder,
+                                   QStringLiteral("変換の記録 (*.csv);;すべてのファイル (*)"));
+  if (!path.isEmpty()) Open(path);
+}
+
+bool ViewerWindow::Open(const QString& path) {
+  const std::string file = path.toStdString();
+  std::error_code ignored;
+  const bool exists = std::filesystem::exists(file, ignored);
+  const ConversionFiles files = FindConversionFiles(file);
+  if (files.PresentCount() == 0) {
+    const QString stem = QString::fromStdString(files.stem);
+    ShowError(exists ? QStringLiteral("開けません: %1\nこのファイルの変換のファイル (%2_acc.csv, "
+                                      "_vel.csv, _dis.csv, _velAmp.csv, _disAmp.csv) がありません。"
+                                      "先に accprep か accprep-cli で変換してください。")
+                           .arg(path, stem)
+                     : QStringLiteral("開けません: %1\nファイルがありません。").arg(path));
+    return false;
+  }
+  Settings().setValue("lastFolder", QFileInfo(path).absolutePath());
+  RememberRecent(QFileInfo(path).absoluteFilePath());
+  errorLabel_->setVisible(false);
+
+  // What runs for the conversion shown so far is of no more use.
+  spectraRequest_.Cancel();
+  responseRequest_.Cancel();
+  session_.reset();
+  files_ = files;
+  openedPath_ = path;
+  names_ = ConversionChannelNames(file, files);
+  setWindowTitle(QStringLiteral("記録ビューア - ") + FileName(files.stem));
+
+  const QSignalBlocker quiet(channelList_);
+  channelList_->clear();
+  for (int c = 1; c <= kChannels; ++c) {
+    channelList_->addItem(QString::fromStdString(ChannelLabel(names_, c)));
+  }
+  channelList_->setCurrentRow(channel_ - 1);
+  channelList_->setFixedWidth(std::max(72, channelList_->sizeHintForColumn(0) + 28));
+  channelList_->setEnabled(false);
+  UpdateFilesLine();
+
+  recordBytes_ = ConversionBytes(files, kRecordFiles);
+  totalBytes_ = ConversionBytes(files, kAllConversionFiles);
+  progress_ = std::make_shared<LoadProgress>(0);
+  const auto loaded = [progress = progress_, bytes = recordBytes_] {
+    return bytes == 0 ? 0.0 : static_cast<double>(progress->load()) / bytes;
+  };
+  for (WorkPage* page : {timePage_, peaksPage_})
+    page->ShowWorking(QStringLiteral("読み込み中"), loaded);
+  fourierPage_->ShowWorking(
+      QStringLiteral("読み込み中"), [progress = progress_, total = totalBytes_] {
+        return total == 0 ? 0.0 : static_cast<double>(progress->load()) / total;
+      });
+  responsePage_->ShowWorking(QStringLiteral("読み込み中"), loaded);
+  intensityPanel_->ShowLoading(loaded);
   statusBar()->showMessage(QStringLiteral("読み込み中"));
+  loadBar_->setValue(0);
+  loadBar_->setVisible(true);
   progressTimer_->start();
-  const ConversionFiles files = files_;
-  LoadProgress* progress = &progress_;
-  loadWatcher_->setFuture(QtConcurrent::run([files, progress]() -> Loaded* {
-    auto loaded = std::make_unique<Loaded>();
-    loaded->data = LoadConversion(files, kRecordFiles, progress);
-    loaded->peaks = FindChannelPeaks(loaded->data.table(ConversionFile::kAcceleration),
-                                     loaded->data.table(ConversionFile::kVelocity),
-                                     loaded->data.table(ConversionFile::kDisplacement));
-    return loaded.release();
-  }));
+  UpdateActions();
+
+  loadRequest_.Run([files, progress = progress_](const StaleFlag&) {
+    auto session = std::make_shared<Session>();
+    session->files = files;
+    session->data = LoadConversion(files, kRecordFiles, progress.get());
+    const ChannelTable* acc = session->data.table(ConversionFile::kAcceleration);
+    session->peaks = FindChannelPeaks(acc, session->data.table(ConversionFile::kVelocity),
+                                      session->data.table(ConversionFile::kDisplacement));
+    if (acc != nullptr && acc->rows() >= 2) {
+      session->timeDecimals = StepDecimals(acc->column(0)[1] - acc->column(0)[0]);
+    }
+    return session;
+  });
+  return true;
 }
 
 // The records are in: the channel is drawn at once, before the work that follows it (the
 // spectra, a good half of the bytes; the response spectra; the intensity measures) takes the
 // processors.
-void ViewerWindow::LoadingFinished() {
-  data_.reset(loadWatcher_->result());
-  filesLabel_->setText(FilesSummary());
+void ViewerWindow::RecordsLoaded(std::shared_ptr<Session> session) {
+  session_ = std::move(session);
   FillPeaksTable();
+  peaksPage_->ShowContent();
   channelList_->setEnabled(true);
   channelList_->setFocus();
+  timePage_->ShowContent();
   ShowChannelNow(channel_);
+  UpdateFilesLine();
+  UpdateActions();
 
-  const ConversionFiles files = files_;
-  LoadProgress* progress = &progress_;
-  spectraWatcher_->setFuture(QtConcurrent::run([files, progress]() {
-    return new ConversionData(LoadConversion(files, kSpectrumFiles, progress));
-  }));
-  intensityPanel_->SetRecord(data_->data);
+  spectraRequest_.Run([session = session_, progress = progress_](const StaleFlag&) {
+    return Spectra{session, std::make_shared<ConversionData>(
+                                LoadConversion(session->files, kSpectrumFiles, progress.get()))};
+  });
+  const ConversionData& data = session_->data;
+  const ChannelTable* acc = data.table(ConversionFile::kAcceleration);
+  const std::string& error = data.error(ConversionFile::kAcceleration);
+  intensityPanel_->SetRecord(
+      acc != nullptr ? std::shared_ptr<const ChannelTable>(session_, acc) : nullptr,
+      data.files.path(ConversionFile::kAcceleration), names_,
+      error.empty() ? QString()
+                    : QStringLiteral("読み込めません: ") + QString::fromStdString(error));
   StartResponse();
+  ShowLoadFailures();
 }
 
-void ViewerWindow::SpectraFinished() {
+void ViewerWindow::SpectraLoaded(const Spectra& spectra) {
+  if (spectra.session != session_) return;
   progressTimer_->stop();
-  const std::unique_ptr<ConversionData> spectra(spectraWatcher_->result());
   for (const ConversionFile file : kSpectrumFiles) {
     const int index = static_cast<int>(file);
-    data_->data.tables[index] = std::move(spectra->tables[index]);
-    data_->data.errors[index] = std::move(spectra->errors[index]);
+    session_->data.tables[index] = std::move(spectra.data->tables[index]);
+    session_->data.errors[index] = std::move(spectra.data->errors[index]);
   }
   loadBar_->setVisible(false);
-  filesLabel_->setText(FilesSummary());
-  fourierFigure_->ShowChannel(data_->data, channel_);
+  UpdateFilesLine();
+  fourierFigure_->ShowChannel(session_->data, channel_, ChannelText(channel_));
   fourierFigure_->ResetView();
   fourierPlot_->replot(QCustomPlot::rpQueuedReplot);
+  fourierPage_->ShowContent();
   ShowLoadFailures();
 }
 
 void ViewerWindow::ShowLoadFailures() {
   QStringList failures;
-  for (const std::string& error : data_->data.errors) {
+  for (const std::string& error : session_->data.errors) {
     if (!error.empty()) failures << QString::fromStdString(error);
   }
-  statusBar()->showMessage(failures.isEmpty() ? QStringLiteral("読み込み完了")
-                                              : QStringLiteral("読み込めないファイルがあります"));
-  if (!failures.isEmpty()) QMessageBox::warning(this, windowTitle(), failures.join("\n"));
+  if (failures.isEmpty()) {
+    statusBar()->showMessage(spectraRequest_.IsIdle() ? QStringLiteral("読み込み完了")
+                                                      : QStringLiteral("スペクトルを読み込み中"));
+    return;
+  }
+  statusBar()->showMessage(QStringLiteral("読み込めないファイルがあります"));
+  ShowError(QStringLiteral("読み込めないファイルがあります (そのグラフには理由を表示します):\n") +
+            failures.join("\n"));
+}
+
+void ViewerWindow::ShowError(const QString& text) {
+  errorLabel_->setText(text);
+  errorLabel_->setVisible(true);
+  statusBar()->showMessage(text.section('\n', 0, 0));
+}
+
+QString ViewerWindow::ErrorText() const {
+  return errorLabel_->isHidden() ? QString() : errorLabel_->text();
+}
+
+void ViewerWindow::UpdateFilesLine() {
+  static const char* const kNames[] = {"加速度", "速度", "変位", "速度スペクトル",
+                                       "変位スペクトル"};
+  QStringList parts;
+  for (int i = 0; i < kConversionFileCount; ++i) {
+    const ConversionFile file = kAllConversionFiles[i];
+    QString state;
+    if (!files_.has(file)) {
+      state = QStringLiteral("<span style='color:#a00'>なし</span>");
+    } else if (session_ != nullptr && !session_->data.error(file).empty()) {
+      state = QStringLiteral("<span style='color:#a00'>読めません</span>");
+    } else {
+      state = QStringLiteral("<span style='color:#060'>あり</span>");
+    }
+    // Each entry in one piece: a break inside a word reads as two words.
+    parts << "<span style='white-space:nowrap'>" + QString::fromUtf8(kNames[i]) + " " + state +
+                 "</span>";
+  }
+  filesLabel_->setText("<b>" + FileName(files_.stem).toHtmlEscaped() + "</b> &nbsp; " +
+                       parts.join(QStringLiteral(" &nbsp;|&nbsp; ")));
+  QStringList paths;
+  for (const std::string& path : files_.paths) paths << QString::fromStdString(path);
+  filesLabel_->setToolTip(paths.join('\n'));
+}
+
+QString ViewerWindow::ChannelText(int channel) const {
+  return QString::fromStdString(ChannelLabel(names_, channel));
 }
 
 void ViewerWindow::ShowChannel(int channel) {
@@ -292,12 +534,20 @@ void ViewerWindow::ShowChannel(int channel) {
 
 void ViewerWindow::ShowChannelNow(int channel) { DrawChannel(channel, /*now=*/true); }
 
+bool ViewerWindow::IsLoaded() const { return session_ != nullptr; }
+
+bool ViewerWindow::IsSettled() const {
+  return session_ != nullptr && loadRequest_.IsIdle() && spectraRequest_.IsIdle() &&
+         responseRequest_.IsIdle() && intensityPanel_->IsUpToDate();
+}
+
 void ViewerWindow::DrawChannel(int channel, bool now) {
   const auto when = now ? QCustomPlot::rpImmediateRefresh : QCustomPlot::rpQueuedReplot;
   channel_ = channel;
-  if (data_ == nullptr) return;
-  timeFigure_->ShowChannel(data_->data, channel);
-  fourierFigure_->ShowChannel(data_->data, channel);
+  readout_->clear();
+  if (session_ == nullptr) return;
+  timeFigure_->ShowChannel(session_->data, channel, ChannelText(channel));
+  fourierFigure_->ShowChannel(session_->data, channel, ChannelText(channel));
   timeFigure_->ResetView();
   fourierFigure_->ResetView();
   timePlot_->replot(when);
@@ -305,64 +555,72 @@ void ViewerWindow::DrawChannel(int channel, bool now) {
 }
 
 void ViewerWindow::StartResponse() {
-  if (data_ == nullptr) return;
-  if (responseWatcher_->isRunning()) {
-    // One computation at a time; the newest settings are taken up when it ends.
-    responsePending_ = true;
-    return;
-  }
-  responsePending_ = false;
-  const ChannelTable* acc = data_->data.table(ConversionFile::kAcceleration);
-  const std::string accPath = files_.path(ConversionFile::kAcceleration);
-  const int channel = channel_;
-  const double damping = damping_;
-  responseWatcher_->setFuture(QtConcurrent::run([acc, accPath, channel, damping]() {
-    Response response{channel, damping, std::nullopt, {}};
+  if (session_ == nullptr) return;
+  const ChannelTable* acc = session_->data.table(ConversionFile::kAcceleration);
+  responseProgress_ = std::make_shared<std::atomic<int>>(0);
+  responsePage_->ShowWorking(QStringLiteral("計算中"), [progress = responseProgress_] {
+    return progress->load() / static_cast<double>(kResponseChunks);
+  });
+  responseRequest_.Run([session = session_, acc, channel = channel_, damping = damping_,
+                        progress = responseProgress_](const StaleFlag& stale) {
+    Response response{session.get(), channel, damping, nullptr, {}};
     if (acc == nullptr) {
       response.notice = QStringLiteral("加速度ファイルがないため計算できません");
       return response;
     }
     try {
-      const double step = UniformTimeStep(acc->column(0), accPath, acc->firstLine());
-      const std::vector<double> periods = ResponsePeriods();
-      response.spectrum = ComputeResponseSpectrum(acc->column(channel), step, periods, damping);
+      response.spectrum =
+          ComputeResponseInChunks(*acc, session->files.path(ConversionFile::kAcceleration), channel,
+                                  damping, *progress, stale);
     } catch (const DataError& error) {
-      response.notice = QString::fromStdString(error.what());
+      response.notice = QStringLiteral("計算できません: ") + QString::fromStdString(error.what());
+    } catch (const std::bad_alloc&) {
+      response.notice = QStringLiteral("メモリが足りないため計算できません");
     }
     return response;
-  }));
+  });
 }
 
-void ViewerWindow::ResponseFinished() {
-  const Response response = responseWatcher_->result();
-  if (responsePending_ || response.channel != channel_ || response.damping != damping_) {
-    StartResponse();
-    return;
-  }
-  responseFigure_->ShowResponse(response.spectrum ? &*response.spectrum : nullptr, damping_,
-                                response.notice);
+void ViewerWindow::ResponseComputed(const Response& response) {
+  if (response.session != session_.get()) return;
+  responseFigure_->ShowResponse(response.spectrum.get(), response.damping, response.notice);
   responseFigure_->ResetView();
   responsePlot_->replot(QCustomPlot::rpQueuedReplot);
+  responsePage_->ShowContent();
 }
 
 void ViewerWindow::FillPeaksTable() {
+  // One number form per column: the values to four digits of the column's largest, the times
+  // to the decimals of the sampling step.
+  static constexpr Peak ChannelPeaks::*kTraces[] = {
+      &ChannelPeaks::acceleration, &ChannelPeaks::velocity, &ChannelPeaks::displacement};
+  int decimals[std::size(kTraces)] = {};
+  for (std::size_t t = 0; t < std::size(kTraces); ++t) {
+    std::vector<double> values;
+    for (const ChannelPeaks& peaks : session_->peaks) {
+      if ((peaks.*kTraces[t]).found) values.push_back((peaks.*kTraces[t]).value);
+    }
+    decimals[t] = ColumnDecimals(values, kPeakSignificant);
+  }
   for (int c = 1; c <= kChannels; ++c) {
-    const ChannelPeaks& peaks = data_->peaks[c - 1];
-    const QString cells[] = {
-        QString::number(c) + "ch",          PeakText(peaks.acceleration, false),
-        PeakText(peaks.acceleration, true), PeakText(peaks.velocity, false),
-        PeakText(peaks.velocity, true),     PeakText(peaks.displacement, false),
-        PeakText(peaks.displacement, true)};
-    for (int column = 0; column < 7; ++column) {
+    const ChannelPeaks& peaks = session_->peaks[c - 1];
+    QString cells[kPeakColumnCount] = {QString::number(c), QString::fromStdString(names_[c - 1])};
+    for (std::size_t t = 0; t < std::size(kTraces); ++t) {
+      const Peak& peak = peaks.*kTraces[t];
+      if (!peak.found) continue;
+      cells[2 + 2 * t] = QString::fromStdString(FixedText(peak.value, decimals[t]));
+      cells[3 + 2 * t] = QString::fromStdString(FixedText(peak.time, session_->timeDecimals));
+    }
+    for (int column = 0; column < kPeakColumnCount; ++column) {
       auto* item = new QTableWidgetItem(cells[column]);
-      item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      item->setTextAlignment((column == 1 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
       peaksTable_->setItem(c - 1, column, item);
     }
   }
 }
 
 void ViewerWindow::CopyPeaks() {
-  QApplication::clipboard()->setText(TabSeparatedText(*peaksTable_, kPeakHeaders));
+  QApplication::clipboard()->setText(TabSeparatedText(*peaksTable_, kPeakColumns));
   statusBar()->showMessage(QStringLiteral("最大値の表をコピーしました"), 3000);
 }
 
@@ -375,32 +633,200 @@ void ViewerWindow::ResetView() {
   }
 }
 
-void ViewerWindow::SaveView() {
-  QCustomPlot* plot = tabs_->currentIndex() == 0   ? timePlot_
-                      : tabs_->currentIndex() == 1 ? fourierPlot_
-                      : tabs_->currentIndex() == 2 ? responsePlot_
-                                                   : nullptr;
-  if (plot == nullptr) {
-    statusBar()->showMessage(QStringLiteral("表は「表をコピー」で取り出せます"), 4000);
-    return;
+Picture ViewerWindow::CurrentPicture() const {
+  QWidget* tab = tabs_->currentWidget();
+  const auto titled = [this](const ChannelFigure* figure, QCustomPlot* plot) {
+    return Picture{FigureTitle(files_, names_, channel_, figure->Quantity()), {plot}};
+  };
+  if (tab == timePage_) return titled(timeFigure_, timePlot_);
+  if (tab == fourierPage_) return titled(fourierFigure_, fourierPlot_);
+  if (tab == responseTab_) return titled(responseFigure_, responsePlot_);
+  if (tab == intensityPanel_) {
+    const QString station = intensityPanel_->chooser()->StationName();
+    const IntensityComponents c = intensityPanel_->chooser()->Components();
+    return intensityPanel_->PictureWithTitle(
+        FileName(files_.stem) + "  " +
+        (station.isEmpty() ? QString::fromStdString(ComponentsText(c)) + "ch" : station) + "  " +
+        QStringLiteral("震度・指標"));
   }
-  const QString suggested =
-      QString::fromStdString(files_.stem) + "_" + QString::number(channel_) + "ch.png";
-  const QString path =
-      QFileDialog::getSaveFileName(this, QStringLiteral("画像を保存"), suggested,
-                                   QStringLiteral("PNG 画像 (*.png);;PDF (*.pdf)"));
+  return {};
+}
+
+void ViewerWindow::UpdateActions() {
+  // A table has no picture: 表をコピー takes it out.
+  QWidget* tab = tabs_->currentWidget();
+  const bool picture = session_ != nullptr && tab != peaksTab_;
+  saveAction_->setEnabled(picture);
+  printAction_->setEnabled(picture);
+  saveButton_->setEnabled(picture);
+  resetButton_->setEnabled(session_ != nullptr && tab != peaksTab_ && tab != intensityPanel_);
+}
+
+void ViewerWindow::SaveView() {
+  const Picture picture = CurrentPicture();
+  if (picture.plots.empty()) return;
+  QSettings settings = Settings();
+  const QString folder = settings.value("lastFolder", QDir::homePath()).toString();
+  const QString suggested = FileName(files_.stem) + "_" + QString::number(channel_) + "ch.png";
+  const QString path = QFileDialog::getSaveFileName(
+      this, QStringLiteral("画像を保存"), QDir(folder).filePath(suggested),
+      QStringLiteral("PNG 画像 (*.png);;PDF (*.pdf)"));
   if (path.isEmpty()) return;
-  const bool pdf = path.endsWith(".pdf", Qt::CaseInsensitive);
-  const bool saved = pdf ? plot->savePdf(path) : plot->savePng(path);
-  if (!saved) {
-    QMessageBox::warning(this, windowTitle(), path + QStringLiteral(": 保存できませんでした"));
-  } else {
-    statusBar()->showMessage(path + QStringLiteral(" に保存しました"), 4000);
+  try {
+    SavePicture(picture, path.toStdString(), PageSize::kA4, kDefaultPictureDpi);
+    statusBar()->showMessage(path + QStringLiteral(" に保存しました (A4 横)"), 4000);
+  } catch (const DataError& error) {
+    QMessageBox::warning(this, windowTitle(),
+                         QStringLiteral("画像を保存できませんでした: ") + path + "\n\n" +
+                             QString::fromStdString(error.what()));
   }
 }
 
-void ViewerWindow::UpdateReadout(QCustomPlot*, ChannelFigure* figure, QPoint position) {
-  readout_->setText(figure->Readout(position));
+void ViewerWindow::PrintView() {
+  const Picture picture = CurrentPicture();
+  if (picture.plots.empty()) return;
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setPageSize(QPageSize(QPageSize::A4));
+  printer.setPageOrientation(QPageLayout::Landscape);
+  printer.setDocName(picture.title);
+  QPrintDialog dialog(&printer, this);
+  dialog.setWindowTitle(QStringLiteral("印刷"));
+  if (dialog.exec() != QDialog::Accepted) return;
+  PrintPicture(picture, printer);
+  statusBar()->showMessage(QStringLiteral("印刷しました"), 4000);
+}
+
+void ViewerWindow::ShowGuide() {
+  auto* guide = findChild<QDialog*>(QStringLiteral("guide"));
+  if (guide == nullptr) {
+    guide = new QDialog(this);
+    guide->setObjectName(QStringLiteral("guide"));
+    guide->setWindowTitle(QStringLiteral("使い方 - accprep"));
+    auto* browser = new QTextBrowser;
+    browser->setOpenExternalLinks(true);
+    const QUrl source(QStringLiteral("qrc:/guide/guide-ja.md"));
+    if (QFile::exists(QStringLiteral(":/guide/guide-ja.md"))) {
+      browser->setSource(source, QTextDocument::MarkdownResource);
+    } else {
+      browser->setPlainText(QStringLiteral("使い方の文書がこのプログラムに含まれていません。"));
+    }
+    auto* layout = new QVBoxLayout(guide);
+    layout->addWidget(browser);
+    const QRect available = screen()->availableGeometry();
+    guide->resize(std::min(900, available.width() - 80), std::min(700, available.height() - 80));
+  }
+  guide->show();
+  guide->raise();
+  guide->activateWindow();
+}
+
+void ViewerWindow::ShowVersion() {
+  QMessageBox::about(this, QStringLiteral("バージョン情報"),
+                     QStringLiteral("accprep-view (記録ビューア) ") +
+                         QCoreApplication::applicationVersion() +
+                         QStringLiteral("\n\n変換の記録 (加速度・速度・変位とそのスペクトル) を"
+                                        "表示し、最大値・応答スペクトル・震度を求めます。"));
+}
+
+void ViewerWindow::RememberRecent(const QString& path) {
+  QSettings settings = Settings();
+  QStringList recent = settings.value("recentFiles").toStringList();
+  recent.removeAll(path);
+  recent.prepend(path);
+  while (recent.size() > kRecentFiles) recent.removeLast();
+  settings.setValue("recentFiles", recent);
+  FillRecentMenu();
+}
+
+void ViewerWindow::FillRecentMenu() {
+  recentMenu_->clear();
+  const QStringList recent = Settings().value("recentFiles").toStringList();
+  for (int i = 0; i < recent.size(); ++i) {
+    const QString path = recent[i];
+    recentMenu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(path), this,
+                           [this, path] { Open(path); });
+  }
+  recentMenu_->setEnabled(!recent.isEmpty());
+}
+
+void ViewerWindow::WriteReport() const {
+  // key=value lines, rewritten whole: where the controls stand on the screen and what the
+  // window shows.
+  QStringList lines;
+  lines << "record=" + openedPath_;
+  lines << QStringLiteral("loaded=%1").arg(IsLoaded() ? 1 : 0);
+  lines << QStringLiteral("settled=%1").arg(IsSettled() ? 1 : 0);
+  lines << "tab=" + tabs_->tabText(tabs_->currentIndex());
+  lines << "readout=" + readout_->text();
+  lines << "error=" + ErrorText().replace('\n', ' ');
+  lines << "channel=" + QString::number(channel_);
+  lines << "station=" + intensityPanel_->chooser()->StationName();
+  lines << "components=" +
+               QString::fromStdString(ComponentsText(intensityPanel_->chooser()->Components()));
+  lines << QStringLiteral("warning=%1").arg(intensityPanel_->chooser()->WarningShown() ? 1 : 0);
+  const QRect screenArea = screen()->geometry();
+  lines << QStringLiteral("screen=%1 %2").arg(screenArea.width()).arg(screenArea.height());
+  const auto place = [&lines](const QString& name, const QWidget* widget) {
+    if (!widget->isVisible()) return;
+    const QPoint at = widget->mapToGlobal(QPoint(0, 0));
+    lines << QStringLiteral("control=%1 %2 %3 %4 %5")
+                 .arg(name)
+                 .arg(at.x())
+                 .arg(at.y())
+                 .arg(widget->width())
+                 .arg(widget->height());
+  };
+  const QRect frame = frameGeometry();
+  lines << QStringLiteral("control=frame %1 %2 %3 %4")
+               .arg(frame.x())
+               .arg(frame.y())
+               .arg(frame.width())
+               .arg(frame.height());
+  place("window", this);
+  place("menubar", menuBar());
+  place("channels", channelList_);
+  place("tabs", tabs_);
+  place("reset", resetButton_);
+  place("save", saveButton_);
+  place("readout", readout_);
+  place("statusbar", statusBar());
+  place("copy", copyButton_);
+  place("damping", dampingBox_);
+  for (int i = 0; i < tabs_->count(); ++i) {
+    const QRect tab = tabs_->tabBar()->tabRect(i);
+    const QPoint at = tabs_->tabBar()->mapToGlobal(tab.topLeft());
+    lines << QStringLiteral("tabrect=%1 %2 %3 %4 %5")
+                 .arg(i)
+                 .arg(at.x())
+                 .arg(at.y())
+                 .arg(tab.width())
+                 .arg(tab.height());
+  }
+  for (const QPushButton* button : intensityPanel_->findChildren<QPushButton*>()) {
+    place("intensity-button", button);
+  }
+  for (const QWidget* box : intensityPanel_->chooser()->findChildren<QComboBox*>()) {
+    place("chooser-" + box->accessibleName(), box);
+  }
+  // The acceleration panel: its place on the screen and its time range, so that a point of a
+  // known sample can be found.
+  if (timePlot_->isVisible() && timePlot_->axisRectCount() > 0) {
+    const QCPAxisRect* rect = timePlot_->axisRect(0);
+    const QPoint at = timePlot_->mapToGlobal(rect->topLeft());
+    const QCPRange range = rect->axis(QCPAxis::atBottom)->range();
+    lines << QStringLiteral("time_rect=%1 %2 %3 %4")
+                 .arg(at.x())
+                 .arg(at.y())
+                 .arg(rect->width())
+                 .arg(rect->height());
+    lines << QStringLiteral("time_range=%1 %2")
+                 .arg(range.lower, 0, 'g', 17)
+                 .arg(range.upper, 0, 'g', 17);
+  }
+  QSaveFile file(reportPath_);
+  if (!file.open(QIODevice::WriteOnly)) return;
+  file.write((lines.join('\n') + '\n').toUtf8());
+  file.commit();
 }
 
 }  // namespace accprep

@@ -228,7 +228,8 @@ TEST_P(InterruptionTest, LeavesNothingBehindAndKeepsEarlierFiles) {
       run->Signal(interruption.signal);
       keptEarlier = {"out/b1_velmat.prn", "out/b1_dismat.prn", "records/site1_dis.csv",
                      "records/site1_disAmp.csv"};
-      step = "step 18 (writing the velocity matrix)";
+      // The matrix is written as the result is read, and put in place at step 18.
+      step = "step 16 (reading the velocity result)";
       break;
   }
   const ProcessResult result = run->Wait();

@@ -20,13 +20,8 @@ bin_dir=$(cd "$1" && pwd)
 source_dir=$(cd "$2" && pwd)
 shots=$3
 
-for tool in Xvfb openbox xdotool import convert compare; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIPPED: $tool is not installed (scripts/common.sh installs xvfb, openbox, xdotool" \
-      "and imagemagick)" >&2
-    exit 77
-  fi
-done
+source "$source_dir/tests/display/display_kit.sh"
+require_tools Xvfb openbox xdotool import convert compare
 
 # --- Where the window stands (pixels at 96 dpi, relative to the client area) ----------------
 readonly client_width=631 client_height=329
@@ -39,8 +34,7 @@ readonly label2_crop=84x15+64+240       # 現在の状況: Frame3 40, 224 + Labe
 
 readonly window_title='^待機中$'
 readonly box_title='^accprep$'  # the message boxes carry the program's title
-readonly dialog_title='^Open$'  # Qt's own open-file dialog, under LC_ALL=C.UTF-8
-readonly wait_limit=20          # seconds for any one thing to happen
+readonly dialog_title='^開く$'  # Qt's own open-file dialog, in Qt's Japanese translation
 readonly comment='accprep-display-test-comment'
 
 # --- Scratch space, processes, failure report ----------------------------------------------
@@ -48,25 +42,12 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/accprep-display.XXXXXX")
 mkdir -p "$shots"
 shots=$(cd "$shots" && pwd)
 rm -f "$shots"/*.png
-xvfb_pid= openbox_pid= app_pid=
+app_pid=
 step=setup
-start_ms=0
-
-now_ms() { local t=${EPOCHREALTIME/./}; echo $((10#$t / 1000)); }
-start_ms=$(now_ms)
-
-stop_started_processes() {
-  local pid
-  for pid in "$app_pid" "$openbox_pid" "$xvfb_pid"; do
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-  done
-  for pid in "$app_pid" "$openbox_pid" "$xvfb_pid"; do
-    [ -n "$pid" ] && wait "$pid" 2>/dev/null || true
-  done
-}
 
 passed=0
 on_exit() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
   stop_started_processes
   if [ "$passed" -eq 1 ]; then
     rm -rf "$work"
@@ -76,49 +57,8 @@ on_exit() {
 }
 trap on_exit EXIT
 
-fail() {
-  echo "FAILED at step '$step': $*" >&2
-  if [ -n "${DISPLAY:-}" ]; then
-    import -window root "$shots/failure.png" 2>/dev/null || true
-    echo "Windows on the display:" >&2
-    local id
-    for id in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
-      echo "  $id '$(xdotool getwindowname "$id" 2>/dev/null)'" >&2
-    done
-  fi
-  for log in app.log openbox.log xvfb.log; do
-    [ -s "$work/$log" ] && { echo "--- $log" >&2; tail -n 30 "$work/$log" >&2; }
-  done
-  exit 1
-}
-
-# wait_until WHAT COMMAND...: polls COMMAND until it succeeds, for at most wait_limit seconds.
-wait_until() {
-  local what=$1 since
-  shift
-  since=$(now_ms)
-  until "$@"; do
-    if (($(now_ms) - since > wait_limit * 1000)); then
-      fail "no $what within $wait_limit s"
-    fi
-    sleep 0.05
-  done
-}
-
-# The first visible window whose title matches, or nothing.
-visible_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
-window_shown() { [ -n "$(visible_window "$1")" ]; }
-window_gone() { [ -z "$(visible_window "$1")" ]; }
-has_keyboard() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
 app_running() { kill -0 "$app_pid" 2>/dev/null; }
 app_ended() { ! app_running; }
-file_exists() { [ -f "$1" ]; }
-
-shot_number=0
-screenshot() {  # screenshot NAME: the whole screen, numbered in step order
-  shot_number=$((shot_number + 1))
-  import -window root "$shots/$(printf '%02d' "$shot_number")-$1.png"
-}
 
 click() {  # click X Y: one left click at a point of the main window's client area
   xdotool mousemove --window "$window" "$1" "$2" click 1
@@ -138,7 +78,6 @@ status_picture() {
     cp "$out" "$previous"
   done
 }
-same_picture() { compare -metric AE "$1" "$2" null: >/dev/null 2>&1; }
 
 # A message box is up and has the keyboard: Enter closes it, as its OK button is the default.
 close_box_with_enter() {
@@ -149,11 +88,6 @@ close_box_with_enter() {
   screenshot "$1"
   xdotool key Return
   wait_until "message box closing" window_gone "$box_title"
-}
-
-begin() {  # begin STEP: names the step for a failure report and tells when it starts
-  step=$1
-  printf '%6d ms  %s\n' "$(($(now_ms) - start_ms))" "$step"
 }
 
 first_line() { head -n 1 "$1" | tr -d '\r'; }
@@ -172,20 +106,8 @@ program=$work/program
 record=$program/example-record.csv
 
 # --- The display, the window manager, the program --------------------------------------------
-begin 'virtual display'
-exec 3>"$work/display-number"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-display_ready() { [ -s "$work/display-number" ] || { kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb ended"; false; }; }
-wait_until "display from Xvfb" display_ready
-export DISPLAY=":$(tr -d '\n' <"$work/display-number")"
-
-begin 'window manager'
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-openbox_pid=$!
-openbox_ready() { kill -0 "$openbox_pid" 2>/dev/null || fail "openbox ended"; xdotool get_num_desktops >/dev/null 2>&1; }
-wait_until "openbox managing the display" openbox_ready
+begin 'virtual display and window manager'
+start_display 1280x800
 
 runtime_dir="$work/runtime"
 mkdir -m 700 "$runtime_dir"

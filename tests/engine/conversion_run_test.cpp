@@ -55,10 +55,7 @@ const std::string kHeader = testing::ChannelCsvHeader();
 // A job that notes it ran, keeps a copy of the exchange CSV it was given, and leaves the
 // prepared result and spectrum beside itself.
 std::string ShellJob(const std::string& name, const std::string& result) {
-  return "#!/bin/sh\n"
-         "here=$(dirname \"$0\")\n"
-         "echo " +
-         name +
+  return "echo " + name +
          " >> \"$here/ran.log\"\n"
          "cp \"$here/outacc.csv\" \"$here/seen-by-" +
          name +
@@ -97,8 +94,8 @@ class ConversionRunTest : public ::testing::Test {
   void WriteExchange(const std::string& name, const std::string& text) {
     WriteWholeFile(exchange_.File(name), text);
   }
-  void InstallJob(const std::string& name, const std::string& script) {
-    testing::WriteExecutable(exchange_.File(name), script);
+  void InstallJob(const std::string& name, const std::string& body) {
+    testing::WriteJob(exchange_.File(name), body);
   }
 
   // Runs and returns the error message, or "" for a complete run.
@@ -305,7 +302,7 @@ TEST_F(ConversionRunTest, BadFieldInAJobResultStopsAtItsReadNamingTheLine) {
 }
 
 TEST_F(ConversionRunTest, FailingJobStopsAtItsStepWithExitCodeAndErrorOutput) {
-  InstallJob("fftvel.bat", "#!/bin/sh\necho 'cannot integrate: record too short' >&2\nexit 3\n");
+  InstallJob("fftvel.bat", "echo 'cannot integrate: record too short' >&2\nexit 3");
   const std::string message = Run();
   EXPECT_EQ(step_, 14);
   EXPECT_NE(message.find(exchange_.File("fftvel.bat")), std::string::npos) << message;
@@ -317,7 +314,7 @@ TEST_F(ConversionRunTest, FailingJobStopsAtItsStepWithExitCodeAndErrorOutput) {
 
 TEST_F(ConversionRunTest, StaleResultOfAnEarlierRunIsNotTakenForTheNewOne) {
   WriteExchange("velout.csv", "h\r\n0.01" + Repeat("9", 40, ',') + "\r\n");
-  InstallJob("fftvel.bat", "#!/bin/sh\nexit 0\n");
+  InstallJob("fftvel.bat", "exit 0");
   const std::string message = Run();
   EXPECT_EQ(step_, 14);
   EXPECT_NE(message.find("velout.csv"), std::string::npos) << message;

@@ -151,26 +151,41 @@ TEST_F(RecordReaderTest, NamesMissingHeaderAndMissingFile) {
             folder_.File("absent.csv") + ": cannot open the file: No such file or directory");
 }
 
-TEST_F(RecordReaderTest, TellsWhetherTheRecordsWereWrittenAsTheWritersWriteThem) {
-  // Two fields a record, after one header line.
-  const auto formatted = [this](const std::string& records) {
+TEST_F(RecordReaderTest, HandsOnTheLinesOfRecordsWrittenAsTheWritersWriteThem) {
+  // Two fields a record, after one header line: the lines handed on, "" where they are not
+  // the writers' own, and whether every record came with them.
+  const auto linesOf = [this](const std::string& records) {
     WriteWholeFile(path_, "\"time\",\"1ch\"\r\n" + records);
-    bool result = false;
-    ReadRecord(table_, path_, 1, 2, nullptr, &result);
-    return result;
+    std::string lines;
+    std::int64_t counted = 0;
+    const std::int32_t read =
+        ReadRecord(table_, path_, 1, 2, nullptr,
+                   [&](std::int64_t first, std::int64_t count, std::span<char> text) {
+                     EXPECT_EQ(first, counted + 1);
+                     counted += count;
+                     lines.append(text.begin(), text.end());
+                   });
+    EXPECT_EQ(counted, read);
+    return lines;
   };
-  EXPECT_TRUE(
-      formatted("0,0\r\n0.01,-12.5\r\n0.02,0.00001\r\n100000000000000,1.23456789\r\n"
-                "1e+15,-1.5e-07\r\n2.25e+100,9e-06\r\n"));
-  EXPECT_TRUE(formatted(""));
-  for (const char* written :
-       {"0.01,1.50\r\n",  "0.01,+1\r\n",    "0.01,01\r\n",       "0.01,.5\r\n",
-        "0.01,5.\r\n",    "0.01,-0\r\n",    "0.01,0.0\r\n",      "0.01,0.000001\r\n",
-        "0.01,1E-06\r\n", "0.01,1e-6\r\n",  "0.01,1.50e-07\r\n", "0.01,15e-07\r\n",
-        "0.01,1e-05\r\n", "0.01,1e+14\r\n", "0.01,1e-007\r\n",   "0.01, 1\r\n",
-        "0.01,1 \r\n",    " 0.01,1\r\n",    "0.01,1\n",          "0.01,1\r\n\r\n0.02,1\r\n",
-        "0.01\r\n1\r\n",  "0.01,1"}) {
-    EXPECT_FALSE(formatted(written)) << written;
+  const std::string written =
+      "0,0\r\n0.01,-12.5\r\n0.02,0.00001\r\n100000000000000,1.23456789\r\n"
+      "1e+15,-1.5e-07\r\n2.25e+100,9e-06\r\n0.3,0.30000000000000004\r\n";
+  EXPECT_EQ(linesOf(written), written);
+  EXPECT_EQ(linesOf(""), "");
+  for (const char* odd : {"0.01,1.50\r\n",     "0.01,+1\r\n",
+                          "0.01,01\r\n",       "0.01,.5\r\n",
+                          "0.01,5.\r\n",       "0.01,-0\r\n",
+                          "0.01,0.0\r\n",      "0.01,0.000001\r\n",
+                          "0.01,1E-06\r\n",    "0.01,1e-6\r\n",
+                          "0.01,1.50e-07\r\n", "0.01,15e-07\r\n",
+                          "0.01,1e-05\r\n",    "0.01,1e+14\r\n",
+                          "0.01,1e-007\r\n",   "0.01, 1\r\n",
+                          "0.01,1 \r\n",       " 0.01,1\r\n",
+                          "0.01,1\n",          "0.01,1\r\n\r\n0.02,1\r\n",
+                          "0.01\r\n1\r\n",     "0.01,1",
+                          "0.01,1\r",          "0.01,0.1000000000000000055\r\n"}) {
+    EXPECT_EQ(linesOf(odd), "") << odd;
   }
 }
 

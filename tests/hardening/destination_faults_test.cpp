@@ -2,11 +2,9 @@
 // cannot be written, a missing out/ folder.
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 
 #include "engine/engine_error.hpp"
@@ -44,27 +42,6 @@ void ExpectStoppedWith(const RunOutcome& outcome, int step, const std::string& f
   EXPECT_NE(outcome.captions.back(), "終了");
 }
 
-// Stands in for a full disk where no tmpfs may be mounted: writes beyond `bytes` fail with
-// EFBIG instead of raising SIGXFSZ. Process-wide, so held only around the run.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    ::getrlimit(RLIMIT_FSIZE, &saved_);
-    previous_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, previous_);
-  }
-
- private:
-  rlimit saved_{};
-  void (*previous_)(int) = nullptr;
-};
-
 TEST(DiskFull, MatrixFolderFillingUpStopsTheAccelerationMatrixAndKeepsTheEarlierOne) {
   RunScene scene;
   fs::create_directories(scene.InProgram("out"));
@@ -76,7 +53,8 @@ TEST(DiskFull, MatrixFolderFillingUpStopsTheAccelerationMatrixAndKeepsTheEarlier
   if (disk) {
     ExpectStoppedWith(scene.Run(), 8, scene.InProgram("out/b1_accmat.prn"), SystemReason(ENOSPC));
   } else {
-    // Without a mount a file size limit fills the disk just as well for the run's writer.
+    // Without a mount a file size limit (the test kit's) fills the disk just as well for the
+    // run's writer.
     RunOutcome outcome;
     {
       FileSizeLimit limit(8 * kPage);

@@ -83,7 +83,7 @@ void RunScene::WrapShippedJob(const std::string& job, const std::string& before,
 }
 
 void RunScene::WriteJob(const std::string& job, const std::string& body) {
-  WriteExecutable(InProgram(job), "#!/bin/sh\nhere=$(dirname \"$0\")\n" + body + "\n");
+  testing::WriteJob(InProgram(job), body);
 }
 
 FileSnapshot RunScene::Snapshot() const {

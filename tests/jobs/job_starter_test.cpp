@@ -21,9 +21,8 @@ using testing::FileExists;
 using testing::ReadWholeFile;
 using testing::TemporaryFolder;
 using testing::WriteExecutable;
+using testing::WriteJob;
 using testing::WriteWholeFile;
-
-std::string Script(const std::string& body) { return "#!/bin/sh\n" + body + "\n"; }
 
 // Runs the job and returns the message of the EngineError it must throw.
 std::string FailureOf(const std::string& job, const std::vector<std::string>& results,
@@ -38,14 +37,14 @@ TEST(JobStarter, RunsTheJobByPathWithoutArgumentsInputOrFolderOfItsOwn) {
   const std::string job = folder.File("fftvel.bat");
   // $0 must be the full path (the shipped jobs find their folder from it); stdin must be at
   // its end at once, or a job that reads would hang the run.
-  WriteExecutable(job, Script("here=$(dirname \"$0\")\n"
-                              "[ $# -eq 0 ] || exit 11\n"
-                              "[ \"$0\" = '" +
-                              job +
-                              "' ] || exit 12\n"
-                              "if read -r line; then exit 13; fi\n"
-                              "pwd > \"$here/velout.csv\"\n"
-                              "echo spectrum > \"$here/amp3.csv\""));
+  WriteJob(job,
+           "[ $# -eq 0 ] || exit 11\n"
+           "[ \"$0\" = '" +
+               job +
+               "' ] || exit 12\n"
+               "if read -r line; then exit 13; fi\n"
+               "pwd > \"$here/velout.csv\"\n"
+               "echo spectrum > \"$here/amp3.csv\"");
   RunIntegrationJob(job, {folder.File("velout.csv"), folder.File("amp3.csv")});
   EXPECT_EQ(ReadWholeFile(folder.File("velout.csv")), std::string(cwd) + "\n");
   EXPECT_EQ(ReadWholeFile(folder.File("amp3.csv")), "spectrum\n");
@@ -54,7 +53,7 @@ TEST(JobStarter, RunsTheJobByPathWithoutArgumentsInputOrFolderOfItsOwn) {
 TEST(JobStarter, PathWithBlanksNeedsNoQuoting) {
   TemporaryFolder folder("exchange folder");
   const std::string job = folder.File("velocity job.bat");
-  WriteExecutable(job, Script("here=$(dirname \"$0\")\necho v > \"$here/velout.csv\""));
+  WriteJob(job, "echo v > \"$here/velout.csv\"");
   RunIntegrationJob(job, {folder.File("velout.csv")});
   EXPECT_EQ(ReadWholeFile(folder.File("velout.csv")), "v\n");
 }
@@ -62,9 +61,9 @@ TEST(JobStarter, PathWithBlanksNeedsNoQuoting) {
 TEST(JobStarter, NonZeroExitNamesJobCodeAndLastTwentyErrorLines) {
   TemporaryFolder folder;
   const std::string job = folder.File("fftvel.bat");
-  WriteExecutable(job,
-                  Script("i=1\nwhile [ $i -le 30 ]; do echo \"problem $i\" >&2; i=$((i+1)); done\n"
-                         "echo 'on stdout, not quoted' \nexit 3"));
+  WriteJob(job,
+           "i=1\nwhile [ $i -le 30 ]; do echo \"problem $i\" >&2; i=$((i+1)); done\n"
+           "echo 'on stdout, not quoted' \nexit 3");
   std::string tail;
   for (int i = 11; i <= 30; ++i) {
     if (i > 11) tail += '\n';
@@ -77,7 +76,7 @@ TEST(JobStarter, NonZeroExitNamesJobCodeAndLastTwentyErrorLines) {
 TEST(JobStarter, NonZeroExitWithoutErrorOutputSaysSo) {
   TemporaryFolder folder;
   const std::string job = folder.File("fftdis.bat");
-  WriteExecutable(job, Script("exit 1"));
+  WriteJob(job, "exit 1");
   EXPECT_EQ(FailureOf(job, {}),
             "job " + job + " ended with exit code 1 and wrote nothing to its error output");
 }
@@ -86,9 +85,9 @@ TEST(JobStarter, LongErrorLineIsCutToABoundedTail) {
   TemporaryFolder folder;
   const std::string job = folder.File("fftvel.bat");
   // 200,000 bytes in one line: the message keeps only its end.
-  WriteExecutable(job,
-                  Script("i=0\nwhile [ $i -lt 2000 ]; do printf '%0100d' $i >&2; i=$((i+1)); done\n"
-                         "echo ' last words' >&2\nexit 2"));
+  WriteJob(job,
+           "i=0\nwhile [ $i -lt 2000 ]; do printf '%0100d' $i >&2; i=$((i+1)); done\n"
+           "echo ' last words' >&2\nexit 2");
   const std::string message = FailureOf(job, {});
   EXPECT_LT(message.size(), 5000u);
   EXPECT_NE(message.find("exit code 2; its last error output:\n"), std::string::npos);
@@ -98,7 +97,7 @@ TEST(JobStarter, LongErrorLineIsCutToABoundedTail) {
 TEST(JobStarter, JobEndedBySignalIsNamed) {
   TemporaryFolder folder;
   const std::string job = folder.File("fftvel.bat");
-  WriteExecutable(job, Script("echo 'about to go' >&2\nkill -9 $$"));
+  WriteJob(job, "echo 'about to go' >&2\nkill -9 $$");
   EXPECT_EQ(FailureOf(job, {}), "job " + job +
                                     " was ended by signal 9 (Killed); its last error output:\n"
                                     "about to go");
@@ -109,7 +108,7 @@ TEST(JobStarter, JobEndedBySignalIsNamed) {
 TEST(JobStarter, AJobWhoseEndCannotBeWaitedForFails) {
   TemporaryFolder folder;
   const std::string job = folder.File("fftvel.bat");
-  WriteExecutable(job, Script("here=$(dirname \"$0\")\necho v > \"$here/velout.csv\"\nexit 3"));
+  WriteJob(job, "echo v > \"$here/velout.csv\"\nexit 3");
   const auto previous = std::signal(SIGCHLD, SIG_IGN);
   const std::string message = FailureOf(job, {folder.File("velout.csv")});
   std::signal(SIGCHLD, previous);
@@ -124,7 +123,7 @@ TEST(JobStarter, JobThatCannotBeStartedGivesTheSystemsReason) {
             "job " + missing + " could not be started: No such file or directory");
 
   const std::string notRunnable = folder.File("fftdis.bat");
-  WriteWholeFile(notRunnable, Script("exit 0"));
+  WriteWholeFile(notRunnable, testing::JobScript("exit 0"));
   // No run bit at all: even root may not execute it.
   EXPECT_EQ(FailureOf(notRunnable, {}),
             "job " + notRunnable + " could not be started: Permission denied");
@@ -143,10 +142,10 @@ TEST(JobStarter, StaleResultsAreRemovedBeforeTheJobStarts) {
   WriteWholeFile(result, "left by an interrupted run\n");
   WriteWholeFile(spectrum, "left by an interrupted run\n");
   // The job sees neither file, writes its spectrum but forgets its result.
-  WriteExecutable(job, Script("here=$(dirname \"$0\")\n"
-                              "[ -e \"$here/velout.csv\" ] && exit 21\n"
-                              "[ -e \"$here/amp3.csv\" ] && exit 22\n"
-                              "echo new > \"$here/amp3.csv\""));
+  WriteJob(job,
+           "[ -e \"$here/velout.csv\" ] && exit 21\n"
+           "[ -e \"$here/amp3.csv\" ] && exit 22\n"
+           "echo new > \"$here/amp3.csv\"");
   EXPECT_EQ(FailureOf(job, {result, spectrum}), "job " + job + " ended without writing " + result);
   EXPECT_FALSE(FileExists(result));
   EXPECT_EQ(ReadWholeFile(spectrum), "new\n");
@@ -155,7 +154,7 @@ TEST(JobStarter, StaleResultsAreRemovedBeforeTheJobStarts) {
 TEST(JobStarter, MissingSpectrumIsNamedToo) {
   TemporaryFolder folder;
   const std::string job = folder.File("fftdis.bat");
-  WriteExecutable(job, Script("echo d > \"$(dirname \"$0\")/disout.csv\""));
+  WriteJob(job, "echo d > \"$here/disout.csv\"");
   EXPECT_EQ(FailureOf(job, {folder.File("disout.csv"), folder.File("amp3.csv")}),
             "job " + job + " ended without writing " + folder.File("amp3.csv"));
 }
@@ -164,7 +163,7 @@ TEST(JobStarter, StaleResultThatCannotBeRemovedStopsBeforeTheStart) {
   TemporaryFolder folder;
   const std::string job = folder.File("fftvel.bat");
   const std::string marker = folder.File("started");
-  WriteExecutable(job, Script("touch '" + marker + "'"));
+  WriteJob(job, "touch '" + marker + "'");
   std::filesystem::create_directory(folder.File("velout.csv"));
   const std::string message = FailureOf(job, {folder.File("velout.csv")}, ErrorKind::kIo);
   EXPECT_EQ(message.rfind(
@@ -179,9 +178,9 @@ TEST(JobStarter, DoesNotWaitForABackgroundProcessTheJobLeftBehind) {
   const std::string job = folder.File("fftvel.bat");
   const std::string marker = folder.File("background-done");
   // The background process inherits the error output pipe and holds it after the job ends.
-  WriteExecutable(job, Script("(sleep 2; touch '" + marker +
-                              "') &\n"
-                              "echo v > \"$(dirname \"$0\")/velout.csv\""));
+  WriteJob(job, "(sleep 2; touch '" + marker +
+                    "') &\n"
+                    "echo v > \"$here/velout.csv\"");
   RunIntegrationJob(job, {folder.File("velout.csv")});
   EXPECT_FALSE(FileExists(marker));
   // Let it finish before the folder goes.

@@ -8,10 +8,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char kJobPrologue[] =
-    "#!/bin/sh\n"
     "# A test job: records that it ran and what it found, then does what the test asks.\n"
     "set -e\n"
-    "here=$(dirname \"$0\")\n"
     "job=$(basename \"$0\")\n"
     "echo \"$job args=$#\" >> \"$here/jobs.log\"\n"
     "for f in amp3.csv velout.csv disout.csv; do\n"
@@ -46,7 +44,7 @@ bool TestProgramFolder::Exists(const std::string& relative) const {
 void TestProgramFolder::Remove(const std::string& relative) const { fs::remove(Path(relative)); }
 
 void TestProgramFolder::WriteJob(const std::string& name, const std::string& body) const {
-  WriteExecutable(Path(name), kJobPrologue + body);
+  testing::WriteJob(Path(name), kJobPrologue + body);
 }
 
 std::string TestProgramFolder::SpectrumOf(const std::string& job) {

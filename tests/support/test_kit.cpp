@@ -1,5 +1,8 @@
 #include "test_kit.hpp"
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -41,9 +44,37 @@ void WriteExecutable(const std::string& path, const std::string& content) {
                             fs::perms::others_read | fs::perms::others_exec);
 }
 
+std::string JobScript(const std::string& body) {
+  std::string script = "#!/bin/sh\nhere=$(dirname \"$0\")\n" + body;
+  if (script.back() != '\n') script += '\n';
+  return script;
+}
+
+void WriteJob(const std::string& path, const std::string& body) {
+  WriteExecutable(path, JobScript(body));
+}
+
 bool FileExists(const std::string& path) {
   std::error_code ignored;
   return fs::exists(path, ignored);
+}
+
+FileSizeLimit::FileSizeLimit(std::uint64_t bytes) {
+  rlimit limit{};
+  ::getrlimit(RLIMIT_FSIZE, &limit);
+  savedLimit_ = limit.rlim_cur;
+  // The signal would end the process; ignored, the write fails with EFBIG instead.
+  savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+  limit.rlim_cur = bytes;
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+  rlimit limit{};
+  ::getrlimit(RLIMIT_FSIZE, &limit);
+  limit.rlim_cur = savedLimit_;
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, savedHandler_);
 }
 
 std::string ChannelCsvHeader(const std::string& firstName) {

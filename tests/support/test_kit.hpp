@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <source_location>
@@ -42,7 +43,29 @@ std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& content);
 // The same, then rwxr-xr-x: a job or script the code under test is to start.
 void WriteExecutable(const std::string& path, const std::string& content);
+
+// The text of a POSIX shell job as the conversion run starts one (by its path, no arguments):
+// "#!/bin/sh", a line that sets `here` to the job's own folder (the exchange folder), then
+// `body`, ended by a line end.
+std::string JobScript(const std::string& body);
+// Writes JobScript(body) to `path`, runnable.
+void WriteJob(const std::string& path, const std::string& body);
 bool FileExists(const std::string& path);
+
+// Makes the system refuse a write beyond `bytes` a file with EFBIG ("File too large"), as a
+// full disk would, where no small file system can be mounted. Process-wide: held only around
+// the writes under test.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(std::uint64_t bytes);
+  ~FileSizeLimit();
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  std::uint64_t savedLimit_ = 0;
+  void (*savedHandler_)(int) = nullptr;
+};
 
 // The header line of a channel CSV, CR LF included: "time","1ch",...,"40ch" (or "freq" first).
 std::string ChannelCsvHeader(const std::string& firstName = "time");

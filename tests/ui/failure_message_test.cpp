@@ -70,16 +70,69 @@ TEST(FailureMessage, NamesJobAndCleanUpFailures) {
   EXPECT_EQ(FailureSentence(copy), QStringLiteral("積分ジョブの結果をコピーできません"));
 }
 
-TEST(FailureMessage, TextCarriesTheRunsOwnDetailsAfterTheSentence) {
+TEST(FailureMessage, DetailsAreInJapaneseWithTheSystemsReasonKept) {
   const EngineError error =
       AtStep(EngineError(ErrorKind::kInput, "not a number: \"x\"", "/data/site1.csv", 12, 3),
              RunStep::kReadRecord);
-  const QString text = FailureText(error);
-  EXPECT_TRUE(text.startsWith(QStringLiteral("入力ファイルを読み込めません\n\n")))
+  EXPECT_EQ(FailureText(error),
+            QStringLiteral("入力ファイルを読み込めません\n\n"
+                           "手順: 加速度記録の読み込み (手順 4)\n"
+                           "ファイル: /data/site1.csv\n"
+                           "位置: 12 行目、3 番目の値\n"
+                           "理由: 数値ではありません (not a number: \"x\")\n"
+                           "対処: 記録の書式を確かめてください: 見出し 2 行のあと、各レコードは"
+                           "時刻・40 チャンネル・2 つの値の 43 個の数値で、コンマで区切ります。"
+                           "12 行目を見てください。"));
+  // No English step name, and every step has a Japanese one.
+  for (RunStep step : {RunStep::kCreateTable, RunStep::kRunVelocityJob, RunStep::kDeleteExchangeCsv,
+                       RunStep::kWriteDisplacementMatrix}) {
+    const QString text =
+        FailureText(AtStep(EngineError(ErrorKind::kIo, "Permission denied", "/x/y"), step));
+    EXPECT_FALSE(text.contains(QString::fromUtf8(StepName(step)))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("アクセスする権限がありません (Permission denied)")));
+    EXPECT_TRUE(text.contains(QStringLiteral("\n対処: ")));
+  }
+}
+
+TEST(FailureMessage, SaysWhereTheOutFolderBelongs) {
+  testing::TemporaryFolder exchange;
+  const std::string matrix = exchange.File("out/b1_accmat.prn");
+  const QString text =
+      FailureText(AtStep(EngineError(ErrorKind::kIo, "No such file or directory", matrix),
+                         RunStep::kCreateAccelerationMatrix));
+  EXPECT_TRUE(
+      text.startsWith(QStringLiteral("out フォルダがありません\n\n手順: 加速度の行列"
+                                     "ファイルの作成 (手順 6)\n")))
       << text.toStdString();
-  EXPECT_TRUE(text.endsWith(QString::fromUtf8(error.what()))) << text.toStdString();
-  EXPECT_TRUE(text.contains(QStringLiteral("/data/site1.csv")));
-  EXPECT_TRUE(text.contains(QStringLiteral("12")));
+  EXPECT_TRUE(
+      text.contains(QStringLiteral("理由: ファイルまたはフォルダがありません "
+                                   "(No such file or directory)")));
+  EXPECT_TRUE(text.endsWith(QStringLiteral("対処: プログラムのフォルダ ") +
+                            QString::fromStdString(exchange.path().string()) +
+                            QStringLiteral(" の中に out という名前のフォルダを作ってから、"
+                                           "もう一度はじめてください。")))
+      << text.toStdString();
+}
+
+TEST(FailureMessage, NamesARawKnetFileAndTheProgramThatAssemblesIt) {
+  testing::TemporaryFolder folder;
+  const std::string raw = folder.File("AOM0011801241951.EW");
+  testing::WriteWholeFile(raw, "Origin Time       2018/01/24 19:51:00\nLat.              41.0\n");
+  const EngineError error =
+      AtStep(EngineError(ErrorKind::kInput, "not a number: \"Long. 142.5\"", raw, 3, 1),
+             RunStep::kReadRecord);
+  EXPECT_TRUE(IsRawKnetFile(raw));
+  EXPECT_EQ(FailureSentence(error),
+            QStringLiteral("K-NET/KiK-net の元のファイルは、そのままでは変換できません"));
+  EXPECT_TRUE(FailureRemedy(error).contains(QStringLiteral("accprep-knet")));
+  // A record of this tool's form is not taken for one.
+  const std::string record = folder.File("site.csv");
+  testing::WriteWholeFile(record, "Origin\ntime,a\n0,x\n");
+  EXPECT_FALSE(IsRawKnetFile(record));
+  EXPECT_FALSE(IsRawKnetFile(folder.File("absent.csv")));
+  const EngineError plain = AtStep(
+      EngineError(ErrorKind::kInput, "not a number: \"x\"", record, 3, 2), RunStep::kReadRecord);
+  EXPECT_EQ(FailureSentence(plain), QStringLiteral("入力ファイルを読み込めません"));
 }
 
 TEST(FailureMessage, NamesTheReasonARunRefusedItsInputs) {

@@ -44,10 +44,8 @@ std::string ResultRecord(int rows, double scale) {
 }
 
 // A job that refuses to run without the exchange CSV, then leaves its result and a spectrum.
-std::string JobScript(const std::string& resultName, const std::string& result) {
-  return "#!/bin/sh\n"
-         "here=$(dirname \"$0\")\n"
-         "test -f \"$here/outacc.csv\" || { echo 'no outacc.csv' >&2; exit 3; }\n"
+std::string ResultJob(const std::string& resultName, const std::string& result) {
+  return "test -f \"$here/outacc.csv\" || { echo 'no outacc.csv' >&2; exit 3; }\n"
          "cat > \"$here/" +
          resultName + "\" <<'END'\n" + result +
          "END\n"
@@ -58,9 +56,8 @@ std::string JobScript(const std::string& resultName, const std::string& result) 
 
 ExchangeFolder::ExchangeFolder() {
   std::filesystem::create_directory(File("out"));
-  WriteExecutable(File("fftvel.bat"), JobScript("velout.csv", ResultRecord(kVelocityRows, 0.5)));
-  WriteExecutable(File("fftdis.bat"),
-                  JobScript("disout.csv", ResultRecord(kDisplacementRows, 0.25)));
+  WriteJob(File("fftvel.bat"), ResultJob("velout.csv", ResultRecord(kVelocityRows, 0.5)));
+  WriteJob(File("fftdis.bat"), ResultJob("disout.csv", ResultRecord(kDisplacementRows, 0.25)));
 }
 
 std::string ExchangeFolder::Path() const { return folder_.path().string(); }
@@ -68,8 +65,7 @@ std::string ExchangeFolder::Path() const { return folder_.path().string(); }
 std::string ExchangeFolder::File(const std::string& name) const { return folder_.File(name); }
 
 void ExchangeFolder::MakeJobFail(const std::string& jobName, int exitCode) {
-  WriteExecutable(File(jobName), "#!/bin/sh\necho 'integration diverged' >&2\nexit " +
-                                     std::to_string(exitCode) + "\n");
+  WriteJob(File(jobName), "echo 'integration diverged' >&2\nexit " + std::to_string(exitCode));
 }
 
 void ExchangeFolder::RemoveOutFolder() { std::filesystem::remove_all(File("out")); }

@@ -10,13 +10,6 @@ namespace {
 using testing::TemporaryFolder;
 using testing::WriteWholeFile;
 
-ChannelNames Names(std::initializer_list<const char*> first) {
-  ChannelNames names;
-  int c = 0;
-  for (const char* name : first) names[c++] = name;
-  return names;
-}
-
 TEST(ChannelNames, ReadFromTheSecondHeaderLineOfARecord) {
   TemporaryFolder folder;
   // 40 names and the two trailing columns' names, which are no channels.
@@ -37,6 +30,12 @@ TEST(ChannelNames, ReadFromTheSecondHeaderLineOfARecord) {
   EXPECT_EQ(quoted[3], "");
   EXPECT_EQ(ChannelLabel(quoted, 2), "2ch  AOM001 NS");
   EXPECT_EQ(ChannelLabel(quoted, 4), "4ch");
+  // A name that only repeats the number is not shown twice.
+  WriteWholeFile(record, "c\ntime,1ch,2CH,x\n");
+  const ChannelNames numbered = ReadChannelNames(record);
+  EXPECT_EQ(ChannelLabel(numbered, 1), "1ch");
+  EXPECT_EQ(ChannelLabel(numbered, 2), "2ch");
+  EXPECT_EQ(ChannelLabel(numbered, 3), "3ch  x");
 
   // Names are a help: a second line that names no time column, a missing second line or a
   // missing file give none, without a failure.
@@ -56,22 +55,6 @@ TEST(ChannelNames, InputRecordIsThePathGivenOrTheStemsCsv) {
   WriteWholeFile(stem + ".csv", "record\r\n");
   EXPECT_EQ(InputRecordOf(stem + "_acc.csv", files), stem + ".csv");
   EXPECT_EQ(InputRecordOf(stem + ".dat", FindConversionFiles(stem + ".dat")), stem + ".dat");
-}
-
-TEST(ChannelNames, ComponentsFollowTheNamesOfOneStation) {
-  // The shared record's names, EW before NS: 1, 2, 3.
-  EXPECT_EQ(ComponentsFromNames(
-                Names({"AOM0011801241951.EW", "AOM0011801241951.NS", "AOM0011801241951.UD"})),
-            (IntensityComponents{1, 2, 3}));
-  // NS first, and the station's partners found by name even when others come between.
-  EXPECT_EQ(ComponentsFromNames(Names({"B NS", "A EW", "A NS", "B EW", "A UD", "B UD"})),
-            (IntensityComponents{1, 4, 6}));
-  // No partner of that name: the first other horizontal and the first vertical.
-  EXPECT_EQ(ComponentsFromNames(Names({"x", "s1 EW", "s2 NS", "s3 UD"})),
-            (IntensityComponents{2, 3, 4}));
-  // Nothing to go by, or no vertical: 1, 2, 3.
-  EXPECT_EQ(ComponentsFromNames(ChannelNames{}), (IntensityComponents{1, 2, 3}));
-  EXPECT_EQ(ComponentsFromNames(Names({"x", "s EW", "s NS"})), (IntensityComponents{1, 2, 3}));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The 震度・指標 tab offscreen: its defaults from the channel names, its results for the
-// chosen components after a change, and the table copied as text.
+// The 震度・指標 tab offscreen: the station chooser and its warning, the results for the chosen
+// components after a change, the table copied with units and names, and a record the measures
+// cannot take.
 #include "viewer/intensity_panel.hpp"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,8 @@
 
 #include "conversion_fixture.hpp"
 #include "test_kit.hpp"
+#include "viewer/conversion_data.hpp"
+#include "viewer/station_chooser.hpp"
 
 namespace accprep {
 namespace {
@@ -28,9 +31,9 @@ QApplication& Application() {
 void WaitUntilUpToDate(const IntensityPanel& panel) {
   QElapsedTimer timer;
   timer.start();
-  while (!panel.IsUpToDate() && timer.elapsed() < 20000) {
+  do {
     QApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
+  } while (!panel.IsUpToDate() && timer.elapsed() < 20000);
   ASSERT_TRUE(panel.IsUpToDate());
 }
 
@@ -41,45 +44,87 @@ bool ShowsText(const QWidget& widget, const QString& text) {
   return false;
 }
 
-TEST(IntensityPanel, ShowsTheChosenStationAndCopiesTheTable) {
-  Application();
-  testing::TemporaryFolder folder;
-  testing::FixtureOptions options;
-  options.records = 800;
-  const std::string stem = testing::WriteConversionFixture(folder.path(), "p", options);
-  const ConversionData data =
-      LoadConversion(FindConversionFiles(stem + ".csv"), kAllConversionFiles);
-  ChannelNames names;
-  names[3] = "S EW";
-  names[4] = "S NS";
-  names[5] = "S UD";
-  IntensityPanel panel(names);
-  const QList<QComboBox*> choosers = panel.findChildren<QComboBox*>();
-  ASSERT_EQ(choosers.size(), 3);
-  EXPECT_EQ(choosers[0]->currentText(), "4ch  S EW");
-  EXPECT_EQ(choosers[2]->currentText(), "6ch  S UD");
+std::shared_ptr<const ChannelTable> Acceleration(const ConversionData& data) {
+  return std::make_shared<const ChannelTable>(LoadChannelTable(
+      data.files.path(ConversionFile::kAcceleration), HeaderForm::kOptionalComment));
+}
 
-  panel.SetRecord(data);
+class IntensityPanelTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Application();
+    testing::FixtureOptions options;
+    options.records = 800;
+    stem_ = testing::WriteConversionFixture(folder_.path(), "p", options);
+    data_ = LoadConversion(FindConversionFiles(stem_ + ".csv"), kAllConversionFiles);
+    names_[3] = "S EW";
+    names_[4] = "S NS";
+    names_[5] = "S UD";
+    names_[6] = "T EW";
+  }
+  testing::TemporaryFolder folder_;
+  std::string stem_;
+  ConversionData data_;
+  ChannelNames names_;
+};
+
+TEST_F(IntensityPanelTest, ShowsTheChosenStationAndCopiesTheTableWithUnitsAndNames) {
+  IntensityPanel panel;
+  panel.SetRecord(Acceleration(data_), stem_ + "_acc.csv", names_);
+  StationChooser& chooser = *panel.chooser();
+  EXPECT_EQ(chooser.Components(), (IntensityComponents{4, 5, 6}));
+  EXPECT_EQ(chooser.StationName().toStdString(), "S");
+  EXPECT_FALSE(chooser.WarningShown());
   WaitUntilUpToDate(panel);
-  choosers[0]->setCurrentIndex(9);  // 10ch, while nothing else runs; then 1ch at once after
-  choosers[0]->setCurrentIndex(0);
+
+  // An unnamed channel gives nothing to go by; another station's channel with S's gives a
+  // warning. The newest choice is what is shown.
+  chooser.SetComponents({10, 5, 6});
+  EXPECT_FALSE(chooser.WarningShown());
+  EXPECT_TRUE(chooser.StationName().isEmpty());
+  chooser.SetComponents({7, 5, 6});
+  EXPECT_TRUE(chooser.WarningShown());
   WaitUntilUpToDate(panel);
-  const ChannelTable& acc = *data.table(ConversionFile::kAcceleration);
-  const RecordIntensity expected = ComputeRecordIntensity(acc, stem + "_acc.csv", {1, 5, 6});
-  const RecordIntensity passed = ComputeRecordIntensity(acc, stem + "_acc.csv", {10, 5, 6});
+  const ChannelTable& acc = *data_.table(ConversionFile::kAcceleration);
+  const RecordIntensity expected = ComputeRecordIntensity(acc, stem_ + "_acc.csv", {7, 5, 6});
+  const RecordIntensity passed = ComputeRecordIntensity(acc, stem_ + "_acc.csv", {10, 5, 6});
   ASSERT_NE(QString::number(passed.jma.computed, 'f', 2),
             QString::number(expected.jma.computed, 'f', 2));
-  EXPECT_TRUE(ShowsText(panel, QString::number(expected.jma.reported, 'f', 1)));
   EXPECT_TRUE(ShowsText(panel, QString::number(expected.jma.computed, 'f', 2)));
+  EXPECT_TRUE(ShowsText(panel, QString::number(expected.jma.reported, 'f', 1)));
 
   const QList<QPushButton*> buttons = panel.findChildren<QPushButton*>();
   ASSERT_EQ(buttons.size(), 1);
   buttons[0]->click();
   const QStringList lines = QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
   ASSERT_EQ(lines.size(), 41);
-  EXPECT_EQ(lines[0], "channel\tArias\tD5-75\tD5-95\tCAV");
-  EXPECT_EQ(lines[40].section('\t', 0, 0), "40");
-  EXPECT_EQ(lines[40].count('\t'), 4);
+  EXPECT_EQ(lines[0], "channel\tname\tIa (m/s)\tD5-75 (s)\tD5-95 (s)\tCAV (cm/s)");
+  EXPECT_EQ(lines[4].section('\t', 0, 1), "4\tS EW");
+  EXPECT_EQ(lines[40].section('\t', 0, 1), "40\t");
+  // One number form a column: every CAV shows the same decimals.
+  const int decimals = lines[1].section('\t', 5, 5).section('.', 1).size();
+  for (int row = 1; row <= 40; ++row) {
+    EXPECT_EQ(lines[row].section('\t', 5, 5).section('.', 1).size(), decimals)
+        << lines[row].toStdString();
+  }
+}
+
+TEST_F(IntensityPanelTest, ARecordTheMeasuresCannotTakeIsSaidInThePanel) {
+  // A record of one sample: the intensity needs 0.3 s, the measures an even step.
+  testing::FixtureOptions options;
+  options.records = 1;
+  const std::string stem = testing::WriteConversionFixture(folder_.path(), "one", options);
+  const ConversionData one =
+      LoadConversion(FindConversionFiles(stem + ".csv"), kAllConversionFiles);
+  IntensityPanel panel;
+  panel.SetRecord(Acceleration(one), stem + "_acc.csv", {});
+  WaitUntilUpToDate(panel);
+  bool said = false;
+  for (const QLabel* label : panel.findChildren<QLabel*>()) {
+    said = said || label->text().startsWith(QStringLiteral("計算できません: "));
+  }
+  EXPECT_TRUE(said);
+  EXPECT_EQ(panel.chooser()->Components(), (IntensityComponents{1, 2, 3}));
 }
 
 }  // namespace

@@ -71,8 +71,10 @@ TEST_F(IntensityProgram, WritesTheMeasuresOfEveryChannelAndRefusesBadComponents)
   const ProcessResult measures = RunViewer({"--measures", "m.csv", "records/knet_acc.csv"});
   ASSERT_EQ(measures.exitCode, 0) << measures.err;
   const std::string table = folder_->Read("m.csv");
-  EXPECT_EQ(table.rfind("\"channel\",\"Arias\",\"D5-75\",\"D5-95\",\"CAV\"\r\n1,", 0), 0u);
+  EXPECT_EQ(table.rfind("\"channel\",\"Arias\",\"D5-75\",\"D5-95\",\"CAV\",\"name\"\r\n1,", 0), 0u);
   EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 41);
+  // The names come from the converted record's own header.
+  EXPECT_NE(table.find(",\"AOM0011801241951.EW\"\r\n2,"), std::string::npos) << table;
 
   const ProcessResult usage =
       RunViewer({"--intensity", "i.csv", "--components", "1,2", "records/knet.csv"});

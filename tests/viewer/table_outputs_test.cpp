@@ -37,6 +37,14 @@ std::string Record(const char* first, const std::vector<std::pair<double, double
   return text;
 }
 
+// A name with quotes of its own, and one that only repeats the number: both kept as given.
+ChannelNames Names() {
+  ChannelNames names;
+  names[0] = "S \"1\" EW";
+  names[2] = "3ch";
+  return names;
+}
+
 TEST(TableOutputs, PeaksTableIsByteExact) {
   TemporaryFolder folder;
   const std::string stem = folder.File("small");
@@ -46,12 +54,17 @@ TEST(TableOutputs, PeaksTableIsByteExact) {
   WriteWholeFile(stem + "_dis.csv", Record("time", {{0, -0.001}, {0.01, 0.0}, {0.02, 0.0}}));
   std::ostringstream notes;
   const std::string out = folder.File("peaks.csv");
-  WritePeaksTable(FindConversionFiles(stem + ".csv"), out, notes);
+  WritePeaksTable(FindConversionFiles(stem + ".csv"), Names(), out, notes);
 
-  std::string expected = "\"channel\",\"PGA\",\"tPGA\",\"PGV\",\"tPGV\",\"PGD\",\"tPGD\"\r\n";
+  std::string expected =
+      "\"channel\",\"PGA\",\"tPGA\",\"PGV\",\"tPGV\",\"PGD\",\"tPGD\",\"name\"\r\n";
   for (int c = 1; c <= 40; ++c) {
     expected += std::to_string(c) + "," + FormatNumber(-2.25 * c) + ",0.01," +
-                FormatNumber(0.5 * c) + ",0.01," + FormatNumber(-0.001 * c) + ",0\r\n";
+                FormatNumber(0.5 * c) + ",0.01," + FormatNumber(-0.001 * c) + ",0," +
+                (c == 1   ? "\"S \"\"1\"\" EW\""
+                 : c == 3 ? "\"3ch\""
+                          : "\"\"") +
+                "\r\n";
   }
   EXPECT_EQ(ReadWholeFile(out), expected);
   EXPECT_EQ(notes.str(), "");
@@ -64,10 +77,10 @@ TEST(TableOutputs, PeaksOfAbsentFilesAreLeftEmptyAndNamed) {
   WriteWholeFile(stem + "_acc.csv", Record("time", {{0, 3.0}, {0.01, 1.0}}));
   std::ostringstream notes;
   const std::string out = folder.File("peaks.csv");
-  WritePeaksTable(FindConversionFiles(stem + "_acc.csv"), out, notes);
+  WritePeaksTable(FindConversionFiles(stem + "_acc.csv"), {}, out, notes);
   const std::string text = ReadWholeFile(out);
-  EXPECT_NE(text.find("\r\n1,3,0,,,,\r\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("\r\n40,120,0,,,,\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\r\n1,3,0,,,,,\"\"\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\r\n40,120,0,,,,,\"\"\r\n"), std::string::npos) << text;
   EXPECT_EQ(notes.str(), "note: " + stem +
                              "_vel.csv does not exist; its peaks are left empty\n"
                              "note: " +
@@ -75,7 +88,7 @@ TEST(TableOutputs, PeaksOfAbsentFilesAreLeftEmptyAndNamed) {
 
   TemporaryFolder empty;
   const std::string none = empty.File("none");
-  EXPECT_THROW(WritePeaksTable(FindConversionFiles(none + ".csv"), out, notes), DataError);
+  EXPECT_THROW(WritePeaksTable(FindConversionFiles(none + ".csv"), {}, out, notes), DataError);
 }
 
 TEST(TableOutputs, ResponseTableOfAQuietRecordIsByteExact) {
@@ -136,9 +149,9 @@ TEST(TableOutputs, AnUnwritableDestinationIsNamedWithTheSystemsReason) {
   WriteWholeFile(stem + "_acc.csv", Record("time", {{0, 1.0}, {0.01, 2.0}}));
   const std::string out = folder.File("missing/p.csv");
   std::ostringstream notes;
-  EXPECT_EQ(
-      DataErrorText([&] { WritePeaksTable(FindConversionFiles(stem + "_acc.csv"), out, notes); }),
-      out + ": cannot create the file: No such file or directory");
+  EXPECT_EQ(DataErrorText(
+                [&] { WritePeaksTable(FindConversionFiles(stem + "_acc.csv"), {}, out, notes); }),
+            out + ": cannot create the file: No such file or directory");
 }
 
 // Values near the double range overflow every measure: an error naming the file, never "inf"
@@ -160,7 +173,7 @@ TEST(TableOutputs, AMeasureBeyondTheRangeOfNumbersIsAnErrorNamingTheFile) {
             },
             "the intensity level a0 is beyond the range of numbers: the record's values are too "
             "large"},
-           {[&] { WriteMeasuresTable(files, out); },
+           {[&] { WriteMeasuresTable(files, ChannelNames{}, out); },
             "the Arias intensity of channel 1 is beyond the range of numbers: the record's values "
             "are too large"},
            {[&] { WriteResponseTable(files, out, 0.05); }, resampling}}) {
@@ -189,9 +202,10 @@ TEST(TableOutputs, MeasuresTableHoldsEveryChannelsMeasures) {
   for (int i = 0; i <= 100; ++i) rows.push_back({i * 0.01, 1.0});
   WriteWholeFile(stem + "_acc.csv", "c\r\n" + Record("time", rows));
   const std::string out = folder.File("m.csv");
-  WriteMeasuresTable(FindConversionFiles(stem + ".csv"), out);
+  WriteMeasuresTable(FindConversionFiles(stem + ".csv"), {}, out);
   const std::string text = ReadWholeFile(out);
-  ASSERT_EQ(text.rfind("\"channel\",\"Arias\",\"D5-75\",\"D5-95\",\"CAV\"\r\n1,", 0), 0u) << text;
+  ASSERT_EQ(text.rfind("\"channel\",\"Arias\",\"D5-75\",\"D5-95\",\"CAV\",\"name\"\r\n1,", 0), 0u)
+      << text;
   std::istringstream lines(text.substr(text.find('\n') + 1));
   std::string line;
   for (int c = 1; c <= 40; ++c) {
@@ -216,9 +230,9 @@ TEST(TableOutputs, MeasuresTableHoldsEveryChannelsMeasures) {
   rows.assign(50, {0.0, 0.0});
   for (int i = 0; i < 50; ++i) rows[i].first = i * 0.01;
   WriteWholeFile(stem + "_acc.csv", "c\r\n" + Record("time", rows));
-  WriteMeasuresTable(FindConversionFiles(stem + ".csv"), out);
-  std::string expected = "\"channel\",\"Arias\",\"D5-75\",\"D5-95\",\"CAV\"\r\n";
-  for (int c = 1; c <= 40; ++c) expected += std::to_string(c) + ",0,,,0\r\n";
+  WriteMeasuresTable(FindConversionFiles(stem + ".csv"), {}, out);
+  std::string expected = "\"channel\",\"Arias\",\"D5-75\",\"D5-95\",\"CAV\",\"name\"\r\n";
+  for (int c = 1; c <= 40; ++c) expected += std::to_string(c) + ",0,,,0,\"\"\r\n";
   EXPECT_EQ(ReadWholeFile(out), expected);
 }
 
@@ -229,7 +243,7 @@ TEST(TableOutputs, IntensityAndMeasuresNeedTheAccelerationFileAndATenthsOfSecond
   const ConversionFiles velocityOnly = FindConversionFiles(stem + "_vel.csv");
   EXPECT_EQ(DataErrorText([&] { WriteIntensityTable(velocityOnly, folder.File("i.csv"), {}); }),
             stem + "_acc.csv: no such file: the seismic intensity needs the acceleration file");
-  EXPECT_EQ(DataErrorText([&] { WriteMeasuresTable(velocityOnly, folder.File("m.csv")); }),
+  EXPECT_EQ(DataErrorText([&] { WriteMeasuresTable(velocityOnly, {}, folder.File("m.csv")); }),
             stem + "_acc.csv: no such file: the intensity measures need the acceleration file");
 
   std::vector<std::pair<double, double>> rows;

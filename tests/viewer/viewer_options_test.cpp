@@ -33,6 +33,10 @@ TEST(ViewerOptions, DefaultsOpenTheWindowOnChannelOneAtFivePercent) {
   EXPECT_EQ(outcome.options->channel, 1);
   EXPECT_EQ(outcome.options->damping, 0.05);
   EXPECT_FALSE(outcome.options->Headless());
+  // Without a record the window opens and asks for one.
+  const Parsed bare = Parse({});
+  ASSERT_TRUE(bare.options);
+  EXPECT_EQ(bare.options->record, "");
 }
 
 TEST(ViewerOptions, HeadlessOutputsAndTheirSettings) {
@@ -49,7 +53,7 @@ TEST(ViewerOptions, HeadlessOutputsAndTheirSettings) {
 
 TEST(ViewerOptions, UsageErrorsExitTwoWithAReason) {
   const std::vector<std::vector<const char*>> wrong = {
-      {},                           // no record
+      {"--peaks", "p.csv"},         // a file to write, but no record
       {"--channel", "0", "a.csv"},  // channel out of range
       {"--channel", "41", "a.csv"},
       {"--channel", "x", "a.csv"},
@@ -57,6 +61,9 @@ TEST(ViewerOptions, UsageErrorsExitTwoWithAReason) {
       {"--damping", "-0.01", "a.csv"},
       {"--export", "view.jpg", "a.csv"},  // neither PNG nor PDF
       {"--bogus", "a.csv"},
+      {"--export", "v.png", "--page", "letter", "a.csv"},
+      {"--export", "v.png", "--dpi", "49", "a.csv"},
+      {"--export", "v.png", "--dpi", "1201", "a.csv"},
       {"a.csv", "b.csv"},
   };
   for (const auto& args : wrong) {
@@ -135,6 +142,17 @@ TEST(ViewerOptions, BuildingTablesWithTheirLayoutPairAndSmoothing) {
     EXPECT_EQ(outcome.exitCode, 2) << wrong;
     EXPECT_EQ(outcome.err.rfind("error: --smoothing: none, parzen:B", 0), 0u) << wrong;
   }
+}
+
+TEST(ViewerOptions, PageAndResolutionOfTheExport) {
+  const Parsed defaults = Parse({"--export", "v.png", "a.csv"});
+  ASSERT_TRUE(defaults.options) << defaults.err;
+  EXPECT_EQ(defaults.options->page, PageSize::kA4);
+  EXPECT_EQ(defaults.options->dpi, 150);
+  const Parsed chosen = Parse({"--export", "v.png", "--page", "A3", "--dpi", "300", "a"});
+  ASSERT_TRUE(chosen.options) << chosen.err;
+  EXPECT_EQ(chosen.options->page, PageSize::kA3);
+  EXPECT_EQ(chosen.options->dpi, 300);
 }
 
 TEST(ViewerOptions, HelpAndVersionGoToStandardOutputAndExitZero) {

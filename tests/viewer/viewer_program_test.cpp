@@ -53,8 +53,9 @@ TEST_F(ViewerProgram, WritesPeaksAndResponseTablesAndExitsZero) {
   EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
   EXPECT_EQ(outcome.err, "");
   const std::string peaks = ReadWholeFile(Out("p.csv"));
-  EXPECT_EQ(peaks.rfind("\"channel\",\"PGA\",\"tPGA\",\"PGV\",\"tPGV\",\"PGD\",\"tPGD\"\r\n", 0),
-            0u);
+  EXPECT_EQ(
+      peaks.rfind("\"channel\",\"PGA\",\"tPGA\",\"PGV\",\"tPGV\",\"PGD\",\"tPGD\",\"name\"\r\n", 0),
+      0u);
   EXPECT_EQ(std::count(peaks.begin(), peaks.end(), '\n'), 41);
   const std::string response = ReadWholeFile(Out("r.csv"));
   EXPECT_EQ(response.rfind("\"period\",\"1ch\",\"2ch\",", 0), 0u);
@@ -101,8 +102,10 @@ TEST_F(ViewerProgram, ExportsAFullViewPictureWithoutADisplay) {
   ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
   QImage image(QString::fromStdString(Out("v.png")));
   ASSERT_FALSE(image.isNull());
-  EXPECT_EQ(image.width(), kExportWidth);
-  EXPECT_EQ(image.height(), kExportHeight);
+  // A4 landscape at 150 dpi, the resolution written in the file.
+  EXPECT_EQ(image.width(), 1754);
+  EXPECT_EQ(image.height(), 1240);
+  EXPECT_NEAR(image.dotsPerMeterX() * 0.0254, 150, 0.5);
   // Not blank: the curves' blue and the peaks' red are there, and plenty of other ink.
   QSet<QRgb> colours;
   int ink = 0;
@@ -122,9 +125,21 @@ TEST_F(ViewerProgram, ExportsAFullViewPictureWithoutADisplay) {
   EXPECT_TRUE(blue);
   EXPECT_TRUE(red);
 
+  const ProcessResult a3 =
+      RunViewer({"--export", Out("a3.png"), "--page", "a3", "--dpi", "100", stem_ + "_acc.csv"});
+  ASSERT_EQ(a3.exitCode, 0) << a3.err;
+  const QImage large(QString::fromStdString(Out("a3.png")));
+  EXPECT_EQ(large.width(), 1654);
+  EXPECT_EQ(large.height(), 1169);
+
+  // The PDF is one landscape A4 page (842 x 595 points) titled with the record and channel.
   const ProcessResult pdf = RunViewer({"--export", Out("v.pdf"), stem_ + "_acc.csv"});
   ASSERT_EQ(pdf.exitCode, 0) << pdf.err;
-  EXPECT_EQ(ReadWholeFile(Out("v.pdf")).rfind("%PDF", 0), 0u);
+  const std::string document = ReadWholeFile(Out("v.pdf"));
+  EXPECT_EQ(document.rfind("%PDF", 0), 0u);
+  EXPECT_NE(document.find("/MediaBox [0 0 842"), std::string::npos);
+  // The title in UTF-16 with its byte-order mark: the record's name leads it.
+  EXPECT_NE(document.find(std::string("/Title (\xFE\xFF\0s\0i\0t\0e", 18)), std::string::npos);
 }
 
 TEST_F(ViewerProgram, ExportSaysWhatIsMissingInsteadOfFailing) {

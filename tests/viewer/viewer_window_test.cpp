@@ -1,0 +1,152 @@
+// The viewer's window and its newest-request runner offscreen: what each tab says while it
+// works, a file of no conversion refused in the window, the peaks table as copied, and only
+// the newest of several requests shown.
+#include "viewer/viewer_window.hpp"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include <atomic>
+#include <thread>
+
+#include "conversion_fixture.hpp"
+#include "test_kit.hpp"
+#include "viewer/newest_request.hpp"
+#include "viewer/work_page.hpp"
+
+namespace accprep {
+namespace {
+
+QApplication& Application() {
+  static int argc = 1;
+  static char name[] = "viewer_window_test";
+  static char* argv[] = {name, nullptr};
+  static QApplication app(argc, argv);
+  return app;
+}
+
+template <typename Done>
+bool WaitFor(Done&& done, int milliseconds = 20000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done() && timer.elapsed() < milliseconds) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return done();
+}
+
+TEST(NewestRequest, OnlyTheNewestOfSeveralRequestsIsShown) {
+  Application();
+  QObject owner;
+  std::vector<int> shown;
+  NewestRequest<int> request(&owner, [&shown](int value) { shown.push_back(value); });
+  std::atomic<bool> release{false};
+  std::atomic<bool> sawStale{false};
+  request.Run([&](const StaleFlag& stale) {
+    while (!release.load()) std::this_thread::yield();
+    sawStale = stale.load();
+    return 1;
+  });
+  for (int value : {2, 3, 4}) {
+    request.Run([value](const StaleFlag&) { return value; });
+  }
+  EXPECT_FALSE(request.IsIdle());
+  release = true;
+  ASSERT_TRUE(WaitFor([&] { return request.IsIdle(); }));
+  EXPECT_EQ(shown, std::vector<int>{4});  // 1 was stale, 2 and 3 were replaced unrun
+  EXPECT_TRUE(sawStale);
+
+  // A cancelled request shows nothing; the next one shows again.
+  request.Run([](const StaleFlag&) { return 5; });
+  request.Cancel();
+  ASSERT_TRUE(WaitFor([&] { return !request.IsRunning(); }));
+  QApplication::processEvents();
+  EXPECT_EQ(shown, std::vector<int>{4});
+  request.Run([](const StaleFlag&) { return 6; });
+  ASSERT_TRUE(WaitFor([&] { return request.IsIdle(); }));
+  EXPECT_EQ(shown, (std::vector<int>{4, 6}));
+}
+
+class ViewerWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Application();
+    // The window remembers its settings: here, in the test's own folder.
+    qputenv("XDG_CONFIG_HOME", folder_.File("config").c_str());
+    testing::FixtureOptions options;
+    options.records = 600;
+    stem_ = testing::WriteConversionFixture(folder_.path(), "w", options);
+    testing::WriteWholeFile(stem_ + ".csv", "record\r\ntime,A EW,A NS,A UD\r\n");
+  }
+  testing::TemporaryFolder folder_;
+  std::string stem_;
+};
+
+TEST_F(ViewerWindowTest, EveryTabSaysItWorksUntilItsContentIsReady) {
+  ViewerWindow window(2, 0.05);
+  const QList<WorkPage*> pages = window.findChildren<WorkPage*>();
+  ASSERT_EQ(pages.size(), 6);  // four tabs, and the intensity tab's results and table
+  for (const WorkPage* page : pages) EXPECT_FALSE(page->ShowsContent());  // no record yet
+
+  ASSERT_TRUE(window.Open(QString::fromStdString(stem_ + "_dis.csv")));
+  for (const WorkPage* page : pages) {
+    EXPECT_TRUE(page->IsWorking()) << page->Caption().toStdString();
+    EXPECT_EQ(page->Caption(), QStringLiteral("読み込み中"));
+  }
+  ASSERT_TRUE(WaitFor([&] { return window.IsSettled(); }));
+  for (const WorkPage* page : pages) EXPECT_TRUE(page->ShowsContent());
+  EXPECT_EQ(window.ErrorText(), "");
+}
+
+TEST_F(ViewerWindowTest, AFileOfNoConversionIsRefusedInTheWindowWithItsName) {
+  ViewerWindow window(1, 0.05);
+  ASSERT_TRUE(window.Open(QString::fromStdString(stem_ + ".csv")));
+  ASSERT_TRUE(WaitFor([&] { return window.IsSettled(); }));
+  const std::string stray = folder_.File("stray.txt");
+  testing::WriteWholeFile(stray, "x\n");
+  EXPECT_FALSE(window.Open(QString::fromStdString(stray)));
+  EXPECT_TRUE(
+      window.ErrorText().startsWith(QStringLiteral("開けません: ") + QString::fromStdString(stray)))
+      << window.ErrorText().toStdString();
+  EXPECT_TRUE(window.IsLoaded());  // what was shown stays
+  EXPECT_FALSE(window.Open(QString::fromStdString(folder_.File("absent.csv"))));
+  EXPECT_EQ(window.ErrorText(), QStringLiteral("開けません: ") +
+                                    QString::fromStdString(folder_.File("absent.csv")) +
+                                    QStringLiteral("\nファイルがありません。"));
+}
+
+TEST_F(ViewerWindowTest, PeaksAreCopiedWithNamesAndUnitsAndATableHasNoPicture) {
+  ViewerWindow window(1, 0.05);
+  ASSERT_TRUE(window.Open(QString::fromStdString(stem_ + ".csv")));
+  ASSERT_TRUE(WaitFor([&] { return window.IsSettled(); }));
+  auto* tabs = window.findChild<QTabWidget*>();
+  QAction* save = nullptr;
+  for (QAction* action : window.findChildren<QAction*>()) {
+    if (action->shortcut() == QKeySequence::Save) save = action;
+  }
+  ASSERT_NE(save, nullptr);
+  EXPECT_TRUE(save->isEnabled());
+  tabs->setCurrentIndex(3);
+  EXPECT_FALSE(save->isEnabled());
+  for (QPushButton* button : tabs->currentWidget()->findChildren<QPushButton*>()) {
+    if (button->text() == QStringLiteral("表をコピー")) button->click();
+  }
+  const QStringList lines = QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 41);
+  EXPECT_EQ(lines[0],
+            "channel\tname\tPGA (gal)\ttPGA (s)\tPGV (cm/s)\ttPGV (s)\tPGD (cm)\ttPGD (s)");
+  EXPECT_EQ(lines[2].section('\t', 0, 1), "2\tA NS");
+  // Times in the step's two decimals, every row.
+  for (int row = 1; row <= 40; ++row) {
+    EXPECT_EQ(lines[row].section('\t', 3, 3).section('.', 1).size(), 2) << lines[row].toStdString();
+  }
+}
+
+}  // namespace
+}  // namespace accprep
