@@ -178,7 +178,10 @@ TEST(TableOutputs, AMeasureBeyondTheRangeOfNumbersIsAnErrorNamingTheFile) {
             "the Arias intensity of channel 1 is beyond the range of numbers: the record's values "
             "are too large"},
            {[&] { WriteResponseTable(files, out, 0.05); }, resampling},
-           {[&] { WriteRotdTable(files, out, {1, 2}, {}, 0.05); }, resampling},
+           {[&] {
+              WriteRotdTable(files, out, {1, 2}, {}, 0.05);
+            },
+            resampling},
            {[&] { WriteFasTable(files, out, SpectralSmoothing{}); },
             "the Fourier spectrum of channel 1 is beyond the range of numbers: the record's "
             "values are too large"}}) {

@@ -179,8 +179,8 @@ TEST_F(ViewerProgram, AnOutputOverAFileReadIsRefusedBeforeAnyIsWritten) {
 
   // A file of periods is read too.
   WriteWholeFile(Out("periods.txt"), "0.5\n1\n");
-  const ProcessResult periods = RunViewer({"--rotd", Out("periods.txt"), "--periods",
-                                           "@" + Out("periods.txt"), stem_ + ".csv"});
+  const ProcessResult periods = RunViewer(
+      {"--rotd", Out("periods.txt"), "--periods", "@" + Out("periods.txt"), stem_ + ".csv"});
   EXPECT_EQ(periods.exitCode, 1);
   EXPECT_EQ(ReadWholeFile(Out("periods.txt")), "0.5\n1\n");
 
