@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <stdexcept>
 
 #include "measures/real_fft.hpp"
@@ -29,6 +30,10 @@ int CommonFactor(int factor, long long limit) {
   return static_cast<int>(best != 0 && best <= limit ? best : largestBelow);
 }
 
+// Turning a spectrum by one step after another rounds once more each time: after this many
+// the turn starts again from the exact angle.
+constexpr std::size_t kTurnsBeforeFreshStart = 16;
+
 // The least divisor of `common` at or above `factor`.
 int DivisorAtLeast(int common, int factor) {
   for (int d = std::max(factor, 1); d < common; ++d) {
@@ -46,35 +51,91 @@ int SamplingFactorFor(double timeStep, double period) {
   return static_cast<int>(std::ceil(std::min(needed * (1.0 - 1e-9), 1e6)));
 }
 
+BandLimitedResampler::BandLimitedResampler(std::size_t samples)
+    : samples_(samples), transform_(FastFftLength(samples)) {
+  if (samples < 2) throw std::invalid_argument("resampling needs at least two samples");
+  turned_.resize(transform_.bins());
+}
+
+PhasedSamples BandLimitedResampler::Resample(std::span<const double> samples, int factor) {
+  if (factor < 1) throw std::invalid_argument("the resampling factor must be at least 1");
+  if (samples.size() != samples_) {
+    throw std::invalid_argument("the resampler serves records of another length");
+  }
+  const std::size_t n = samples_;
+  const std::size_t f = static_cast<std::size_t>(factor);
+  phasePointers_.assign(1, samples.data());
+  if (phases_.size() < f - 1) phases_.resize(f - 1);
+  if (factor > 1) {
+    const std::size_t length = transform_.length();
+    const std::size_t nyquist = length / 2;
+    std::fill(std::copy(samples.begin(), samples.end(), transform_.signal().begin()),
+              transform_.signal().end(), 0.0);
+    transform_.Forward();
+    const std::span<std::complex<double>> spectrum = transform_.spectrum();
+    std::copy(spectrum.begin(), spectrum.end(), turned_.begin());
+    const double angle = 2.0 * std::numbers::pi / (static_cast<double>(f) * length);
+    if (turnFactor_ != factor) {
+      turn_.resize(nyquist);
+      for (std::size_t k = 0; k < nyquist; ++k) {
+        turn_[k] = std::polar(1.0, angle * static_cast<double>(k));
+      }
+      turnFactor_ = factor;
+    }
+    // The spectrum turned by r steps is the record read r / F of a sample later. The Nyquist
+    // bin (real for a real record) stood for a cosine split between +L/2 and -L/2; turned
+    // opposite ways, its two halves add to its value times cos(pi r / F). Each turn rounds
+    // once more, so many phases start afresh from the exact angle now and then.
+    const double nyquistValue = turned_[nyquist].real();
+    const std::vector<std::complex<double>> original =
+        f > kTurnsBeforeFreshStart ? turned_ : std::vector<std::complex<double>>();
+    const double scale = 1.0 / static_cast<double>(length);
+    for (std::size_t r = 1; r < f; ++r) {
+      if (r % kTurnsBeforeFreshStart == 0) {
+        for (std::size_t k = 0; k < nyquist; ++k) {
+          turned_[k] = original[k] * std::polar(1.0, angle * static_cast<double>(k * r));
+          spectrum[k] = turned_[k];
+        }
+      } else {
+        double* out = reinterpret_cast<double*>(spectrum.data());
+        double* running = reinterpret_cast<double*>(turned_.data());
+        const double* by = reinterpret_cast<const double*>(turn_.data());
+        for (std::size_t k = 0; k < nyquist; ++k) {
+          // (a + ib)(c + id), written out: the library's product checks every result for
+          // infinities, which costs more than the product.
+          const double re = running[2 * k] * by[2 * k] - running[2 * k + 1] * by[2 * k + 1];
+          const double im = running[2 * k] * by[2 * k + 1] + running[2 * k + 1] * by[2 * k];
+          running[2 * k] = out[2 * k] = re;
+          running[2 * k + 1] = out[2 * k + 1] = im;
+        }
+      }
+      spectrum[nyquist] =
+          nyquistValue * std::cos(std::numbers::pi * static_cast<double>(r) / factor);
+      transform_.Inverse();
+      std::vector<double>& phase = phases_[r - 1];
+      phase.resize(n - 1);
+      const std::span<const double> shifted = transform_.signal();
+      for (std::size_t i = 0; i + 1 < n; ++i) phase[i] = shifted[i] * scale;
+      phasePointers_.push_back(phase.data());
+    }
+  }
+  return {phasePointers_.data(), f, 1, f * (n - 1) + 1};
+}
+
 std::vector<double> ResampleBandLimited(std::span<const double> samples, int factor) {
   if (factor < 1) throw std::invalid_argument("the resampling factor must be at least 1");
   if (factor == 1 || samples.size() < 2) return {samples.begin(), samples.end()};
-  const std::size_t n = samples.size();
-  RealFft coarse(FastFftLength(n));
-  std::fill(std::copy(samples.begin(), samples.end(), coarse.signal().begin()),
-            coarse.signal().end(), 0.0);
-  coarse.Forward();
-
-  // The same spectrum over a factor times longer transform: the bins above the old Nyquist
-  // frequency stay zero. The old Nyquist bin stood for a cosine split between +N/2 and -N/2;
-  // now those are two different bins, so each takes half.
-  RealFft fine(coarse.length() * static_cast<std::size_t>(factor));
-  const std::size_t nyquist = coarse.length() / 2;
-  std::copy(coarse.spectrum().begin(), coarse.spectrum().end(), fine.spectrum().begin());
-  fine.spectrum()[nyquist] *= 0.5;
-  std::fill(fine.spectrum().begin() + static_cast<std::ptrdiff_t>(nyquist) + 1,
-            fine.spectrum().end(), 0.0);
-  fine.Inverse();
-
-  const double scale = 1.0 / static_cast<double>(coarse.length());
-  std::vector<double> result(static_cast<std::size_t>(factor) * (n - 1) + 1);
-  for (std::size_t i = 0; i < result.size(); ++i) result[i] = fine.signal()[i] * scale;
+  BandLimitedResampler resampler(samples.size());
+  const PhasedSamples fine = resampler.Resample(samples, factor);
+  std::vector<double> result(fine.count);
+  for (std::size_t m = 0; m < fine.count; ++m) result[m] = fine[m];
   return result;
 }
 
 ResampledRecord::ResampledRecord(std::span<const double> samples, double timeStep,
-                                 std::span<const double> periods)
-    : samples_(samples), timeStep_(timeStep) {
+                                 std::span<const double> periods, BandLimitedResampler* resampler)
+    : samples_(samples), timeStep_(timeStep), record_(samples.data()) {
+  finest_ = {&record_, 1, 1, samples.size()};
   int largest = 1;
   for (double period : periods) largest = std::max(largest, SamplingFactorFor(timeStep, period));
   if (largest == 1 || samples.size() < 2) return;
@@ -82,20 +143,11 @@ ResampledRecord::ResampledRecord(std::span<const double> samples, double timeSte
       1, kMaxResampledLength / static_cast<long long>(FastFftLength(samples.size())));
   commonFactor_ = CommonFactor(largest, limit);
   if (commonFactor_ == 1) return;
-  std::vector<double> fine = ResampleBandLimited(samples, commonFactor_);
-  bool finestUsed = false;
-  for (double period : periods) {
-    const int factor = Factor(period);
-    finestUsed = finestUsed || factor == commonFactor_;
-    if (factor == 1 || factor == commonFactor_ || resampled_.contains(factor)) continue;
-    // Every (common / factor)-th sample of the finest form is the record at `factor`: the
-    // zero-padded transform is one trigonometric sum, whatever points it is evaluated at.
-    const std::size_t stride = static_cast<std::size_t>(commonFactor_ / factor);
-    std::vector<double> coarser((fine.size() - 1) / stride + 1);
-    for (std::size_t i = 0; i < coarser.size(); ++i) coarser[i] = fine[i * stride];
-    resampled_.emplace(factor, std::move(coarser));
+  if (resampler == nullptr || resampler->samples() != samples.size()) {
+    ownResampler_ = std::make_unique<BandLimitedResampler>(samples.size());
+    resampler = ownResampler_.get();
   }
-  if (finestUsed) resampled_.emplace(commonFactor_, std::move(fine));
+  finest_ = resampler->Resample(samples, commonFactor_);
 }
 
 int ResampledRecord::Factor(double period) const {
@@ -103,12 +155,25 @@ int ResampledRecord::Factor(double period) const {
   return needed == 1 || commonFactor_ == 1 ? 1 : DivisorAtLeast(commonFactor_, needed);
 }
 
-std::span<const double> ResampledRecord::Samples(double period) const {
+PhasedSamples ResampledRecord::View(double period) const {
   const int factor = Factor(period);
-  if (factor == 1) return samples_;
-  const auto found = resampled_.find(factor);
-  if (found == resampled_.end()) {
-    throw std::invalid_argument("the period needs a sampling this record was not resampled to");
+  if (factor == 1) return {&record_, 1, 1, samples_.size()};
+  PhasedSamples view = finest_;
+  view.stride = static_cast<std::size_t>(commonFactor_ / factor);
+  view.count = (finest_.count - 1) / view.stride + 1;
+  return view;
+}
+
+std::span<const double> ResampledRecord::Samples(double period) const {
+  const PhasedSamples view = View(period);
+  if (view.phaseCount == 1) return samples_;
+  const int factor = Factor(period);
+  const std::lock_guard<std::mutex> guard(copiesLock_);
+  auto found = copies_.find(factor);
+  if (found == copies_.end()) {
+    std::vector<double> copy(view.count);
+    for (std::size_t m = 0; m < view.count; ++m) copy[m] = view[m];
+    found = copies_.emplace(factor, std::move(copy)).first;
   }
   return found->second;
 }

@@ -26,6 +26,10 @@ std::vector<double> ResponsePeriods();
 // True for a damping ratio the recurrence accepts: 0 <= h < 1 (under-critical).
 bool IsUsableDamping(double damping);
 
+// Throws std::invalid_argument unless timeStep > 0, every period > 0 (all finite) and
+// IsUsableDamping(damping): what every measure of oscillators requires.
+void CheckResponseArguments(double timeStep, std::span<const double> periods, double damping);
+
 struct ResponseSpectrum {
   std::vector<double> periods;
   std::vector<double> absoluteAcceleration;  // Sa, max |x'' + a|, units of the input

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
-#include <thread>
 
 #include "engine/number_format.hpp"
 #include "measures/real_fft.hpp"
@@ -73,25 +72,6 @@ void CheckParzen(double binWidth, double bandwidth) {
 void KeepWithinRange(std::span<const double> values, std::vector<double>& result) {
   const auto [least, largest] = std::minmax_element(values.begin(), values.end());
   for (double& r : result) r = std::clamp(r, *least, *largest);
-}
-
-void CheckKonnoOhmachi(std::span<const double> frequencies, std::span<const double> centres,
-                       double b) {
-  if (!(b > 0.0) || !(b <= kLargestKonnoOhmachiB)) {
-    throw std::invalid_argument("Konno-Ohmachi b must lie in 0 < b <= 1000");
-  }
-  if (frequencies.empty()) throw std::invalid_argument("no frequencies to smooth");
-  for (std::size_t k = 0; k < frequencies.size(); ++k) {
-    if (!(frequencies[k] > 0.0) || !std::isfinite(frequencies[k]) ||
-        (k > 0 && !(frequencies[k] > frequencies[k - 1]))) {
-      throw std::invalid_argument("frequencies must be positive and ascending");
-    }
-  }
-  for (double centre : centres) {
-    if (!(centre > 0.0) || !std::isfinite(centre)) {
-      throw std::invalid_argument("centre frequencies must be positive");
-    }
-  }
 }
 
 }  // namespace
@@ -179,53 +159,6 @@ std::vector<std::vector<double>> SmoothParzen(std::span<const std::span<const do
     results[s].resize(n);
     for (std::size_t k = 0; k < n; ++k) results[s][k] = signal[k] * scale / denominators[k];
     KeepWithinRange(series[s], results[s]);
-  }
-  return results;
-}
-
-std::vector<double> SmoothKonnoOhmachi(std::span<const double> frequencies,
-                                       std::span<const double> values,
-                                       std::span<const double> centres, double b) {
-  const std::span<const double> one[] = {values};
-  return std::move(SmoothKonnoOhmachi(frequencies, one, centres, b, 1).front());
-}
-
-std::vector<std::vector<double>> SmoothKonnoOhmachi(std::span<const double> frequencies,
-                                                    std::span<const std::span<const double>> series,
-                                                    std::span<const double> centres, double b,
-                                                    int threads) {
-  CheckKonnoOhmachi(frequencies, centres, b);
-  for (std::span<const double> values : series) {
-    if (values.size() != frequencies.size()) {
-      throw std::invalid_argument("one value per frequency is needed");
-    }
-  }
-  std::vector<double> logFrequencies(frequencies.size());
-  for (std::size_t k = 0; k < frequencies.size(); ++k) {
-    logFrequencies[k] = std::log10(frequencies[k]);
-  }
-  std::vector<std::vector<double>> results(series.size(), std::vector<double>(centres.size(), 0.0));
-  auto work = [&](std::size_t first, std::size_t step) {
-    std::vector<double> weights(frequencies.size());
-    for (std::size_t c = first; c < centres.size(); c += step) {
-      const double logCentre = std::log10(centres[c]);
-      double denominator = 0.0;
-      for (std::size_t k = 0; k < weights.size(); ++k) {
-        weights[k] = SincFourth(b * (logFrequencies[k] - logCentre));
-        denominator += weights[k];
-      }
-      for (std::size_t s = 0; s < series.size(); ++s) {
-        double sum = 0.0;
-        for (std::size_t k = 0; k < weights.size(); ++k) sum += weights[k] * series[s][k];
-        results[s][c] = sum / denominator;
-      }
-    }
-  };
-  const std::size_t workers = static_cast<std::size_t>(std::max(threads, 1));
-  {
-    std::vector<std::jthread> others;
-    for (std::size_t t = 1; t < workers; ++t) others.emplace_back(work, t, workers);
-    work(0, workers);
   }
   return results;
 }

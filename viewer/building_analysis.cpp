@@ -1,7 +1,6 @@
 #include "viewer/building_analysis.hpp"
 
 #include <algorithm>
-#include <charconv>
 #include <filesystem>
 #include <limits>
 #include <system_error>
@@ -11,6 +10,7 @@
 #include "engine/sample_table.hpp"
 #include "measures/pair_spectra.hpp"
 #include "measures/parallel_tasks.hpp"
+#include "viewer/channel_list.hpp"
 
 namespace accprep {
 namespace {
@@ -19,25 +19,12 @@ constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
 // The directions' analyses share the machine's cores.
 constexpr int kThreads = 2;
 
-std::optional<int> ParseChannel(const char*& p, const char* end) {
-  int channel = 0;
-  const auto [next, error] = std::from_chars(p, end, channel);
-  if (error != std::errc() || next == p || channel < 1 || channel > kChannels) return std::nullopt;
-  p = next;
-  return channel;
-}
-
 }  // namespace
 
 std::optional<ChannelPair> ParseChannelPair(std::string_view text) {
-  const char* p = text.data();
-  const char* const end = text.data() + text.size();
-  const std::optional<int> input = ParseChannel(p, end);
-  if (!input || p == end || *p != ',') return std::nullopt;
-  ++p;
-  const std::optional<int> output = ParseChannel(p, end);
-  if (!output || p != end || *input == *output) return std::nullopt;
-  return ChannelPair{*input, *output};
+  const std::optional<std::vector<int>> channels = ParseChannelNumbers(text, 2);
+  if (!channels) return std::nullopt;
+  return ChannelPair{(*channels)[0], (*channels)[1]};
 }
 
 std::string ChannelPairText(const ChannelPair& pair) {

@@ -14,6 +14,7 @@
 #include "viewer/conversion_data.hpp"
 #include "viewer/conversion_files.hpp"
 #include "viewer/figure_export.hpp"
+#include "viewer/spectra_outputs.hpp"
 #include "viewer/table_outputs.hpp"
 #include "viewer/viewer_options.hpp"
 #include "viewer/viewer_window.hpp"
@@ -81,10 +82,17 @@ int main(int argc, char** argv) {
       accprep::WritePeaksTable(files, names, options.peaksPath, std::cerr);
     }
     if (!options.responsePath.empty()) {
-      accprep::WriteResponseTable(files, options.responsePath, options.damping);
+      accprep::WriteResponseTable(files, options.responsePath, options.damping, options.periods);
     }
     if (!options.intensityPath.empty()) {
       accprep::WriteIntensityTable(files, options.intensityPath, options.components);
+    }
+    if (!options.rotdPath.empty()) {
+      accprep::WriteRotdTable(files, options.rotdPath, options.horizontals, options.periods,
+                              options.damping);
+    }
+    if (!options.fasPath.empty()) {
+      accprep::WriteFasTable(files, options.fasPath, options.smoothing);
     }
     if (!options.measuresPath.empty()) {
       accprep::WriteMeasuresTable(files, names, options.measuresPath);

@@ -1,9 +1,8 @@
 #include "viewer/record_intensity.hpp"
 
-#include <charconv>
-
 #include "engine/data_error.hpp"
 #include "engine/time_step.hpp"
+#include "viewer/channel_list.hpp"
 
 namespace accprep {
 
@@ -13,25 +12,9 @@ std::string ComponentsText(const IntensityComponents& components) {
 }
 
 std::optional<IntensityComponents> ParseComponents(std::string_view text) {
-  int channels[3] = {};
-  const char* p = text.data();
-  const char* const end = text.data() + text.size();
-  for (int i = 0; i < 3; ++i) {
-    if (i > 0) {
-      if (p == end || *p != ',') return std::nullopt;
-      ++p;
-    }
-    const auto [next, error] = std::from_chars(p, end, channels[i]);
-    if (error != std::errc() || next == p || channels[i] < 1 || channels[i] > kChannels) {
-      return std::nullopt;
-    }
-    p = next;
-  }
-  if (p != end || channels[0] == channels[1] || channels[0] == channels[2] ||
-      channels[1] == channels[2]) {
-    return std::nullopt;
-  }
-  return IntensityComponents{channels[0], channels[1], channels[2]};
+  const std::optional<std::vector<int>> channels = ParseChannelNumbers(text, 3);
+  if (!channels) return std::nullopt;
+  return IntensityComponents{(*channels)[0], (*channels)[1], (*channels)[2]};
 }
 
 RecordIntensity ComputeRecordIntensity(const ChannelTable& acceleration, const std::string& path,

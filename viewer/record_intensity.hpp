@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "measures/arias_measures.hpp"
 #include "measures/jma_intensity.hpp"

@@ -3,6 +3,7 @@
 // window system.
 
 #include <ostream>
+#include <span>
 #include <string>
 
 #include "viewer/channel_names.hpp"
@@ -18,10 +19,11 @@ namespace accprep {
 void WritePeaksTable(const ConversionFiles& files, const ChannelNames& names,
                      const std::string& path, std::ostream& notes);
 
-// Loads the public acceleration CSV and writes Sa of every channel at the 100 periods.
-// Throws DataError: kInput when it does not exist or its time step is uneven, or from
-// loading or writing.
-void WriteResponseTable(const ConversionFiles& files, const std::string& path, double damping);
+// Loads the public acceleration CSV and writes Sa of every channel at `periods` (the 100
+// periods when empty). Throws DataError: kInput when it does not exist or its time step is
+// uneven, or from loading or writing.
+void WriteResponseTable(const ConversionFiles& files, const std::string& path, double damping,
+                        std::span<const double> periods = {});
 
 // Loads the public acceleration CSV and writes the seismic intensity and long-period class of
 // `components`. Throws DataError: kInput when the file does not exist, its time step is

@@ -52,14 +52,40 @@ std::string PeaksCsvText(const std::array<ChannelPeaks, kChannels>& peaks,
   return text;
 }
 
-std::string ResponseCsvText(std::span<const double> periods,
-                            const std::vector<std::vector<double>>& spectra) {
-  std::string text = ChannelCsvHeader("period");
-  for (std::size_t k = 0; k < periods.size(); ++k) {
-    AppendNumber(text, periods[k]);
+void AppendChannelColumnsLines(std::string& text, std::span<const double> keys,
+                               std::span<const std::span<const double>> columns, std::size_t first,
+                               std::size_t last) {
+  for (std::size_t k = first; k < last; ++k) {
+    AppendNumber(text, keys[k]);
     for (int c = 1; c <= kChannels; ++c) {
       text += ',';
-      AppendNumber(text, spectra[c - 1][k]);
+      AppendNumber(text, columns[c - 1][k]);
+    }
+    text += "\r\n";
+  }
+}
+
+std::string ChannelColumnsCsvText(std::string_view keyName, std::span<const double> keys,
+                                  const std::vector<std::vector<double>>& columns) {
+  std::string text = ChannelCsvHeader(keyName);
+  const std::vector<std::span<const double>> spans(columns.begin(), columns.end());
+  AppendChannelColumnsLines(text, keys, spans, 0, keys.size());
+  return text;
+}
+
+std::string ResponseCsvText(std::span<const double> periods,
+                            const std::vector<std::vector<double>>& spectra) {
+  return ChannelColumnsCsvText("period", periods, spectra);
+}
+
+std::string RotDCsvText(const RotDSpectrum& spectrum) {
+  std::string text = "\"period\",\"RotD00\",\"RotD50\",\"RotD100\"\r\n";
+  for (std::size_t k = 0; k < spectrum.periods.size(); ++k) {
+    AppendNumber(text, spectrum.periods[k]);
+    for (double value :
+         {spectrum.values[k].rotd00, spectrum.values[k].rotd50, spectrum.values[k].rotd100}) {
+      text += ',';
+      AppendNumber(text, value);
     }
     text += "\r\n";
   }

@@ -1,14 +1,16 @@
 #pragma once
 // The tables the viewer writes for scripts: the peaks table, the acceleration response
-// spectra and the intensity measures. Channel-CSV conventions: quoted header, comma-separated
-// numbers in the point form of the engine, every line ending in CR LF. They are written with the
-// engine's atomic file (engine/atomic_file.hpp).
+// spectra, RotD, the Fourier spectra and the intensity measures. Channel-CSV conventions: quoted
+// header, comma-separated numbers in the point form of the engine, every line ending in CR LF. They
+// are written with the engine's atomic file (engine/atomic_file.hpp).
 
 #include <array>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "measures/rotd_spectrum.hpp"
 #include "viewer/channel_names.hpp"
 #include "viewer/peaks.hpp"
 #include "viewer/record_intensity.hpp"
@@ -22,10 +24,23 @@ namespace accprep {
 std::string PeaksCsvText(const std::array<ChannelPeaks, kChannels>& peaks,
                          const ChannelNames& names);
 
+// `keyName`,"1ch",...,"40ch", then one line per key: the key and the value of each channel
+// there. columns[c-1] holds channel c with one value per key.
+std::string ChannelColumnsCsvText(std::string_view keyName, std::span<const double> keys,
+                                  const std::vector<std::vector<double>>& columns);
+// The same lines for keys[first .. last), appended to `text`, for tables written a block of
+// lines at a time.
+void AppendChannelColumnsLines(std::string& text, std::span<const double> keys,
+                               std::span<const std::span<const double>> columns, std::size_t first,
+                               std::size_t last);
+
 // "period","1ch",...,"40ch", then one line per period: the period and Sa of each channel.
 // spectra[c-1] holds channel c with one value per period.
 std::string ResponseCsvText(std::span<const double> periods,
                             const std::vector<std::vector<double>>& spectra);
+
+// "period","RotD00","RotD50","RotD100", then one line per period.
+std::string RotDCsvText(const RotDSpectrum& spectrum);
 
 // "components","I","reported","class","a0","Sva","T_Sva","long_period_class", then one line:
 // the components quoted as "1,2,3" (the comma inside must not split the field), I as

@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "measures/response_spectrum.hpp"
+#include "viewer/period_choice.hpp"
 
 namespace accprep {
 namespace {
@@ -49,10 +50,20 @@ ParseOutcome<ViewerOptions> ParseViewerOptions(int argc, const char* const* argv
   auto* intensity = app.add_option(
       "--intensity", options.intensityPath,
       "write the JMA seismic intensity and long-period ground-motion class to PATH.csv and exit");
+  auto* rotd = app.add_option(
+      "--rotd", options.rotdPath,
+      "write RotD00, RotD50 and RotD100 of two horizontal channels to PATH.csv and exit");
   std::string components;
   app.add_option("--components", components,
-                 "channels of --intensity: the two horizontal, then the vertical (default 1,2,3)")
-      ->needs(intensity);
+                 "channels of --intensity (the two horizontal, then the vertical; default 1,2,3) "
+                 "and of --rotd (the first two)");
+  std::string periods;
+  app.add_option("--periods", periods,
+                 "periods of --response and --rotd in seconds: T1,T2,... or @FILE with one a "
+                 "line (default: 100 from 0.02 s to 10 s)");
+  auto* fas = app.add_option(
+      "--fas", options.fasPath,
+      "write the Fourier amplitude spectrum of every channel's acceleration to PATH.csv and exit");
   app.add_option(
       "--measures", options.measuresPath,
       "write Arias intensity, D5-75, D5-95 and CAV of every channel to PATH.csv and exit");
@@ -79,7 +90,8 @@ ParseOutcome<ViewerOptions> ParseViewerOptions(int argc, const char* const* argv
                  "building's analyses' base and top");
   std::string smoothing;
   app.add_option("--smoothing", smoothing,
-                 "smoothing of --transfer: none, parzen:B (Hz) or ko:b (default parzen:0.1)");
+                 "smoothing of --fas (default none) and --transfer (default parzen:0.1): none, "
+                 "parzen:B (bandwidth B Hz) or ko:b (Konno-Ohmachi, ko alone for b = 40)");
   // Checks CLI11 cannot make; each failure is a usage mistake like those it finds.
   const auto check = [&] {
     if (const std::optional<PageSize> size = ParsePageSize(page)) {
@@ -99,13 +111,32 @@ ParseOutcome<ViewerOptions> ParseViewerOptions(int argc, const char* const* argv
           "--damping: the damping ratio must lie in 0 <= H < 1 (0.05 for 5 %)");
     }
     if (app.count("--components") > 0) {
-      const std::optional<IntensityComponents> parsed = ParseComponents(components);
-      if (!parsed) {
+      if (intensity->count() == 0 && rotd->count() == 0) {
+        throw CLI::ValidationError("--components requires --intensity or --rotd");
+      }
+      // Three serve both; two serve --rotd alone.
+      if (const std::optional<IntensityComponents> three = ParseComponents(components)) {
+        options.components = *three;
+        options.horizontals = {three->horizontal1, three->horizontal2};
+      } else if (const std::optional<HorizontalPair> two = ParseHorizontalPair(components);
+                 two && intensity->count() == 0) {
+        options.horizontals = *two;
+      } else if (intensity->count() > 0) {
         throw CLI::ValidationError(
             "--components: three different channels 1..40, the two horizontal first, "
             "e.g. 1,2,3");
+      } else {
+        throw CLI::ValidationError(
+            "--components: two different horizontal channels 1..40, e.g. 1,2");
       }
-      options.components = *parsed;
+    }
+    if (app.count("--periods") > 0) {
+      if (app.count("--response") == 0 && rotd->count() == 0) {
+        throw CLI::ValidationError("--periods requires --response or --rotd");
+      }
+      PeriodChoice choice = ParsePeriods(periods);
+      if (!choice.error.empty()) throw CLI::ValidationError("--periods: " + choice.error);
+      options.periods = std::move(choice.periods);
     }
     if (app.count("--pair") > 0) {
       building.pair = ParseChannelPair(pair);
@@ -115,12 +146,16 @@ ParseOutcome<ViewerOptions> ParseViewerOptions(int argc, const char* const* argv
       }
     }
     if (app.count("--smoothing") > 0) {
+      if (fas->count() == 0 && building.transferPath.empty()) {
+        throw CLI::ValidationError("--smoothing requires --fas or --transfer");
+      }
       const std::optional<SpectralSmoothing> parsed = ParseSmoothing(smoothing);
       if (!parsed) {
         throw CLI::ValidationError(
-            "--smoothing: none, parzen:B with a bandwidth B > 0 in Hz, or ko:b with 0 < b <= "
-            "1000");
+            "--smoothing: none, parzen:B with a bandwidth B > 0 in Hz, or ko:b with "
+            "0 < b <= 1000 (ko alone for b = 40)");
       }
+      options.smoothing = *parsed;
       building.smoothing = *parsed;
     }
     if (!options.exportPath.empty() && !EndsWithNoCase(options.exportPath, ".png") &&

@@ -1,24 +1,27 @@
 #pragma once
 // The command line of accprep-view:
 //   accprep-view [--channel N] [--damping H] [--export PATH.png|PATH.pdf [--page a4|a3]
-//                [--dpi N]] [--peaks PATH.csv] [--response PATH.csv]
-//                [--intensity PATH.csv [--components H1,H2,V]] [--measures PATH.csv]
-//                [--modes PATH.csv] [--drift PATH.csv] [--transfer PATH.csv]
-//                [--profile PATH.csv] [--tracking PATH.csv] [--layout PATH]
-//                [--pair IN,OUT] [--smoothing none|parzen:B|ko:b] [RECORD]
-// Without one of the outputs (--export, --peaks, --response, --intensity, --measures, --modes,
-// --drift, --transfer, --profile, --tracking) the window opens (asking for a record when none
-// is given); with any of them the program writes what was asked and exits without showing a
-// window, and RECORD is required.
+//                [--dpi N]] [--peaks PATH.csv] [--response PATH.csv] [--intensity PATH.csv]
+//                [--rotd PATH.csv] [--components H1,H2[,V]] [--periods T1,T2,...|@FILE]
+//                [--fas PATH.csv] [--measures PATH.csv] [--modes PATH.csv] [--drift PATH.csv]
+//                [--transfer PATH.csv] [--profile PATH.csv] [--tracking PATH.csv]
+//                [--layout PATH] [--pair IN,OUT] [--smoothing none|parzen:B|ko:b] [RECORD]
+// Without one of the outputs (--export, --peaks, --response, --intensity, --rotd, --fas,
+// --measures, --modes, --drift, --transfer, --profile, --tracking) the window opens (asking for
+// a record when none is given); with any of them the program writes what was asked and exits
+// without showing a window, and RECORD is required.
 
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "cli/command_line.hpp"
+#include "measures/spectral_smoothing.hpp"
 #include "viewer/building_outputs.hpp"
 #include "viewer/page_layout.hpp"
 #include "viewer/record_intensity.hpp"
+#include "viewer/spectra_outputs.hpp"
 
 namespace accprep {
 
@@ -36,11 +39,17 @@ struct ViewerOptions {
   std::string intensityPath;
   IntensityComponents components;  // of --intensity: 1,2,3 unless --components says otherwise
   std::string measuresPath;
-  BuildingRequest building;  // the building's tables, --layout, --pair and --smoothing
+  std::string rotdPath;
+  HorizontalPair horizontals;   // of --rotd: the first two of --components, else 1,2
+  std::vector<double> periods;  // of --response and --rotd; empty for the 100 periods
+  std::string fasPath;
+  SpectralSmoothing smoothing;  // of --fas: none unless --smoothing says otherwise
+  BuildingRequest building;     // the building's tables, --layout, --pair and --smoothing
 
   bool Headless() const {
     return !exportPath.empty() || !peaksPath.empty() || !responsePath.empty() ||
-           !intensityPath.empty() || !measuresPath.empty() || building.Any();
+           !intensityPath.empty() || !measuresPath.empty() || !rotdPath.empty() ||
+           !fasPath.empty() || building.Any();
   }
   bool ExportsPdf() const;  // the export path ends in ".pdf" (any case)
 };

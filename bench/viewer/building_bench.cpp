@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "jobs/fft_integrator.hpp"
 #include "engine/conversion_names.hpp"
+#include "jobs/fft_integrator.hpp"
 #include "shear_building.hpp"
 #include "viewer/building_analysis.hpp"
 #include "viewer/building_overview.hpp"

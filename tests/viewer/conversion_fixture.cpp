@@ -126,6 +126,7 @@ std::string WriteConversionFixture(const std::filesystem::path& folder, const st
   }
   const std::string comment = "fixture record " + name;
   WriteRecord(stem + "_acc.csv", "time", times, acc, options.comment ? &comment : nullptr);
+  if (options.accelerationOnly) return stem;
   WriteRecord(stem + "_vel.csv", "time", times, vel, nullptr, options.resultDigits);
   WriteRecord(stem + "_dis.csv", "time", times, dis, nullptr, options.resultDigits);
 

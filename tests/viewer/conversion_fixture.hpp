@@ -20,6 +20,8 @@ struct FixtureOptions {
   // Significant digits of the velocity, displacement and spectra, 9 as the jobs write them; 0
   // for the shortest exact text, which lets tests compare values bit for bit.
   int resultDigits = 0;
+  // Only the acceleration CSV, for what computes from it alone (the spectra tables).
+  bool accelerationOnly = false;
 };
 
 // Channel c of the acceleration at sample i (gal): a windowed pair of sines of its own, so

@@ -23,4 +23,20 @@ ProcessResult ConvertedRecord::RunViewer(std::vector<std::string> args) const {
   return RunProcess({args, folder_.path(), {}});
 }
 
+ConvertedRecord* SharedRecordSuite::converted_ = nullptr;
+const TestProgramFolder* SharedRecordSuite::folder_ = nullptr;
+
+void SharedRecordSuite::SetUpTestSuite() {
+  converted_ = new ConvertedRecord(
+      {{std::string(ACCPREP_SHARED_DATA_DIR) + "/knet-aomori-2018.csv", "knet.csv"}}, "k");
+  ASSERT_TRUE(converted_->ok());
+  folder_ = &converted_->folder();
+}
+
+void SharedRecordSuite::TearDownTestSuite() {
+  delete converted_;
+  converted_ = nullptr;
+  folder_ = nullptr;
+}
+
 }  // namespace accprep::testing

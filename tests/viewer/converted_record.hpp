@@ -2,6 +2,8 @@
 // A record converted by the built accprep-cli and its shipped jobs in a program folder of its
 // own, for the viewer's end-to-end runs: the built accprep-view is then run on it there.
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,6 +37,20 @@ class ConvertedRecord {
   TestProgramFolder folder_;
   std::string record_;
   bool ok_ = false;
+};
+
+// A suite's fixture for end-to-end runs on the shared K-NET record: converted once for the
+// suite (records/knet.csv, base name k), the viewer run in its folder.
+class SharedRecordSuite : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite();
+  static void TearDownTestSuite();
+  static ProcessResult RunViewer(std::vector<std::string> args) {
+    return converted_->RunViewer(std::move(args));
+  }
+
+  static ConvertedRecord* converted_;
+  static const TestProgramFolder* folder_;
 };
 
 }  // namespace accprep::testing

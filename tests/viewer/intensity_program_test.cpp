@@ -15,33 +15,9 @@
 namespace accprep {
 namespace {
 
-using testing::ConvertedRecord;
 using testing::ProcessResult;
-using testing::TestProgramFolder;
 
-class IntensityProgram : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    converted_ = new ConvertedRecord(
-        {{std::string(ACCPREP_SHARED_DATA_DIR) + "/knet-aomori-2018.csv", "knet.csv"}}, "k");
-    ASSERT_TRUE(converted_->ok());
-    folder_ = &converted_->folder();
-  }
-  static void TearDownTestSuite() {
-    delete converted_;
-    converted_ = nullptr;
-  }
-
-  static ProcessResult RunViewer(std::vector<std::string> args) {
-    return converted_->RunViewer(std::move(args));
-  }
-
-  static ConvertedRecord* converted_;
-  static const TestProgramFolder* folder_;
-};
-
-ConvertedRecord* IntensityProgram::converted_ = nullptr;
-const TestProgramFolder* IntensityProgram::folder_ = nullptr;
+class IntensityProgram : public testing::SharedRecordSuite {};
 
 TEST_F(IntensityProgram, WritesTheIntensityOfEachStationsThreeComponents) {
   static constexpr ConversionFile kAcc[] = {ConversionFile::kAcceleration};

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "test_kit.hpp"
+
 namespace accprep {
 namespace {
 
@@ -155,6 +157,92 @@ TEST(ViewerOptions, PageAndResolutionOfTheExport) {
   EXPECT_EQ(chosen.options->dpi, 300);
 }
 
+TEST(ViewerOptions, RotDTakesTwoOrThreeComponentsAndFasItsSmoothing) {
+  const Parsed rotd = Parse({"--rotd", "r.csv", "--components", "5,4", "a.csv"});
+  ASSERT_TRUE(rotd.options) << rotd.err;
+  EXPECT_EQ(rotd.options->rotdPath, "r.csv");
+  EXPECT_EQ(rotd.options->horizontals, (HorizontalPair{5, 4}));
+  EXPECT_TRUE(rotd.options->Headless());
+  EXPECT_EQ(Parse({"--rotd", "r.csv", "a.csv"}).options->horizontals, (HorizontalPair{1, 2}));
+
+  // Three serve --intensity and --rotd at once, the first two being the horizontal pair.
+  const Parsed both =
+      Parse({"--rotd", "r.csv", "--intensity", "i.csv", "--components", "8,7,9", "a.csv"});
+  ASSERT_TRUE(both.options) << both.err;
+  EXPECT_EQ(both.options->components, (IntensityComponents{8, 7, 9}));
+  EXPECT_EQ(both.options->horizontals, (HorizontalPair{8, 7}));
+
+  for (const char* wrong : {"1,1", "0,2", "1,41", "1", "1,2,2", ""}) {
+    const Parsed outcome = Parse({"--rotd", "r.csv", "--components", wrong, "a.csv"});
+    EXPECT_EQ(outcome.exitCode, 2) << wrong;
+    const std::string reason =
+        "error: --components: two different horizontal channels 1..40, e.g. 1,2\n";
+    EXPECT_EQ(outcome.err.substr(0, reason.size()), reason) << wrong;
+  }
+  // Two are not enough where --intensity needs its vertical too.
+  EXPECT_NE(Parse({"--rotd", "r.csv", "--intensity", "i.csv", "--components", "1,2", "a.csv"})
+                .err.find("three different channels"),
+            std::string::npos);
+
+  const Parsed fas = Parse({"--fas", "f.csv", "--smoothing", "parzen:0.4", "a.csv"});
+  ASSERT_TRUE(fas.options) << fas.err;
+  EXPECT_EQ(fas.options->fasPath, "f.csv");
+  EXPECT_EQ(fas.options->smoothing, (SpectralSmoothing{SpectralSmoothing::Kind::kParzen, 0.4}));
+  EXPECT_TRUE(fas.options->Headless());
+  EXPECT_EQ(Parse({"--fas", "f.csv", "a.csv"}).options->smoothing, SpectralSmoothing{});
+  const Parsed badSmoothing = Parse({"--fas", "f.csv", "--smoothing", "ko:0", "a.csv"});
+  EXPECT_EQ(badSmoothing.exitCode, 2);
+  EXPECT_EQ(badSmoothing.err.rfind("error: --smoothing: none, parzen:B", 0), 0u)
+      << badSmoothing.err;
+  EXPECT_EQ(Parse({"--smoothing", "ko:40", "a.csv"}).exitCode, 2);  // nothing to smooth
+}
+
+TEST(ViewerOptions, PeriodsFromAListOrAFile) {
+  const Parsed listed = Parse({"--response", "s.csv", "--periods", "0.1,0.25,3e0,1", "a.csv"});
+  ASSERT_TRUE(listed.options) << listed.err;
+  EXPECT_EQ(listed.options->periods, (std::vector<double>{0.1, 0.25, 3.0, 1.0}));
+  EXPECT_TRUE(Parse({"--response", "s.csv", "a.csv"}).options->periods.empty());
+
+  testing::TemporaryFolder folder;
+  const std::string file = folder.File("periods.txt");
+  testing::WriteWholeFile(file, "0.2\r\n\r\n  1.5\t\r\n10");
+  const std::string at = "@" + file;
+  const Parsed fromFile = Parse({"--rotd", "r.csv", "--periods", at.c_str(), "a.csv"});
+  ASSERT_TRUE(fromFile.options) << fromFile.err;
+  EXPECT_EQ(fromFile.options->periods, (std::vector<double>{0.2, 1.5, 10.0}));
+
+  const std::string list =
+      "periods in seconds, each above 0, separated by commas (e.g. 0.1,0.2,1), or @FILE with "
+      "one period a line";
+  testing::WriteWholeFile(folder.File("bad.txt"), "0.5\n0.7s\n");
+  testing::WriteWholeFile(folder.File("empty.txt"), "\r\n");
+  std::string many;
+  for (int i = 1; i <= 10001; ++i) many += std::to_string(i) + ",";
+  many.pop_back();
+  const std::vector<std::pair<std::string, std::string>> wrong = {
+      {"0.1,,2", list},
+      {"0.1,-2", list},
+      {"0,1", list},
+      {"nan", list},
+      {"1;2", list},
+      {"", list},
+      {"@" + folder.File("bad.txt"),
+       folder.File("bad.txt") + ": line 2: not a period in seconds: \"0.7s\""},
+      {"@" + folder.File("empty.txt"), folder.File("empty.txt") + " holds no period"},
+      {"@" + folder.File("none.txt"),
+       "cannot read " + folder.File("none.txt") + ": No such file or directory"},
+      {many, "at most 10000 periods"},
+  };
+  for (const auto& [text, reason] : wrong) {
+    const Parsed outcome = Parse({"--response", "s.csv", "--periods", text.c_str(), "a.csv"});
+    EXPECT_EQ(outcome.exitCode, 2) << text;
+    const std::string expected = "error: --periods: " + reason + "\n";
+    EXPECT_EQ(outcome.err.substr(0, expected.size()), expected);
+  }
+  EXPECT_NE(Parse({"--periods", "1", "a.csv"}).err.find("--periods requires --response or --rotd"),
+            std::string::npos);
+}
+
 TEST(ViewerOptions, HelpAndVersionGoToStandardOutputAndExitZero) {
   const Parsed help = Parse({"--help"});
   EXPECT_FALSE(help.options);
@@ -162,6 +250,9 @@ TEST(ViewerOptions, HelpAndVersionGoToStandardOutputAndExitZero) {
   EXPECT_NE(help.out.find("--response"), std::string::npos);
   EXPECT_NE(help.out.find("--intensity"), std::string::npos);
   EXPECT_NE(help.out.find("--measures"), std::string::npos);
+  EXPECT_NE(help.out.find("--rotd"), std::string::npos);
+  EXPECT_NE(help.out.find("--fas"), std::string::npos);
+  EXPECT_NE(help.out.find("--periods"), std::string::npos);
   EXPECT_NE(help.out.find("--tracking"), std::string::npos);
   EXPECT_EQ(help.err, "");
 
