@@ -272,7 +272,6 @@ void BuildingTab::StartOverview() {
   for (WorkPage* page : {overviewPage_, transferPage_, trackingPage_}) page->ShowWorking();
   overviewRequest_.Run(
       [data = data_, pair = pair_, smoothing = smoothing_->Smoothing()](const StaleFlag&) {
-        YieldToTheScreen();
         const BuildingRecords records{data->table(ConversionFile::kAcceleration),
                                       data->table(ConversionFile::kVelocity),
                                       data->table(ConversionFile::kDisplacement), 0.0};
@@ -532,7 +531,6 @@ void BuildingTab::StartTransfer() {
   transferPage_->ShowWorking();
   transferRequest_.Run([data = data_, pair = pair_, smoothing = smoothing_->Smoothing(),
                         step = overview_->timeStep](const StaleFlag&) {
-    YieldToTheScreen();
     TransferOutcome outcome{pair, smoothing, std::nullopt, {}};
     const std::string message = AttemptBuildingAnalysis([&] {
       outcome.response =
@@ -559,7 +557,6 @@ void BuildingTab::StartTracking() {
   }
   trackingPage_->ShowWorking();
   trackingRequest_.Run([data = data_, overview = overview_](const StaleFlag&) {
-    YieldToTheScreen();
     TrackingOutcome outcome{overview, std::nullopt, {}};
     const std::string message = AttemptBuildingAnalysis([&] {
       outcome.tracking = ComputeTracking(

@@ -81,14 +81,15 @@ void SmoothingChooser::KindPicked() {
   parameterBox_->setEnabled(smoothing.kind != Kind::kNone);
   if (smoothing.kind == Kind::kParzen) {
     // Narrower than a bin is no smoothing; wider than a few Hz hides the modes.
-    parameterBox_->setRange(0.01, 5.0);
+    // Decimals first: a range set at no decimals would round the smallest bandwidth to 0.
     parameterBox_->setDecimals(2);
+    parameterBox_->setRange(0.01, 5.0);
     parameterBox_->setSingleStep(0.05);
     parameterBox_->setPrefix(QString());
     parameterBox_->setSuffix(QStringLiteral(" Hz"));
   } else if (smoothing.kind == Kind::kKonnoOhmachi) {
-    parameterBox_->setRange(1.0, kLargestKonnoOhmachiB);
     parameterBox_->setDecimals(0);
+    parameterBox_->setRange(1.0, kLargestKonnoOhmachiB);
     parameterBox_->setSingleStep(5.0);
     parameterBox_->setPrefix(QStringLiteral("b = "));
     parameterBox_->setSuffix(QString());
