@@ -126,18 +126,42 @@ std::vector<DirectionResponse> ComputeDirectionResponses(const BuildingLayout& l
   return responses;
 }
 
+namespace {
+
+// A transfer function needs an input that moves.
+void RequireMovingInput(std::span<const double> input, int channel, const std::string& path) {
+  if (std::all_of(input.begin(), input.end(), [&](double v) { return v == input.front(); })) {
+    throw DataError(
+        DataErrorKind::kInput,
+        "channel " + std::to_string(channel) + " does not move: no transfer function from it",
+        path);
+  }
+}
+
+}  // namespace
+
 TransferFunction ComputeTransfer(const ChannelTable& acceleration, double timeStep,
                                  const ChannelPair& pair, const SpectralSmoothing& smoothing,
                                  const std::string& path) {
   const std::span<const double> input = acceleration.column(pair.input);
-  if (std::all_of(input.begin(), input.end(), [&](double v) { return v == input.front(); })) {
-    throw DataError(
-        DataErrorKind::kInput,
-        "channel " + std::to_string(pair.input) + " does not move: no transfer function from it",
-        path);
-  }
+  RequireMovingInput(input, pair.input, path);
   return EstimateTransferFunction(
       ComputePairSpectra(input, acceleration.column(pair.output), timeStep), smoothing);
+}
+
+PairResponse ComputePairResponse(const ChannelTable& acceleration, double timeStep,
+                                 const ChannelPair& pair, const SpectralSmoothing& smoothing,
+                                 const std::string& path) {
+  const std::span<const double> input = acceleration.column(pair.input);
+  RequireMovingInput(input, pair.input, path);
+  const PairSpectra spectra = ComputePairSpectra(input, acceleration.column(pair.output), timeStep);
+  PairResponse response;
+  response.transfer = EstimateTransferFunction(spectra, smoothing);
+  // The modes are found on the default smoothing whatever is shown.
+  response.modes = smoothing == kDefaultTransferSmoothing
+                       ? IdentifyModes(spectra, response.transfer)
+                       : IdentifyModes(spectra);
+  return response;
 }
 
 std::vector<DirectionTracking> ComputeTracking(const std::vector<DirectionModes>& modes,

@@ -4,6 +4,7 @@
 // lives in measures/; this file chooses the records each analysis takes from the layout, and
 // names the file a failure concerns. The headless tables and the window share it.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,9 @@
 #include "viewer/conversion_files.hpp"
 
 namespace accprep {
+
+// The modal fits and the transforms need a few samples to stand on.
+inline constexpr std::int64_t kFewestBuildingRecords = 4;
 
 // Two channels: the input (a base) and the output (a level above it).
 struct ChannelPair {
@@ -101,6 +105,16 @@ std::vector<DirectionResponse> ComputeDirectionResponses(const BuildingLayout& l
 // The transfer function from pair.input to pair.output. Throws DataError kInput naming
 // `path` (the acceleration file) when the input channel does not move.
 TransferFunction ComputeTransfer(const ChannelTable& acceleration, double timeStep,
+                                 const ChannelPair& pair, const SpectralSmoothing& smoothing,
+                                 const std::string& path);
+
+// The transfer function of `pair` smoothed with `smoothing`, and the modes it shows: what the
+// window draws for a pair the user picks. Throws as ComputeTransfer does.
+struct PairResponse {
+  TransferFunction transfer;
+  std::vector<IdentifiedMode> modes;
+};
+PairResponse ComputePairResponse(const ChannelTable& acceleration, double timeStep,
                                  const ChannelPair& pair, const SpectralSmoothing& smoothing,
                                  const std::string& path);
 

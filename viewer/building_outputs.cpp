@@ -13,9 +13,6 @@
 namespace accprep {
 namespace {
 
-// The modal fits and the transforms need a few samples to stand on.
-constexpr std::int64_t kFewestRecords = 4;
-
 void AppendNumber(std::string& text, double value) {
   char buffer[kMaxNumberText];
   text.append(buffer, FormatNumber(buffer, value, NumberForm::Point()));
@@ -205,7 +202,7 @@ void WriteBuildingTables(const ConversionFiles& files, const BuildingRequest& re
   records.displacement = data.table(ConversionFile::kDisplacement);
   for (ConversionFile file : wanted) {
     const ChannelTable& table = *data.table(file);
-    if (table.rows() < kFewestRecords) {
+    if (table.rows() < kFewestBuildingRecords) {
       throw DataError(DataErrorKind::kInput,
                       "too few records for the building's analyses (" +
                           std::to_string(table.rows()) + "; four or more)",

@@ -15,15 +15,19 @@ const QColor kBandTints[] = {QColor(255, 255, 255), QColor(255, 246, 200), QColo
 const QColor kCurve(20, 70, 160);
 const QColor kMark(200, 30, 30);
 
-void ShowPlotNotice(QCustomPlot* plot, const QString& notice) {
+}  // namespace
+
+void ShowPlotNotice(QCustomPlot* plot, const QString& notice, QCPAxisRect* rect) {
   auto* text = new QCPItemText(plot);
   text->position->setType(QCPItemPosition::ptAxisRectRatio);
+  if (rect != nullptr) {
+    text->position->setAxisRect(rect);
+    text->setClipAxisRect(rect);
+  }
   text->position->setCoords(0.5, 0.5);
   text->setText(notice);
   text->setColor(QColor(120, 120, 120));
 }
-
-}  // namespace
 
 QString SignificantText(double value, int digits) {
   char text[kMaxNumberText];

@@ -10,6 +10,7 @@
 #include "measures/jma_intensity.hpp"
 #include "measures/long_period_class.hpp"
 
+class QCPAxisRect;
 class QCustomPlot;
 
 namespace accprep {
@@ -26,6 +27,10 @@ void DrawVectorSum(QCustomPlot* plot, std::span<const double> times, const JmaIn
 // Sva over its periods (log scale) on bands tinted by class, the peak marked; with no
 // result, `notice` alone.
 void DrawSva(QCustomPlot* plot, const LongPeriodMotion* motion, const QString& notice);
+
+// `notice` in grey at the middle of `rect` (the plot's first axis rect when null), in place of
+// what cannot be drawn.
+void ShowPlotNotice(QCustomPlot* plot, const QString& notice, QCPAxisRect* rect = nullptr);
 
 // `value` to `digits` significant digits in the engine's point form: "2.383", "0.000775234".
 QString SignificantText(double value, int digits);

@@ -74,8 +74,10 @@ class NewestRequest {
   void Start(Work work) {
     stale_ = std::make_shared<StaleFlag>(false);
     std::shared_ptr<const StaleFlag> stale = stale_;
-    watcher_->setFuture(
-        QtConcurrent::run([work = std::move(work), stale] { return work(*stale); }));
+    watcher_->setFuture(QtConcurrent::run(ViewerWorkPool(), [work = std::move(work), stale] {
+      YieldToTheScreen();
+      return work(*stale);
+    }));
   }
 
   void Finished() {

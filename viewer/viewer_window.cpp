@@ -37,6 +37,7 @@
 
 #include "engine/data_error.hpp"
 #include "engine/time_step.hpp"
+#include "viewer/building_tab.hpp"
 #include "viewer/channel_figure.hpp"
 #include "viewer/column_format.hpp"
 #include "viewer/figure_export.hpp"
@@ -141,6 +142,7 @@ ViewerWindow::~ViewerWindow() {
   spectraRequest_.Wait();
   responseRequest_.Wait();
   intensityPanel_->WaitForWork();
+  buildingTab_->WaitForWork();
 }
 
 void ViewerWindow::CreateControls() {
@@ -173,6 +175,7 @@ void ViewerWindow::CreateControls() {
   peaksPage_ = new WorkPage(peaksTable_);
   copyButton_ = new QPushButton(QStringLiteral("表をコピー"));
   intensityPanel_ = new IntensityPanel;
+  buildingTab_ = new BuildingTab;
 
   tabs_ = new QTabWidget;
   dampingBox_ = new QDoubleSpinBox;
@@ -243,6 +246,7 @@ void ViewerWindow::LayOut() {
   tabs_->addTab(responseTab_, QStringLiteral("応答スペクトル"));
   tabs_->addTab(peaksTab_, QStringLiteral("最大値"));
   tabs_->addTab(intensityPanel_, QStringLiteral("震度・指標"));
+  tabs_->addTab(buildingTab_, QStringLiteral("建物応答"));
 
   auto* tools = new QHBoxLayout;
   tools->addWidget(resetButton_);
@@ -269,6 +273,7 @@ void ViewerWindow::LayOut() {
     page->ShowNotice(NoRecordNotice());
   }
   intensityPanel_->ShowNotice(NoRecordNotice());
+  buildingTab_->ShowNotice(NoRecordNotice());
 }
 
 void ViewerWindow::ConnectSignals() {
@@ -285,6 +290,7 @@ void ViewerWindow::ConnectSignals() {
   connect(resetButton_, &QPushButton::clicked, this, &ViewerWindow::ResetView);
   connect(saveButton_, &QPushButton::clicked, this, &ViewerWindow::SaveView);
   connect(tabs_, &QTabWidget::currentChanged, this, &ViewerWindow::UpdateActions);
+  connect(buildingTab_, &BuildingTab::partChanged, this, &ViewerWindow::UpdateActions);
   connect(progressTimer_, &QTimer::timeout, this, [this] {
     if (totalBytes_ > 0) {
       loadBar_->setValue(static_cast<int>(1000.0 * progress_->load() / totalBytes_));
@@ -405,6 +411,7 @@ bool ViewerWindow::Open(const QString& path) {
       });
   responsePage_->ShowWorking(QStringLiteral("読み込み中"), loaded);
   intensityPanel_->ShowLoading(loaded);
+  buildingTab_->ShowLoading(loaded);
   statusBar()->showMessage(QStringLiteral("読み込み中"));
   loadBar_->setValue(0);
   loadBar_->setVisible(true);
@@ -452,6 +459,7 @@ void ViewerWindow::RecordsLoaded(std::shared_ptr<Session> session) {
       data.files.path(ConversionFile::kAcceleration), names_,
       error.empty() ? QString()
                     : QStringLiteral("読み込めません: ") + QString::fromStdString(error));
+  buildingTab_->SetRecord(std::shared_ptr<const ConversionData>(session_, &session_->data), names_);
   StartResponse();
   ShowLoadFailures();
 }
@@ -538,7 +546,7 @@ bool ViewerWindow::IsLoaded() const { return session_ != nullptr; }
 
 bool ViewerWindow::IsSettled() const {
   return session_ != nullptr && loadRequest_.IsIdle() && spectraRequest_.IsIdle() &&
-         responseRequest_.IsIdle() && intensityPanel_->IsUpToDate();
+         responseRequest_.IsIdle() && intensityPanel_->IsUpToDate() && buildingTab_->IsUpToDate();
 }
 
 void ViewerWindow::DrawChannel(int channel, bool now) {
@@ -649,17 +657,20 @@ Picture ViewerWindow::CurrentPicture() const {
         (station.isEmpty() ? QString::fromStdString(ComponentsText(c)) + "ch" : station) + "  " +
         QStringLiteral("震度・指標"));
   }
+  if (tab == buildingTab_) return buildingTab_->PictureWithTitle(FileName(files_.stem));
   return {};
 }
 
 void ViewerWindow::UpdateActions() {
   // A table has no picture: 表をコピー takes it out.
   QWidget* tab = tabs_->currentWidget();
-  const bool picture = session_ != nullptr && tab != peaksTab_;
+  const bool picture = session_ != nullptr && tab != peaksTab_ &&
+                       (tab != buildingTab_ || buildingTab_->HasPicture());
   saveAction_->setEnabled(picture);
   printAction_->setEnabled(picture);
   saveButton_->setEnabled(picture);
-  resetButton_->setEnabled(session_ != nullptr && tab != peaksTab_ && tab != intensityPanel_);
+  resetButton_->setEnabled(session_ != nullptr && tab != peaksTab_ && tab != intensityPanel_ &&
+                           tab != buildingTab_);
 }
 
 void ViewerWindow::SaveView() {
@@ -807,6 +818,30 @@ void ViewerWindow::WriteReport() const {
   }
   for (const QWidget* box : intensityPanel_->chooser()->findChildren<QComboBox*>()) {
     place("chooser-" + box->accessibleName(), box);
+  }
+  lines << "building_layout=" + buildingTab_->LayoutNotice().replace('\n', ' ');
+  lines << "building_pair=" + QString::fromStdString(ChannelPairText(buildingTab_->Pair()));
+  for (const QWidget* box : buildingTab_->findChildren<QComboBox*>()) {
+    place("building-" + box->accessibleName(), box);
+  }
+  for (const QPushButton* button : buildingTab_->findChildren<QPushButton*>()) {
+    place("building-button", button);
+  }
+  for (const QDoubleSpinBox* box : buildingTab_->findChildren<QDoubleSpinBox*>()) {
+    place("building-" + box->accessibleName(), box);
+  }
+  if (const auto* parts = buildingTab_->findChild<QTabWidget*>()) {
+    lines << "building_part=" + parts->tabText(parts->currentIndex());
+    for (int i = 0; i < parts->count(); ++i) {
+      const QRect tab = parts->tabBar()->tabRect(i);
+      const QPoint at = parts->tabBar()->mapToGlobal(tab.topLeft());
+      lines << QStringLiteral("parttabrect=%1 %2 %3 %4 %5")
+                   .arg(i)
+                   .arg(at.x())
+                   .arg(at.y())
+                   .arg(tab.width())
+                   .arg(tab.height());
+    }
   }
   // The acceleration panel: its place on the screen and its time range, so that a point of a
   // known sample can be found.

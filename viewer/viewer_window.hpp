@@ -1,12 +1,12 @@
 #pragma once
 // The viewer's window: a menu bar (ファイル: open, recent files, save a picture, print, quit;
 // ヘルプ: the guide, the version), the channel list on the left, and tabs for the time
-// histories, the Fourier spectra, the response spectra, the peaks table and the intensity
-// measures. Loading and every computation run off the window's thread; each tab says 読み込み中
-// or 計算中 with its progress until its content is ready. A record is opened from the menu,
-// by dropping any file of a conversion on the window, or from the command line; what cannot
-// be opened is said in the window, in Japanese, with the file. The window's size and place,
-// the last folder and the recent files are remembered.
+// histories, the Fourier spectra, the response spectra, the peaks table, the intensity
+// measures and the building's response. Loading and every computation run off the window's thread;
+// each tab says 読み込み中 or 計算中 with its progress until its content is ready. A record is
+// opened from the menu, by dropping any file of a conversion on the window, or from the command
+// line; what cannot be opened is said in the window, in Japanese, with the file. The window's size
+// and place, the last folder and the recent files are remembered.
 
 #include <QMainWindow>
 
@@ -33,6 +33,7 @@ class QTimer;
 
 namespace accprep {
 
+class BuildingTab;
 class ChannelFigure;
 class IntensityPanel;
 class WorkPage;
@@ -143,6 +144,7 @@ class ViewerWindow : public QMainWindow {
   QWidget* peaksTab_ = nullptr;
   QTableWidget* peaksTable_ = nullptr;
   IntensityPanel* intensityPanel_ = nullptr;
+  BuildingTab* buildingTab_ = nullptr;
   QPushButton* copyButton_ = nullptr;
   QDoubleSpinBox* dampingBox_ = nullptr;
   QPushButton* resetButton_ = nullptr;

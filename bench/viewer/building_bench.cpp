@@ -7,10 +7,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 
+#include "engine/conversion_names.hpp"
 #include "jobs/fft_integrator.hpp"
 #include "shear_building.hpp"
 #include "viewer/building_analysis.hpp"
+#include "viewer/building_overview.hpp"
 
 namespace {
 
@@ -37,6 +41,7 @@ struct BigBuilding {
   ChannelTable velocity{kRecords};
   ChannelTable displacement{kRecords};
   BuildingLayout layout;
+  std::string layoutText;
 
   BigBuilding() {
     std::string text = "channel,location,direction,height\n";
@@ -69,6 +74,7 @@ struct BigBuilding {
               std::to_string(5.0 * level) + "\n";
     }
     layout = ParseBuildingLayout(text, "big_layout.csv");
+    layoutText = text;
     for (std::int64_t i = 0; i < kRecords; ++i) {
       acceleration.column(0)[i] = velocity.column(0)[i] = displacement.column(0)[i] =
           static_cast<double>(i) / 100;
@@ -108,6 +114,29 @@ void BM_BuildingTab(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_BuildingTab)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// The same as the tab computes it before it shows anything: the layout read from beside the
+// record, the time step checked, and the time history of each direction's largest story drift.
+void BM_BuildingTabOverview(benchmark::State& state) {
+  BigBuilding& big = Big();
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / "accprep_building_bench";
+  std::filesystem::create_directories(folder);
+  const ConversionFiles files = FindConversionFiles((folder / "big.csv").string());
+  std::ofstream(LayoutFilePath(files.stem), std::ios::binary) << big.layoutText;
+  const BuildingRecords records{&big.acceleration, &big.velocity, &big.displacement, 0.0};
+  for (auto _ : state) {
+    const auto overview =
+        ComputeBuildingOverview(files, records, kFirstPair, kDefaultTransferSmoothing);
+    if (!overview->fromFile || !overview->failure.empty() || overview->largest.size() != 2) {
+      state.SkipWithError("the overview did not read the layout or failed");
+      break;
+    }
+    benchmark::DoNotOptimize(overview->largest.data());
+  }
+  std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_BuildingTabOverview)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 // A change of smoothing to Konno-Ohmachi (b = 40) for the transfer function of one direction.
 void BM_TransferKonnoOhmachi(benchmark::State& state) {

@@ -215,6 +215,39 @@ reported station '' || fail "a station is named for a mixed choice"
 wait_until "the intensity of the mixed choice" reported settled 1
 screenshot mixed-stations
 
+# --- The building's response of a record with a layout ----------------------------------------
+begin 'the building tab on the shipped building'
+cp "$source_dir/examples/building-record.csv" "$work/records/building.csv"
+cp "$source_dir/examples/building-record_layout.csv" "$work/records/building_layout.csv"
+"$program/accprep-cli" --name building "$work/records/building.csv" >>"$work/cli.log" 2>&1 ||
+  fail "accprep-cli could not convert the shipped building"
+xdotool key ctrl+o
+open_through_dialog "$work/records/building.csv"
+wait_until "the building opened" reported record "$work/records/building.csv"
+click_tab 5
+wait_until "the 建物応答 tab" reported tab '建物応答'
+wait_until "the building's analyses" reported settled 1
+[[ "$(value building_layout)" == "配置: $work/records/building_layout.csv"* ]] ||
+  fail "the tab does not name the layout it read: $(value building_layout)"
+reported building_pair 1,6 || fail "the transfer function is not X's base to top ($(value building_pair))"
+for part in 0:layout 1:profile 2:transfer 3:drift 4:tracking; do
+  read -r px py pw ph <<<"$(sed -n "s/^parttabrect=${part%%:*} //p" "$report")"
+  xdotool mousemove $((px + pw / 2)) $((py + ph / 2)) click 1
+  sleep 0.5
+  wait_until "the building's ${part#*:}" reported settled 1
+  # Whatever the part shows lies inside the screen: its lists, buttons and the smoothing.
+  while read -r name x y w h; do
+    ((x >= 0 && y >= 0 && x + w <= screen_width && y + h <= screen_height)) ||
+      fail "control $name (${w}x${h} at $x,$y) of ${part#*:} lies outside the ${screen_size} screen"
+  done < <(control_lines | sed 's/^control=//')
+  [ "${part#*:}" = tracking ] || control_lines | grep -q "^control=building-button " ||
+    fail "no 表をコピー on the building's ${part#*:}"
+  screenshot "building-${part#*:}"
+done
+for name in building-入力 building-出力 building-方向 building-平滑化 building-平滑化の幅; do
+  control_lines | grep -q "^control=$name " || fail "no $name reported on the screen"
+done
+
 # --- Quit from the keyboard ---------------------------------------------------------------------
 begin 'quit'
 xdotool key ctrl+q

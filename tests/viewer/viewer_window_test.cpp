@@ -91,7 +91,9 @@ class ViewerWindowTest : public ::testing::Test {
 TEST_F(ViewerWindowTest, EveryTabSaysItWorksUntilItsContentIsReady) {
   ViewerWindow window(2, 0.05);
   const QList<WorkPage*> pages = window.findChildren<WorkPage*>();
-  ASSERT_EQ(pages.size(), 6);  // four tabs, and the intensity tab's results and table
+  // Four tabs, the intensity tab's results and table, the building tab's whole, transfer
+  // function and tracking.
+  ASSERT_EQ(pages.size(), 9);
   for (const WorkPage* page : pages) EXPECT_FALSE(page->ShowsContent());  // no record yet
 
   ASSERT_TRUE(window.Open(QString::fromStdString(stem_ + "_dis.csv")));
