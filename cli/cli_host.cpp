@@ -35,7 +35,7 @@ void TerminalHost::WaitingForExchangeFolder(const std::string& folder) {
 void TerminalHost::LeftoversRemoved(const std::vector<std::string>& paths) {
   std::string line = "removed " + std::to_string(paths.size()) +
                      (paths.size() == 1 ? " file" : " files") +
-                     " left by a conversion that was killed:";
+                     " left by an earlier conversion that did not finish:";
   for (const std::string& path : paths) line += " " + path;
   StatusLine(line);
 }

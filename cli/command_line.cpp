@@ -5,6 +5,8 @@
 #include <exception>
 #include <new>
 
+#include "engine/interruption.hpp"
+
 namespace accprep {
 
 std::string ProgramVoice::VersionLine() const { return name + " " + ACCPREP_VERSION; }
@@ -42,12 +44,19 @@ int ProgramVoice::Failure(const std::string& what, std::ostream& err) const {
   return kExitFailure;
 }
 
+int ProgramVoice::Interrupted(std::ostream& err) const {
+  Failure(InterruptionReason(), err);
+  return InterruptedExitCode();
+}
+
 int ProgramVoice::Run(const std::function<int()>& work, std::ostream& err) const {
   try {
     return work();
   } catch (const std::bad_alloc&) {
+    if (InterruptionRequested()) return Interrupted(err);
     return Failure("not enough memory for this record", err);
   } catch (const std::exception& error) {
+    if (InterruptionRequested()) return Interrupted(err);
     return Failure(error.what(), err);
   }
 }

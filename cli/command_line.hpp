@@ -57,8 +57,12 @@ struct ProgramVoice {
   int UsageMistake(const std::string& what, const std::string& usage, std::ostream& err) const;
   // Writes a failure of the program's work in its form; returns kExitFailure.
   int Failure(const std::string& what, std::ostream& err) const;
+  // After a signal asked the program to stop (engine/interruption.hpp): "interrupted by
+  // SIGTERM" in the program's form; returns 128 + the signal.
+  int Interrupted(std::ostream& err) const;
   // Runs `work` and returns its exit code. An exception it throws is a Failure with its
-  // what(); running out of memory is "not enough memory for this record".
+  // what(); running out of memory is "not enough memory for this record"; after a signal,
+  // whatever stopped on the way, the program ends Interrupted.
   int Run(const std::function<int()>& work, std::ostream& err) const;
 };
 

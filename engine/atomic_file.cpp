@@ -10,11 +10,16 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <set>
 
 #include "engine/data_error.hpp"
+#include "engine/inputs_in_use.hpp"
+#include "engine/interruption.hpp"
+#include "engine/process_status.hpp"
 
 namespace accprep {
 namespace {
@@ -42,17 +47,60 @@ void Unregister(const std::string& path) {
   LiveTemporaries().erase(path);
 }
 
-bool ProcessGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
+std::string NameOf(const std::string& path) {
+  return std::filesystem::path(path).filename().string();
+}
 
-// The rename that puts a file in place would pass over a read-only file or fail late on a
-// folder: both are refused before anything is written, as creating the file would be.
-void CheckReplaceable(const std::string& destination) {
+// The real path of `path`'s folder, empty when it has none.
+std::string RealFolderOf(const std::string& path) {
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  char* real = ::realpath(folder.empty() ? "." : folder.c_str(), nullptr);
+  if (real == nullptr) return {};
+  std::string text = real;
+  ::free(real);
+  return text;
+}
+
+// True when following `path`'s links passes through /proc, where /dev/stdout and /dev/fd/N
+// lead: the "file" is then one of the process's own descriptors, which a rename would not
+// reach, and /dev would lose its link instead.
+bool LeadsToOwnDescriptor(const std::string& path) {
+  constexpr int kMaxLinks = 40;  // as the kernel follows them
+  std::string at = path;
+  for (int link = 0; link <= kMaxLinks; ++link) {
+    const std::string folder = RealFolderOf(at);
+    if (folder == "/proc" || folder.starts_with("/proc/")) return true;
+    std::error_code error;
+    if (!std::filesystem::is_symlink(at, error)) return false;
+    const std::filesystem::path target = std::filesystem::read_symlink(at, error);
+    if (error || target.empty()) return false;
+    at = (std::filesystem::path(at).parent_path() / target).string();
+  }
+  return false;
+}
+
+// How the rule of the header treats `destination`: refused (throws), written directly
+// (true) or through a temporary beside it (false).
+bool CheckDestination(const std::string& destination) {
+  ThrowIfInterrupted();
+  RefuseInputAsOutput(destination);
   struct stat existing {};
-  if (::stat(destination.c_str(), &existing) != 0) return;
-  if (S_ISDIR(existing.st_mode))
-    throw DataError::System(EISDIR, "cannot create the file", destination);
-  if (::access(destination.c_str(), W_OK) != 0)
-    throw DataError::System(errno, "cannot create the file", destination);
+  if (::stat(destination.c_str(), &existing) == 0) {
+    if (S_ISDIR(existing.st_mode))
+      throw DataError::System(EISDIR, "cannot create the file", destination);
+    if (!S_ISREG(existing.st_mode) || LeadsToOwnDescriptor(destination)) return true;
+    // The rename would pass over a read-only file: refused as creating the file would be.
+    if (::access(destination.c_str(), W_OK) != 0)
+      throw DataError::System(errno, "cannot create the file", destination);
+  }
+  if (NameOf(destination).size() > kMaxOutputNameBytes) {
+    throw DataError(DataErrorKind::kIo,
+                    "cannot create the file: its name is longer than the " +
+                        std::to_string(kMaxOutputNameBytes) +
+                        " bytes an output's name may hold beside its temporary name",
+                    destination);
+  }
+  return false;
 }
 
 // Renames `temporary` over `destination`. Where a file of that name exists, the two names are
@@ -100,11 +148,12 @@ std::optional<pid_t> TemporaryWriter(std::string_view fileName) {
 
 bool IsOrphanedTemporary(std::string_view fileName) {
   const std::optional<pid_t> writer = TemporaryWriter(fileName);
-  return writer && ProcessGone(*writer);
+  return writer && !ProcessRuns(*writer);
 }
 
 std::vector<std::string> RemoveOrphanedTemporaries(const std::string& folder,
-                                                   std::string_view destinationName) {
+                                                   std::string_view destinationName,
+                                                   const std::string& keep) {
   std::vector<std::string> removed;
   const std::string listed = folder.empty() ? "." : folder;
   DIR* listing = ::opendir(listed.c_str());
@@ -123,6 +172,7 @@ std::vector<std::string> RemoveOrphanedTemporaries(const std::string& folder,
   ::closedir(listing);
   for (const std::string& name : orphans) {
     const std::string path = (std::filesystem::path(folder) / name).string();
+    if (!keep.empty() && SameFile(path, keep)) continue;
     if (::unlink(path.c_str()) == 0) removed.push_back(path);
   }
   return removed;
@@ -136,7 +186,7 @@ void RemoveLiveTemporaries() noexcept {
 }
 
 bool ReplaceWithLink(const std::string& source, const std::string& destination) {
-  CheckReplaceable(destination);
+  if (CheckDestination(destination)) return false;
   const std::string temporary = TemporaryPathFor(destination);
   Register(temporary);
   if (::link(source.c_str(), temporary.c_str()) != 0) {
@@ -153,7 +203,23 @@ bool ReplaceWithLink(const std::string& source, const std::string& destination) 
 }
 
 AtomicFile::AtomicFile(std::string destination) : destination_(std::move(destination)) {
-  CheckReplaceable(destination_);
+  if (CheckDestination(destination_)) {
+    direct_ = true;
+    // A regular file behind one of our descriptors (the standard output sent to a file) is
+    // appended to, as the shell's >> asks and as > leaves it empty.
+    struct stat existing {};
+    const bool regular = ::stat(destination_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    const int flags = O_WRONLY | O_CLOEXEC | (regular ? O_APPEND : 0);
+    // A FIFO opens only once a reader comes; an interruption ends the wait.
+    int descriptor = -1;
+    while ((descriptor = ::open(destination_.c_str(), flags)) < 0) {
+      const int error = errno;
+      if (error != EINTR) throw DataError::System(error, "cannot create the file", destination_);
+      ThrowIfInterrupted();
+    }
+    descriptor_.Reset(descriptor);
+    return;
+  }
   int error = EEXIST;
   for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
     std::string temporary = TemporaryPathFor(destination_);
@@ -172,18 +238,35 @@ AtomicFile::AtomicFile(std::string destination) : destination_(std::move(destina
   throw DataError::System(error, "cannot create the file", destination_);
 }
 
+// A copy of the descriptor, so that closing ours leaves the caller's open.
+AtomicFile::AtomicFile(int descriptor, std::string name)
+    : destination_(std::move(name)),
+      descriptor_(::fcntl(descriptor, F_DUPFD_CLOEXEC, 0)),
+      direct_(true) {
+  if (!descriptor_) throw DataError::System(errno, "cannot write the file", destination_);
+  ThrowIfInterrupted();
+}
+
 AtomicFile::~AtomicFile() { Abandon(); }
 
 void AtomicFile::Write(std::string_view text) {
   std::size_t written = 0;
-  if (const int error = TryWrite(text, written); error != 0) Fail("cannot write the file", error);
+  const int error = InterruptionRequested() ? EINTR : TryWrite(text, written);
+  if (error == 0) return;
+  if (error == EINTR) {
+    Abandon();
+    ThrowIfInterrupted();
+  }
+  Fail("cannot write the file", error);
 }
 
 int AtomicFile::TryWrite(std::string_view text, std::size_t& written) noexcept {
   while (written < text.size()) {
     const ssize_t part = ::write(descriptor_.get(), text.data() + written, text.size() - written);
     if (part < 0) {
-      if (errno == EINTR) continue;
+      // A write to a pipe or a device that a signal breaks off ends once the run is told to
+      // stop (EINTR); one that does not is taken up again.
+      if (errno == EINTR && !InterruptionRequested()) continue;
       return errno;
     }
     if (part == 0) return ENOSPC;
@@ -193,8 +276,13 @@ int AtomicFile::TryWrite(std::string_view text, std::size_t& written) noexcept {
 }
 
 void AtomicFile::Commit() {
+  if (InterruptionRequested()) {
+    Abandon();
+    ThrowIfInterrupted();
+  }
   // close reports the write errors that a network or full file system delays until then.
   if (descriptor_.Close() != 0) Fail("cannot close the file", errno);
+  if (direct_) return;
   if (const int error = PutInPlace(temporary_, destination_); error != 0)
     Fail("cannot put the file in place", error);
   Unregister(temporary_);

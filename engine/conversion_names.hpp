@@ -40,6 +40,8 @@ std::string_view ConversionSuffix(ConversionFile file);
 
 // The three matrix files: "_accmat.prn", "_velmat.prn", "_dismat.prn".
 enum class MatrixFile { kAcceleration, kVelocity, kDisplacement };
+inline constexpr std::array<MatrixFile, 3> kAllMatrixFiles = {
+    MatrixFile::kAcceleration, MatrixFile::kVelocity, MatrixFile::kDisplacement};
 std::string_view MatrixSuffix(MatrixFile file);
 
 // The input stem: the input path less its last four characters (the dot and a three-letter

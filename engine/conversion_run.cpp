@@ -13,6 +13,7 @@
 #include "engine/engine_error.hpp"
 #include "engine/exchange_lock.hpp"
 #include "engine/file_operations.hpp"
+#include "engine/inputs_in_use.hpp"
 #include "engine/integration_jobs.hpp"
 #include "engine/interruption.hpp"
 #include "engine/output_writers.hpp"
@@ -48,7 +49,8 @@ class Run {
   Run(const RunInputs& inputs, RunObserver& observer) : in_(inputs), observer_(observer) {}
   void RemoveLeftovers();
   void Convert();
-  // After an interruption: the exchange files of this run go, as no later step will use them.
+  // After a failure or an interruption: the exchange files of this run go, as no later step
+  // will use them and the message already says what went wrong.
   void RemoveExchangeFiles() noexcept;
 
  private:
@@ -205,13 +207,15 @@ void Run::RunJobStage(const JobStage& stage) {
 }
 
 // Holding the lock, anything in the exchange folder and any temporary of a process that is
-// gone was left by a run that was killed outright: it cannot be of a run under way.
+// gone was left by a run that did not finish: it cannot be of a run under way. The input
+// itself is never removed, whatever its name (CheckRunInputs refuses the exchange files).
 void Run::RemoveLeftovers() {
   std::vector<std::string> removed;
   const std::string folders[] = {in_.exchangeFolder, InFolder(in_.exchangeFolder, kMatrixFolder),
                                  FolderOf(in_.inputPath)};
   for (const std::string& folder : folders) {
-    for (std::string& path : RemoveOrphanedTemporaries(folder)) removed.push_back(std::move(path));
+    for (std::string& path : RemoveOrphanedTemporaries(folder, {}, in_.inputPath))
+      removed.push_back(std::move(path));
   }
   for (const char* name : kExchangeFiles) {
     const std::string path = Exchange(name);
@@ -222,7 +226,7 @@ void Run::RemoveLeftovers() {
 
 void Run::RemoveExchangeFiles() noexcept {
   for (const char* name : kExchangeFiles) ::unlink(Exchange(name).c_str());
-  RemoveOrphanedTemporaries(in_.exchangeFolder);
+  RemoveOrphanedTemporaries(in_.exchangeFolder, {}, in_.inputPath);
 }
 
 }  // namespace
@@ -253,18 +257,60 @@ void CheckRunInputs(const RunInputs& inputs) {
   if (inputs.comment.find_first_of("\r\n") != std::string::npos)
     throw EngineError(Refusal::kCommentNotOneLine,
                       "the comment must be a single line: it holds a line break");
+  // Checked here rather than where the file is created: a long name would otherwise fail only
+  // after the record was read and the first files written.
+  const std::vector<std::string> outputs = RunOutputPaths(inputs);
+  for (std::size_t index = 0; index < outputs.size(); ++index) {
+    const std::string& output = outputs[index];
+    const std::size_t nameBytes = output.size() - output.find_last_of('/') - 1;
+    if (nameBytes > kMaxOutputNameBytes) {
+      throw EngineError(Refusal::kNameTooLong,
+                        output + ": the file name would be longer than the " +
+                            std::to_string(kMaxOutputNameBytes) +
+                            " bytes an output's name may hold: shorten the " +
+                            (index < kAllMatrixFiles.size() ? "output base name" : "input's name"));
+    }
+  }
+  // The run removes the exchange files before it begins: an input among them would be lost.
+  for (const char* name : kExchangeFiles) {
+    const std::string exchangeFile = InFolder(inputs.exchangeFolder, name);
+    if (SameFile(inputs.inputPath, exchangeFile)) {
+      throw EngineError(Refusal::kInputIsExchangeFile,
+                        "the input is the exchange file " + exchangeFile +
+                            ", which every conversion in this folder removes: copy it elsewhere "
+                            "and convert the copy");
+    }
+  }
+  for (const std::string& output : outputs) {
+    if (SameFile(inputs.inputPath, output)) {
+      throw EngineError(Refusal::kOutputIsInput,
+                        "the output " + output + " is the input " + inputs.inputPath +
+                            " itself, by another path or a link: it would replace it");
+    }
+  }
+}
+
+std::vector<std::string> RunOutputPaths(const RunInputs& inputs) {
+  std::vector<std::string> paths;
+  for (const MatrixFile matrix : kAllMatrixFiles)
+    paths.push_back(MatrixFilePath(inputs.exchangeFolder, inputs.outputBaseName, matrix));
+  const std::string stem = InputStem(inputs.inputPath).value_or(std::string());
+  for (const ConversionFile file : kAllConversionFiles)
+    paths.push_back(ConversionFilePath(stem, file));
+  return paths;
 }
 
 void RunConversion(const RunInputs& inputs, RunObserver& observer) {
   CheckRunInputs(inputs);
   const ExchangeLock lock(inputs.exchangeFolder, inputs.waitForExchangeFolder,
                           [&] { observer.WaitingForExchangeFolder(inputs.exchangeFolder); });
+  const InputsInUse input({inputs.inputPath});
   Run run(inputs, observer);
   try {
     run.RemoveLeftovers();
     run.Convert();
-  } catch (const EngineError& error) {
-    if (error.kind() == ErrorKind::kInterrupted) run.RemoveExchangeFiles();
+  } catch (...) {
+    run.RemoveExchangeFiles();
     throw;
   }
 }

@@ -29,10 +29,16 @@ struct RunInputs {
   bool waitForExchangeFolder = false;
 };
 
-// Refuses inputs the run cannot use, before anything is read or written: an empty or too
-// short input path, an output base name that is empty or no plain file name, a comment of
-// more than one line. Throws EngineError kRefused whose refusal() says which.
+// Refuses inputs the run cannot use, before anything is read, written or removed: an empty or
+// too short input path, an output base name that is empty or no plain file name, a comment of
+// more than one line, an output whose name would be longer than kMaxOutputNameBytes, an input
+// that is one of the exchange files (which the run removes), an output that is the input
+// itself. Throws EngineError kRefused whose refusal() says which.
 void CheckRunInputs(const RunInputs& inputs);
+
+// The eight files a complete run writes: the three matrix files in out/, then the five
+// channel files beside the input. CheckRunInputs must have accepted the inputs.
+std::vector<std::string> RunOutputPaths(const RunInputs& inputs);
 
 // What the run tells its host, in the order it happens. Every call has a default that does
 // nothing, so a host implements only what it shows.
@@ -50,15 +56,18 @@ class RunObserver {
 
   // Another conversion holds the exchange folder and this run waits for it (once).
   virtual void WaitingForExchangeFolder(const std::string& /*folder*/) {}
-  // Temporary and exchange files a killed run left were removed before this one began.
+  // Temporary and exchange files an earlier run left unfinished (killed outright, or a host
+  // that ended before its run could clean up) were removed before this one began.
   virtual void LeftoversRemoved(const std::vector<std::string>& /*paths*/) {}
 };
 
-// Checks the inputs, takes the exchange folder (exchange_lock.hpp), removes what a killed run
-// left there, and runs the whole sequence, reporting to `observer`. Returns after the closing
-// message. On failure the run stops at the failing step and throws EngineError with the step
-// set; the files written before stay, no half-written file is left, and the program goes on.
-// An interrupted run (interruption.hpp) also stops its job and removes its exchange files.
+// Checks the inputs, takes the exchange folder (exchange_lock.hpp), removes what an earlier
+// run left there unfinished, and runs the whole sequence, reporting to `observer`. Returns
+// after the closing message. The input is in use (inputs_in_use.hpp) throughout: no output
+// replaces it. On failure the run stops at the failing step and throws EngineError with the
+// step set; the files written before stay, no half-written file is left, the exchange files
+// of the run are removed (the message says what a look at them would), and the program goes
+// on. An interrupted run (interruption.hpp) also stops its job.
 void RunConversion(const RunInputs& inputs, RunObserver& observer);
 
 // The folder that holds the running program (from /proc/self/exe).

@@ -1,6 +1,5 @@
 #include "engine/integration_jobs.hpp"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -12,7 +11,6 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -21,6 +19,7 @@
 #include "engine/atomic_file.hpp"
 #include "engine/engine_error.hpp"
 #include "engine/interruption.hpp"
+#include "engine/process_status.hpp"
 #include "engine/unique_fd.hpp"
 
 extern char** environ;
@@ -43,38 +42,6 @@ constexpr auto kStopGrace = std::chrono::seconds(2);
 // The process group of the job under way (the job's own id), 0 when none runs.
 std::atomic<pid_t> runningJobGroup{0};
 
-// True while a process of `group` still runs. A member that has ended but waits to be reaped
-// by a parent that never reaps (init in some containers) runs nothing and does not count.
-bool GroupAlive(pid_t group) {
-  if (::kill(-group, 0) != 0 && errno == ESRCH) return false;
-  DIR* processes = ::opendir("/proc");
-  if (processes == nullptr) return true;
-  bool alive = false;
-  while (const dirent* entry = ::readdir(processes)) {
-    if (entry->d_name[0] < '1' || entry->d_name[0] > '9') continue;
-    const std::string path = std::string("/proc/") + entry->d_name + "/stat";
-    const UniqueFd stat(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!stat) continue;
-    char text[512];
-    const ssize_t got = ::read(stat.get(), text, sizeof text - 1);
-    if (got <= 0) continue;
-    text[got] = '\0';
-    // "pid (name) state ppid pgrp ...": the name may hold anything, so parse after its ')'.
-    const char* close = std::strrchr(text, ')');
-    char state = 0;
-    long ppid = 0;
-    long pgrp = 0;
-    if (close == nullptr || std::sscanf(close + 1, " %c %ld %ld", &state, &ppid, &pgrp) != 3)
-      continue;
-    if (pgrp == group && state != 'Z' && state != 'X') {
-      alive = true;
-      break;
-    }
-  }
-  ::closedir(processes);
-  return alive;
-}
-
 // Ends every process of the job's group: SIGTERM first, so that a job may remove what it
 // wrote, then SIGKILL for what is still there. Reaps the job itself.
 void StopJobGroup(pid_t job) {
@@ -84,12 +51,12 @@ void StopJobGroup(pid_t job) {
   int status = 0;
   while (std::chrono::steady_clock::now() < deadline) {
     if (!reaped && ::waitpid(job, &status, WNOHANG) == job) reaped = true;
-    if (reaped && !GroupAlive(job)) return;
+    if (reaped && !GroupRuns(job)) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   ::kill(-job, SIGKILL);
   if (!reaped) ::waitpid(job, &status, 0);
-  for (int wait = 0; wait < 100 && GroupAlive(job); ++wait)
+  for (int wait = 0; wait < 100 && GroupRuns(job); ++wait)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
@@ -127,13 +94,21 @@ void PassThrough(const char* data, std::size_t size) {
   }
 }
 
-// Blocks until `pid` has ended; the status of waitpid.
-int WaitForEnd(pid_t pid) {
+// Blocks until `pid` has ended; the status of waitpid, or the errno of a wait that failed
+// (never a status of a job that ended well).
+struct WaitOutcome {
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return 0;
+  int failure = 0;
+};
+WaitOutcome WaitForEnd(pid_t pid) {
+  WaitOutcome outcome;
+  while (::waitpid(pid, &outcome.status, 0) < 0) {
+    if (errno != EINTR) {
+      outcome.failure = errno;
+      break;
+    }
   }
-  return status;
+  return outcome;
 }
 
 std::string WithTail(const std::string& head, const std::string& tail) {
@@ -229,7 +204,15 @@ ProcessOutcome StartAndWait(const std::string& path) {
     }
   }
   readEnd.Close();
-  if (!ended) status = WaitForEnd(pid);
+  if (!ended) {
+    const WaitOutcome waited = WaitForEnd(pid);
+    if (waited.failure != 0) {
+      runningJobGroup.store(0);
+      outcome.waitFailure = SystemReason(waited.failure);
+      return outcome;
+    }
+    status = waited.status;
+  }
   runningJobGroup.store(0);
 
   outcome.errorTail = tail.Lines();
@@ -267,6 +250,11 @@ void RunIntegrationJob(const std::string& jobPath, const std::vector<std::string
   const std::string job = "job " + jobPath;
   if (!outcome.started) {
     throw EngineError(ErrorKind::kJob, job + " could not be started: " + outcome.startFailure);
+  }
+  if (!outcome.waitFailure.empty()) {
+    throw EngineError(
+        ErrorKind::kJob,
+        job + " could not be waited for, so how it ended is unknown: " + outcome.waitFailure);
   }
   if (outcome.signal != 0) {
     const char* name = ::strsignal(outcome.signal);

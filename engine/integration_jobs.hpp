@@ -18,10 +18,10 @@ namespace accprep {
 // over, the half-written temporaries of those results (see atomic_file.hpp) whose writer
 // no longer runs are removed, so a job killed mid-write leaves nothing behind.
 // Throws EngineError kJob naming the job's path and: that it could not be started (and the
-// system's reason), its exit code or signal together with the last lines of its error
-// output, or the result file it left missing. kIo if a stale result cannot be removed.
-// kInterrupted when the run is interrupted while the job works: the job's process group is
-// stopped first.
+// system's reason), that waiting for its end failed (the reason), its exit code or signal
+// together with the last lines of its error output, or the result file it left missing. kIo if a
+// stale result cannot be removed. kInterrupted when the run is interrupted while the job works: the
+// job's process group is stopped first.
 void RunIntegrationJob(const std::string& jobPath, const std::vector<std::string>& resultPaths);
 
 namespace detail {
@@ -35,6 +35,7 @@ struct ProcessOutcome {
   int signal = 0;            // when a signal ended it, else 0
   std::string errorTail;     // the last lines (about 20) it wrote to its error output
   bool interrupted = false;  // the run was interrupted: the job's group was stopped
+  std::string waitFailure;   // the system's reason when waiting for its end failed
 };
 
 // Starts the job in a process group of its own and waits for it, or, when the run is

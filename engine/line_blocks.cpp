@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -23,14 +24,21 @@ constexpr std::size_t kBlockSize = ACCPREP_READER_BLOCK_SIZE;
 LineBlocks::LineBlocks(int descriptor, const std::string& path)
     : path_(path), descriptor_(descriptor), buffer_(kBlockSize + kLinePadding) {}
 
-bool LineBlocks::NextLine(const char*& begin, const char*& end) {
+bool LineBlocks::NextLine(const char*& begin, const char*& end, std::size_t limit) {
   for (;;) {
     char* const data = buffer_.data();
-    if (void* found = std::memchr(data + start_, '\n', filled_ - start_)) {
+    // A CR may still come before the LF: only more than limit + 1 bytes are too many.
+    const std::size_t looked = std::min(filled_ - start_, limit + 2);
+    if (void* found = std::memchr(data + start_, '\n', looked)) {
       char* newline = static_cast<char*>(found);
       begin = data + start_;
       end = (newline > begin && newline[-1] == '\r') ? newline - 1 : newline;
       start_ = newline - data + 1;
+      return true;
+    }
+    if (looked == limit + 2) {
+      begin = data + start_;
+      end = begin + limit + 1;
       return true;
     }
     if (atEnd_) {
@@ -78,7 +86,12 @@ void LineBlocks::Refill() {
   consumedBefore_ += start_;
   start_ = 0;
   filled_ = rest;
-  if (filled_ == buffer_.size() - kLinePadding) buffer_.resize(buffer_.size() * 2 + kLinePadding);
+  if (filled_ == buffer_.size() - kLinePadding) {
+    if (filled_ >= kMaxLineBytes)
+      throw DataError(DataErrorKind::kInput, "a line of more than 64 MiB: no file of records",
+                      path_);
+    buffer_.resize(std::min(buffer_.size() * 2, kMaxLineBytes + 1) + kLinePadding);
+  }
   while (filled_ < buffer_.size() - kLinePadding) {
     const ssize_t got =
         ::read(descriptor_, buffer_.data() + filled_, buffer_.size() - kLinePadding - filled_);
@@ -91,6 +104,7 @@ void LineBlocks::Refill() {
       return;
     }
     if (errno != EINTR) throw DataError::System(errno, "cannot read the file", path_);
+    ThrowIfInterrupted();
   }
 }
 

@@ -1,5 +1,7 @@
 #include "engine/output_writers.hpp"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>

@@ -326,6 +326,11 @@ class Delivery {
                     "the file ends before header line " + std::to_string(header), path_);
   }
 
+  [[noreturn]] void HeaderTooLong(int header) const {
+    throw DataError(DataErrorKind::kInput,
+                    "header line longer than 1 MiB: not a record of this tool", path_, header);
+  }
+
   bool checkFormatted() const { return static_cast<bool>(form_.lines); }
 
  private:
@@ -351,7 +356,9 @@ std::int64_t ReadInOrder(int descriptor, const std::string& path, const RecordFo
   const char* header = nullptr;
   const char* headerEnd = nullptr;
   for (int h = 1; h <= form.headerLines; ++h) {
-    if (!blocks.NextLine(header, headerEnd)) delivery.HeaderMissing(h);
+    if (!blocks.NextLine(header, headerEnd, kMaxHeaderLineBytes)) delivery.HeaderMissing(h);
+    if (static_cast<std::size_t>(headerEnd - header) > kMaxHeaderLineBytes)
+      delivery.HeaderTooLong(h);
   }
   char* begin = nullptr;
   char* end = nullptr;
@@ -423,12 +430,12 @@ class ChunkReader {
     return got;
   }
 
-  // The offset of the first line that starts at or after `offset`: `offset` itself when a
-  // line end stands just before it, else the byte after the next line end (or the file's end).
-  std::uint64_t LineStartFrom(std::uint64_t offset) const {
-    if (offset <= bodyStart_) return bodyStart_;
+  // The offset after the first line end at or after `from`, or the file's end; none when
+  // there is none within `limit` bytes.
+  std::optional<std::uint64_t> AfterLineEnd(std::uint64_t from, std::uint64_t limit) const {
     char buffer[4096];
-    for (std::uint64_t at = offset - 1; at < size_;) {
+    for (std::uint64_t at = from; at < size_;) {
+      if (at - from >= limit) return std::nullopt;
       const std::size_t got = ReadAt(buffer, sizeof buffer, at);
       if (got == 0) break;
       if (const void* newline = std::memchr(buffer, '\n', got))
@@ -438,12 +445,31 @@ class ChunkReader {
     return size_;
   }
 
+  // The offset of the first line that starts at or after `offset`: `offset` itself when a
+  // line end stands just before it, else the byte after the next line end (or the file's end).
+  std::uint64_t LineStartFrom(std::uint64_t offset) const {
+    if (offset <= bodyStart_) return bodyStart_;
+    const std::optional<std::uint64_t> start = AfterLineEnd(offset - 1, kMaxLineBytes);
+    if (!start)
+      throw DataError(DataErrorKind::kInput, "a line of more than 64 MiB: no file of records",
+                      path_);
+    return *start;
+  }
+
   // The offset after the header lines.
   std::uint64_t HeaderEnd() const {
     std::uint64_t at = 0;
     for (int h = 1; h <= form_.headerLines; ++h) {
       if (at >= size_) delivery_.HeaderMissing(h);
-      at = LineStartFrom(at + 1);
+      // The line, its CR and its LF.
+      const std::optional<std::uint64_t> next = AfterLineEnd(at, kMaxHeaderLineBytes + 2);
+      if (!next) delivery_.HeaderTooLong(h);
+      std::uint64_t length = *next - at;
+      char last[2] = {};
+      if (*next > at && ReadAt(last, 1, *next - 1) == 1 && last[0] == '\n') --length;
+      if (length > 0 && ReadAt(last, 1, at + length - 1) == 1 && last[0] == '\r') --length;
+      if (length > kMaxHeaderLineBytes) delivery_.HeaderTooLong(h);
+      at = *next;
       if (at == size_ && h < form_.headerLines) {
         // The file ends with this header line: the ones after it are missing.
         delivery_.HeaderMissing(h + 1);

@@ -23,6 +23,11 @@
 
 namespace accprep {
 
+// The longest header line a record may have, without its line end. The reader never looks at
+// a header line, but it must find its end: an endless one (a device given as a record) is
+// refused once it passes this.
+inline constexpr std::size_t kMaxHeaderLineBytes = std::size_t{1} << 20;
+
 // Receives the row count, as a single-precision number, once per successful read.
 using ProgressMaximumFn = std::function<void(float maximum)>;
 
@@ -57,9 +62,10 @@ struct RecordForm {
 // Reads the file at `path` and hands its records to `deliver`; returns how many there are.
 // Throws DataError, naming the file and, where it applies, the line and the field:
 //   kIo        the file cannot be opened or read (system reason);
-//   kInput     a header line is missing; a field is empty, not a number or not finite (the
-//              text found is quoted); a line holds more values than its record needs; the
-//              file ends inside a record (how many of its values were read);
+//   kInput     a header line is missing or longer than kMaxHeaderLineBytes; a line of more
+//              than 64 MiB; a field is empty, not a number or not finite (the text found is
+//              quoted); a line holds more values than its record needs; the file ends inside
+//              a record (how many of its values were read);
 //   kCapacity  record maxRecords + 1 begins;
 // and ThrowIfInterrupted's error when the run is interrupted (interruption.hpp).
 // The records before a failure have been delivered.

@@ -43,6 +43,9 @@ enum class Refusal {
   kBaseNameHasControl,    // a control character in the base name
   kCommentNotOneLine,     // a line break in the comment
   kExchangeFolderBusy,    // another conversion holds the exchange folder
+  kNameTooLong,           // an output's name would pass what a file name may hold
+  kInputIsExchangeFile,   // the input is an exchange file, which every run removes
+  kOutputIsInput,         // an output of the run is its input (by another path or a link)
 };
 
 }  // namespace accprep

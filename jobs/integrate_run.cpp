@@ -14,6 +14,7 @@
 #include "engine/conversion_names.hpp"
 #include "engine/data_error.hpp"
 #include "engine/huge_pages.hpp"
+#include "engine/interruption.hpp"
 #include "engine/number_format.hpp"
 #include "engine/record_reader.hpp"
 #include "engine/time_step.hpp"
@@ -86,12 +87,14 @@ class ChannelWorkers {
   }
 
   // Calls work(integrator, channel) for channels 1..40, each once, spread over the threads.
-  // Returns the lowest channel for which work returned false, or 0.
+  // Returns the lowest channel for which work returned false, or 0. Throws EngineError
+  // kInterrupted, having stopped handing out channels, when the job is interrupted.
   int ForEachChannel(const std::function<bool(FftIntegrator&, int)>& work) {
     std::atomic<int> nextChannel{1};
     std::atomic<int> lowestFailed{0};
     auto run = [&](FftIntegrator* integrator) {
       for (int channel = nextChannel++; channel <= kChannels; channel = nextChannel++) {
+        if (InterruptionRequested()) return;  // the caller throws once the threads are joined
         if (work(*integrator, channel)) continue;
         int lowest = lowestFailed.load();
         while ((lowest == 0 || channel < lowest) &&
@@ -103,6 +106,7 @@ class ChannelWorkers {
     for (auto& copy : copies_) helpers.emplace_back(run, copy.get());
     run(&first_);
     for (std::thread& helper : helpers) helper.join();
+    ThrowIfInterrupted();
     return lowestFailed.load();
   }
 

@@ -21,7 +21,8 @@ struct IntegrationReport {
 // Throws DataError: kIo / kInput / kCapacity from reading outacc.csv (file, line, field);
 // kInput for fewer than 2 records, a time step that is not uniform (the first line where it
 // is not), or a high-pass corner at or above the Nyquist frequency; kArithmetic for a channel
-// whose integral or spectrum is not finite (values near the double range); kIo from writing. On
+// whose integral or spectrum is not finite (values near the double range); kIo from writing;
+// kInterrupted when a signal asks (between channels, blocks read and blocks written). On
 // failure neither result is put in place.
 IntegrationReport RunIntegration(const JobOptions& options);
 

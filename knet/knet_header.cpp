@@ -1,5 +1,6 @@
 #include "knet/knet_header.hpp"
 
+#include <array>
 #include <charconv>
 #include <chrono>
 #include <optional>
@@ -86,6 +87,54 @@ std::optional<ScaleFactor> ParseScaleFactor(std::string_view text) {
   return ScaleFactor{*numerator, *denominator};
 }
 
+// Each line's label as its letters and digits begin, in lower case.
+constexpr std::array<std::string_view, kKnetHeaderLines> kLabelKeys = {
+    "origintime", "lat",         "long",          "depth",          "mag",          "stationcode",
+    "stationlat", "stationlong", "stationheight", "recordtime",     "samplingfreq", "durationtime",
+    "dir",        "scalefactor", "maxacc",        "lastcorrection", "memo"};
+// The same as the files write them, for messages.
+constexpr std::array<std::string_view, kKnetHeaderLines> kLabels = {"Origin Time",
+                                                                    "Lat.",
+                                                                    "Long.",
+                                                                    "Depth. (km)",
+                                                                    "Mag.",
+                                                                    "Station Code",
+                                                                    "Station Lat.",
+                                                                    "Station Long.",
+                                                                    "Station Height(m)",
+                                                                    "Record Time",
+                                                                    "Sampling Freq(Hz)",
+                                                                    "Duration Time(s)",
+                                                                    "Dir.",
+                                                                    "Scale Factor",
+                                                                    "Max. Acc. (gal)",
+                                                                    "Last Correction",
+                                                                    "Memo."};
+
+std::string LabelKey(std::string_view label) {
+  std::string key;
+  for (const char c : label) {
+    if (c >= 'A' && c <= 'Z') key += static_cast<char>(c - 'A' + 'a');
+    if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) key += c;
+  }
+  return key;
+}
+
+void CheckLabels(std::span<const std::string_view> lines, const std::string& file) {
+  for (int line = 1; line <= kKnetHeaderLines; ++line) {
+    const std::string_view label = Trim(lines[line - 1].substr(0, kValueColumn));
+    if (LabelKey(label).starts_with(kLabelKeys[line - 1])) continue;
+    if (line == 1) {
+      Fail(file, line, "not a K-NET or KiK-net ASCII file: no \"Origin Time\" label", label);
+    }
+    throw DataError(DataErrorKind::kInput,
+                    "a header line is missing or out of place: \"" +
+                        std::string(kLabels[line - 1]) + "\" belongs here, not \"" +
+                        std::string(label) + "\"",
+                    file, line);
+  }
+}
+
 bool IsStationCode(std::string_view text) {
   if (text.empty()) return false;
   for (const char c : text) {
@@ -109,6 +158,7 @@ KnetHeader ParseKnetHeader(std::span<const std::string_view> lines, const std::s
                         std::to_string(lines.size()) + " of " + std::to_string(kKnetHeaderLines),
                     file, static_cast<std::int64_t>(lines.size()));
   }
+  CheckLabels(lines, file);
   const auto value = [&](int line) { return HeaderValue(lines[line - 1]); };
 
   KnetHeader header;
@@ -148,6 +198,12 @@ KnetHeader ParseKnetHeader(std::span<const std::string_view> lines, const std::s
     Fail(file, kMaxAccLine, "maximum acceleration is not a number of gal", value(kMaxAccLine));
   }
   header.maxAccGal = maxAcc.value;
+  const auto duration = PositiveNumber(value(kDurationLine));
+  if (!duration) {
+    Fail(file, kDurationLine, "duration time is not a positive number of seconds",
+         value(kDurationLine));
+  }
+  header.durationSeconds = *duration;
   return header;
 }
 

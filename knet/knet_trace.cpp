@@ -1,6 +1,5 @@
 #include "knet/knet_trace.hpp"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +10,9 @@
 #include <cstdint>
 
 #include "engine/data_error.hpp"
+#include "engine/interruption.hpp"
+#include "engine/number_format.hpp"
+#include "engine/read_only_file.hpp"
 #include "engine/sample_table.hpp"
 #include "knet/knet_component.hpp"
 
@@ -25,20 +27,28 @@ class LineCursor {
   bool Next(std::string_view& line) {
     if (rest_.empty()) return false;
     const std::size_t end = rest_.find('\n');
+    ended_ = end != std::string_view::npos;
     line = rest_.substr(0, end);
-    rest_ = end == std::string_view::npos ? std::string_view() : rest_.substr(end + 1);
+    rest_ = ended_ ? rest_.substr(end + 1) : std::string_view();
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     ++number_;
     return true;
   }
   std::int64_t number() const { return number_; }
+  // Whether the line handed out last had its line end.
+  bool ended() const { return ended_; }
 
  private:
   std::string_view rest_;
   std::int64_t number_ = 0;
+  bool ended_ = false;
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Duration Time is written in whole seconds (or decimals of one) and the rate in whole Hz: the
+// product is a whole number of samples, give or take the rounding of a decimal duration.
+constexpr double kSampleCountTolerance = 1e-6;
 
 // Appends the counts of one data line to trace.gal and returns how many there were.
 int ReadCounts(std::string_view line, std::int64_t lineNumber, KnetTrace& trace) {
@@ -56,10 +66,12 @@ int ReadCounts(std::string_view line, std::int64_t lineNumber, KnetTrace& trace)
       throw DataError(DataErrorKind::kInput, "more than 8 counts on a data line", trace.file,
                       lineNumber, counts);
     }
+    // An optional minus and digits: from_chars alone would also take "-5" after a '+'.
     std::int64_t count = 0;
-    const char* first = text.data() + (text.front() == '+' ? 1 : 0);
-    const auto [stop, error] = std::from_chars(first, text.data() + text.size(), count);
-    if (error != std::errc() || stop != text.data() + text.size()) {
+    const std::string_view digits = text.substr(text.front() == '-' ? 1 : 0);
+    const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos ||
+        error != std::errc() || stop != text.data() + text.size()) {
       throw DataError(DataErrorKind::kInput,
                       "count is not an integer: \"" + std::string(text) + "\"", trace.file,
                       lineNumber, counts);
@@ -68,7 +80,15 @@ int ReadCounts(std::string_view line, std::int64_t lineNumber, KnetTrace& trace)
       throw DataError(DataErrorKind::kCapacity, "trace longer than 450,000 samples", trace.file,
                       lineNumber, counts);
     }
-    trace.gal.push_back(trace.header.scale.Gal(count));
+    const double gal = trace.header.scale.Gal(count);
+    if (!std::isfinite(gal)) {
+      throw DataError(DataErrorKind::kInput,
+                      "count " + std::string(text) +
+                          " times the scale factor is beyond the "
+                          "range of numbers",
+                      trace.file, lineNumber, counts);
+    }
+    trace.gal.push_back(gal);
   }
 }
 
@@ -106,6 +126,11 @@ KnetTrace ParseKnetTrace(std::string_view text, const std::string& file) {
           "data line cut short: " + std::to_string(shortCounts) + " counts where 8 belong", file,
           shortLine);
     }
+    // The files end every line: a last count without its line end may be cut in two.
+    if (counts > 0 && !cursor.ended()) {
+      throw DataError(DataErrorKind::kInput, "the file ends inside a data line: it was cut short",
+                      file, cursor.number());
+    }
     if (counts < kCountsPerLine && shortLine == 0) {
       shortLine = cursor.number();
       shortCounts = counts;
@@ -115,6 +140,16 @@ KnetTrace ParseKnetTrace(std::string_view text, const std::string& file) {
     throw DataError(DataErrorKind::kInput, "no counts after the 17 header lines", file,
                     kKnetHeaderLines + 1);
   }
+  // A file cut after a whole line holds fewer samples than its header says.
+  const double expected = trace.header.durationSeconds * trace.header.samplingHz;
+  if (std::abs(static_cast<double>(trace.gal.size()) - expected) > kSampleCountTolerance) {
+    throw DataError(DataErrorKind::kInput,
+                    std::to_string(trace.gal.size()) + " samples where Duration Time " +
+                        FormatNumber(trace.header.durationSeconds) + " s at " +
+                        std::to_string(trace.header.samplingHz) + " Hz makes " +
+                        FormatNumber(expected) + ": the file was cut short or its header is wrong",
+                    file);
+  }
 
   double sum = 0.0;
   for (const double value : trace.gal) sum += value;
@@ -123,26 +158,26 @@ KnetTrace ParseKnetTrace(std::string_view text, const std::string& file) {
 }
 
 KnetTrace ReadKnetTrace(const std::string& path) {
-  const auto fail = [&](int errorNumber) {
-    return DataError(DataErrorKind::kIo, "cannot read the file: " + SystemReason(errorNumber),
-                     path);
-  };
-  const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (descriptor < 0) throw fail(errno);
+  const ReadOnlyFile file(path);
   std::string text;
   char buffer[1 << 16];
   while (true) {
-    const ssize_t got = ::read(descriptor, buffer, sizeof buffer);
+    const ssize_t got = ::read(file.descriptor(), buffer, sizeof buffer);
     if (got == 0) break;
     if (got < 0) {
-      if (errno == EINTR) continue;
-      const int errorNumber = errno;
-      ::close(descriptor);
-      throw fail(errorNumber);
+      if (errno != EINTR)
+        throw DataError(DataErrorKind::kIo, "cannot read the file: " + SystemReason(errno), path);
+      ThrowIfInterrupted();
+      continue;
     }
     text.append(buffer, static_cast<std::size_t>(got));
+    if (text.size() > kMaxKnetFileBytes) {
+      throw DataError(DataErrorKind::kInput,
+                      "more than 16 MiB: larger than any K-NET or KiK-net file of up to "
+                      "450,000 samples",
+                      path);
+    }
   }
-  ::close(descriptor);
   return ParseKnetTrace(text, path);
 }
 

@@ -3,10 +3,13 @@
 
 #include <iostream>
 
+#include "engine/interruption.hpp"
 #include "knet/knet_options.hpp"
 #include "knet/knet_run.hpp"
 
 int main(int argc, char** argv) {
+  // First, before any thread: an interrupted assembly removes its temporary record.
+  accprep::HandleInterruptionSignals(nullptr);
   const accprep::ParseOutcome<accprep::KnetOptions> parsed =
       accprep::ParseKnetCommandLine(argc, argv, std::cout, std::cerr);
   if (!parsed.options) return parsed.exitCode;

@@ -2,7 +2,6 @@
 // Where an assembled record goes: a file written atomically, or the standard output.
 
 #include <string>
-#include <vector>
 
 #include "knet/knet_record.hpp"
 
@@ -16,12 +15,12 @@ inline constexpr char kStandardOutput[] = "-";
 // "dir/AOM001_20180124195143.csv".
 std::string DefaultRecordPath(const KnetTrace& first);
 
-// Writes the record text to `destination` through an AtomicFile, or to the standard output for
-// kStandardOutput. A destination that is one of `inputs` (the same file by any path) is
-// refused before anything is written. Throws DataError naming the destination:
-//   kRefused  "the record would replace its input file <input>";
-//   kIo       as AtomicFile; "cannot write the standard output: <reason>".
-void WriteRecord(const KnetRecord& record, const std::string& destination,
-                 const std::vector<std::string>& inputs);
+// Writes the record text to `destination` through an AtomicFile (which refuses a file this
+// process reads, see inputs_in_use.hpp), or straight to the standard output for
+// kStandardOutput. Throws DataError naming the destination ("standard output" for that) as
+// AtomicFile does: kInput "the output would replace the input file <input>"; kIo, e.g.
+// "cannot write the file: Broken pipe" when the reader of the standard output went away;
+// and ThrowIfInterrupted's error.
+void WriteRecord(const KnetRecord& record, const std::string& destination);
 
 }  // namespace accprep

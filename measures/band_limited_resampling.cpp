@@ -5,6 +5,7 @@
 #include <numbers>
 #include <stdexcept>
 
+#include "engine/data_error.hpp"
 #include "measures/real_fft.hpp"
 
 namespace accprep {
@@ -115,7 +116,18 @@ PhasedSamples BandLimitedResampler::Resample(std::span<const double> samples, in
       std::vector<double>& phase = phases_[r - 1];
       phase.resize(n - 1);
       const std::span<const double> shifted = transform_.signal();
-      for (std::size_t i = 0; i + 1 < n; ++i) phase[i] = shifted[i] * scale;
+      // Zero unless a value is infinite or NaN: a sum the compiler keeps in vectors.
+      double nonFinite = 0.0;
+      for (std::size_t i = 0; i + 1 < n; ++i) {
+        phase[i] = shifted[i] * scale;
+        nonFinite += phase[i] * 0.0;
+      }
+      // The transform's sums pass the double range for values near it; the responses to NaN
+      // would then be lost in their peak search and read as zero.
+      if (nonFinite != 0.0) {
+        throw DataError(DataErrorKind::kArithmetic,
+                        "the record's values are too large to resample in double precision");
+      }
       phasePointers_.push_back(phase.data());
     }
   }

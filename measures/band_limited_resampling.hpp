@@ -61,7 +61,9 @@ class BandLimitedResampler {
 
   // The record (of samples() values, which must outlive the result) at `factor` >= 1 times
   // its rate: F (n - 1) + 1 samples, sample F i being samples[i] itself. Valid until the next
-  // call. Throws std::invalid_argument for a factor below 1 or a record of another length.
+  // call. Throws std::invalid_argument for a factor below 1 or a record of another length, and
+  // DataError kArithmetic (no file) when the values are too large for the transform to stay
+  // finite.
   PhasedSamples Resample(std::span<const double> samples, int factor);
 
  private:
@@ -76,7 +78,8 @@ class BandLimitedResampler {
 
 // The record at `factor` times its sample rate (factor >= 1): factor * (n - 1) + 1 samples,
 // sample factor * i being samples[i]. Fewer than two samples, or factor 1, come back as they
-// are. Throws std::invalid_argument for a factor below 1.
+// are. Throws std::invalid_argument for a factor below 1, and DataError kArithmetic (no file)
+// when the values are too large for the transform to stay finite.
 std::vector<double> ResampleBandLimited(std::span<const double> samples, int factor);
 
 // One record as each of a set of periods needs it. All the resampled forms are taken from one

@@ -27,6 +27,15 @@ QString RefusalSentence(Refusal refusal) {
     case Refusal::kExchangeFolderBusy:
       return QStringLiteral(
           "このプログラムのフォルダで別の変換が実行中です。終わってからもう一度はじめてください");
+    case Refusal::kNameTooLong:
+      return QStringLiteral("保存ファイル名または入力ファイル名が長すぎます");
+    case Refusal::kInputIsExchangeFile:
+      return QStringLiteral(
+          "入力ファイルは変換のたびに削除される受け渡しファイルです。別の場所にコピーしてから選んで"
+          "ください");
+    case Refusal::kOutputIsInput:
+      return QStringLiteral(
+          "出力ファイルが入力ファイルそのものです。入力ファイルを上書きしてしまいます");
   }
   return QStringLiteral("この入力では変換を始められません");
 }

@@ -6,7 +6,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <iostream>
+#include <string>
+#include <vector>
+
+#include "engine/conversion_names.hpp"
+#include "engine/inputs_in_use.hpp"
+#include "engine/interruption.hpp"
 
 #include "ui/japanese_translations.hpp"
 #include "viewer/building_outputs.hpp"
@@ -39,8 +46,25 @@ void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
   if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << message.toStdString() << "\n";
 }
 
+// After an interruption, whatever stopped on the way, the signal is why: the program ends as
+// the other programs do, with 128 + the signal.
 int Fail(const std::string& message) {
-  return accprep::ProgramVoice{accprep::kViewerProgram}.Failure(message, std::cerr);
+  const accprep::ProgramVoice voice{accprep::kViewerProgram};
+  if (accprep::InterruptionRequested()) return voice.Interrupted(std::cerr);
+  return voice.Failure(message, std::cerr);
+}
+
+// The files the headless outputs must never replace: the record named, every file of its
+// conversion, its input record included, the building's layout and the file of periods.
+std::vector<std::string> FilesRead(const accprep::ViewerOptions& options,
+                                   const accprep::ConversionFiles& files) {
+  std::vector<std::string> read = {options.record, accprep::InputRecordOf(options.record, files),
+                                   options.building.layoutPath.empty()
+                                       ? accprep::LayoutFilePath(files.stem)
+                                       : options.building.layoutPath};
+  read.insert(read.end(), files.paths.begin(), files.paths.end());
+  if (!options.periodsFile.empty()) read.push_back(options.periodsFile);
+  return read;
 }
 
 // The window: the record given is opened at once (a failure is said in the window), and
@@ -70,14 +94,26 @@ int main(int argc, char** argv) {
   const accprep::ViewerOptions& options = *outcome.options;
   if (!options.Headless()) return RunWindow(argc, argv, options);
 
+  // Before any thread: an interrupted output removes its temporary and names the signal.
+  accprep::HandleInterruptionSignals(nullptr);
   const accprep::ConversionFiles files = accprep::FindConversionFiles(options.record);
   if (files.PresentCount() == 0) {
     return Fail(options.record + ": no file of a conversion found (" + files.stem + "_acc.csv, " +
                 "_vel.csv, _dis.csv, _velAmp.csv, _disAmp.csv)");
   }
   const accprep::ChannelNames names = accprep::ConversionChannelNames(options.record, files);
+  const accprep::InputsInUse inUse(FilesRead(options, files));
 
   try {
+    // Every output is checked before the first is written, so that a refused one leaves none.
+    const accprep::BuildingRequest& building = options.building;
+    for (const std::string* path :
+         {&options.peaksPath, &options.responsePath, &options.intensityPath, &options.measuresPath,
+          &options.rotdPath, &options.fasPath, &options.exportPath, &building.modesPath,
+          &building.driftPath, &building.transferPath, &building.profilePath,
+          &building.trackingPath}) {
+      if (!path->empty()) accprep::RefuseInputAsOutput(*path);
+    }
     if (!options.peaksPath.empty()) {
       accprep::WritePeaksTable(files, names, options.peaksPath, std::cerr);
     }

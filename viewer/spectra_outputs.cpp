@@ -4,12 +4,14 @@
 
 #include "engine/atomic_file.hpp"
 #include "engine/channel_csv.hpp"
+#include "engine/data_error.hpp"
 #include "engine/sample_table.hpp"
 #include "measures/fourier_amplitude.hpp"
 #include "measures/response_spectrum.hpp"
 #include "measures/rotd_spectrum.hpp"
 #include "viewer/acceleration_channels.hpp"
 #include "viewer/channel_list.hpp"
+#include "viewer/finite_result.hpp"
 #include "viewer/viewer_csv.hpp"
 
 namespace accprep {
@@ -39,6 +41,10 @@ void WriteFasTable(const ConversionFiles& files, const std::string& path,
     frequencies = std::move(smoothed.frequencies);
     spectra.assign(smoothed.amplitudes.begin(), smoothed.amplitudes.end());
   }
+  const std::string& accPath = files.path(ConversionFile::kAcceleration);
+  for (std::size_t c = 0; c < spectra.size(); ++c)
+    RequireFinite(spectra[c], "the Fourier spectrum of channel " + std::to_string(numbers[c]),
+                  accPath);
   // A block of lines at a time: the bins of a long record make a table of 200 MB, which need
   // not be in memory whole.
   constexpr std::size_t kLinesABlock = 4096;
@@ -60,8 +66,18 @@ void WriteRotdTable(const ConversionFiles& files, const std::string& path,
   const AccelerationChannels acc = LoadAccelerationChannels(files, numbers, "RotD needs");
   const std::vector<double> defaults = ResponsePeriods();
   if (periods.empty()) periods = defaults;
-  WriteFileAtomically(path, RotDCsvText(ComputeRotDSpectrum(acc.channels()[0], acc.channels()[1],
-                                                            acc.timeStep(), periods, damping)));
+  const std::string& accPath = files.path(ConversionFile::kAcceleration);
+  RotDSpectrum rotd;
+  try {
+    rotd =
+        ComputeRotDSpectrum(acc.channels()[0], acc.channels()[1], acc.timeStep(), periods, damping);
+  } catch (DataError& error) {
+    error.SetFileIfNone(accPath);  // the measures know no file
+    throw;
+  }
+  for (const RotDValues& at : rotd.values)
+    RequireFinite({at.rotd00, at.rotd50, at.rotd100}, "RotD", accPath);
+  WriteFileAtomically(path, RotDCsvText(rotd));
 }
 
 }  // namespace accprep

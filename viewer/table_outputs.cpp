@@ -1,6 +1,8 @@
 #include "viewer/table_outputs.hpp"
 
 #include <array>
+#include <cmath>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -9,6 +11,7 @@
 #include "measures/response_spectrum.hpp"
 #include "viewer/acceleration_channels.hpp"
 #include "viewer/conversion_data.hpp"
+#include "viewer/finite_result.hpp"
 #include "viewer/peaks.hpp"
 #include "viewer/table_loader.hpp"
 #include "viewer/viewer_csv.hpp"
@@ -79,26 +82,54 @@ void WriteResponseTable(const ConversionFiles& files, const std::string& path, d
   const std::vector<int> numbers = AllChannelNumbers();
   const AccelerationChannels acc =
       LoadAccelerationChannels(files, numbers, "the response spectra need");
+  const std::string& accPath = files.path(ConversionFile::kAcceleration);
   const std::vector<double> defaults = ResponsePeriods();
   if (periods.empty()) periods = defaults;
-  WriteFileAtomically(
-      path, ResponseCsvText(periods, ComputeAccelerationSpectra(acc.channels(), acc.timeStep(),
-                                                                periods, damping, 2)));
+  std::vector<std::vector<double>> spectra;
+  try {
+    spectra = ComputeAccelerationSpectra(acc.channels(), acc.timeStep(), periods, damping, 2);
+  } catch (DataError& error) {
+    error.SetFileIfNone(accPath);  // the measures know no file
+    throw;
+  }
+  for (int c = 1; c <= kChannels; ++c)
+    RequireFinite(spectra[c - 1], "the response spectrum of channel " + std::to_string(c), accPath);
+  WriteFileAtomically(path, ResponseCsvText(periods, spectra));
 }
 
 void WriteIntensityTable(const ConversionFiles& files, const std::string& path,
                          const IntensityComponents& components) {
   const ChannelTable table = LoadAcceleration(files, "the seismic intensity needs");
-  WriteFileAtomically(path, IntensityCsvText(ComputeRecordIntensity(
-                                table, files.path(ConversionFile::kAcceleration), components)));
+  const std::string& accPath = files.path(ConversionFile::kAcceleration);
+  RecordIntensity intensity;
+  try {
+    intensity = ComputeRecordIntensity(table, accPath, components);
+  } catch (DataError& error) {
+    error.SetFileIfNone(accPath);
+    throw;
+  }
+  RequireFinite(intensity.jma.a0, "the intensity level a0", accPath);
+  // I is -inf for a record without motion, which the table leaves empty.
+  if (intensity.jma.a0 > 0.0) RequireFinite(intensity.jma.computed, "the intensity", accPath);
+  for (const double sva : intensity.longPeriod.sva)
+    RequireFinite(sva, "the long-period response Sva", accPath);
+  WriteFileAtomically(path, IntensityCsvText(intensity));
 }
 
 void WriteMeasuresTable(const ConversionFiles& files, const ChannelNames& names,
                         const std::string& path) {
   const ChannelTable table = LoadAcceleration(files, "the intensity measures need");
-  WriteFileAtomically(
-      path, MeasuresCsvText(
-                ComputeChannelMeasures(table, files.path(ConversionFile::kAcceleration)), names));
+  const std::string& accPath = files.path(ConversionFile::kAcceleration);
+  const std::array<AriasMeasures, kChannels> measures = ComputeChannelMeasures(table, accPath);
+  for (int c = 1; c <= kChannels; ++c) {
+    const AriasMeasures& m = measures[c - 1];
+    const std::string channel = " of channel " + std::to_string(c);
+    RequireFinite(m.arias, "the Arias intensity" + channel, accPath);
+    RequireFinite(m.cav, "the CAV" + channel, accPath);
+    for (const std::optional<double>& duration : {m.d5to75, m.d5to95})
+      if (duration) RequireFinite(*duration, "the significant duration" + channel, accPath);
+  }
+  WriteFileAtomically(path, MeasuresCsvText(measures, names));
 }
 
 }  // namespace accprep

@@ -1,6 +1,8 @@
 #pragma once
 // The headless table outputs: --peaks, --response, --intensity and --measures, without any
-// window system.
+// window system. Each is written through the engine's atomic file, which refuses a file the
+// program reads (engine/inputs_in_use.hpp); a value that is not finite (a record near the
+// double range) is a DataError kArithmetic naming the acceleration file, never a result.
 
 #include <ostream>
 #include <span>

@@ -137,6 +137,7 @@ ParseOutcome<ViewerOptions> ParseViewerOptions(int argc, const char* const* argv
       PeriodChoice choice = ParsePeriods(periods);
       if (!choice.error.empty()) throw CLI::ValidationError("--periods: " + choice.error);
       options.periods = std::move(choice.periods);
+      if (periods.starts_with('@')) options.periodsFile = periods.substr(1);
     }
     if (app.count("--pair") > 0) {
       building.pair = ParseChannelPair(pair);

@@ -42,6 +42,7 @@ struct ViewerOptions {
   std::string rotdPath;
   HorizontalPair horizontals;   // of --rotd: the first two of --components, else 1,2
   std::vector<double> periods;  // of --response and --rotd; empty for the 100 periods
+  std::string periodsFile;      // the file of --periods @FILE, which no output may replace
   std::string fasPath;
   SpectralSmoothing smoothing;  // of --fas: none unless --smoothing says otherwise
   BuildingRequest building;     // the building's tables, --layout, --pair and --smoothing

@@ -103,7 +103,7 @@ TEST(RunBatch, OutOfMemoryAndOtherFailuresBecomeMessagesNotCrashes) {
   EXPECT_EQ(RunBatch(options, "/x", {out, err},
                      [](const RunInputs&, RunObserver&) { throw std::bad_alloc(); }),
             kExitFailure);
-  EXPECT_EQ(err.str(), "error: not enough memory for the sample table\n");
+  EXPECT_EQ(err.str(), "error: a.csv: not enough memory for the sample table\n");
   err.str("");
   EXPECT_EQ(
       RunBatch(options, "/x", {out, err},

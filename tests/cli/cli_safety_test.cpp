@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <csignal>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -278,13 +280,99 @@ TEST_F(InterruptionTest, AKilledRunsLeftoversAreRemovedByTheNextRun) {
   EXPECT_EQ(next.exitCode, 0) << next.err;
   const std::string notice = Lines(next.err).front();
   EXPECT_TRUE(notice.starts_with("removed ")) << next.err;
-  EXPECT_NE(notice.find(" left by a conversion that was killed: "), std::string::npos) << notice;
+  EXPECT_NE(notice.find(" left by an earlier conversion that did not finish: "), std::string::npos)
+      << notice;
   for (const std::string& gone : {temporary, folder.Path("outacc.csv"), folder.Path("velout.csv")})
     EXPECT_NE(notice.find(gone), std::string::npos) << gone << " in " << notice;
   EXPECT_TRUE(Temporaries(folder.path()).empty());
   EXPECT_EQ(next.out, "done\n");
   const std::string matrix = folder.Read("out/b1_velmat.prn");
   EXPECT_EQ(std::count(matrix.begin(), matrix.end(), '\n'), 300000);
+}
+
+// A job killed outright together with its run leaves its half-written result; its process is
+// gone, or ended and never reaped where init does not reap: either way the next run takes it.
+TEST(KilledOutright, AJobsTemporariesAreRemovedByTheNextRun) {
+  TestProgramFolder folder;
+  folder.Write("records/site1.csv", Record(200));
+  folder.WriteJob("fftvel.bat",
+                  "echo partial > \"$here/.velout.csv.part-$$-0\"\n"
+                  "echo $$ > \"$here/job.pid\"\n"
+                  "exec sleep 60\n");
+  auto killed = folder.StartCli({"--name", "b1", "records/site1.csv"});
+  ASSERT_TRUE(
+      WaitUntil([&] { return folder.Exists("job.pid") && !folder.Read("job.pid").empty(); }));
+  const std::string job = Lines(folder.Read("job.pid")).front();
+  const std::string temporary = folder.Path(".velout.csv.part-" + job + "-0");
+  killed->Signal(SIGKILL);
+  ASSERT_EQ(::kill(std::stoi(job), SIGKILL), 0);
+  killed->Wait();  // the job held the run's standard output until now
+  ASSERT_TRUE(WaitUntil([&] { return ProcessGone(job); }));
+  ASSERT_TRUE(folder.Exists(temporary));
+
+  folder.InstallTestJobs(LargeResult(3), LargeResult(3));
+  const ProcessResult next = folder.RunCli({"--name", "b1", "records/site1.csv"});
+  EXPECT_EQ(next.exitCode, 0) << next.err;
+  EXPECT_NE(Lines(next.err).front().find(temporary), std::string::npos) << next.err;
+  EXPECT_TRUE(Temporaries(folder.path()).empty());
+}
+
+// Ctrl-C ends a run that waits for a FIFO nobody feeds at once, through the run's own unwinding
+// (its step named), not the last resort of the signal handler.
+TEST_F(InterruptionTest, CtrlCToARunWaitingForAnUnfedFifoEndsItsRead) {
+  ASSERT_EQ(::mkfifo(folder.Path("records/site1.csv").c_str(), 0644), 0);
+  auto run = folder.StartCli({"--name", "b1", "records/site1.csv"});
+  std::this_thread::sleep_for(300ms);
+  run->Signal(SIGINT);
+  const ProcessResult result = run->Wait();
+  EXPECT_EQ(result.exitCode, 130);
+  ASSERT_FALSE(Lines(result.err).empty());
+  EXPECT_EQ(Lines(result.err).back(),
+            "error: interrupted at step 4 (reading the acceleration record)");
+  EXPECT_TRUE(Temporaries(folder.path()).empty());
+}
+
+// --- inputs a run must not lose -------------------------------------------------------------
+
+TEST(InputsKept, ABatchWhoseOutputIsAnotherInputIsRefusedBeforeAnythingRuns) {
+  TestProgramFolder folder;
+  folder.InstallTestJobs(LargeResult(3), LargeResult(3));
+  folder.Write("records/a.csv", Record(20));
+  folder.Write("records/a_acc.csv", Record(30));  // a record of its own, not a conversion's
+  for (const std::vector<std::string>& inputs :
+       {std::vector<std::string>{"records/a.csv", "records/a_acc.csv"},
+        std::vector<std::string>{"records/a_acc.csv", "records/a.csv"}}) {
+    const ProcessResult run = folder.RunCli({"--name", "bt", inputs[0], inputs[1]});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err,
+              "error: records/a.csv: records/a_acc.csv: the output would replace the "
+              "input file records/a_acc.csv\n0 of 2 inputs converted; the batch stopped "
+              "at records/a.csv\n");
+    EXPECT_EQ(folder.Read("records/a_acc.csv"), Record(30));
+    EXPECT_TRUE(fs::is_empty(folder.Path("out")));
+    EXPECT_FALSE(folder.Exists("jobs.log"));
+  }
+}
+
+TEST(InputsKept, AnExchangeFileGivenAsTheInputIsRefusedBeforeTheSweep) {
+  TestProgramFolder folder;
+  folder.InstallTestJobs(LargeResult(3), LargeResult(3));
+  for (const std::string& name : kExchangeFiles) {
+    folder.Write(name, Record(20));
+    const ProcessResult run = folder.RunCli({"--name", "x", folder.Path(name)});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "error: the input is the exchange file " + folder.Path(name) +
+                           ", which every conversion in this folder removes: copy it elsewhere "
+                           "and convert the copy\n");
+    EXPECT_EQ(folder.Read(name), Record(20));
+    folder.Remove(name);
+  }
+  // A record whose name looks like a temporary of a process that is gone is no leftover.
+  const std::string lookalike = "records/.r.csv.part-" + std::to_string(INT32_MAX - 1) + "-0";
+  folder.Write(lookalike, Record(20));
+  const ProcessResult run = folder.RunCli({"--name", "x", lookalike});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(folder.Read(lookalike), Record(20));
 }
 
 }  // namespace

@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <vector>
 
+#include "engine/atomic_file.hpp"
 #include "engine/engine_error.hpp"
 #include "test_kit.hpp"
 
@@ -234,6 +236,37 @@ TEST_F(ConversionRunTest, RefusesUnusableInputsBeforeTouchingAnything) {
   EXPECT_EQ(refused(), "the comment must be a single line: it holds a line break");
 }
 
+TEST_F(ConversionRunTest, RefusesNamesWithNoRoomAndAnOutputThatIsTheInput) {
+  const auto refusal = [&] {
+    const auto error = testing::CatchEngineError([&] { CheckRunInputs(inputs_); });
+    return error && error->refusal() ? std::optional(*error->refusal()) : std::nullopt;
+  };
+  // The longest matrix name, "<base>_accmat.prn", is what an output's name may hold.
+  inputs_.outputBaseName = std::string(kMaxOutputNameBytes - 11, 'b');
+  EXPECT_EQ(refusal(), std::nullopt);
+  inputs_.outputBaseName += 'b';
+  EXPECT_EQ(refusal(), Refusal::kNameTooLong);
+  inputs_.outputBaseName = "b1";
+  // The longest channel file name, "<stem>_velAmp.csv" (11 bytes), beside the input.
+  inputs_.inputPath = input_.File(std::string(kMaxOutputNameBytes - 11, 's') + ".csv");
+  EXPECT_EQ(refusal(), std::nullopt);
+  inputs_.inputPath = input_.File(std::string(kMaxOutputNameBytes - 10, 's') + ".csv");
+  EXPECT_NE(testing::EngineErrorText([&] { CheckRunInputs(inputs_); }).find("shorten the input's"),
+            std::string::npos);
+
+  // A record reached through a link from the name whose stem names it: its public CSV would
+  // be the record itself.
+  const std::string record = ReadWholeFile(input_.File("site1.csv"));
+  fs::rename(input_.File("site1.csv"), Stem() + "_acc.csv");
+  fs::create_symlink(Stem() + "_acc.csv", input_.File("site1.csv"));
+  inputs_.inputPath = input_.File("site1.csv");
+  EXPECT_EQ(refusal(), Refusal::kOutputIsInput);
+  EXPECT_EQ(Run(), "the output " + Stem() + "_acc.csv is the input " + inputs_.inputPath +
+                       " itself, by another path or a link: it would replace it");
+  EXPECT_EQ(ReadWholeFile(Stem() + "_acc.csv"), record);
+  EXPECT_TRUE(observer_.calls.empty());
+}
+
 TEST_F(ConversionRunTest, MissingInputStopsAtStepFour) {
   inputs_.inputPath = input_.File("absent.csv");
   EXPECT_EQ(Run(), "step 4 (reading the acceleration record): " + inputs_.inputPath +
@@ -275,7 +308,8 @@ TEST_F(ConversionRunTest, FailingJobStopsAtItsStepWithExitCodeAndErrorOutput) {
   EXPECT_NE(message.find(exchange_.File("fftvel.bat")), std::string::npos) << message;
   EXPECT_NE(message.find("exit code 3"), std::string::npos) << message;
   EXPECT_NE(message.find("cannot integrate: record too short"), std::string::npos) << message;
-  EXPECT_TRUE(FileExists(exchange_.File("outacc.csv")));  // the job's input stays for a look
+  // The message holds what a look at the job's input would give: it goes with the run.
+  EXPECT_FALSE(FileExists(exchange_.File("outacc.csv")));
 }
 
 TEST_F(ConversionRunTest, StaleResultOfAnEarlierRunIsNotTakenForTheNewOne) {

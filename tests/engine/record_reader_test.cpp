@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <charconv>
+#include <csignal>
 #include <cstring>
+#include <fstream>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/data_error.hpp"
@@ -184,10 +189,39 @@ TEST_F(RecordReaderTest, HandsOnTheLinesOfRecordsWrittenAsTheWritersWriteThem) {
   }
 }
 
-TEST_F(RecordReaderTest, ReadsLinesLongerThanOneBlock) {
-  // A header line of 9 MB crosses two block boundaries and must be skipped whole.
-  EXPECT_EQ(Read(std::string(9 << 20, 'x') + "\r\nh\r\n" + Line(1, 43)), 1);
-  EXPECT_EQ(table_.at(1, 42), 1.42);
+// A header line is skipped whole up to its bound and refused beyond it, whether the file can
+// be read anywhere (a regular file) or only in order (a pipe, a device).
+TEST_F(RecordReaderTest, BoundsAHeaderLineInAFileAndInAPipe) {
+  const std::string longest(kMaxHeaderLineBytes, 'x');
+  const std::string fifo = folder_.File("fed.csv");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const auto readPiped = [&](const std::string& content) {
+    std::thread feed([&] {
+      std::ofstream(fifo, std::ios::binary) << content;  // a refusal may close the pipe early
+    });
+    const auto outcome = testing::CatchError<DataError>(
+        [&] { EXPECT_EQ(ReadRecord(table_, fifo, 2, 43, nullptr), 1); });
+    feed.join();
+    return outcome ? std::string(outcome->what()) : std::string();
+  };
+  std::signal(SIGPIPE, SIG_IGN);
+  const std::string firstLine = "h\n";
+  for (const std::string& fine :
+       {longest + "\r\nh\r\n" + Line(1, 43), firstLine + longest + "\n" + Line(1, 43)}) {
+    EXPECT_EQ(Read(fine), 1);
+    EXPECT_EQ(table_.at(1, 42), 1.42);
+    EXPECT_EQ(readPiped(fine), "");
+  }
+  const std::string tooLong = longest + "x";
+  EXPECT_EQ(Failure(tooLong + "\r\nh\r\n" + Line(1, 43)),
+            path_ + ": line 1: header line longer than 1 MiB: not a record of this tool");
+  EXPECT_EQ(Failure(firstLine + tooLong),
+            path_ + ": line 2: header line longer than 1 MiB: not a record of this tool");
+  EXPECT_EQ(readPiped(firstLine + tooLong + "\r\n" + Line(1, 43)),
+            fifo + ": line 2: header line longer than 1 MiB: not a record of this tool");
+  // An endless device is refused as soon as its first line passes the bound.
+  EXPECT_EQ(testing::DataErrorText([&] { ReadRecord(table_, "/dev/zero", 2, 43, nullptr); }),
+            "/dev/zero: line 1: header line longer than 1 MiB: not a record of this tool");
 }
 
 // Every way of writing a number must give the double std::from_chars gives for it, whether

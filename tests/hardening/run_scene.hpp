@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/conversion_run.hpp"
+#include "scoped_mount.hpp"
 #include "test_kit.hpp"
 
 namespace accprep::testing {
@@ -93,22 +94,5 @@ void ExpectNothingLost(const RunScene& scene, const FileSnapshot& before,
                        const std::map<std::string, std::string>& replaced);
 
 std::uint64_t ContentHash(const std::string& content);
-
-// A file system mounted for the length of a test; unmounted when it goes.
-class ScopedMount {
- public:
-  // A tmpfs of `bytes` on `folder`. nullptr and `whyNot` when the system refuses.
-  static std::unique_ptr<ScopedMount> Tmpfs(const std::string& folder, std::size_t bytes,
-                                            std::string& whyNot);
-  // `path` (folder or file) bound onto itself, read-only.
-  static std::unique_ptr<ScopedMount> ReadOnly(const std::string& path, std::string& whyNot);
-  ~ScopedMount();
-  ScopedMount(const ScopedMount&) = delete;
-  ScopedMount& operator=(const ScopedMount&) = delete;
-
- private:
-  explicit ScopedMount(std::string path) : path_(std::move(path)) {}
-  std::string path_;
-};
 
 }  // namespace accprep::testing

@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -98,6 +101,19 @@ TEST(JobStarter, JobEndedBySignalIsNamed) {
   EXPECT_EQ(FailureOf(job, {}), "job " + job +
                                     " was ended by signal 9 (Killed); its last error output:\n"
                                     "about to go");
+}
+
+// A host that ignores SIGCHLD has its children reaped by the system: the job's end cannot be
+// learnt, which is a failure, never a job that ended well.
+TEST(JobStarter, AJobWhoseEndCannotBeWaitedForFails) {
+  TemporaryFolder folder;
+  const std::string job = folder.File("fftvel.bat");
+  WriteJob(job, "echo v > \"$here/velout.csv\"\nexit 3");
+  const auto previous = std::signal(SIGCHLD, SIG_IGN);
+  const std::string message = FailureOf(job, {folder.File("velout.csv")});
+  std::signal(SIGCHLD, previous);
+  EXPECT_EQ(message, "job " + job + " could not be waited for, so how it ended is unknown: " +
+                         SystemReason(ECHILD));
 }
 
 TEST(JobStarter, JobThatCannotBeStartedGivesTheSystemsReason) {

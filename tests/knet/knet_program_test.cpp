@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "child_process.hpp"
@@ -125,7 +128,7 @@ TEST(KnetProgram, TellsBadInputAndUsageMistakesApart) {
   const ProcessResult replaces = RunKnet({"--output", wrong, wrong});
   EXPECT_EQ(replaces.exitCode, 1);
   EXPECT_EQ(replaces.err,
-            "error: " + wrong + ": the record would replace its input file " + wrong + "\n");
+            "error: " + wrong + ": the output would replace the input file " + wrong + "\n");
 
   for (const std::vector<std::string>& mistake :
        {std::vector<std::string>{}, {"--speed", broken}, {"--output", "", broken}}) {
@@ -137,6 +140,57 @@ TEST(KnetProgram, TellsBadInputAndUsageMistakesApart) {
   const ProcessResult help = RunKnet({"--help"});
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_NE(help.out.find("--output"), std::string::npos);
+}
+
+// A record large enough that writing it takes a while: `traces` synthetic files of `samples`.
+std::vector<std::string> LargeTraces(const TemporaryFolder& folder, int traces, int samples) {
+  std::vector<int> counts(static_cast<std::size_t>(samples));
+  for (int i = 0; i < samples; ++i)
+    counts[static_cast<std::size_t>(i)] = (i * 7919) % 20001 - 10000;
+  const std::string text = SyntheticKnetText("2018/01/24 19:51:43", 100, counts);
+  std::vector<std::string> files;
+  for (int trace = 1; trace <= traces; ++trace) {
+    files.push_back(folder.File("t" + std::to_string(trace) + ".EW"));
+    WriteWholeFile(files.back(), text);
+  }
+  return files;
+}
+
+TEST(KnetProgram, SigtermDuringTheWriteKeepsTheEarlierRecordAndLeavesNoTemporary) {
+  TemporaryFolder folder;
+  const std::vector<std::string> files = LargeTraces(folder, 40, 100000);
+  const std::string record = folder.File("r.csv");
+  WriteWholeFile(record, "earlier record\r\n");
+  ProcessRequest request;
+  request.argv = WithFiles({ACCPREP_KNET_PATH, "--output", record}, files);
+  StartedProcess knet(request);
+  const auto temporary = [&] {
+    for (const auto& entry : fs::directory_iterator(folder.path()))
+      if (entry.path().filename().string().starts_with(".r.csv.part-")) return true;
+    return false;
+  };
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!temporary() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  knet.Signal(SIGTERM);
+  const ProcessResult result = knet.Wait();
+  EXPECT_EQ(result.exitCode, 128 + SIGTERM) << result.err;
+  EXPECT_EQ(result.err, "error: interrupted by SIGTERM\n");
+  EXPECT_EQ(ReadWholeFile(record), "earlier record\r\n");
+  EXPECT_FALSE(temporary());
+}
+
+TEST(KnetProgram, AClosedStandardOutputIsAnError) {
+  ProcessRequest request;
+  // head takes ten bytes and goes; the record is far longer.
+  request.argv = WithFiles({"/bin/bash", "-c",
+                            "\"$0\" --output - \"$@\" | head -c 10 >/dev/null; "
+                            "exit \"${PIPESTATUS[0]}\"",
+                            ACCPREP_KNET_PATH},
+                           SharedKnetFiles());
+  const ProcessResult result = RunProcess(request);
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "error: standard output: cannot write the file: Broken pipe\n");
 }
 
 }  // namespace

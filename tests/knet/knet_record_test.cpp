@@ -44,8 +44,10 @@ TEST(KnetRecord, LinesUpTracesByRecordTimeAndHoldsEachMeanOutsideItsSpan) {
   const std::string text = ReadWholeFile(SharedKnetFile("AOM0011801241951.EW"));
   std::vector<KnetTrace> traces;
   traces.push_back(ParseKnetTrace(text, "a.EW"));
-  traces.push_back(ParseKnetTrace(
-      WithHeaderValue(WithoutDataLines(text, 25), 10, "2018/01/24 19:51:45"), "late.EW"));
+  traces.push_back(
+      ParseKnetTrace(WithHeaderValue(WithHeaderValue(WithoutDataLines(text, 25), 12, "100"), 10,
+                                     "2018/01/24 19:51:45"),
+                     "late.EW"));
   traces.push_back(ParseKnetTrace(WithHeaderValue(text, 10, "2018/01/24 19:51:42"), "early.EW"));
   const std::vector<double> original = traces[0].gal;
   const double lateMean = traces[1].mean;
@@ -100,8 +102,10 @@ TEST(KnetRecord, RefusesMixedRatesTooManyFilesAndTooLongASpan) {
     std::vector<KnetTrace> traces;
     traces.push_back(ParseKnetTrace(text, "a.EW"));
     traces.push_back(ParseKnetTrace(text, "b.EW"));
-    traces.push_back(ParseKnetTrace(WithHeaderValue(text, 11, "200Hz"), "c.EW"));
-    traces.push_back(ParseKnetTrace(WithHeaderValue(text, 11, "50Hz"), "d.EW"));
+    traces.push_back(
+        ParseKnetTrace(WithHeaderValue(WithHeaderValue(text, 11, "200Hz"), 12, "51"), "c.EW"));
+    traces.push_back(
+        ParseKnetTrace(WithHeaderValue(WithHeaderValue(text, 11, "50Hz"), 12, "204"), "d.EW"));
     EXPECT_EQ(DataErrorText([&] { AssembleRecord(std::move(traces)); }),
               "c.EW: line 11: sampling frequency 200 Hz differs from the 100 Hz of a.EW");
   }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "engine/number_format.hpp"
 #include "test_kit.hpp"
 
 namespace accprep::testing {
@@ -55,6 +56,7 @@ std::string SyntheticKnetText(const std::string& recordTime, int hz,
   text = text.substr(0, StartOfLine(text, kHeaderLines + 1));
   text = WithHeaderValue(text, 10, recordTime);
   text = WithHeaderValue(text, 11, std::to_string(hz) + "Hz");
+  text = WithHeaderValue(text, 12, FormatNumber(static_cast<double>(counts.size()) / hz));
   text = WithHeaderValue(text, 14, "1(gal)/2");
   char field[16];
   for (std::size_t index = 0; index < counts.size(); ++index) {

@@ -20,8 +20,8 @@ std::string WithHeaderValue(const std::string& text, int line, const std::string
 // `text` without its first `count` data lines (8 samples each).
 std::string WithoutDataLines(const std::string& text, int count);
 
-// AOM001's EW header with the given record time, "<hz>Hz", scale factor 1(gal)/2 (a count is
-// half a gal) and `counts` 8 a line.
+// AOM001's EW header with the given record time, "<hz>Hz", the duration of `counts` at that
+// rate, scale factor 1(gal)/2 (a count is half a gal) and `counts` 8 a line.
 std::string SyntheticKnetText(const std::string& recordTime, int hz,
                               const std::vector<int>& counts);
 

@@ -142,7 +142,60 @@ TEST(KnetTrace, RefusesBrokenDataNamingLineAndField) {
   EXPECT_EQ(DataErrorText([&] { ParseKnetTrace(WithoutDataLines(text, 1275), "k.EW"); }),
             "k.EW: line 18: no counts after the 17 header lines");
   // The last line may hold fewer counts.
-  EXPECT_EQ(ParseKnetTrace(text + "  1   2 \n", "k.EW").gal.size(), 10202u);
+  EXPECT_EQ(ParseKnetTrace(WithHeaderValue(text, 12, "102.02") + "  1   2 \n", "k.EW").gal.size(),
+            10202u);
+}
+
+// A header missing a line would otherwise be read shifted: the first data line taken for the
+// memo and its samples lost.
+TEST(KnetTrace, RefusesAHeaderLineMissingOrOutOfPlace) {
+  const std::string text = ReadWholeFile(SharedKnetFile("AOM0011801241951.EW"));
+  const auto without = [&](int line) {
+    std::size_t start = 0;
+    for (int before = 1; before < line; ++before) start = text.find('\n', start) + 1;
+    return text.substr(0, start) + text.substr(text.find('\n', start) + 1);
+  };
+  EXPECT_EQ(DataErrorText([&] { ParseKnetTrace(without(2), "k.EW"); }),
+            "k.EW: line 2: a header line is missing or out of place: \"Lat.\" belongs here, not "
+            "\"Long.\"");
+  EXPECT_EQ(DataErrorText([&] { ParseKnetTrace(without(17), "k.EW"); }),
+            "k.EW: line 17: a header line is missing or out of place: \"Memo.\" belongs here, not "
+            "\"-12085   -12085\"");
+  EXPECT_EQ(DataErrorText([&] { ParseKnetTrace(without(1), "k.EW"); }),
+            "k.EW: line 1: not a K-NET or KiK-net ASCII file: no \"Origin Time\" label: \"Lat.\"");
+  // Labels may differ in spacing, case and units.
+  const std::string relabelled = WithLine(text, 4, "DEPTH(KM)         30");
+  EXPECT_EQ(ParseKnetTrace(relabelled, "k.EW").gal.size(), 10200u);
+}
+
+// A file cut short, after a whole line or inside a count, is refused instead of read as a
+// shorter trace with a wrong last value.
+TEST(KnetTrace, RefusesAFileCutShort) {
+  const std::string text = ReadWholeFile(SharedKnetFile("AOM0011801241951.EW"));
+  const std::size_t lastLine = text.rfind('\n', text.size() - 2) + 1;
+  EXPECT_EQ(DataErrorText([&] { ParseKnetTrace(text.substr(0, lastLine), "k.EW"); }),
+            "k.EW: 10192 samples where Duration Time 102 s at 100 Hz makes 10200: the file was "
+            "cut short or its header is wrong");
+  EXPECT_EQ(DataErrorText([&] { ParseKnetTrace(text.substr(0, text.size() - 3), "k.EW"); }),
+            "k.EW: line 1292: the file ends inside a data line: it was cut short");
+  EXPECT_EQ(DataErrorText([&] { ParseKnetTrace(WithHeaderValue(text, 12, "1O2"), "k.EW"); }),
+            "k.EW: line 12: duration time is not a positive number of seconds: \"1O2\"");
+}
+
+TEST(KnetTrace, TakesCountsAsAnOptionalMinusAndDigitsAndEveryValueFinite) {
+  const std::string text = ReadWholeFile(SharedKnetFile("AOM0011801241951.EW"));
+  for (const char* count : {"+-5", "+5", "--5", "5-", "-"}) {
+    EXPECT_EQ(DataErrorText([&] { ParseKnetTrace(WithLine(text, 18, count), "k.EW"); }),
+              "k.EW: line 18, field 1: count is not an integer: \"" + std::string(count) + "\"")
+        << count;
+  }
+  EXPECT_EQ(DataErrorText(
+                [&] { ParseKnetTrace(WithHeaderValue(text, 14, "1e300(gal)/1e-300"), "k.EW"); }),
+            "k.EW: line 18, field 1: count -12085 times the scale factor is beyond the range of "
+            "numbers");
+  EXPECT_EQ(DataErrorText([&] { ReadKnetTrace("/dev/zero"); }),
+            "/dev/zero: more than 16 MiB: larger than any K-NET or KiK-net file of up to 450,000 "
+            "samples");
 }
 
 TEST(KnetTrace, RefusesATraceLongerThanTheRecordHolds) {

@@ -9,8 +9,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <fstream>
 #include <stdexcept>
+#include <string>
+#include <thread>
 
 namespace accprep::testing {
 namespace {
@@ -128,6 +132,23 @@ std::vector<std::string> Lines(const std::string& text) {
     start = end + 1;
   }
   return lines;
+}
+
+bool WaitUntilSignalHandled(int pid, int signal) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (std::chrono::steady_clock::now() < deadline) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    if (!status) return false;
+    std::string line;
+    while (std::getline(status, line)) {
+      if (line.rfind("State:", 0) == 0 && line.find('Z') != std::string::npos) return false;
+      if (line.rfind("SigBlk:", 0) != 0) continue;
+      const unsigned long long blocked = std::stoull(line.substr(7), nullptr, 16);
+      if ((blocked >> (signal - 1)) & 1) return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return false;
 }
 
 }  // namespace accprep::testing

@@ -44,6 +44,10 @@ class StartedProcess {
   bool waited_ = false;
 };
 
+// Waits until process `pid` blocks `signal` in its main thread, the sign that it handles the
+// signal itself (engine/interruption.hpp); false when it ends first or after 30 s.
+bool WaitUntilSignalHandled(int pid, int signal);
+
 // Runs the program to its end. Throws std::runtime_error when it cannot be started at all.
 ProcessResult RunProcess(const ProcessRequest& request);
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <numbers>
 #include <sstream>
 
@@ -12,6 +13,7 @@
 #include "engine/number_format.hpp"
 #include "measures/response_spectrum.hpp"
 #include "test_kit.hpp"
+#include "viewer/spectra_outputs.hpp"
 #include "viewer/table_loader.hpp"
 #include "viewer/viewer_csv.hpp"
 
@@ -151,6 +153,38 @@ TEST(TableOutputs, AnUnwritableDestinationIsNamedWithTheSystemsReason) {
   EXPECT_EQ(DataErrorText(
                 [&] { WritePeaksTable(FindConversionFiles(stem + "_acc.csv"), {}, out, notes); }),
             out + ": cannot create the file: No such file or directory");
+}
+
+// Values near the double range overflow every measure: an error naming the file, never "inf"
+// or "nan" written as a result.
+TEST(TableOutputs, AMeasureBeyondTheRangeOfNumbersIsAnErrorNamingTheFile) {
+  TemporaryFolder folder;
+  const std::string stem = folder.File("huge");
+  std::vector<std::pair<double, double>> rows;
+  for (int i = 0; i <= 100; ++i) rows.push_back({i * 0.01, i % 2 == 0 ? 4e306 : -4e306});
+  WriteWholeFile(stem + "_acc.csv", Record("time", rows));
+  const ConversionFiles files = FindConversionFiles(stem + "_acc.csv");
+  const std::string out = folder.File("t.csv");
+  const std::string resampling =
+      "the record's values are too large to resample in double "
+      "precision";
+  for (const auto& [write, reason] : std::vector<std::pair<std::function<void()>, std::string>>{
+           {[&] {
+              WriteIntensityTable(files, out, {1, 2, 3});
+            },
+            "the intensity level a0 is beyond the range of numbers: the record's values are too "
+            "large"},
+           {[&] { WriteMeasuresTable(files, ChannelNames{}, out); },
+            "the Arias intensity of channel 1 is beyond the range of numbers: the record's values "
+            "are too large"},
+           {[&] { WriteResponseTable(files, out, 0.05); }, resampling},
+           {[&] { WriteRotdTable(files, out, {1, 2}, {}, 0.05); }, resampling},
+           {[&] { WriteFasTable(files, out, SpectralSmoothing{}); },
+            "the Fourier spectrum of channel 1 is beyond the range of numbers: the record's "
+            "values are too large"}}) {
+    EXPECT_EQ(DataErrorText(write, DataErrorKind::kArithmetic), stem + "_acc.csv: " + reason);
+    EXPECT_FALSE(FileExists(out));
+  }
 }
 
 TEST(TableOutputs, IntensityOfAStillRecordLeavesTheIntensityEmpty) {

@@ -4,12 +4,20 @@
 #include <QImage>
 #include <QSet>
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "child_process.hpp"
 #include "conversion_fixture.hpp"
+#include "engine/number_format.hpp"
+#include "scoped_mount.hpp"
 #include "test_kit.hpp"
 #include "viewer/figure_export.hpp"
 
@@ -140,6 +148,117 @@ TEST_F(ViewerProgram, ExportSaysWhatIsMissingInsteadOfFailing) {
   const ProcessResult outcome = RunViewer({"--export", Out("v.png"), stem_ + "_acc.csv"});
   EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
   EXPECT_FALSE(QImage(QString::fromStdString(Out("v.png"))).isNull());
+}
+
+std::vector<std::string> Temporaries(const std::filesystem::path& folder) {
+  std::vector<std::string> found;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+    if (entry.path().filename().string().find(".part-") != std::string::npos)
+      found.push_back(entry.path().string());
+  return found;
+}
+
+TEST_F(ViewerProgram, AnOutputOverAFileReadIsRefusedBeforeAnyIsWritten) {
+  const std::string acceleration = ReadWholeFile(stem_ + "_acc.csv");
+  const ProcessResult table = RunViewer({"--intensity", stem_ + "_acc.csv", stem_ + "_acc.csv"});
+  EXPECT_EQ(table.exitCode, 1);
+  EXPECT_EQ(table.err, "error: " + stem_ + "_acc.csv: the output would replace the input file " +
+                           stem_ + "_acc.csv\n");
+  EXPECT_EQ(ReadWholeFile(stem_ + "_acc.csv"), acceleration);
+
+  // The conversion's input record, named as the picture would be: the peaks table asked first
+  // is not written either.
+  WriteWholeFile(stem_ + ".png", "the record converted");
+  const ProcessResult picture =
+      RunViewer({"--peaks", Out("p.csv"), "--export", stem_ + ".png", stem_ + ".png"});
+  EXPECT_EQ(picture.exitCode, 1);
+  EXPECT_EQ(picture.err, "error: " + stem_ + ".png: the output would replace the input file " +
+                             stem_ + ".png\n");
+  EXPECT_EQ(ReadWholeFile(stem_ + ".png"), "the record converted");
+  EXPECT_FALSE(std::filesystem::exists(Out("p.csv")));
+
+  // A file of periods is read too.
+  WriteWholeFile(Out("periods.txt"), "0.5\n1\n");
+  const ProcessResult periods = RunViewer({"--rotd", Out("periods.txt"), "--periods",
+                                           "@" + Out("periods.txt"), stem_ + ".csv"});
+  EXPECT_EQ(periods.exitCode, 1);
+  EXPECT_EQ(ReadWholeFile(Out("periods.txt")), "0.5\n1\n");
+
+  // The building's layout beside the record is read too.
+  WriteWholeFile(stem_ + "_layout.csv", "a layout");
+  const ProcessResult layout = RunViewer({"--modes", stem_ + "_layout.csv", stem_ + ".csv"});
+  EXPECT_EQ(layout.exitCode, 1);
+  EXPECT_EQ(ReadWholeFile(stem_ + "_layout.csv"), "a layout");
+}
+
+TEST_F(ViewerProgram, APipeAndTheStandardOutputAreWrittenAsTheyStand) {
+  const std::string fifo = Out("peaks.fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string peaks;
+  std::thread reader([&] { peaks = ReadWholeFile(fifo); });
+  const ProcessResult outcome =
+      RunViewer({"--peaks", fifo, "--measures", "/dev/stdout", stem_ + ".csv"});
+  reader.join();
+  ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+  EXPECT_EQ(peaks.rfind("\"channel\",\"PGA\",", 0), 0u) << peaks;
+  EXPECT_EQ(std::count(peaks.begin(), peaks.end(), '\n'), 41);
+  EXPECT_EQ(outcome.out.rfind("\"channel\",\"Arias\",", 0), 0u) << outcome.out;
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+  EXPECT_TRUE(Temporaries(folder_.path()).empty());
+}
+
+// The picture is written as every table is: a full disk keeps the earlier picture whole...
+TEST_F(ViewerProgram, ExportOnAFullDiskKeepsTheEarlierPicture) {
+  ASSERT_EQ(RunViewer({"--export", Out("earlier.png"), "--channel", "2", stem_ + ".csv"}).exitCode,
+            0);
+  const std::string earlier = ReadWholeFile(Out("earlier.png"));
+  const std::string disk = Out("disk");
+  std::filesystem::create_directory(disk);
+  std::string whyNot;
+  // Room for the earlier picture and half of another.
+  const auto mount = testing::ScopedMount::Tmpfs(disk, earlier.size() * 3 / 2, whyNot);
+  if (!mount) GTEST_SKIP() << whyNot;
+  WriteWholeFile(disk + "/v.png", earlier);
+  const ProcessResult full = RunViewer({"--export", disk + "/v.png", stem_ + ".csv"});
+  EXPECT_EQ(full.exitCode, 1);
+  EXPECT_EQ(full.err,
+            "error: " + disk + "/v.png: cannot write the file: No space left on device\n");
+  EXPECT_EQ(ReadWholeFile(disk + "/v.png"), earlier);
+  EXPECT_TRUE(Temporaries(disk).empty());
+}
+
+// ...and a link is replaced rather than written through.
+TEST_F(ViewerProgram, ExportReplacesALinkAsEveryTableDoes) {
+  WriteWholeFile(Out("target.png"), "another picture");
+  std::filesystem::create_symlink(Out("target.png"), Out("link.png"));
+  ASSERT_EQ(RunViewer({"--export", Out("link.png"), stem_ + ".csv"}).exitCode, 0);
+  EXPECT_EQ(ReadWholeFile(Out("target.png")), "another picture");
+  EXPECT_FALSE(std::filesystem::is_symlink(Out("link.png")));
+  EXPECT_FALSE(QImage(QString::fromStdString(Out("link.png"))).isNull());
+}
+
+TEST(ViewerInterruption, SigtermEndsAResponseTableWith143AndLeavesNothing) {
+  TemporaryFolder folder;
+  // Long enough that the spectra of 40 channels take seconds.
+  std::string record = testing::ChannelCsvHeader();
+  for (int row = 0; row < 20000; ++row) {
+    record += FormatNumber(row * 0.01);
+    for (int c = 1; c <= 40; ++c) record += "," + FormatNumber(std::sin(row * 0.05 * c));
+    record += "\r\n";
+  }
+  WriteWholeFile(folder.File("s_acc.csv"), record);
+  WriteWholeFile(folder.File("r.csv"), "earlier table\r\n");
+  testing::StartedProcess viewer({{std::string(ACCPREP_PROGRAM_FOLDER) + "/accprep-view",
+                                   "--response", folder.File("r.csv"), folder.File("s_acc.csv")},
+                                  {},
+                                  {"QT_QPA_PLATFORM=offscreen"}});
+  ASSERT_TRUE(testing::WaitUntilSignalHandled(viewer.pid(), SIGTERM));
+  viewer.Signal(SIGTERM);
+  const ProcessResult result = viewer.Wait();
+  EXPECT_EQ(result.exitCode, 128 + SIGTERM) << result.err;
+  EXPECT_EQ(result.err, "error: interrupted by SIGTERM\n");
+  EXPECT_EQ(ReadWholeFile(folder.File("r.csv")), "earlier table\r\n");
+  EXPECT_TRUE(Temporaries(folder.path()).empty());
 }
 
 }  // namespace
