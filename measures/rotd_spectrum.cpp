@@ -38,7 +38,7 @@ class PeakBlocks final : public DisplacementBlocks {
 RotDValues RotDOf(const std::array<double, kRotationAngles>& psa) {
   std::array<double, kRotationAngles> sorted = psa;
   std::sort(sorted.begin(), sorted.end());
-  return {sorted.front(), 0.5 * (sorted[89] + sorted[90]), sorted.back()};
+  return {sorted.front(), 0.5 * (sorted[89] + sorted[90]), sorted.back(), psa[0], psa[90]};
 }
 
 RotDSpectrum ComputeRotDSpectrum(std::span<const double> horizontal1,

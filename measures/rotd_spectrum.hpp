@@ -22,9 +22,13 @@ struct RotDValues {
   double rotd00 = 0.0;
   double rotd50 = 0.0;
   double rotd100 = 0.0;
+  // PSA of each component as it lies (0 and 90 degrees): what the viewer draws RotD over,
+  // from the very peaks the three come from, so that RotD00 <= both <= RotD100 holds exactly.
+  double horizontal1 = 0.0;
+  double horizontal2 = 0.0;
 };
 
-// The three of 180 PSA values, one per degree.
+// The three of 180 PSA values, one per degree, with the values at 0 and 90 degrees.
 RotDValues RotDOf(const std::array<double, kRotationAngles>& psa);
 
 struct RotDSpectrum {

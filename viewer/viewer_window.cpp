@@ -42,6 +42,9 @@
 #include "viewer/column_format.hpp"
 #include "viewer/figure_export.hpp"
 #include "viewer/intensity_panel.hpp"
+#include "viewer/rotd_panel.hpp"
+#include "viewer/smoothing_chooser.hpp"
+#include "viewer/spectra_panel.hpp"
 #include "viewer/station_chooser.hpp"
 #include "viewer/table_copy.hpp"
 #include "viewer/work_page.hpp"
@@ -142,6 +145,8 @@ ViewerWindow::~ViewerWindow() {
   spectraRequest_.Wait();
   responseRequest_.Wait();
   intensityPanel_->WaitForWork();
+  spectraPanel_->WaitForWork();
+  rotdPanel_->WaitForWork();
   buildingTab_->WaitForWork();
 }
 
@@ -162,19 +167,18 @@ void ViewerWindow::CreateControls() {
   filesLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
   timePlot_ = new QCustomPlot;
-  fourierPlot_ = new QCustomPlot;
   responsePlot_ = new QCustomPlot;
   timeFigure_ = new ChannelFigure(timePlot_, ChannelFigure::kTimeHistories);
-  fourierFigure_ = new ChannelFigure(fourierPlot_, ChannelFigure::kFourierSpectra);
   responseFigure_ = new ChannelFigure(responsePlot_, ChannelFigure::kResponseSpectra);
   timePage_ = new WorkPage(timePlot_);
-  fourierPage_ = new WorkPage(fourierPlot_);
   responsePage_ = new WorkPage(responsePlot_);
 
   peaksTable_ = MakeTable(kChannels, kPeakColumns);
   peaksPage_ = new WorkPage(peaksTable_);
   copyButton_ = new QPushButton(QStringLiteral("表をコピー"));
   intensityPanel_ = new IntensityPanel;
+  spectraPanel_ = new SpectraPanel;
+  rotdPanel_ = new RotDPanel(damping_);
   buildingTab_ = new BuildingTab;
 
   tabs_ = new QTabWidget;
@@ -185,6 +189,7 @@ void ViewerWindow::CreateControls() {
   dampingBox_->setSuffix(" %");
   dampingBox_->setValue(damping_ * 100.0);
   dampingBox_->setKeyboardTracking(false);
+  dampingBox_->setAccessibleName(QStringLiteral("減衰定数"));
 
   resetButton_ = new QPushButton(QStringLiteral("表示をリセット"));
   resetButton_->setToolTip(QStringLiteral("ダブルクリックでも戻ります"));
@@ -239,10 +244,14 @@ void ViewerWindow::LayOut() {
   dampingRow->addWidget(dampingBox_);
   dampingRow->addStretch();
   responseLayout->addLayout(dampingRow);
-  responseLayout->addWidget(responsePage_, 1);
+  // The chosen channel's spectra beside RotD of the chosen pair: both at the damping above.
+  auto* responseRow = new QHBoxLayout;
+  responseRow->addWidget(responsePage_, 1);
+  responseRow->addWidget(rotdPanel_, 1);
+  responseLayout->addLayout(responseRow, 1);
 
   tabs_->addTab(timePage_, QStringLiteral("時刻歴 (加速度・速度・変位)"));
-  tabs_->addTab(fourierPage_, QStringLiteral("フーリエ振幅スペクトル"));
+  tabs_->addTab(spectraPanel_, QStringLiteral("フーリエ振幅スペクトル"));
   tabs_->addTab(responseTab_, QStringLiteral("応答スペクトル"));
   tabs_->addTab(peaksTab_, QStringLiteral("最大値"));
   tabs_->addTab(intensityPanel_, QStringLiteral("震度・指標"));
@@ -269,10 +278,12 @@ void ViewerWindow::LayOut() {
   setCentralWidget(central);
   statusBar()->addPermanentWidget(loadBar_, 1);
 
-  for (WorkPage* page : {timePage_, fourierPage_, responsePage_, peaksPage_}) {
+  for (WorkPage* page : {timePage_, responsePage_, peaksPage_}) {
     page->ShowNotice(NoRecordNotice());
   }
   intensityPanel_->ShowNotice(NoRecordNotice());
+  spectraPanel_->ShowNotice(NoRecordNotice());
+  rotdPanel_->ShowNotice(NoRecordNotice());
   buildingTab_->ShowNotice(NoRecordNotice());
 }
 
@@ -283,6 +294,7 @@ void ViewerWindow::ConnectSignals() {
   connect(dampingBox_, &QDoubleSpinBox::valueChanged, this, [this](double percent) {
     damping_ = percent / 100.0;
     StartResponse();
+    rotdPanel_->SetDamping(damping_);
   });
   connect(copyButton_, &QPushButton::clicked, this, &ViewerWindow::CopyPeaks);
   auto* copyShortcut = new QShortcut(QKeySequence::Copy, peaksTable_);
@@ -296,14 +308,16 @@ void ViewerWindow::ConnectSignals() {
       loadBar_->setValue(static_cast<int>(1000.0 * progress_->load() / totalBytes_));
     }
   });
-  const std::pair<QCustomPlot*, ChannelFigure*> plots[] = {
-      {timePlot_, timeFigure_}, {fourierPlot_, fourierFigure_}, {responsePlot_, responseFigure_}};
+  const std::pair<QCustomPlot*, ChannelFigure*> plots[] = {{timePlot_, timeFigure_},
+                                                           {responsePlot_, responseFigure_}};
   for (const auto& [plot, figure] : plots) {
     plot->setMouseTracking(true);
     connect(plot, &QCustomPlot::mouseMove, this, [this, figure = figure](QMouseEvent* event) {
       readout_->setText(figure->Readout(event->pos()));
     });
   }
+  connect(spectraPanel_->plot(), &QCustomPlot::mouseMove, this,
+          [this](QMouseEvent* event) { readout_->setText(spectraPanel_->Readout(event->pos())); });
 
   // The display test reads the window's state from a file, as a person reads the screen.
   reportPath_ = qEnvironmentVariable("ACCPREP_VIEW_REPORT");
@@ -405,10 +419,10 @@ bool ViewerWindow::Open(const QString& path) {
   };
   for (WorkPage* page : {timePage_, peaksPage_})
     page->ShowWorking(QStringLiteral("読み込み中"), loaded);
-  fourierPage_->ShowWorking(
-      QStringLiteral("読み込み中"), [progress = progress_, total = totalBytes_] {
-        return total == 0 ? 0.0 : static_cast<double>(progress->load()) / total;
-      });
+  spectraPanel_->ShowLoading([progress = progress_, total = totalBytes_] {
+    return total == 0 ? 0.0 : static_cast<double>(progress->load()) / total;
+  });
+  rotdPanel_->ShowLoading(loaded);
   responsePage_->ShowWorking(QStringLiteral("読み込み中"), loaded);
   intensityPanel_->ShowLoading(loaded);
   buildingTab_->ShowLoading(loaded);
@@ -454,11 +468,14 @@ void ViewerWindow::RecordsLoaded(std::shared_ptr<Session> session) {
   const ConversionData& data = session_->data;
   const ChannelTable* acc = data.table(ConversionFile::kAcceleration);
   const std::string& error = data.error(ConversionFile::kAcceleration);
-  intensityPanel_->SetRecord(
-      acc != nullptr ? std::shared_ptr<const ChannelTable>(session_, acc) : nullptr,
-      data.files.path(ConversionFile::kAcceleration), names_,
-      error.empty() ? QString()
-                    : QStringLiteral("読み込めません: ") + QString::fromStdString(error));
+  const std::shared_ptr<const ChannelTable> shared =
+      acc != nullptr ? std::shared_ptr<const ChannelTable>(session_, acc) : nullptr;
+  const QString notice = error.empty()
+                             ? QString()
+                             : QStringLiteral("読み込めません: ") + QString::fromStdString(error);
+  intensityPanel_->SetRecord(shared, data.files.path(ConversionFile::kAcceleration), names_,
+                             notice);
+  rotdPanel_->SetRecord(shared, data.files.path(ConversionFile::kAcceleration), names_, notice);
   buildingTab_->SetRecord(std::shared_ptr<const ConversionData>(session_, &session_->data), names_);
   StartResponse();
   ShowLoadFailures();
@@ -474,10 +491,9 @@ void ViewerWindow::SpectraLoaded(const Spectra& spectra) {
   }
   loadBar_->setVisible(false);
   UpdateFilesLine();
-  fourierFigure_->ShowChannel(session_->data, channel_, ChannelText(channel_));
-  fourierFigure_->ResetView();
-  fourierPlot_->replot(QCustomPlot::rpQueuedReplot);
-  fourierPage_->ShowContent();
+  // From here on the session's data do not change: the spectra's workers may read them.
+  spectraPanel_->SetData(std::shared_ptr<const ConversionData>(session_, &session_->data), channel_,
+                         ChannelText(channel_));
   ShowLoadFailures();
 }
 
@@ -537,6 +553,7 @@ QString ViewerWindow::ChannelText(int channel) const {
 
 void ViewerWindow::ShowChannel(int channel) {
   DrawChannel(channel, /*now=*/false);
+  spectraPanel_->SetChannel(channel, ChannelText(channel));
   StartResponse();
 }
 
@@ -546,7 +563,8 @@ bool ViewerWindow::IsLoaded() const { return session_ != nullptr; }
 
 bool ViewerWindow::IsSettled() const {
   return session_ != nullptr && loadRequest_.IsIdle() && spectraRequest_.IsIdle() &&
-         responseRequest_.IsIdle() && intensityPanel_->IsUpToDate() && buildingTab_->IsUpToDate();
+         responseRequest_.IsIdle() && intensityPanel_->IsUpToDate() &&
+         spectraPanel_->IsUpToDate() && rotdPanel_->IsUpToDate() && buildingTab_->IsUpToDate();
 }
 
 void ViewerWindow::DrawChannel(int channel, bool now) {
@@ -555,11 +573,8 @@ void ViewerWindow::DrawChannel(int channel, bool now) {
   readout_->clear();
   if (session_ == nullptr) return;
   timeFigure_->ShowChannel(session_->data, channel, ChannelText(channel));
-  fourierFigure_->ShowChannel(session_->data, channel, ChannelText(channel));
   timeFigure_->ResetView();
-  fourierFigure_->ResetView();
   timePlot_->replot(when);
-  fourierPlot_->replot(when);
 }
 
 void ViewerWindow::StartResponse() {
@@ -634,11 +649,12 @@ void ViewerWindow::CopyPeaks() {
 
 void ViewerWindow::ResetView() {
   for (auto [plot, figure] :
-       {std::pair{timePlot_, timeFigure_}, std::pair{fourierPlot_, fourierFigure_},
-        std::pair{responsePlot_, responseFigure_}}) {
+       {std::pair{timePlot_, timeFigure_}, std::pair{responsePlot_, responseFigure_}}) {
     figure->ResetView();
     plot->replot(QCustomPlot::rpQueuedReplot);
   }
+  spectraPanel_->ResetView();
+  rotdPanel_->ResetView();
 }
 
 Picture ViewerWindow::CurrentPicture() const {
@@ -647,8 +663,19 @@ Picture ViewerWindow::CurrentPicture() const {
     return Picture{FigureTitle(files_, names_, channel_, figure->Quantity()), {plot}};
   };
   if (tab == timePage_) return titled(timeFigure_, timePlot_);
-  if (tab == fourierPage_) return titled(fourierFigure_, fourierPlot_);
-  if (tab == responseTab_) return titled(responseFigure_, responsePlot_);
+  if (tab == spectraPanel_) {
+    return Picture{
+        FigureTitle(
+            files_, names_, channel_,
+            QStringLiteral("フーリエ振幅スペクトル (平滑化 ") +
+                QString::fromStdString(SmoothingText(spectraPanel_->chooser()->Smoothing())) + ")"),
+        {spectraPanel_->plot()}};
+  }
+  if (tab == responseTab_) {
+    Picture picture = titled(responseFigure_, responsePlot_);
+    picture.plots.push_back(rotdPanel_->plot());
+    return picture;
+  }
   if (tab == intensityPanel_) {
     const QString station = intensityPanel_->chooser()->StationName();
     const IntensityComponents c = intensityPanel_->chooser()->Components();
@@ -775,6 +802,25 @@ void ViewerWindow::WriteReport() const {
   lines << "components=" +
                QString::fromStdString(ComponentsText(intensityPanel_->chooser()->Components()));
   lines << QStringLiteral("warning=%1").arg(intensityPanel_->chooser()->WarningShown() ? 1 : 0);
+  // The spectra tab: its smoothing and the points of each curve shown; the RotD part: its two
+  // channels, and whether its curves stand in their order (RotD100 >= both components >=
+  // RotD00 holds by definition, RotD100 >= RotD50).
+  lines << "smoothing=" +
+               QString::fromStdString(SmoothingText(spectraPanel_->chooser()->Smoothing()));
+  QStringList points;
+  for (const SpectrumCurve& curve : spectraPanel_->Shown().curves) {
+    points << QString::number(curve.frequencies.size());
+  }
+  lines << "spectra_points=" + points.join(' ');
+  const RotDCurves& rotd = rotdPanel_->Shown();
+  lines << QStringLiteral("rotd_pair=%1,%2").arg(rotd.pair.horizontal1).arg(rotd.pair.horizontal2);
+  lines << QStringLiteral("rotd_points=%1").arg(rotd.spectrum.periods.size());
+  bool ordered = !rotd.spectrum.values.empty();
+  for (const RotDValues& v : rotd.spectrum.values) {
+    ordered = ordered && v.rotd100 >= std::max(v.horizontal1, v.horizontal2) &&
+              v.rotd100 >= v.rotd50 && v.rotd50 > 0.0;
+  }
+  lines << QStringLiteral("rotd_ordered=%1").arg(ordered ? 1 : 0);
   const QRect screenArea = screen()->geometry();
   lines << QStringLiteral("screen=%1 %2").arg(screenArea.width()).arg(screenArea.height());
   const auto place = [&lines](const QString& name, const QWidget* widget) {
@@ -818,6 +864,12 @@ void ViewerWindow::WriteReport() const {
   }
   for (const QWidget* box : intensityPanel_->chooser()->findChildren<QComboBox*>()) {
     place("chooser-" + box->accessibleName(), box);
+  }
+  for (const QWidget* box : rotdPanel_->chooser()->findChildren<QComboBox*>()) {
+    place("rotd-chooser-" + box->accessibleName(), box);
+  }
+  for (const QWidget* box : spectraPanel_->chooser()->findChildren<QWidget*>()) {
+    if (!box->accessibleName().isEmpty()) place("smoothing-" + box->accessibleName(), box);
   }
   lines << "building_layout=" + buildingTab_->LayoutNotice().replace('\n', ' ');
   lines << "building_pair=" + QString::fromStdString(ChannelPairText(buildingTab_->Pair()));

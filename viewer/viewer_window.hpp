@@ -1,12 +1,13 @@
 #pragma once
 // The viewer's window: a menu bar (ファイル: open, recent files, save a picture, print, quit;
 // ヘルプ: the guide, the version), the channel list on the left, and tabs for the time
-// histories, the Fourier spectra, the response spectra, the peaks table, the intensity
-// measures and the building's response. Loading and every computation run off the window's thread;
-// each tab says 読み込み中 or 計算中 with its progress until its content is ready. A record is
-// opened from the menu, by dropping any file of a conversion on the window, or from the command
-// line; what cannot be opened is said in the window, in Japanese, with the file. The window's size
-// and place, the last folder and the recent files are remembered.
+// histories, the Fourier spectra (smoothed as chosen), the response spectra with RotD of two
+// horizontal channels, the peaks table, the intensity measures and the building's response.
+// Loading and every computation run off the window's thread; each tab says 読み込み中 or 計算中
+// with its progress until its content is ready. A record is opened from the menu, by dropping
+// any file of a conversion on the window, or from the command line; what cannot be opened is
+// said in the window, in Japanese, with the file. The window's size and place, the last folder
+// and the recent files are remembered.
 
 #include <QMainWindow>
 
@@ -36,6 +37,8 @@ namespace accprep {
 class BuildingTab;
 class ChannelFigure;
 class IntensityPanel;
+class RotDPanel;
+class SpectraPanel;
 class WorkPage;
 
 class ViewerWindow : public QMainWindow {
@@ -131,19 +134,18 @@ class ViewerWindow : public QMainWindow {
   QLabel* filesLabel_ = nullptr;
   QTabWidget* tabs_ = nullptr;
   QCustomPlot* timePlot_ = nullptr;
-  QCustomPlot* fourierPlot_ = nullptr;
   QCustomPlot* responsePlot_ = nullptr;
   ChannelFigure* timeFigure_ = nullptr;
-  ChannelFigure* fourierFigure_ = nullptr;
   ChannelFigure* responseFigure_ = nullptr;
   WorkPage* timePage_ = nullptr;
-  WorkPage* fourierPage_ = nullptr;
   WorkPage* responsePage_ = nullptr;
   WorkPage* peaksPage_ = nullptr;
   QWidget* responseTab_ = nullptr;
   QWidget* peaksTab_ = nullptr;
   QTableWidget* peaksTable_ = nullptr;
   IntensityPanel* intensityPanel_ = nullptr;
+  SpectraPanel* spectraPanel_ = nullptr;
+  RotDPanel* rotdPanel_ = nullptr;
   BuildingTab* buildingTab_ = nullptr;
   QPushButton* copyButton_ = nullptr;
   QDoubleSpinBox* dampingBox_ = nullptr;

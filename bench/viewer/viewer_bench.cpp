@@ -15,6 +15,10 @@
 #include "measures/response_spectrum.hpp"
 #include "test_kit.hpp"
 #include "viewer/conversion_data.hpp"
+#include "viewer/rotd_panel.hpp"
+#include "viewer/smoothing_chooser.hpp"
+#include "viewer/spectra_panel.hpp"
+#include "viewer/station_chooser.hpp"
 #include "viewer/table_outputs.hpp"
 #include "viewer/viewer_window.hpp"
 #include "viewer/work_page.hpp"
@@ -139,6 +143,50 @@ void BM_ChannelSwitchRedraw(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ChannelSwitchRedraw)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// From a change to the spectra tab's smoothing (Konno-Ohmachi b = 40 and Parzen 0.2 Hz in
+// turn, each of three curves of 225,000 bins) or to the response tab's pair of channels (RotD
+// at 100 periods) until the tab shows the new curves (target 2 s).
+void WaitUntilSettled(ViewerWindow& window) {
+  while (!window.IsSettled()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+}
+void BM_SpectraTabAfterSmoothingChange(benchmark::State& state) {
+  ViewerWindow window(1, 0.05);
+  window.show();
+  window.Open(QString::fromStdString(Big().files.path(ConversionFile::kAcceleration)));
+  WaitUntilSettled(window);
+  SmoothingChooser* chooser = window.findChild<SpectraPanel*>()->chooser();
+  bool konnoOhmachi = false;
+  for (auto _ : state) {
+    konnoOhmachi = !konnoOhmachi;
+    chooser->SetSmoothing(konnoOhmachi
+                              ? SpectralSmoothing{SpectralSmoothing::Kind::kKonnoOhmachi, 40}
+                              : SpectralSmoothing{SpectralSmoothing::Kind::kParzen, 0.2});
+    WaitUntilSettled(window);
+  }
+}
+BENCHMARK(BM_SpectraTabAfterSmoothingChange)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(4)
+    ->UseRealTime();
+
+void BM_ResponseTabAfterPairChange(benchmark::State& state) {
+  ViewerWindow window(1, 0.05);
+  window.show();
+  window.Open(QString::fromStdString(Big().files.path(ConversionFile::kAcceleration)));
+  WaitUntilSettled(window);
+  StationChooser* chooser = window.findChild<RotDPanel*>()->chooser();
+  int first = 1;
+  for (auto _ : state) {
+    first = first % 38 + 1;
+    chooser->SetComponents({first, first + 1, first + 2});
+    WaitUntilSettled(window);
+  }
+}
+BENCHMARK(BM_ResponseTabAfterPairChange)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(4)
+    ->UseRealTime();
 
 }  // namespace
 

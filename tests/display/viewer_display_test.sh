@@ -5,7 +5,8 @@
 # conversion through that dialog and through the menu, and checks that every control lies
 # inside the screen, that the readout gives the record's value at the sample under the mouse,
 # that the wheel zooms time alone and a double click resets it, that the station chooser sets
-# one station's three components and warns when they are mixed, and that a file of no
+# one station's three components and warns when they are mixed, that the spectra tab follows
+# its smoothing and the response tab draws RotD of a chosen station, and that a file of no
 # conversion is refused in the window. The window reports what it shows to a file
 # (ACCPREP_VIEW_REPORT) that the test reads as a person reads the screen.
 #
@@ -214,6 +215,34 @@ reported warning 1 || fail "no warning for channels of two stations"
 reported station '' || fail "a station is named for a mixed choice"
 wait_until "the intensity of the mixed choice" reported settled 1
 screenshot mixed-stations
+
+# --- The spectra tab's smoothing and the response tab's RotD -----------------------------------
+begin 'spectra smoothing and RotD'
+click_tab 1
+wait_until "the spectra tab" reported tab 'フーリエ振幅スペクトル'
+reported smoothing none || fail "the spectra are smoothed at first ($(value smoothing))"
+read -r kx ky kw kh <<<"$(control_lines | sed -n 's/^control=smoothing-平滑化 //p')"
+[ -n "$kx" ] || fail "the smoothing chooser is not on the screen"
+xdotool mousemove $((kx + kw / 2)) $((ky + kh / 2)) click 1
+sleep 0.5
+xdotool key Down Down Return  # Konno–Ohmachi, b = 40
+wait_until "Konno-Ohmachi chosen" reported smoothing ko:40
+wait_until "the smoothed spectra on the 1,000 centres" reported spectra_points '1000 1000 1000'
+wait_until "the spectra tab settled" reported settled 1
+screenshot spectra-konno-ohmachi
+click_tab 2
+wait_until "the response tab" reported tab '応答スペクトル'
+wait_until "RotD at the 100 periods" reported rotd_points 100
+reported rotd_pair 1,2 || fail "RotD is not of AOM001's EW and NS ($(value rotd_pair))"
+read -r rx ry rw rh <<<"$(control_lines | sed -n 's/^control=rotd-chooser-観測点 //p')"
+[ -n "$rx" ] || fail "the response tab's station chooser is not on the screen"
+xdotool mousemove $((rx + rw / 2)) $((ry + rh / 2)) click 1
+sleep 0.5
+xdotool key Down Down Return  # the third station, AOM003
+wait_until "RotD of AOM003's EW and NS" reported rotd_pair 7,8
+wait_until "the response tab settled" reported settled 1
+reported rotd_ordered 1 || fail "RotD100 does not bound RotD50 and the components"
+screenshot response-rotd
 
 # --- The building's response of a record with a layout ----------------------------------------
 begin 'the building tab on the shipped building'

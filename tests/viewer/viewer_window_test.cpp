@@ -8,7 +8,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDoubleSpinBox>
 #include <QElapsedTimer>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -18,6 +20,10 @@
 #include "conversion_fixture.hpp"
 #include "test_kit.hpp"
 #include "viewer/newest_request.hpp"
+#include "viewer/rotd_panel.hpp"
+#include "viewer/smoothing_chooser.hpp"
+#include "viewer/spectra_panel.hpp"
+#include "viewer/station_chooser.hpp"
 #include "viewer/work_page.hpp"
 
 namespace accprep {
@@ -91,9 +97,9 @@ class ViewerWindowTest : public ::testing::Test {
 TEST_F(ViewerWindowTest, EveryTabSaysItWorksUntilItsContentIsReady) {
   ViewerWindow window(2, 0.05);
   const QList<WorkPage*> pages = window.findChildren<WorkPage*>();
-  // Four tabs, the intensity tab's results and table, the building tab's whole, transfer
-  // function and tracking.
-  ASSERT_EQ(pages.size(), 9);
+  // Four tabs, RotD beside the response spectra, the intensity tab's results and table, the
+  // building tab's whole, transfer function and tracking.
+  ASSERT_EQ(pages.size(), 10);
   for (const WorkPage* page : pages) EXPECT_FALSE(page->ShowsContent());  // no record yet
 
   ASSERT_TRUE(window.Open(QString::fromStdString(stem_ + "_dis.csv")));
@@ -148,6 +154,63 @@ TEST_F(ViewerWindowTest, PeaksAreCopiedWithNamesAndUnitsAndATableHasNoPicture) {
   for (int row = 1; row <= 40; ++row) {
     EXPECT_EQ(lines[row].section('\t', 3, 3).section('.', 1).size(), 2) << lines[row].toStdString();
   }
+}
+
+// The spectra tab follows its smoothing and the channel list; the response tab's RotD follows
+// the chosen pair and the damping; both copy what they show.
+TEST_F(ViewerWindowTest, SpectraFollowTheSmoothingAndRotDThePairAndDamping) {
+  ViewerWindow window(2, 0.05);
+  ASSERT_TRUE(window.Open(QString::fromStdString(stem_ + ".csv")));
+  ASSERT_TRUE(WaitFor([&] { return window.IsSettled(); }));
+  auto* spectra = window.findChild<SpectraPanel*>();
+  auto* rotd = window.findChild<RotDPanel*>();
+  ASSERT_NE(spectra, nullptr);
+  ASSERT_NE(rotd, nullptr);
+
+  // Unsmoothed at first: the record's 300 bins, the files' own.
+  EXPECT_EQ(spectra->chooser()->Smoothing(), SpectralSmoothing{});
+  EXPECT_EQ(spectra->Shown().channel, 2);
+  for (const SpectrumCurve& curve : spectra->Shown().curves) {
+    EXPECT_EQ(curve.frequencies.size(), 300u) << curve.notice;
+  }
+  spectra->chooser()->SetSmoothing({SpectralSmoothing::Kind::kKonnoOhmachi, 40});
+  EXPECT_FALSE(window.IsSettled());
+  ASSERT_TRUE(WaitFor([&] { return window.IsSettled(); }));
+  EXPECT_EQ(spectra->Shown().smoothing.kind, SpectralSmoothing::Kind::kKonnoOhmachi);
+  for (const SpectrumCurve& curve : spectra->Shown().curves) {
+    EXPECT_EQ(curve.frequencies.size(), 1000u);
+  }
+  window.findChild<QListWidget*>()->setCurrentRow(4);
+  ASSERT_TRUE(WaitFor([&] { return window.IsSettled(); }));
+  EXPECT_EQ(spectra->Shown().channel, 5);
+  spectra->CopyTable();
+  QStringList lines = QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 1001);
+  EXPECT_EQ(lines[0],
+            QStringLiteral("振動数 (Hz)\t加速度フーリエ振幅 (gal·s)\t振動数 (Hz)\t"
+                           "速度フーリエ振幅 (cm/s·s)\t振動数 (Hz)\t変位フーリエ振幅 (cm·s)"));
+
+  // RotD of the first station's two horizontal channels, then of another pair and damping.
+  EXPECT_EQ(rotd->Shown().pair, (HorizontalPair{1, 2}));
+  EXPECT_EQ(rotd->Shown().spectrum.periods.size(), 100u);
+  rotd->chooser()->SetComponents({3, 1, 2});
+  QDoubleSpinBox* damping = nullptr;
+  for (QDoubleSpinBox* box : window.findChildren<QDoubleSpinBox*>())
+    if (box->accessibleName() == QStringLiteral("減衰定数")) damping = box;
+  ASSERT_NE(damping, nullptr);
+  damping->setValue(10.0);
+  ASSERT_TRUE(WaitFor([&] { return window.IsSettled(); }));
+  EXPECT_EQ(rotd->Shown().pair, (HorizontalPair{3, 1}));
+  EXPECT_DOUBLE_EQ(rotd->Shown().damping, 0.10);
+  rotd->chooser()->SetComponents({3, 3, 2});
+  ASSERT_TRUE(WaitFor([&] { return window.IsSettled(); }));
+  EXPECT_EQ(rotd->Shown().notice, "二つの異なる水平チャンネルを選んでください");
+  rotd->chooser()->SetComponents({3, 1, 2});
+  ASSERT_TRUE(WaitFor([&] { return window.IsSettled(); }));
+  rotd->CopyTable();
+  lines = QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 101);
+  EXPECT_EQ(lines[0], "周期 (s)\t3ch PSA (gal)\t1ch PSA (gal)\tRotD50 (gal)\tRotD100 (gal)");
 }
 
 }  // namespace
