@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/number_format.hpp"
+#include "viewer/column_format.hpp"
 #include "viewer/nearest_sample.hpp"
 #include "viewer/peaks.hpp"
 
@@ -228,8 +229,12 @@ void ChannelFigure::SetTrace(Trace& trace, const ChannelTable* table, int channe
   trace.label->setVisible(peak.found);
   if (!peak.found) return;
   trace.tracer->position->setCoords(peak.time, peak.value);
+  // The time in the sampling step's decimals, as the peaks table gives it (38.50, not 38.5).
+  const std::span<const double> time = table->column(0);
+  const int decimals = time.size() >= 2 ? StepDecimals(time[1] - time[0]) : 2;
   trace.label->setText(QStringLiteral("最大値 ") + Number(peak.value) + " " + trace.valueUnit +
-                       QStringLiteral("  (") + Number(peak.time, 8) + " s)");
+                       QStringLiteral("  (") +
+                       QString::fromStdString(FixedText(peak.time, decimals)) + " s)");
 }
 
 void ChannelFigure::ShowChannel(const ConversionData& data, int channel, const QString& label) {

@@ -103,7 +103,12 @@ void DrawSva(QCustomPlot* plot, const LongPeriodMotion* motion, const QString& n
   for (double sva : motion->sva) {
     if (sva > 0.0) bottom = std::min(bottom, sva);
   }
-  const double top = std::max(peak * 2.0, 8.0);
+  double top = std::max(peak * 2.0, 8.0);
+  // Room above the highest class floor in view for its caption, which would otherwise be cut
+  // at the plot's top on a small screen.
+  for (double floor : kLongPeriodClassFloors) {
+    if (floor < top) top = std::max(top, floor * 2.5);
+  }
   // Two decades at least, so that the log axis labels its decades.
   bottom = std::min(bottom / 2.0, top / 100.0);
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <qcustomplot.h>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -154,6 +155,46 @@ TEST_F(ViewerWindowTest, PeaksAreCopiedWithNamesAndUnitsAndATableHasNoPicture) {
   for (int row = 1; row <= 40; ++row) {
     EXPECT_EQ(lines[row].section('\t', 3, 3).section('.', 1).size(), 2) << lines[row].toStdString();
   }
+}
+
+// The time histories' peak labels give the time in the sampling step's decimals, as the
+// peaks table does: 1.50 s at a step of 0.01 s, never 1.5. The channel is one whose
+// acceleration peaks at such a time.
+TEST_F(ViewerWindowTest, PeakLabelsGiveTimesInTheStepsDecimals) {
+  const testing::FixtureOptions options{.records = 600};
+  int channel = 0;
+  std::int64_t peakSample = 0;
+  for (int c = 1; c <= 40 && channel == 0; ++c) {
+    std::int64_t at = 0;
+    for (std::int64_t i = 1; i < options.records; ++i) {
+      if (std::fabs(testing::FixtureAcceleration(c, i, options)) >
+          std::fabs(testing::FixtureAcceleration(c, at, options)))
+        at = i;
+    }
+    if (at % 10 == 0) channel = c, peakSample = at;
+  }
+  ASSERT_NE(channel, 0) << "no channel of the fixture peaks at a time ending in 0";
+
+  ViewerWindow window(channel, 0.05);
+  ASSERT_TRUE(window.Open(QString::fromStdString(stem_ + ".csv")));
+  ASSERT_TRUE(WaitFor([&] { return window.IsSettled(); }));
+  const QString expected =
+      QStringLiteral("(%1 s)").arg(static_cast<double>(peakSample) * 0.01, 0, 'f', 2);
+  int labels = 0;
+  bool accelerationFound = false;
+  for (QCustomPlot* plot : window.findChildren<QCustomPlot*>()) {
+    for (int i = 0; i < plot->itemCount(); ++i) {
+      const auto* text = qobject_cast<QCPItemText*>(plot->item(i));
+      if (text == nullptr || !text->text().startsWith(QStringLiteral("最大値 "))) continue;
+      ++labels;
+      accelerationFound |=
+          text->text().contains(QStringLiteral(" gal ")) && text->text().endsWith(expected);
+      const QString time = text->text().section('(', -1);
+      EXPECT_EQ(time.section('.', 1).size(), 5) << text->text().toStdString();  // "dd s)"
+    }
+  }
+  EXPECT_EQ(labels, 3);  // acceleration, velocity, displacement
+  EXPECT_TRUE(accelerationFound) << expected.toStdString();
 }
 
 // The spectra tab follows its smoothing and the channel list; the response tab's RotD follows
