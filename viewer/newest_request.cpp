@@ -14,13 +14,15 @@ constexpr int kWorkerNice = 10;
 
 }  // namespace
 
-QThreadPool* ViewerWorkPool() {
-  static QThreadPool* const pool = [] {
+QThreadPool* ViewerWorkPool(WorkPriority priority) {
+  const auto make = [] {
     auto* threads = new QThreadPool;  // lives as long as the program: work may outlast windows
     threads->setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
     return threads;
-  }();
-  return pool;
+  };
+  static QThreadPool* const background = make();
+  static QThreadPool* const foreground = make();
+  return priority == WorkPriority::kForeground ? foreground : background;
 }
 
 void YieldToTheScreen() {

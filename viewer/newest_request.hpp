@@ -17,10 +17,16 @@
 
 namespace accprep {
 
-// The threads the viewer's work runs on: a pool of its own. Qt's raster painting shares its
+// The threads the viewer's work runs on: pools of its own. Qt's raster painting shares its
 // strokes out to the global pool and waits for them, so work queued there (seconds of
 // loading and computing) would hold a repaint, and the click that asked for it, that long.
-QThreadPool* ViewerWorkPool();
+//
+// Work the user waits for (the records of the first picture) runs at the window's priority;
+// the rest (spectra files, measures, analyses) runs below it, so that a repaint never waits
+// behind it. Two pools, because a thread's nice value cannot be lowered again without
+// privilege, and a pool reuses its threads.
+enum class WorkPriority { kBackground, kForeground };
+QThreadPool* ViewerWorkPool(WorkPriority priority = WorkPriority::kBackground);
 
 // Lowers the calling worker thread's priority below the window's (and the threads it starts,
 // such as a loader's readers), so that a repaint never waits behind the work.
@@ -37,8 +43,9 @@ class NewestRequest {
 
   // `show` takes each result that is still the newest, on the thread of `owner`, which owns
   // the runner's watcher.
-  NewestRequest(QObject* owner, std::function<void(Result)> show)
-      : show_(std::move(show)), watcher_(new QFutureWatcher<Result>(owner)) {
+  NewestRequest(QObject* owner, std::function<void(Result)> show,
+                WorkPriority priority = WorkPriority::kBackground)
+      : show_(std::move(show)), watcher_(new QFutureWatcher<Result>(owner)), priority_(priority) {
     QObject::connect(watcher_, &QFutureWatcher<Result>::finished, owner, [this] { Finished(); });
   }
   ~NewestRequest() { Wait(); }
@@ -74,10 +81,12 @@ class NewestRequest {
   void Start(Work work) {
     stale_ = std::make_shared<StaleFlag>(false);
     std::shared_ptr<const StaleFlag> stale = stale_;
-    watcher_->setFuture(QtConcurrent::run(ViewerWorkPool(), [work = std::move(work), stale] {
-      YieldToTheScreen();
-      return work(*stale);
-    }));
+    const bool background = priority_ == WorkPriority::kBackground;
+    watcher_->setFuture(
+        QtConcurrent::run(ViewerWorkPool(priority_), [work = std::move(work), stale, background] {
+          if (background) YieldToTheScreen();
+          return work(*stale);
+        }));
   }
 
   void Finished() {
@@ -93,6 +102,7 @@ class NewestRequest {
 
   std::function<void(Result)> show_;
   QFutureWatcher<Result>* watcher_;
+  WorkPriority priority_;
   std::shared_ptr<StaleFlag> stale_ = std::make_shared<StaleFlag>(false);
   std::optional<Work> waiting_;
   bool idle_ = true;

@@ -127,7 +127,9 @@ ViewerWindow::ViewerWindow(int channel, double damping, QWidget* parent)
       damping_(damping),
       progress_(std::make_shared<LoadProgress>(0)),
       responseProgress_(std::make_shared<std::atomic<int>>(0)),
-      loadRequest_(this, [this](std::shared_ptr<Session> s) { RecordsLoaded(std::move(s)); }),
+      loadRequest_(
+          this, [this](std::shared_ptr<Session> s) { RecordsLoaded(std::move(s)); },
+          WorkPriority::kForeground),
       spectraRequest_(this, [this](Spectra spectra) { SpectraLoaded(spectra); }),
       responseRequest_(this, [this](Response response) { ResponseComputed(response); }) {
   CreateControls();
