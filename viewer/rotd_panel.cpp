@@ -40,7 +40,7 @@ QString DampingText(double damping) {
 RotDPanel::RotDPanel(double damping, QWidget* parent)
     : QWidget(parent),
       damping_(damping),
-      chooser_(new StationChooser),
+      chooser_(new StationChooser(nullptr, StationChooser::Arrangement::kTwoRows)),
       copyButton_(new QPushButton(QStringLiteral("表をコピー"))),
       plot_(new QCustomPlot),
       page_(new WorkPage(plot_)),

@@ -11,7 +11,7 @@ namespace {
 const char* const kComponentCaptions[] = {"水平1", "水平2", "上下"};
 }
 
-StationChooser::StationChooser(QWidget* parent) : QWidget(parent) {
+StationChooser::StationChooser(QWidget* parent, Arrangement arrangement) : QWidget(parent) {
   stationBox_ = new QComboBox;
   stationBox_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   stationBox_->setAccessibleName(QStringLiteral("観測点"));
@@ -22,6 +22,11 @@ StationChooser::StationChooser(QWidget* parent) : QWidget(parent) {
   row->addWidget(new QLabel(QStringLiteral("観測点")));
   row->addWidget(stationBox_);
   row->addSpacing(12);
+  if (arrangement == Arrangement::kTwoRows) {
+    row->addStretch();
+    row = new QHBoxLayout;
+    column->addLayout(row);
+  }
   for (int i = 0; i < 3; ++i) {
     componentBoxes_[i] = new QComboBox;
     componentBoxes_[i]->setSizeAdjustPolicy(QComboBox::AdjustToContents);

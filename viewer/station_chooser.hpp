@@ -22,7 +22,11 @@ class StationChooser : public QWidget {
   Q_OBJECT
 
  public:
-  explicit StationChooser(QWidget* parent = nullptr);
+  // One row for the intensity tab's full width; two (the station above its channels) where
+  // the chooser shares the width, so that no list is cut short.
+  enum class Arrangement { kOneRow, kTwoRows };
+  explicit StationChooser(QWidget* parent = nullptr,
+                          Arrangement arrangement = Arrangement::kOneRow);
 
   // The channels of a newly opened record: the lists are filled anew and the first station
   // is chosen (1, 2, 3 without one). Emits componentsChanged.
