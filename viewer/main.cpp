@@ -106,12 +106,7 @@ int main(int argc, char** argv) {
 
   try {
     // Every output is checked before the first is written, so that a refused one leaves none.
-    const accprep::BuildingRequest& building = options.building;
-    for (const std::string* path :
-         {&options.peaksPath, &options.responsePath, &options.intensityPath, &options.measuresPath,
-          &options.rotdPath, &options.fasPath, &options.exportPath, &building.modesPath,
-          &building.driftPath, &building.transferPath, &building.profilePath,
-          &building.trackingPath}) {
+    for (const std::string* path : options.OutputPaths()) {
       if (!path->empty()) accprep::RefuseInputAsOutput(*path);
     }
     if (!options.peaksPath.empty()) {

@@ -47,10 +47,26 @@ struct ViewerOptions {
   SpectralSmoothing smoothing;  // of --fas: none unless --smoothing says otherwise
   BuildingRequest building;     // the building's tables, --layout, --pair and --smoothing
 
+  // Every output a command line may name, given or not: one list, so that a new output is
+  // both headless and checked against the files read.
+  std::vector<const std::string*> OutputPaths() const {
+    return {&exportPath,
+            &peaksPath,
+            &responsePath,
+            &intensityPath,
+            &measuresPath,
+            &rotdPath,
+            &fasPath,
+            &building.modesPath,
+            &building.driftPath,
+            &building.transferPath,
+            &building.profilePath,
+            &building.trackingPath};
+  }
   bool Headless() const {
-    return !exportPath.empty() || !peaksPath.empty() || !responsePath.empty() ||
-           !intensityPath.empty() || !measuresPath.empty() || !rotdPath.empty() ||
-           !fasPath.empty() || building.Any();
+    for (const std::string* path : OutputPaths())
+      if (!path->empty()) return true;
+    return false;
   }
   bool ExportsPdf() const;  // the export path ends in ".pdf" (any case)
 };
