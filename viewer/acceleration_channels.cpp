@@ -1,6 +1,7 @@
 #include "viewer/acceleration_channels.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 #include "engine/channel_csv.hpp"
@@ -24,7 +25,13 @@ std::int64_t LineEnds(const std::string& path) {
   std::int64_t count = 0;
   char* begin = nullptr;
   char* end = nullptr;
-  while (blocks.NextBlock(begin, end)) count += std::count(begin, end, '\n');
+  // memchr finds the ends several times as fast as a count of every byte.
+  while (blocks.NextBlock(begin, end)) {
+    for (const char* at = begin;
+         (at = static_cast<const char*>(std::memchr(at, '\n', end - at))) != nullptr; ++at) {
+      ++count;
+    }
+  }
   return count;
 }
 
