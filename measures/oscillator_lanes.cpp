@@ -23,6 +23,7 @@ using lanes::Min;
 using lanes::Narrow;
 using lanes::Splat;
 using lanes::Wide;
+using lanes::Widest;
 
 // The coefficients of G vectors of oscillators; lanes beyond `count` repeat the last one.
 template <typename V, int G>
@@ -123,6 +124,12 @@ template <typename V, bool kAllThree>
   }
 }
 
+[[gnu::target("avx512f")]] void PeaksWidest(PhasedSamples input, const OscillatorStep* steps,
+                                            std::size_t count, OscillatorPeaks* peaks,
+                                            bool allThree) {
+  allThree ? PeaksFor<Widest, true>(input, steps, count, peaks)
+           : PeaksFor<Widest, false>(input, steps, count, peaks);
+}
 [[gnu::target("avx2")]] void PeaksWide(PhasedSamples input, const OscillatorStep* steps,
                                        std::size_t count, OscillatorPeaks* peaks, bool allThree) {
   allThree ? PeaksFor<Wide, true>(input, steps, count, peaks)
@@ -157,7 +164,7 @@ template <typename V, int G>
     }
   };
   reset();
-  alignas(32) double buffer[kBlockSteps * kRow];
+  alignas(64) double buffer[kBlockSteps * kRow];
   std::size_t filled = 0;
   auto handOut = [&] {
     for (std::size_t k = 0; k < count; ++k) {
@@ -206,6 +213,11 @@ template <typename V>
   }
 }
 
+[[gnu::target("avx512f")]] void DisplacementsWidest(PhasedSamples input1, PhasedSamples input2,
+                                                    const OscillatorStep* steps, std::size_t count,
+                                                    DisplacementBlocks& blocks) {
+  DisplacementsFor<Widest>(input1, input2, steps, count, blocks);
+}
 [[gnu::target("avx2")]] void DisplacementsWide(PhasedSamples input1, PhasedSamples input2,
                                                const OscillatorStep* steps, std::size_t count,
                                                DisplacementBlocks& blocks) {
@@ -218,7 +230,16 @@ void DisplacementsNarrow(PhasedSamples input1, PhasedSamples input2, const Oscil
 
 }  // namespace
 
-int OscillatorLanes() { return WideVectorsUsable() ? kLanes<Wide> : kLanes<Narrow>; }
+int OscillatorLanes() {
+  switch (UsableVectorWidth()) {
+    case VectorWidth::kAvx512:
+      return kLanes<Widest>;
+    case VectorWidth::kAvx2:
+      return kLanes<Wide>;
+    default:
+      return kLanes<Narrow>;
+  }
+}
 
 void StepForPeaks(PhasedSamples input, std::span<const OscillatorStep> steps,
                   std::span<OscillatorPeaks> peaks, bool allThree) {
@@ -227,7 +248,9 @@ void StepForPeaks(PhasedSamples input, std::span<const OscillatorStep> steps,
   if (steps.size() > kMostVectorsInFlight * lanes || peaks.size() != steps.size()) {
     throw std::invalid_argument("StepForPeaks: more oscillators than a pass steps");
   }
-  if (lanes == static_cast<std::size_t>(kLanes<Wide>)) {
+  if (lanes == static_cast<std::size_t>(kLanes<Widest>)) {
+    PeaksWidest(input, steps.data(), steps.size(), peaks.data(), allThree);
+  } else if (lanes == static_cast<std::size_t>(kLanes<Wide>)) {
     PeaksWide(input, steps.data(), steps.size(), peaks.data(), allThree);
   } else {
     PeaksNarrow(input, steps.data(), steps.size(), peaks.data(), allThree);
@@ -241,7 +264,9 @@ void StepForDisplacements(PhasedSamples input1, PhasedSamples input2,
   if (steps.size() > kMostVectorsInFlight / 2 * lanes) {
     throw std::invalid_argument("StepForDisplacements: more oscillators than a pass steps");
   }
-  if (lanes == static_cast<std::size_t>(kLanes<Wide>)) {
+  if (lanes == static_cast<std::size_t>(kLanes<Widest>)) {
+    DisplacementsWidest(input1, input2, steps.data(), steps.size(), blocks);
+  } else if (lanes == static_cast<std::size_t>(kLanes<Wide>)) {
     DisplacementsWide(input1, input2, steps.data(), steps.size(), blocks);
   } else {
     DisplacementsNarrow(input1, input2, steps.data(), steps.size(), blocks);

@@ -1,8 +1,8 @@
 #pragma once
 // Many oscillators stepped side by side over one record, by the exact recurrence of
-// measures/oscillator_step.hpp: four to a vector where the processor runs AVX2 (two
-// elsewhere), and up to four vectors in flight, since each step waits on the one before it
-// and only independent oscillators keep the arithmetic units busy meanwhile.
+// measures/oscillator_step.hpp: eight to a vector where the processor runs AVX-512, four
+// with AVX2, two elsewhere, and up to four vectors in flight, since each step waits on the one
+// before it and only independent oscillators keep the arithmetic units busy meanwhile.
 //
 // Every oscillator's arithmetic is the scalar recurrence's, operation for operation and
 // without fused multiply-adds, so a result does not depend on the kernel that ran it nor on
@@ -16,7 +16,8 @@
 
 namespace accprep {
 
-// Oscillators a vector of the kernels this processor runs (4 with AVX2, else 2).
+// Oscillators a vector of the kernels this processor runs (8 with AVX-512, 4 with AVX2, else
+// 2), within the width a test may have set (measures/wide_vectors.hpp).
 int OscillatorLanes();
 // The most vectors one pass steps at once.
 inline constexpr int kMostVectorsInFlight = 4;

@@ -1,9 +1,9 @@
 #pragma once
 // The vector types and the few operations the measures' kernels share: four doubles a vector
-// where a kernel is compiled for AVX2 (measures/wide_vectors.hpp chooses it at run time), two
-// in the portable form. Every helper is inlined into the kernel that calls it, and so takes
-// that kernel's instructions; none is called across a function boundary, which is why GCC's
-// note about the vectors' calling convention does not apply.
+// where a kernel is compiled for AVX2, eight for AVX-512 (measures/wide_vectors.hpp chooses
+// at run time), two in the portable form. Every helper is inlined into the kernel that calls it,
+// and so takes that kernel's instructions; none is called across a function boundary, which is why
+// GCC's note about the vectors' calling convention does not apply.
 
 #include <cstring>
 
@@ -12,14 +12,20 @@
 
 namespace accprep::lanes {
 
+typedef double Widest __attribute__((vector_size(64)));
 typedef double Wide __attribute__((vector_size(32)));
 typedef double Narrow __attribute__((vector_size(16)));
+typedef long long WidestMask __attribute__((vector_size(64)));
 typedef long long WideMask __attribute__((vector_size(32)));
 typedef long long NarrowMask __attribute__((vector_size(16)));
 
 // The integer vector a comparison of V gives (all bits set where true).
 template <typename V>
 struct MaskOf;
+template <>
+struct MaskOf<Widest> {
+  using Type = WidestMask;
+};
 template <>
 struct MaskOf<Wide> {
   using Type = WideMask;

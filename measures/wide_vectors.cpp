@@ -1,27 +1,44 @@
 #include "measures/wide_vectors.hpp"
 
+#include <algorithm>
 #include <atomic>
 
 namespace accprep {
 namespace {
 
-std::atomic<bool> g_allowed{true};
+std::atomic<VectorWidth> g_widest{VectorWidth::kAvx512};
 
-bool ProcessorHasAvx2Fma() {
+VectorWidth ProcessorWidth() {
 #if defined(__x86_64__) || defined(__i386__)
-  static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-  return has;
+  // The library's test includes whether the system saves the registers' state.
+  static const VectorWidth width =
+      __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx2") &&
+              __builtin_cpu_supports("fma")
+          ? VectorWidth::kAvx512
+      : __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") ? VectorWidth::kAvx2
+                                                                        : VectorWidth::kPortable;
+  return width;
 #else
-  return false;
+  return VectorWidth::kPortable;
 #endif
 }
 
 }  // namespace
 
-bool WideVectorsUsable() {
-  return g_allowed.load(std::memory_order_relaxed) && ProcessorHasAvx2Fma();
+VectorWidth UsableVectorWidth() {
+  return std::min(ProcessorWidth(), g_widest.load(std::memory_order_relaxed));
 }
 
-void AllowWideVectors(bool allowed) { g_allowed.store(allowed, std::memory_order_relaxed); }
+bool WideVectorsUsable() { return UsableVectorWidth() >= VectorWidth::kAvx2; }
+
+void LimitVectorWidth(VectorWidth widest) { g_widest.store(widest, std::memory_order_relaxed); }
+
+std::vector<VectorWidth> VectorWidthsHere() {
+  std::vector<VectorWidth> widths;
+  for (VectorWidth width : {VectorWidth::kPortable, VectorWidth::kAvx2, VectorWidth::kAvx512}) {
+    if (width <= ProcessorWidth()) widths.push_back(width);
+  }
+  return widths;
+}
 
 }  // namespace accprep

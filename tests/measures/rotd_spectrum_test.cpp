@@ -68,8 +68,8 @@ TEST(RotD, MatchesEveryAngleThroughItsOwnOscillator) {
   std::vector<double> a2 = Noise(700, 2, 30.0);
   for (std::size_t i = 0; i < a2.size(); ++i) a2[i] += 0.6 * a1[i];
   const std::vector<double> periods = {0.02, 0.03, 0.05, 0.1, 0.37, 1.0, 2.5};
-  for (bool wide : {true, false}) {
-    AllowWideVectors(wide);
+  for (VectorWidth width : VectorWidthsHere()) {
+    LimitVectorWidth(width);
     for (double damping : {0.0, 0.05}) {
       const RotDSpectrum fast = ComputeRotDSpectrum(a1, a2, 0.01, periods, damping);
       ASSERT_EQ(fast.values.size(), periods.size());
@@ -80,7 +80,7 @@ TEST(RotD, MatchesEveryAngleThroughItsOwnOscillator) {
       }
     }
   }
-  AllowWideVectors(true);
+  LimitVectorWidth(VectorWidth::kAvx512);
 }
 
 TEST(RotD, LinearlyPolarisedMotionPeaksAlongItsLine) {

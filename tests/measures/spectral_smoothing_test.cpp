@@ -68,8 +68,8 @@ TEST(KonnoOhmachi, MatchesThePlainSumOverEveryBin) {
   for (std::size_t k = 0; k < f.size(); ++k) f[k] = (k + 1) * df;
   std::vector<double> centres = LogSpacedFrequencies(0.01, 60.0, 97);
   centres.insert(centres.end(), {f[0], f[1], f[500], f[2047], 7.3});
-  for (bool wide : {true, false}) {  // the processor's vectors and the portable kernels
-    AllowWideVectors(wide);
+  for (VectorWidth width : VectorWidthsHere()) {  // every kernel this processor runs
+    LimitVectorWidth(width);
     for (double b : {1.5, 20.0, 40.0, 150.0}) {
       const std::vector<double> s = RaggedSpectrum(f, static_cast<unsigned>(b));
       const std::vector<double> smooth = SmoothKonnoOhmachi(f, s, centres, b);
@@ -79,7 +79,7 @@ TEST(KonnoOhmachi, MatchesThePlainSumOverEveryBin) {
       }
     }
   }
-  AllowWideVectors(true);
+  LimitVectorWidth(VectorWidth::kAvx512);
 }
 
 TEST(KonnoOhmachi, SumsValuesThatCancelBinByBin) {
