@@ -1,5 +1,6 @@
 #include "engine/record_reader.hpp"
 
+#include <emmintrin.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,8 +76,10 @@ inline std::uint64_t DigitsValue(std::uint64_t bytes, int count) {
          32;
 }
 
-// Reads a run of digits into mantissa; `p` may look up to 8 bytes past `end` (the line
-// source keeps that much padding), but only digits before `end` count.
+// Reads a run of digits into mantissa (when `kValue`: a field whose value is not wanted
+// is only measured); `p` may look up to 8 bytes past `end` (the line source keeps that much
+// padding), but only digits before `end` count.
+template <bool kValue>
 inline const char* ReadDigits(const char* p, const char* end, std::uint64_t& mantissa,
                               int& digits) {
   for (;;) {
@@ -89,28 +92,33 @@ inline const char* ReadDigits(const char* p, const char* end, std::uint64_t& man
                                                100000, 1000000, 10000000, 100000000};
     digits += count;
     if (digits > kMaxExactDigits) return p;  // too long for the exact path; caller gives up
-    mantissa = mantissa * kScale[count] + DigitsValue(bytes, count);
+    if constexpr (kValue) mantissa = mantissa * kScale[count] + DigitsValue(bytes, count);
     p += count;
     if (count < 8) return p;
   }
 }
 
+// The fast path's number: the end of its text, or null for the careful path. Sets `value`
+// when `kValue`; a field whose value is not wanted takes the same text without the arithmetic.
+template <bool kValue>
 inline const char* ParseShortDecimal(const char* p, const char* end, double& value) {
   const bool negative = p < end && *p == '-';
   if (negative) ++p;
   std::uint64_t mantissa = 0;
   int digits = 0;
-  p = ReadDigits(p, end, mantissa, digits);
+  p = ReadDigits<kValue>(p, end, mantissa, digits);
   int decimals = 0;
   if (digits <= kMaxExactDigits && p < end && *p == '.') {
     const int before = digits;
-    p = ReadDigits(p + 1, end, mantissa, digits);
+    p = ReadDigits<kValue>(p + 1, end, mantissa, digits);
     decimals = digits - before;
   }
   if (digits == 0 || digits > kMaxExactDigits) return nullptr;
   if (p < end && (*p == 'e' || *p == 'E')) return nullptr;
-  const double magnitude = static_cast<double>(mantissa) / kExactPowersOfTen[decimals];
-  value = negative ? -magnitude : magnitude;
+  if constexpr (kValue) {
+    const double magnitude = static_cast<double>(mantissa) / kExactPowersOfTen[decimals];
+    value = negative ? -magnitude : magnitude;
+  }
   return p;
 }
 
@@ -182,10 +190,72 @@ struct ParsedRun {
   }
 };
 
+// How ParseLines reads a record: its fields, whether the lines' canonical form is looked
+// for, and the fields whose values are not wanted (RecordForm::unusedFields).
+struct LineForm {
+  int fields = 0;
+  bool checkFormatted = false;
+  std::uint64_t unused = 0;
+};
+
+// Finds the starts of the fields of [p, end): p, then each place after a comma. Returns how
+// many, or -1 past `most`. The commas are looked for sixteen bytes at a time, so that the
+// fields are known before any is parsed.
+int FieldStarts(const char* p, const char* end, const char** starts, int most) {
+  int count = 0;
+  starts[count++] = p;
+  const char* at = p;
+#if defined(__SSE2__)
+  const __m128i comma = _mm_set1_epi8(',');
+  for (; end - at >= 16; at += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, comma)));
+         mask != 0; mask &= mask - 1) {
+      if (count == most) return -1;
+      starts[count++] = at + __builtin_ctz(mask) + 1;
+    }
+  }
+#endif
+  for (; at < end; ++at) {
+    if (*at != ',') continue;
+    if (count == most) return -1;
+    starts[count++] = at + 1;
+  }
+  return count;
+}
+
+// Reads [p, end) as one whole record whose fields are plain numbers, each ending at its comma,
+// into `row`, and keeps `formatted` as the field by field walk would. Each field is parsed
+// from a start found beforehand, so that one need not wait for the end of the one before.
+// False, with nothing to count, for any other line: the walk reads it and says what is wrong.
+bool ReadWholeRecordLine(const char* p, const char* end, const LineForm& form, double* row,
+                         bool& formatted) {
+  const char* starts[kTableColumns + 1];
+  if (FieldStarts(p, end, starts, form.fields) != form.fields) return false;
+  starts[form.fields] = end + 1;
+  bool canonical = formatted;
+  for (int f = 0; f < form.fields; ++f) {
+    const char* const fieldEnd = starts[f + 1] - 1;
+    double value = 0.0;
+    const bool wanted = ((form.unused >> f) & 1) == 0;
+    const char* const q = wanted ? ParseShortDecimal<true>(starts[f], fieldEnd, value)
+                                 : ParseShortDecimal<false>(starts[f], fieldEnd, value);
+    if (q != fieldEnd) return false;
+    if (canonical) {
+      canonical = IsCanonicalNumberText(std::string_view(starts[f], q - starts[f]), value);
+    }
+    row[f] = wanted ? value : 0.0;
+  }
+  formatted = canonical;
+  return true;
+}
+
 // Parses the whole lines of [text, textEnd), the first being line `firstLine`, continuing the
 // record `run` holds as partial. Stops at the first failure.
-void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, int fields,
-                bool checkFormatted, ParsedRun& run) {
+void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, const LineForm& form,
+                ParsedRun& run) {
+  const int fields = form.fields;
+  const bool checkFormatted = form.checkFormatted;
   int filled = run.partialFields;
   std::int64_t recordLine = run.partialLine;
   double* row = nullptr;
@@ -217,6 +287,15 @@ void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, i
       continue;
     }
     if (p != begin) formatted = false;
+    if (filled == 0 && p == begin) {
+      row = run.NewRow(fields);
+      if (ReadWholeRecordLine(p, end, form, row, formatted)) {
+        recordLine = lineNumber;
+        run.used += static_cast<std::size_t>(fields);
+        run.lines.push_back(recordLine);
+        continue;
+      }
+    }
 
     for (int fieldInLine = 1;; ++fieldInLine) {
       // p is at the start of a field, past its leading blanks.
@@ -227,7 +306,9 @@ void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, i
       // Fast path: a plain number followed by blanks, a comma or the line end. Anything else
       // (a plus sign, junk, a value out of range) goes to the careful path for its message.
       double value = 0.0;
-      const char* q = ParseShortDecimal(p, end, value);
+      const bool wanted = ((form.unused >> filled) & 1) == 0;
+      const char* q =
+          wanted ? ParseShortDecimal<true>(p, end, value) : ParseShortDecimal<false>(p, end, value);
       bool plain = q != nullptr;
       if (!plain) {
         const auto parsed = std::from_chars(p, end, value, std::chars_format::general);
@@ -249,7 +330,7 @@ void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, i
         }
         value = *careful;
       }
-      row[filled++] = value;
+      row[filled++] = wanted ? value : 0.0;
 
       const bool lineGoesOn = q < end;
       if (filled == fields) {
@@ -331,7 +412,12 @@ class Delivery {
                     "header line longer than 1 MiB: not a record of this tool", path_, header);
   }
 
-  bool checkFormatted() const { return static_cast<bool>(form_.lines); }
+  // Lines offered to a writer must be checked for their canonical form, which needs every
+  // value; otherwise the values not wanted are left unconverted.
+  LineForm lineForm() const {
+    const bool checkFormatted = static_cast<bool>(form_.lines);
+    return {form_.fieldsPerRecord, checkFormatted, checkFormatted ? 0 : form_.unusedFields};
+  }
 
  private:
   [[noreturn]] void CapacityError(std::int64_t line) const {
@@ -366,7 +452,7 @@ std::int64_t ReadInOrder(int descriptor, const std::string& path, const RecordFo
   std::int64_t nextLine = form.headerLines + 1;
   while (blocks.NextBlock(begin, end)) {
     run.Restart();
-    ParseLines(begin, end, nextLine, form.fieldsPerRecord, delivery.checkFormatted(), run);
+    ParseLines(begin, end, nextLine, delivery.lineForm(), run);
     delivery.Deliver(run, 0, std::span<char>(begin, end));
     nextLine = run.lastLine + 1;
     if (form.bytesRead) form.bytesRead(blocks.consumed());
@@ -396,8 +482,8 @@ class ChunkReader {
           Load(chunk, slot);
           slot.run.Restart();
           slot.run.partialFields = 0;
-          ParseLines(slot.text.data(), slot.text.data() + slot.length, 1, form_.fieldsPerRecord,
-                     delivery_.checkFormatted(), slot.run);
+          ParseLines(slot.text.data(), slot.text.data() + slot.length, 1, delivery_.lineForm(),
+                     slot.run);
         },
         [&](std::uint64_t, int s) {
           ThrowIfInterrupted();
@@ -499,7 +585,7 @@ class ChunkReader {
     } else {
       carried.Restart();
       ParseLines(slot.text.data(), slot.text.data() + slot.length, linesBefore + 1,
-                 form_.fieldsPerRecord, delivery_.checkFormatted(), carried);
+                 delivery_.lineForm(), carried);
       delivery_.Deliver(carried, 0, lines);
       carried.lastLine -= linesBefore;
       slot.run.lastLine = carried.lastLine;

@@ -265,6 +265,102 @@ TEST_F(RecordReaderTest, ValuesMatchFromCharsBitForBit) {
   }
 }
 
+// What reading a file of `fields` fields a record gives: the values of the records delivered,
+// and the error's text where it is refused.
+struct Outcome {
+  std::vector<double> values;
+  std::string error;
+};
+Outcome ReadWithUnused(const std::string& path, int fields, std::uint64_t unused) {
+  RecordForm form;
+  form.headerLines = 1;
+  form.fieldsPerRecord = fields;
+  form.unusedFields = unused;
+  Outcome outcome;
+  try {
+    ReadRecords(path, form, [&](std::int64_t, const double* values, std::int64_t count) {
+      outcome.values.insert(outcome.values.end(), values, values + count * fields);
+    });
+  } catch (const DataError& error) {
+    outcome.error = error.what();
+  }
+  return outcome;
+}
+
+// Random small files, most lines one record of plain numbers (read whole, each field from a
+// start found first), some with blanks, signs, exponents, records over two lines, extra
+// values or faulty fields (read field by field). Every field's value is the one its text
+// stands for; a field whose value is not wanted reads as 0 and is refused for the same fault,
+// with the same message, as when it is wanted.
+TEST(RecordReaderFields, EveryLineReadsAsItsTextAndUnwantedFieldsAreCheckedAlike) {
+  struct Text {
+    std::string text;
+    double value;
+  };
+  const std::vector<Text> plain = {{"0", 0.0},
+                                   {"-1.25", -1.25},
+                                   {"123456.7890", 123456.789},
+                                   {"5.", 5.0},
+                                   {".5", 0.5},
+                                   {"-0.0001", -0.0001},
+                                   {"-98765.4321", -98765.4321},
+                                   {"0.30000000000000004", 0.30000000000000004}};
+  const std::vector<Text> walked = {{"1e3", 1000.0},
+                                    {" 7", 7.0},
+                                    {"8 ", 8.0},
+                                    {"+2", 2.0},
+                                    {"123456789012345678", 123456789012345678.0}};
+  const std::vector<std::string> faulty = {"", "x", "1.2.3", "nan", "-", "1e999", "--1", "1;2"};
+  std::mt19937 random(23);
+  const TemporaryFolder folder;
+  const std::string path = folder.File("fields.csv");
+  int refused = 0;
+  for (int file = 0; file < 400; ++file) {
+    const int fields = 1 + static_cast<int>(random() % 9);
+    std::string content = "header\n";
+    std::vector<double> expected;
+    bool sound = true;
+    const int records = 1 + static_cast<int>(random() % 6);
+    for (int r = 0; r < records; ++r) {
+      for (int f = 0; f < fields; ++f) {
+        if (random() % 60 == 0) {
+          content += faulty[random() % faulty.size()];
+          sound = false;
+        } else {
+          const Text& text = random() % 12 == 0 ? walked[random() % walked.size()]
+                                                : plain[random() % plain.size()];
+          content += text.text;
+          expected.push_back(text.value);
+        }
+        if (f + 1 < fields) content += random() % 15 == 0 ? "\n" : ",";
+      }
+      if (random() % 50 == 0) {
+        content += ",1";
+        sound = false;
+      }
+      content += random() % 2 == 0 ? "\r\n" : "\n";
+    }
+    WriteWholeFile(path, content);
+    const Outcome all = ReadWithUnused(path, fields, 0);
+    if (sound) {
+      ASSERT_EQ(all.error, "") << content;
+      ASSERT_EQ(all.values, expected) << content;
+    } else {
+      ASSERT_NE(all.error, "") << content;
+      ++refused;
+    }
+    const std::uint64_t unused = random() & ((std::uint64_t{1} << fields) - 1);
+    const Outcome some = ReadWithUnused(path, fields, unused);
+    ASSERT_EQ(some.error, all.error) << content;
+    ASSERT_EQ(some.values.size(), all.values.size()) << content;
+    for (std::size_t i = 0; i < all.values.size(); ++i) {
+      const bool wanted = ((unused >> (i % fields)) & 1) == 0;
+      ASSERT_EQ(some.values[i], wanted ? all.values[i] : 0.0) << content;
+    }
+  }
+  EXPECT_GT(refused, 20);  // the faults were met, not only sound files
+}
+
 // The capacity bound: 450,000 records fit, the 450,001st fails as it begins.
 class RecordReaderCapacityTest : public RecordReaderTest {
  protected:
