@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "engine/data_error.hpp"
+#include "engine/huge_pages.hpp"
 #include "measures/real_fft.hpp"
 
 namespace accprep {
@@ -66,7 +67,12 @@ PhasedSamples BandLimitedResampler::Resample(std::span<const double> samples, in
   const std::size_t n = samples_;
   const std::size_t f = static_cast<std::size_t>(factor);
   phasePointers_.assign(1, samples.data());
-  if (phases_.size() < f - 1) phases_.resize(f - 1);
+  if (phaseRoom_ < f - 1) {
+    phases_.reset();  // the old block goes before the larger one comes
+    phases_ = std::make_unique_for_overwrite<double[]>((f - 1) * (n - 1));
+    AdviseHugePages(phases_.get(), sizeof(double) * (f - 1) * (n - 1));
+    phaseRoom_ = f - 1;
+  }
   if (factor > 1) {
     const std::size_t length = transform_.length();
     const std::size_t nyquist = length / 2;
@@ -113,8 +119,7 @@ PhasedSamples BandLimitedResampler::Resample(std::span<const double> samples, in
       spectrum[nyquist] =
           nyquistValue * std::cos(std::numbers::pi * static_cast<double>(r) / factor);
       transform_.Inverse();
-      std::vector<double>& phase = phases_[r - 1];
-      phase.resize(n - 1);
+      double* const phase = phases_.get() + (r - 1) * (n - 1);
       const std::span<const double> shifted = transform_.signal();
       // Zero unless a value is infinite or NaN: a sum the compiler keeps in vectors.
       double nonFinite = 0.0;
@@ -128,7 +133,7 @@ PhasedSamples BandLimitedResampler::Resample(std::span<const double> samples, in
         throw DataError(DataErrorKind::kArithmetic,
                         "the record's values are too large to resample in double precision");
       }
-      phasePointers_.push_back(phase.data());
+      phasePointers_.push_back(phase);
     }
   }
   return {phasePointers_.data(), f, 1, f * (n - 1) + 1};

@@ -70,9 +70,13 @@ class BandLimitedResampler {
   std::size_t samples_;
   RealFft transform_;
   std::vector<std::complex<double>> turned_;
+  // Phases 1 .. F-1 one after another, n - 1 values each, left unset until written and in
+  // huge pages where the system gives them: tens of megabytes of fresh memory, zeroed first
+  // in small pages, cost a channel as much as its transforms.
+  std::unique_ptr<double[]> phases_;
+  std::size_t phaseRoom_ = 0;               // phases the block holds
   std::vector<std::complex<double>> turn_;  // exp(2 pi i k / (F L)) for the F last used
   int turnFactor_ = 0;
-  std::vector<std::vector<double>> phases_;  // phases 1 .. F-1
   std::vector<const double*> phasePointers_;
 };
 
