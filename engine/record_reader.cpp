@@ -98,10 +98,18 @@ inline const char* ReadDigits(const char* p, const char* end, std::uint64_t& man
   }
 }
 
-// The fast path's number: the end of its text, or null for the careful path. Sets `value`
+// A number of the fast path: (negative ? -1 : 1) * mantissa / 10^decimals, the mantissa
+// below 10^15 and so exact in a double, the quotient rounded once.
+struct ShortDecimal {
+  std::uint64_t mantissa = 0;
+  int decimals = 0;
+  bool negative = false;
+};
+
+// The fast path's number: the end of its text, or null for the careful path. Sets `number`
 // when `kValue`; a field whose value is not wanted takes the same text without the arithmetic.
 template <bool kValue>
-inline const char* ParseShortDecimal(const char* p, const char* end, double& value) {
+inline const char* ScanShortDecimal(const char* p, const char* end, ShortDecimal& number) {
   const bool negative = p < end && *p == '-';
   if (negative) ++p;
   std::uint64_t mantissa = 0;
@@ -115,11 +123,14 @@ inline const char* ParseShortDecimal(const char* p, const char* end, double& val
   }
   if (digits == 0 || digits > kMaxExactDigits) return nullptr;
   if (p < end && (*p == 'e' || *p == 'E')) return nullptr;
-  if constexpr (kValue) {
-    const double magnitude = static_cast<double>(mantissa) / kExactPowersOfTen[decimals];
-    value = negative ? -magnitude : magnitude;
-  }
+  if constexpr (kValue) number = {mantissa, decimals, negative};
   return p;
+}
+
+inline double ValueOf(const ShortDecimal& number) {
+  const double magnitude =
+      static_cast<double>(number.mantissa) / kExactPowersOfTen[number.decimals];
+  return number.negative ? -magnitude : magnitude;
 }
 
 // Why a run of lines could not be read: what ReadRecords turns into a DataError once the
@@ -226,27 +237,34 @@ int FieldStarts(const char* p, const char* end, const char** starts, int most) {
 
 // Reads [p, end) as one whole record whose fields are plain numbers, each ending at its comma,
 // into `row`, and keeps `formatted` as the field by field walk would. Each field is parsed
-// from a start found beforehand, so that one need not wait for the end of the one before.
-// False, with nothing to count, for any other line: the walk reads it and says what is wrong.
+// from a start found beforehand, so that one need not wait for the end of the one before,
+// and the line's divisions are made together, several to an instruction. False, with
+// nothing to count, for any other line: the walk reads it and says what is wrong.
 bool ReadWholeRecordLine(const char* p, const char* end, const LineForm& form, double* row,
                          bool& formatted) {
+  const int fields = form.fields;
   const char* starts[kTableColumns + 1];
-  if (FieldStarts(p, end, starts, form.fields) != form.fields) return false;
-  starts[form.fields] = end + 1;
-  bool canonical = formatted;
-  for (int f = 0; f < form.fields; ++f) {
+  if (FieldStarts(p, end, starts, fields) != fields) return false;
+  starts[fields] = end + 1;
+  // A field not wanted reads as +0 / 1.
+  double signs[kTableColumns], mantissas[kTableColumns], divisors[kTableColumns];
+  for (int f = 0; f < fields; ++f) {
+    ShortDecimal number;
     const char* const fieldEnd = starts[f + 1] - 1;
-    double value = 0.0;
     const bool wanted = ((form.unused >> f) & 1) == 0;
-    const char* const q = wanted ? ParseShortDecimal<true>(starts[f], fieldEnd, value)
-                                 : ParseShortDecimal<false>(starts[f], fieldEnd, value);
+    const char* const q = wanted ? ScanShortDecimal<true>(starts[f], fieldEnd, number)
+                                 : ScanShortDecimal<false>(starts[f], fieldEnd, number);
     if (q != fieldEnd) return false;
-    if (canonical) {
-      canonical = IsCanonicalNumberText(std::string_view(starts[f], q - starts[f]), value);
-    }
-    row[f] = wanted ? value : 0.0;
+    signs[f] = number.negative ? -1.0 : 1.0;
+    mantissas[f] = static_cast<double>(number.mantissa);
+    divisors[f] = kExactPowersOfTen[number.decimals];
   }
-  formatted = canonical;
+  // As ValueOf: the quotient, negated exactly where the text has a minus.
+  for (int f = 0; f < fields; ++f) row[f] = signs[f] * (mantissas[f] / divisors[f]);
+  for (int f = 0; f < fields && formatted; ++f) {
+    const std::string_view text(starts[f], static_cast<std::size_t>(starts[f + 1] - 1 - starts[f]));
+    formatted = IsCanonicalNumberText(text, row[f]);
+  }
   return true;
 }
 
@@ -307,9 +325,11 @@ void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, c
       // (a plus sign, junk, a value out of range) goes to the careful path for its message.
       double value = 0.0;
       const bool wanted = ((form.unused >> filled) & 1) == 0;
+      ShortDecimal number;
       const char* q =
-          wanted ? ParseShortDecimal<true>(p, end, value) : ParseShortDecimal<false>(p, end, value);
+          wanted ? ScanShortDecimal<true>(p, end, number) : ScanShortDecimal<false>(p, end, number);
       bool plain = q != nullptr;
+      if (plain) value = ValueOf(number);
       if (!plain) {
         const auto parsed = std::from_chars(p, end, value, std::chars_format::general);
         q = parsed.ptr;
