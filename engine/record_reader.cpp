@@ -1,6 +1,5 @@
 #include "engine/record_reader.hpp"
 
-#include <emmintrin.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -76,10 +75,8 @@ inline std::uint64_t DigitsValue(std::uint64_t bytes, int count) {
          32;
 }
 
-// Reads a run of digits into mantissa (when `kValue`: a field whose value is not wanted
-// is only measured); `p` may look up to 8 bytes past `end` (the line source keeps that much
-// padding), but only digits before `end` count.
-template <bool kValue>
+// Reads a run of digits into mantissa; `p` may look up to 8 bytes past `end` (the line
+// source keeps that much padding), but only digits before `end` count.
 inline const char* ReadDigits(const char* p, const char* end, std::uint64_t& mantissa,
                               int& digits) {
   for (;;) {
@@ -92,45 +89,29 @@ inline const char* ReadDigits(const char* p, const char* end, std::uint64_t& man
                                                100000, 1000000, 10000000, 100000000};
     digits += count;
     if (digits > kMaxExactDigits) return p;  // too long for the exact path; caller gives up
-    if constexpr (kValue) mantissa = mantissa * kScale[count] + DigitsValue(bytes, count);
+    mantissa = mantissa * kScale[count] + DigitsValue(bytes, count);
     p += count;
     if (count < 8) return p;
   }
 }
 
-// A number of the fast path: (negative ? -1 : 1) * mantissa / 10^decimals, the mantissa
-// below 10^15 and so exact in a double, the quotient rounded once.
-struct ShortDecimal {
-  std::uint64_t mantissa = 0;
-  int decimals = 0;
-  bool negative = false;
-};
-
-// The fast path's number: the end of its text, or null for the careful path. Sets `number`
-// when `kValue`; a field whose value is not wanted takes the same text without the arithmetic.
-template <bool kValue>
-inline const char* ScanShortDecimal(const char* p, const char* end, ShortDecimal& number) {
+inline const char* ParseShortDecimal(const char* p, const char* end, double& value) {
   const bool negative = p < end && *p == '-';
   if (negative) ++p;
   std::uint64_t mantissa = 0;
   int digits = 0;
-  p = ReadDigits<kValue>(p, end, mantissa, digits);
+  p = ReadDigits(p, end, mantissa, digits);
   int decimals = 0;
   if (digits <= kMaxExactDigits && p < end && *p == '.') {
     const int before = digits;
-    p = ReadDigits<kValue>(p + 1, end, mantissa, digits);
+    p = ReadDigits(p + 1, end, mantissa, digits);
     decimals = digits - before;
   }
   if (digits == 0 || digits > kMaxExactDigits) return nullptr;
   if (p < end && (*p == 'e' || *p == 'E')) return nullptr;
-  if constexpr (kValue) number = {mantissa, decimals, negative};
+  const double magnitude = static_cast<double>(mantissa) / kExactPowersOfTen[decimals];
+  value = negative ? -magnitude : magnitude;
   return p;
-}
-
-inline double ValueOf(const ShortDecimal& number) {
-  const double magnitude =
-      static_cast<double>(number.mantissa) / kExactPowersOfTen[number.decimals];
-  return number.negative ? -magnitude : magnitude;
 }
 
 // Why a run of lines could not be read: what ReadRecords turns into a DataError once the
@@ -201,79 +182,10 @@ struct ParsedRun {
   }
 };
 
-// How ParseLines reads a record: its fields, whether the lines' canonical form is looked
-// for, and the fields whose values are not wanted (RecordForm::unusedFields).
-struct LineForm {
-  int fields = 0;
-  bool checkFormatted = false;
-  std::uint64_t unused = 0;
-};
-
-// Finds the starts of the fields of [p, end): p, then each place after a comma. Returns how
-// many, or -1 past `most`. The commas are looked for sixteen bytes at a time, so that the
-// fields are known before any is parsed.
-int FieldStarts(const char* p, const char* end, const char** starts, int most) {
-  int count = 0;
-  starts[count++] = p;
-  const char* at = p;
-#if defined(__SSE2__)
-  const __m128i comma = _mm_set1_epi8(',');
-  for (; end - at >= 16; at += 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-    for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, comma)));
-         mask != 0; mask &= mask - 1) {
-      if (count == most) return -1;
-      starts[count++] = at + __builtin_ctz(mask) + 1;
-    }
-  }
-#endif
-  for (; at < end; ++at) {
-    if (*at != ',') continue;
-    if (count == most) return -1;
-    starts[count++] = at + 1;
-  }
-  return count;
-}
-
-// Reads [p, end) as one whole record whose fields are plain numbers, each ending at its comma,
-// into `row`, and keeps `formatted` as the field by field walk would. Each field is parsed
-// from a start found beforehand, so that one need not wait for the end of the one before,
-// and the line's divisions are made together, several to an instruction. False, with
-// nothing to count, for any other line: the walk reads it and says what is wrong.
-bool ReadWholeRecordLine(const char* p, const char* end, const LineForm& form, double* row,
-                         bool& formatted) {
-  const int fields = form.fields;
-  const char* starts[kTableColumns + 1];
-  if (FieldStarts(p, end, starts, fields) != fields) return false;
-  starts[fields] = end + 1;
-  // A field not wanted reads as +0 / 1.
-  double signs[kTableColumns], mantissas[kTableColumns], divisors[kTableColumns];
-  for (int f = 0; f < fields; ++f) {
-    ShortDecimal number;
-    const char* const fieldEnd = starts[f + 1] - 1;
-    const bool wanted = ((form.unused >> f) & 1) == 0;
-    const char* const q = wanted ? ScanShortDecimal<true>(starts[f], fieldEnd, number)
-                                 : ScanShortDecimal<false>(starts[f], fieldEnd, number);
-    if (q != fieldEnd) return false;
-    signs[f] = number.negative ? -1.0 : 1.0;
-    mantissas[f] = static_cast<double>(number.mantissa);
-    divisors[f] = kExactPowersOfTen[number.decimals];
-  }
-  // As ValueOf: the quotient, negated exactly where the text has a minus.
-  for (int f = 0; f < fields; ++f) row[f] = signs[f] * (mantissas[f] / divisors[f]);
-  for (int f = 0; f < fields && formatted; ++f) {
-    const std::string_view text(starts[f], static_cast<std::size_t>(starts[f + 1] - 1 - starts[f]));
-    formatted = IsCanonicalNumberText(text, row[f]);
-  }
-  return true;
-}
-
 // Parses the whole lines of [text, textEnd), the first being line `firstLine`, continuing the
 // record `run` holds as partial. Stops at the first failure.
-void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, const LineForm& form,
-                ParsedRun& run) {
-  const int fields = form.fields;
-  const bool checkFormatted = form.checkFormatted;
+void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, int fields,
+                bool checkFormatted, ParsedRun& run) {
   int filled = run.partialFields;
   std::int64_t recordLine = run.partialLine;
   double* row = nullptr;
@@ -305,15 +217,6 @@ void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, c
       continue;
     }
     if (p != begin) formatted = false;
-    if (filled == 0 && p == begin) {
-      row = run.NewRow(fields);
-      if (ReadWholeRecordLine(p, end, form, row, formatted)) {
-        recordLine = lineNumber;
-        run.used += static_cast<std::size_t>(fields);
-        run.lines.push_back(recordLine);
-        continue;
-      }
-    }
 
     for (int fieldInLine = 1;; ++fieldInLine) {
       // p is at the start of a field, past its leading blanks.
@@ -324,12 +227,8 @@ void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, c
       // Fast path: a plain number followed by blanks, a comma or the line end. Anything else
       // (a plus sign, junk, a value out of range) goes to the careful path for its message.
       double value = 0.0;
-      const bool wanted = ((form.unused >> filled) & 1) == 0;
-      ShortDecimal number;
-      const char* q =
-          wanted ? ScanShortDecimal<true>(p, end, number) : ScanShortDecimal<false>(p, end, number);
+      const char* q = ParseShortDecimal(p, end, value);
       bool plain = q != nullptr;
-      if (plain) value = ValueOf(number);
       if (!plain) {
         const auto parsed = std::from_chars(p, end, value, std::chars_format::general);
         q = parsed.ptr;
@@ -350,7 +249,7 @@ void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, c
         }
         value = *careful;
       }
-      row[filled++] = wanted ? value : 0.0;
+      row[filled++] = value;
 
       const bool lineGoesOn = q < end;
       if (filled == fields) {
@@ -432,12 +331,7 @@ class Delivery {
                     "header line longer than 1 MiB: not a record of this tool", path_, header);
   }
 
-  // Lines offered to a writer must be checked for their canonical form, which needs every
-  // value; otherwise the values not wanted are left unconverted.
-  LineForm lineForm() const {
-    const bool checkFormatted = static_cast<bool>(form_.lines);
-    return {form_.fieldsPerRecord, checkFormatted, checkFormatted ? 0 : form_.unusedFields};
-  }
+  bool checkFormatted() const { return static_cast<bool>(form_.lines); }
 
  private:
   [[noreturn]] void CapacityError(std::int64_t line) const {
@@ -472,7 +366,7 @@ std::int64_t ReadInOrder(int descriptor, const std::string& path, const RecordFo
   std::int64_t nextLine = form.headerLines + 1;
   while (blocks.NextBlock(begin, end)) {
     run.Restart();
-    ParseLines(begin, end, nextLine, delivery.lineForm(), run);
+    ParseLines(begin, end, nextLine, form.fieldsPerRecord, delivery.checkFormatted(), run);
     delivery.Deliver(run, 0, std::span<char>(begin, end));
     nextLine = run.lastLine + 1;
     if (form.bytesRead) form.bytesRead(blocks.consumed());
@@ -502,8 +396,8 @@ class ChunkReader {
           Load(chunk, slot);
           slot.run.Restart();
           slot.run.partialFields = 0;
-          ParseLines(slot.text.data(), slot.text.data() + slot.length, 1, delivery_.lineForm(),
-                     slot.run);
+          ParseLines(slot.text.data(), slot.text.data() + slot.length, 1, form_.fieldsPerRecord,
+                     delivery_.checkFormatted(), slot.run);
         },
         [&](std::uint64_t, int s) {
           ThrowIfInterrupted();
@@ -605,7 +499,7 @@ class ChunkReader {
     } else {
       carried.Restart();
       ParseLines(slot.text.data(), slot.text.data() + slot.length, linesBefore + 1,
-                 delivery_.lineForm(), carried);
+                 form_.fieldsPerRecord, delivery_.checkFormatted(), carried);
       delivery_.Deliver(carried, 0, lines);
       carried.lastLine -= linesBefore;
       slot.run.lastLine = carried.lastLine;

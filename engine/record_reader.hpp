@@ -57,11 +57,6 @@ struct RecordForm {
   // When set, receives the lines of each batch of records delivered (see RecordLinesFn), on
   // the reading thread, in file order.
   RecordLinesFn lines;
-  // Fields whose values the receiver does not use, bit f for field f (0-based): each is read
-  // as every field is, so a file is refused for the same faults with the same messages, but
-  // its number is not converted and it reads as 0. Ignored where `lines` is set, whose check
-  // of the canonical form needs every value.
-  std::uint64_t unusedFields = 0;
 };
 
 // Reads the file at `path` and hands its records to `deliver`; returns how many there are.
