@@ -3,6 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -182,10 +186,55 @@ struct ParsedRun {
   }
 };
 
+// How ParseLines reads a record: its fields, whether the lines' canonical form is looked
+// for, and, for each field, how many fields not wanted begin there (RecordForm::unusedFields).
+struct LineForm {
+  int fields = 0;
+  bool checkFormatted = false;
+  std::array<std::uint8_t, 64> unusedRun{};
+};
+
+// The place of the count-th comma of [p, end) (count >= 1), or null where there are fewer:
+// sixteen bytes at a time, as memchr looks.
+const char* NthComma(const char* p, const char* end, int count) {
+#if defined(__SSE2__)
+  const __m128i comma = _mm_set1_epi8(',');
+  for (; end - p >= 16; p += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, comma)));
+    const int found = __builtin_popcount(mask);
+    if (found >= count) {
+      for (int i = 1; i < count; ++i) mask &= mask - 1;
+      return p + __builtin_ctz(mask);
+    }
+    count -= found;
+  }
+#endif
+  for (; p < end; ++p) {
+    if (*p == ',' && --count == 0) return p;
+  }
+  return nullptr;
+}
+
+// Passes over the `run` fields not wanted that begin at p, the `filled`-th of a record of
+// `fields`, where the line holds them: to the comma after them, or to the line's end where
+// they close the record and the line holds exactly them. Null where it cannot tell (fewer
+// fields on the line, more than the record needs): the walk reads them then.
+const char* PassOver(const char* p, const char* end, int filled, int run, int fields) {
+  if (filled + run < fields) return NthComma(p, end, run);
+  if (run > 1 && NthComma(p, end, run - 1) == nullptr) return nullptr;
+  const char* extra = NthComma(p, end, run);
+  return extra == nullptr ? end : nullptr;
+}
+
 // Parses the whole lines of [text, textEnd), the first being line `firstLine`, continuing the
-// record `run` holds as partial. Stops at the first failure.
-void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, int fields,
-                bool checkFormatted, ParsedRun& run) {
+// record `run` holds as partial. Stops at the first failure. With `kSomeUnused`, fields not
+// wanted are passed over where the line holds them; without, the walk has no test of it.
+template <bool kSomeUnused>
+void ParseLinesOf(const char* text, const char* textEnd, std::int64_t firstLine,
+                  const LineForm& form, ParsedRun& run) {
+  const int fields = form.fields;
+  const bool checkFormatted = form.checkFormatted;
   int filled = run.partialFields;
   std::int64_t recordLine = run.partialLine;
   double* row = nullptr;
@@ -224,6 +273,24 @@ void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, i
         row = run.NewRow(fields);
         recordLine = lineNumber;
       }
+      if constexpr (kSomeUnused) {
+        if (const int unused = form.unusedRun[filled]; unused > 0) {
+          if (const char* after = PassOver(p, end, filled, unused, fields)) {
+            std::fill(row + filled, row + filled + unused, 0.0);
+            filled += unused;
+            if (filled == fields) {
+              filled = 0;
+              run.used += static_cast<std::size_t>(fields);
+              run.lines.push_back(recordLine);
+              break;
+            }
+            fieldInLine += unused - 1;  // and the loop's own step
+            p = after + 1;
+            while (p < end && IsBlank(*p)) ++p;
+            continue;
+          }
+        }
+      }
       // Fast path: a plain number followed by blanks, a comma or the line end. Anything else
       // (a plus sign, junk, a value out of range) goes to the careful path for its message.
       double value = 0.0;
@@ -248,6 +315,9 @@ void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, i
           return;
         }
         value = *careful;
+      }
+      if constexpr (kSomeUnused) {
+        if (form.unusedRun[filled] > 0) value = 0.0;  // read, checked, not wanted
       }
       row[filled++] = value;
 
@@ -277,6 +347,16 @@ void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, i
   run.partialLine = recordLine;
   if (filled > 0) std::memcpy(run.partial, row, sizeof(double) * filled);
   run.lastLine = lineNumber;
+}
+
+void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, const LineForm& form,
+                ParsedRun& run) {
+  if (form.unusedRun[0] == 0 && std::all_of(form.unusedRun.begin(), form.unusedRun.end(),
+                                            [](std::uint8_t unused) { return unused == 0; })) {
+    ParseLinesOf<false>(text, textEnd, firstLine, form, run);
+  } else {
+    ParseLinesOf<true>(text, textEnd, firstLine, form, run);
+  }
 }
 
 // Hands parsed runs on in file order: counts the records, keeps to the capacity, turns a
@@ -331,7 +411,20 @@ class Delivery {
                     "header line longer than 1 MiB: not a record of this tool", path_, header);
   }
 
-  bool checkFormatted() const { return static_cast<bool>(form_.lines); }
+  // Lines offered to a writer are checked for their canonical form, which needs every value;
+  // otherwise fields not wanted may be passed over.
+  LineForm lineForm() const {
+    LineForm line;
+    line.fields = form_.fieldsPerRecord;
+    line.checkFormatted = static_cast<bool>(form_.lines);
+    if (line.checkFormatted) return line;
+    for (int f = line.fields - 1; f >= 0; --f) {
+      if (((form_.unusedFields >> f) & 1) == 0) continue;
+      line.unusedRun[f] =
+          static_cast<std::uint8_t>(1 + (f + 1 < line.fields ? line.unusedRun[f + 1] : 0));
+    }
+    return line;
+  }
 
  private:
   [[noreturn]] void CapacityError(std::int64_t line) const {
@@ -366,7 +459,7 @@ std::int64_t ReadInOrder(int descriptor, const std::string& path, const RecordFo
   std::int64_t nextLine = form.headerLines + 1;
   while (blocks.NextBlock(begin, end)) {
     run.Restart();
-    ParseLines(begin, end, nextLine, form.fieldsPerRecord, delivery.checkFormatted(), run);
+    ParseLines(begin, end, nextLine, delivery.lineForm(), run);
     delivery.Deliver(run, 0, std::span<char>(begin, end));
     nextLine = run.lastLine + 1;
     if (form.bytesRead) form.bytesRead(blocks.consumed());
@@ -396,8 +489,7 @@ class ChunkReader {
           Load(chunk, slot);
           slot.run.Restart();
           slot.run.partialFields = 0;
-          ParseLines(slot.text.data(), slot.text.data() + slot.length, 1, form_.fieldsPerRecord,
-                     delivery_.checkFormatted(), slot.run);
+          ParseLines(slot.text.data(), slot.text.data() + slot.length, 1, lineForm_, slot.run);
         },
         [&](std::uint64_t, int s) {
           ThrowIfInterrupted();
@@ -498,8 +590,8 @@ class ChunkReader {
       std::memcpy(carried.partial, slot.run.partial, sizeof carried.partial);
     } else {
       carried.Restart();
-      ParseLines(slot.text.data(), slot.text.data() + slot.length, linesBefore + 1,
-                 form_.fieldsPerRecord, delivery_.checkFormatted(), carried);
+      ParseLines(slot.text.data(), slot.text.data() + slot.length, linesBefore + 1, lineForm_,
+                 carried);
       delivery_.Deliver(carried, 0, lines);
       carried.lastLine -= linesBefore;
       slot.run.lastLine = carried.lastLine;
@@ -513,6 +605,7 @@ class ChunkReader {
   const std::string& path_;
   const RecordForm& form_;
   Delivery& delivery_;
+  const LineForm lineForm_ = delivery_.lineForm();
   std::uint64_t bodyStart_ = 0;
   Slot slots_[kPipelineSlots];
 };

@@ -57,6 +57,12 @@ struct RecordForm {
   // When set, receives the lines of each batch of records delivered (see RecordLinesFn), on
   // the reading thread, in file order.
   RecordLinesFn lines;
+  // Fields whose values the receiver does not use, bit f for field f (0-based); each reads as
+  // 0. Where a line holds such fields with the ones after them, they are passed over by
+  // their commas, unread: what they hold is not looked at, while the fields wanted are read
+  // and checked as ever, and a line still must hold its record's fields. Ignored where
+  // `lines` is set, whose check of the canonical form needs every value.
+  std::uint64_t unusedFields = 0;
 };
 
 // Reads the file at `path` and hands its records to `deliver`; returns how many there are.

@@ -57,6 +57,9 @@ AccelerationChannels LoadAccelerationChannels(const ConversionFiles& files,
   form.fieldsPerRecord = kTableFileColumns;
   const std::int64_t capacity = std::max<std::int64_t>(1, LineEnds(path) + 1 - form.headerLines);
   form.maxRecords = capacity;
+  // The channels not asked for are passed over unread.
+  form.unusedFields = ((std::uint64_t{1} << kTableFileColumns) - 1) & ~std::uint64_t{1};
+  for (int number : numbers) form.unusedFields &= ~(std::uint64_t{1} << number);
 
   // Column 0 the times, then the channels asked for, each `capacity` values long.
   AccelerationChannels result;

@@ -36,7 +36,8 @@ class AccelerationChannels {
 // spectra need").
 void RequireAccelerationFile(const ConversionFiles& files, const std::string& need);
 
-// Loads channels `numbers` (each 1..40) of the acceleration file and its time step. Throws
+// Loads channels `numbers` (each 1..40) of the acceleration file and its time step; the other
+// channels' fields are passed over unread where a line holds its whole record. Throws
 // DataError: as RequireAccelerationFile does, kInput for a time step that is not uniform
 // (with its line), and as the record reader does for the file's content.
 AccelerationChannels LoadAccelerationChannels(const ConversionFiles& files,

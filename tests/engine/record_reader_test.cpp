@@ -271,10 +271,11 @@ struct Outcome {
   std::vector<double> values;
   std::string error;
 };
-Outcome ReadFields(const std::string& path, int fields) {
+Outcome ReadFields(const std::string& path, int fields, std::uint64_t unused = 0) {
   RecordForm form;
   form.headerLines = 1;
   form.fieldsPerRecord = fields;
+  form.unusedFields = unused;
   Outcome outcome;
   try {
     ReadRecords(path, form, [&](std::int64_t, const double* values, std::int64_t count) {
@@ -288,7 +289,9 @@ Outcome ReadFields(const std::string& path, int fields) {
 
 // Random small files, most lines one record of plain numbers, some with blanks, signs,
 // exponents, records over two lines, extra values or faulty fields: a sound file gives every
-// field the value its text stands for, and a file with a fault is refused.
+// field the value its text stands for, and a file with a fault is refused. Read again with
+// some fields not wanted (the faults lying in the others), the wanted fields give the same
+// values and the others 0, and a fault the same message.
 TEST(RecordReaderFields, EveryFieldReadsAsItsTextAndEveryFaultIsRefused) {
   struct Text {
     std::string text;
@@ -314,13 +317,14 @@ TEST(RecordReaderFields, EveryFieldReadsAsItsTextAndEveryFaultIsRefused) {
   int refused = 0;
   for (int file = 0; file < 400; ++file) {
     const int fields = 1 + static_cast<int>(random() % 9);
+    const std::uint64_t unused = random() & ((std::uint64_t{1} << fields) - 1);
     std::string content = "header\n";
     std::vector<double> expected;
     bool sound = true;
     const int records = 1 + static_cast<int>(random() % 6);
     for (int r = 0; r < records; ++r) {
       for (int f = 0; f < fields; ++f) {
-        if (random() % 60 == 0) {
+        if (random() % 60 == 0 && ((unused >> f) & 1) == 0) {
           content += faulty[random() % faulty.size()];
           sound = false;
         } else {
@@ -346,8 +350,39 @@ TEST(RecordReaderFields, EveryFieldReadsAsItsTextAndEveryFaultIsRefused) {
       ASSERT_NE(outcome.error, "") << content;
       ++refused;
     }
+    const Outcome some = ReadFields(path, fields, unused);
+    ASSERT_EQ(some.error, outcome.error) << content;
+    ASSERT_EQ(some.values.size(), outcome.values.size()) << content;
+    for (std::size_t i = 0; i < some.values.size(); ++i) {
+      const bool wanted = ((unused >> (i % fields)) & 1) == 0;
+      ASSERT_EQ(some.values[i], wanted ? outcome.values[i] : 0.0) << content;
+    }
   }
   EXPECT_GT(refused, 20);  // the faults were met, not only sound files
+}
+
+// Fields not wanted are passed over by their commas where a line holds them with the fields
+// after them: what they hold is not looked at, but a line must still hold its record's
+// fields; where it does not, they are read and checked as every field is.
+TEST(RecordReaderFields, FieldsNotWantedArePassedOverButCounted) {
+  const TemporaryFolder folder;
+  const std::string path = folder.File("fields.csv");
+  const std::uint64_t middleAndLast = 0b11010;  // of five fields, 0 and 2 wanted
+  WriteWholeFile(path, "h\n1,junk,3,,x y\n4,5,6,7,8\r\n9,,10\n11,12\n");
+  EXPECT_EQ(ReadFields(path, 5, middleAndLast).values,
+            (std::vector<double>{1, 0, 3, 0, 0, 4, 0, 6, 0, 0, 9, 0, 10, 0, 0}));
+  WriteWholeFile(path, "h\n1,2,3,4\n");
+  EXPECT_NE(ReadFields(path, 5, middleAndLast).error.find("the file ends inside record 1"),
+            std::string::npos);
+  WriteWholeFile(path, "h\n1,2,3,4,5,6\n");
+  EXPECT_NE(ReadFields(path, 5, middleAndLast).error.find("more values than its record needs"),
+            std::string::npos);
+  WriteWholeFile(path, "h\n1,x\n3,4,5\n");  // the line does not hold the fields after it
+  EXPECT_NE(ReadFields(path, 5, middleAndLast).error.find("line 2, field 2: not a number"),
+            std::string::npos);
+  WriteWholeFile(path, "h\n1,2\nx,4,5\n");  // a wanted field on a record's next line
+  EXPECT_NE(ReadFields(path, 5, middleAndLast).error.find("line 3, field 1: not a number"),
+            std::string::npos);
 }
 
 // The capacity bound: 450,000 records fit, the 450,001st fails as it begins.
