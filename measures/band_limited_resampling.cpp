@@ -54,7 +54,7 @@ int SamplingFactorFor(double timeStep, double period) {
 }
 
 BandLimitedResampler::BandLimitedResampler(std::size_t samples)
-    : samples_(samples), transform_(FastFftLength(samples)) {
+    : samples_(samples), transform_(TransformLength(samples)) {
   if (samples < 2) throw std::invalid_argument("resampling needs at least two samples");
   turned_.resize(transform_.bins());
 }

@@ -53,6 +53,9 @@ struct PhasedSamples {
 // a fraction of its memory and without interleaving the phases.
 class BandLimitedResampler {
  public:
+  // The length of the transforms that resample records of `samples` values.
+  static std::size_t TransformLength(std::size_t samples) { return FastFftLength(samples); }
+
   // For records of `samples` values (at least 2). Throws std::bad_alloc when the transform's
   // buffers cannot be had.
   explicit BandLimitedResampler(std::size_t samples);

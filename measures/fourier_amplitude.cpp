@@ -20,9 +20,6 @@ void CheckStep(double timeStep) {
 // The real transform runs on even lengths: an odd record is transformed at twice its length
 // with zeros after it, whose even bins are the record's own (X_2k over 2n samples sums the
 // same terms as X_k over n).
-std::size_t TransformLength(std::size_t samples) {
-  return samples % 2 == 0 ? samples : 2 * samples;
-}
 
 // |X_k| dt of `samples` for k = 1 .. n/2 into amplitudes[0 ..), which may be the samples
 // themselves: they are in the transform's buffer before the first amplitude is written.
@@ -47,7 +44,7 @@ void EachChannel(std::size_t channels, std::size_t samples, int threads, Channel
   const int workers = std::clamp(threads, 1, static_cast<int>(channels));
   RunTasks(static_cast<std::size_t>(workers), workers, [&](std::size_t) {
     try {
-      RealFft transform(TransformLength(samples));
+      RealFft transform(FourierTransformLength(samples));
       for (std::size_t c = next++; c < channels; c = next++) channel(transform, c);
     } catch (...) {
       next = channels;
@@ -66,6 +63,10 @@ std::size_t CommonLength(std::span<const Span> channels) {
 }
 
 }  // namespace
+
+std::size_t FourierTransformLength(std::size_t samples) {
+  return samples % 2 == 0 ? samples : 2 * samples;
+}
 
 std::vector<double> FourierFrequencies(std::size_t samples, double timeStep) {
   CheckStep(timeStep);

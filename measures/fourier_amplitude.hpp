@@ -11,6 +11,9 @@
 
 namespace accprep {
 
+// The length of the transform the spectra of `samples` values take (n, or 2n for an odd n).
+std::size_t FourierTransformLength(std::size_t samples);
+
 // f_k = k / (n dt) for k = 1 .. n/2 (none below two samples). Requires timeStep > 0.
 std::vector<double> FourierFrequencies(std::size_t samples, double timeStep);
 

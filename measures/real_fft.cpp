@@ -102,6 +102,25 @@ void RealFftPlans::Inverse(std::complex<double>* spectrum, double* signal) const
   fftw_execute_dft_c2r(inverse_, AsFftw(spectrum), signal);
 }
 
+RealFftPlansAhead::~RealFftPlansAhead() {
+  if (planner_.joinable()) planner_.join();
+}
+
+void RealFftPlansAhead::Start(std::size_t length) {
+  if (length < 2 || length % 2 != 0 || planner_.joinable()) return;
+  planner_ = std::thread([this, length] {
+    try {
+      plans_ = RealFftPlans::For(length);
+    } catch (...) {
+    }
+  });
+}
+
+std::shared_ptr<const RealFftPlans> RealFftPlansAhead::Wait() {
+  if (planner_.joinable()) planner_.join();
+  return plans_;
+}
+
 RealFft::RealFft(std::size_t length) : plans_(RealFftPlans::For(length)) {
   try {
     signal_ = static_cast<double*>(FftwAllocate(sizeof(double) * length));

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <memory>
 #include <span>
+#include <thread>
 
 struct fftw_plan_s;  // fftw3.h's plan, kept out of this header
 
@@ -54,6 +55,27 @@ class RealFftPlans {
   std::size_t length_;
   fftw_plan_s* forward_ = nullptr;
   fftw_plan_s* inverse_ = nullptr;
+};
+
+// The plans of one length made on a thread of its own and held until this is destroyed, so
+// that transforms of that length made meanwhile or after find them made: planning a few
+// hundred thousand points takes tens of milliseconds, which reading a file can hide.
+class RealFftPlansAhead {
+ public:
+  RealFftPlansAhead() = default;
+  ~RealFftPlansAhead();  // waits for the planning
+  RealFftPlansAhead(const RealFftPlansAhead&) = delete;
+  RealFftPlansAhead& operator=(const RealFftPlansAhead&) = delete;
+
+  // Starts making the plans for `length` real values; nothing for a length no plan takes or
+  // once started. A failure is left to the transform that needs the plans to meet again.
+  void Start(std::size_t length);
+  // Waits for the planning and gives its plans: null where none was started or it failed.
+  std::shared_ptr<const RealFftPlans> Wait();
+
+ private:
+  std::thread planner_;
+  std::shared_ptr<const RealFftPlans> plans_;
 };
 
 // A transform with buffers of its own: fill signal(), call Forward(), read spectrum().

@@ -44,9 +44,9 @@ void RequireAccelerationFile(const ConversionFiles& files, const std::string& ne
   }
 }
 
-AccelerationChannels LoadAccelerationChannels(const ConversionFiles& files,
-                                              std::span<const int> numbers,
-                                              const std::string& need) {
+AccelerationChannels LoadAccelerationChannels(
+    const ConversionFiles& files, std::span<const int> numbers, const std::string& need,
+    const std::function<void(std::int64_t records)>& expected) {
   RequireAccelerationFile(files, need);
   for (int number : numbers) {
     if (number < 1 || number > kChannels) throw std::invalid_argument("no such channel");
@@ -55,8 +55,10 @@ AccelerationChannels LoadAccelerationChannels(const ConversionFiles& files,
   RecordForm form;
   form.headerLines = ChannelCsvHeaderLines(path);
   form.fieldsPerRecord = kTableFileColumns;
-  const std::int64_t capacity = std::max<std::int64_t>(1, LineEnds(path) + 1 - form.headerLines);
+  const std::int64_t lineEnds = LineEnds(path);
+  const std::int64_t capacity = std::max<std::int64_t>(1, lineEnds + 1 - form.headerLines);
   form.maxRecords = capacity;
+  if (expected) expected(std::max<std::int64_t>(0, lineEnds - form.headerLines));
   // The channels not asked for are passed over unread.
   form.unusedFields = ((std::uint64_t{1} << kTableFileColumns) - 1) & ~std::uint64_t{1};
   for (int number : numbers) form.unusedFields &= ~(std::uint64_t{1} << number);

@@ -4,6 +4,7 @@
 // conversion hold the channels they need and nothing more, in one block sized to the file.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -24,7 +25,8 @@ class AccelerationChannels {
 
  private:
   friend AccelerationChannels LoadAccelerationChannels(const ConversionFiles&, std::span<const int>,
-                                                       const std::string&);
+                                                       const std::string&,
+                                                       const std::function<void(std::int64_t)>&);
   double timeStep_ = 0.0;
   std::int64_t rows_ = 0;
   HugePageBlock block_;
@@ -40,9 +42,12 @@ void RequireAccelerationFile(const ConversionFiles& files, const std::string& ne
 // channels' fields are passed over unread where a line holds its whole record. Throws
 // DataError: as RequireAccelerationFile does, kInput for a time step that is not uniform
 // (with its line), and as the record reader does for the file's content.
-AccelerationChannels LoadAccelerationChannels(const ConversionFiles& files,
-                                              std::span<const int> numbers,
-                                              const std::string& need);
+// `expected`, when given, is called before the records are read with how many the file holds
+// where each stands on a line of its own: work that needs only their number (planning the
+// transforms of that length) can go on while they are read.
+AccelerationChannels LoadAccelerationChannels(
+    const ConversionFiles& files, std::span<const int> numbers, const std::string& need,
+    const std::function<void(std::int64_t records)>& expected = {});
 
 // 1, 2, ..., 40: every channel.
 std::vector<int> AllChannelNumbers();

@@ -6,7 +6,9 @@
 #include "engine/channel_csv.hpp"
 #include "engine/data_error.hpp"
 #include "engine/sample_table.hpp"
+#include "measures/band_limited_resampling.hpp"
 #include "measures/fourier_amplitude.hpp"
+#include "measures/real_fft.hpp"
 #include "measures/response_spectrum.hpp"
 #include "measures/rotd_spectrum.hpp"
 #include "viewer/acceleration_channels.hpp"
@@ -25,7 +27,10 @@ std::optional<HorizontalPair> ParseHorizontalPair(std::string_view text) {
 void WriteFasTable(const ConversionFiles& files, const std::string& path,
                    const SpectralSmoothing& smoothing) {
   const std::vector<int> numbers = AllChannelNumbers();
-  AccelerationChannels acc = LoadAccelerationChannels(files, numbers, "the Fourier spectra need");
+  RealFftPlansAhead plans;  // made while the file is read
+  AccelerationChannels acc = LoadAccelerationChannels(
+      files, numbers, "the Fourier spectra need",
+      [&](std::int64_t n) { plans.Start(FourierTransformLength(static_cast<std::size_t>(n))); });
   const std::size_t n = static_cast<std::size_t>(acc.rows());
   const double step = acc.timeStep();
   // Each channel's spectrum takes its samples' place.
@@ -63,7 +68,11 @@ void WriteFasTable(const ConversionFiles& files, const std::string& path,
 void WriteRotdTable(const ConversionFiles& files, const std::string& path,
                     const HorizontalPair& pair, std::span<const double> periods, double damping) {
   const int numbers[] = {pair.horizontal1, pair.horizontal2};
-  const AccelerationChannels acc = LoadAccelerationChannels(files, numbers, "RotD needs");
+  RealFftPlansAhead plans;  // the resampling's, made while the file is read
+  const AccelerationChannels acc =
+      LoadAccelerationChannels(files, numbers, "RotD needs", [&](std::int64_t n) {
+        plans.Start(BandLimitedResampler::TransformLength(static_cast<std::size_t>(n)));
+      });
   const std::vector<double> defaults = ResponsePeriods();
   if (periods.empty()) periods = defaults;
   const std::string& accPath = files.path(ConversionFile::kAcceleration);

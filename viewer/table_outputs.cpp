@@ -8,6 +8,8 @@
 
 #include "engine/atomic_file.hpp"
 #include "engine/data_error.hpp"
+#include "measures/band_limited_resampling.hpp"
+#include "measures/real_fft.hpp"
 #include "measures/response_spectrum.hpp"
 #include "viewer/acceleration_channels.hpp"
 #include "viewer/conversion_data.hpp"
@@ -80,8 +82,11 @@ void WriteResponseTable(const ConversionFiles& files, const std::string& path, d
   // Only the channels are kept, without the table's other columns: the 40 x 100 spectra of a
   // 450,000-record conversion stay within 250 MB.
   const std::vector<int> numbers = AllChannelNumbers();
+  RealFftPlansAhead plans;  // the resampling's, made while the file is read
   const AccelerationChannels acc =
-      LoadAccelerationChannels(files, numbers, "the response spectra need");
+      LoadAccelerationChannels(files, numbers, "the response spectra need", [&](std::int64_t n) {
+        plans.Start(BandLimitedResampler::TransformLength(static_cast<std::size_t>(n)));
+      });
   const std::string& accPath = files.path(ConversionFile::kAcceleration);
   const std::vector<double> defaults = ResponsePeriods();
   if (periods.empty()) periods = defaults;

@@ -51,6 +51,19 @@ TEST(RealFft, ForwardIsTheDirectSumAndInverseScalesBackByTheLength) {
   EXPECT_THROW(RealFft(0), std::invalid_argument);
 }
 
+TEST(RealFftPlans, PlansMadeAheadAreTheOnesATransformThenTakes) {
+  RealFftPlansAhead ahead;
+  ahead.Start(6000);
+  ahead.Start(4096);  // once started, no other
+  const auto made = ahead.Wait();
+  ASSERT_NE(made, nullptr);
+  EXPECT_EQ(made->length(), 6000u);
+  EXPECT_EQ(RealFftPlans::For(6000).get(), made.get());
+  RealFftPlansAhead none;
+  none.Start(7);  // no plan takes an odd length
+  EXPECT_EQ(none.Wait(), nullptr);
+}
+
 TEST(RealFftPlans, OneLengthSharesItsPlansWhileTheyAreHeld) {
   const auto first = RealFftPlans::For(4050);
   const auto second = RealFftPlans::For(4050);

@@ -13,6 +13,7 @@
 #include "measures/response_spectrum.hpp"
 #include "measures/rotd_spectrum.hpp"
 #include "test_kit.hpp"
+#include "viewer/acceleration_channels.hpp"
 #include "viewer/table_loader.hpp"
 #include "viewer/table_outputs.hpp"
 #include "viewer/viewer_csv.hpp"
@@ -124,6 +125,17 @@ TEST_F(SpectraOutputs, FourierTableSmoothsAsAsked) {
     }
     EXPECT_NEAR(windowed.column(9)[row], num / den, 1e-9 * num / den + rounding) << row;
   }
+}
+
+TEST_F(SpectraOutputs, ChannelsLoadAsTheTableHoldsThemAndTellTheirCountFirst) {
+  std::int64_t told = -1;
+  const int numbers[] = {30, 3};
+  const AccelerationChannels acc = LoadAccelerationChannels(
+      Files(), numbers, "the test needs", [&](std::int64_t records) { told = records; });
+  EXPECT_EQ(told, 601);
+  ASSERT_EQ(acc.rows(), 601);
+  EXPECT_TRUE(std::ranges::equal(acc.channels()[0], acc_->column(30)));
+  EXPECT_TRUE(std::ranges::equal(acc.channels()[1], acc_->column(3)));
 }
 
 TEST_F(SpectraOutputs, RotDTableOfTheChosenPairAtTheChosenPeriods) {
