@@ -106,8 +106,8 @@ int main(int argc, char** argv) {
 
   try {
     // Every output is checked before the first is written, so that a refused one leaves none.
-    for (const std::string* path : options.OutputPaths()) {
-      if (!path->empty()) accprep::RefuseInputAsOutput(*path);
+    for (const accprep::ViewerOptions::Output& output : options.Outputs()) {
+      if (!output.path->empty()) accprep::RefuseInputAsOutput(*output.path);
     }
     if (!options.peaksPath.empty()) {
       accprep::WritePeaksTable(files, names, options.peaksPath, std::cerr);

@@ -103,8 +103,12 @@ ParseOutcome<ViewerOptions> ParseViewerOptions(int argc, const char* const* argv
       throw CLI::ValidationError("--dpi: the resolution must lie in 50..1200 dots per inch");
     }
     if (options.record.empty() && options.Headless()) {
-      throw CLI::ValidationError(
-          "RECORD is required with --export, --peaks, --response, --intensity or --measures");
+      std::string given;  // the outputs asked for, as they were named
+      for (const ViewerOptions::Output& output : options.Outputs()) {
+        if (output.path->empty()) continue;
+        given += (given.empty() ? "" : ", ") + std::string(output.option);
+      }
+      throw CLI::ValidationError("RECORD is required with " + given);
     }
     if (!IsUsableDamping(options.damping)) {
       throw CLI::ValidationError(

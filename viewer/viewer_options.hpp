@@ -47,25 +47,30 @@ struct ViewerOptions {
   SpectralSmoothing smoothing;  // of --fas: none unless --smoothing says otherwise
   BuildingRequest building;     // the building's tables, --layout, --pair and --smoothing
 
-  // Every output a command line may name, given or not: one list, so that a new output is
-  // both headless and checked against the files read.
-  std::vector<const std::string*> OutputPaths() const {
-    return {&exportPath,
-            &peaksPath,
-            &responsePath,
-            &intensityPath,
-            &measuresPath,
-            &rotdPath,
-            &fasPath,
-            &building.modesPath,
-            &building.driftPath,
-            &building.transferPath,
-            &building.profilePath,
-            &building.trackingPath};
+  // Every output a command line may name, given or not, with its option: one list, so that a
+  // new output is headless, checked against the files read and named where a record is
+  // missing.
+  struct Output {
+    const char* option;
+    const std::string* path;
+  };
+  std::vector<Output> Outputs() const {
+    return {{"--export", &exportPath},
+            {"--peaks", &peaksPath},
+            {"--response", &responsePath},
+            {"--intensity", &intensityPath},
+            {"--measures", &measuresPath},
+            {"--rotd", &rotdPath},
+            {"--fas", &fasPath},
+            {"--modes", &building.modesPath},
+            {"--drift", &building.driftPath},
+            {"--transfer", &building.transferPath},
+            {"--profile", &building.profilePath},
+            {"--tracking", &building.trackingPath}};
   }
   bool Headless() const {
-    for (const std::string* path : OutputPaths())
-      if (!path->empty()) return true;
+    for (const Output& output : Outputs())
+      if (!output.path->empty()) return true;
     return false;
   }
   bool ExportsPdf() const;  // the export path ends in ".pdf" (any case)

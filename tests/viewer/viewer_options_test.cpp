@@ -77,6 +77,11 @@ TEST(ViewerOptions, UsageErrorsExitTwoWithAReason) {
     EXPECT_EQ(outcome.out, "");
   }
   EXPECT_NE(Parse({"--damping", "5", "a.csv"}).err.find("0.05 for 5 %"), std::string::npos);
+  // Without a record, the outputs asked for are named, whichever they are.
+  EXPECT_EQ(Parse({"--rotd", "r.csv"}).err.rfind("error: RECORD is required with --rotd\n", 0), 0u);
+  EXPECT_EQ(Parse({"--fas", "f.csv", "--peaks", "p.csv", "--drift", "d.csv"})
+                .err.rfind("error: RECORD is required with --peaks, --fas, --drift\n", 0),
+            0u);
 }
 
 TEST(ViewerOptions, IntensityAndMeasuresWithTheirComponents) {
