@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -191,6 +193,7 @@ struct ParsedRun {
 struct LineForm {
   int fields = 0;
   bool checkFormatted = false;
+  bool someUnused = false;
   std::array<std::uint8_t, 64> unusedRun{};
 };
 
@@ -351,11 +354,10 @@ void ParseLinesOf(const char* text, const char* textEnd, std::int64_t firstLine,
 
 void ParseLines(const char* text, const char* textEnd, std::int64_t firstLine, const LineForm& form,
                 ParsedRun& run) {
-  if (form.unusedRun[0] == 0 && std::all_of(form.unusedRun.begin(), form.unusedRun.end(),
-                                            [](std::uint8_t unused) { return unused == 0; })) {
-    ParseLinesOf<false>(text, textEnd, firstLine, form, run);
-  } else {
+  if (form.someUnused) {
     ParseLinesOf<true>(text, textEnd, firstLine, form, run);
+  } else {
+    ParseLinesOf<false>(text, textEnd, firstLine, form, run);
   }
 }
 
@@ -422,6 +424,7 @@ class Delivery {
       if (((form_.unusedFields >> f) & 1) == 0) continue;
       line.unusedRun[f] =
           static_cast<std::uint8_t>(1 + (f + 1 < line.fields ? line.unusedRun[f + 1] : 0));
+      line.someUnused = true;
     }
     return line;
   }
