@@ -17,10 +17,6 @@ void CheckStep(double timeStep) {
   }
 }
 
-// The real transform runs on even lengths: an odd record is transformed at twice its length
-// with zeros after it, whose even bins are the record's own (X_2k over 2n samples sums the
-// same terms as X_k over n).
-
 // |X_k| dt of `samples` for k = 1 .. n/2 into amplitudes[0 ..), which may be the samples
 // themselves: they are in the transform's buffer before the first amplitude is written.
 void Amplitudes(RealFft& transform, std::span<const double> samples, double timeStep,
@@ -64,6 +60,9 @@ std::size_t CommonLength(std::span<const Span> channels) {
 
 }  // namespace
 
+// The real transform runs on even lengths: an odd record is transformed at twice its length
+// with zeros after it, whose even bins are the record's own (X_2k over 2n samples sums the
+// same terms as X_k over n).
 std::size_t FourierTransformLength(std::size_t samples) {
   return samples % 2 == 0 ? samples : 2 * samples;
 }
