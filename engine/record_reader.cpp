@@ -173,6 +173,11 @@ struct ParsedRun {
     failure.reset();
     formatted = true;
   }
+  // The record begun with NewRow is complete; it began on `line`.
+  void CloseRecord(int fields, std::int64_t line) {
+    used += static_cast<std::size_t>(fields);
+    lines.push_back(line);
+  }
   double* NewRow(int fields) {
     if (used + fields > capacity) Grow(fields);
     return values.get() + used;
@@ -225,9 +230,14 @@ const char* NthComma(const char* p, const char* end, int count) {
 // fields on the line, more than the record needs): the walk reads them then.
 const char* PassOver(const char* p, const char* end, int filled, int run, int fields) {
   if (filled + run < fields) return NthComma(p, end, run);
-  if (run > 1 && NthComma(p, end, run - 1) == nullptr) return nullptr;
-  const char* extra = NthComma(p, end, run);
-  return extra == nullptr ? end : nullptr;
+  // The record's last fields: run - 1 commas on the line and none after them.
+  const char* last = p;
+  if (run > 1) {
+    const char* comma = NthComma(p, end, run - 1);
+    if (comma == nullptr) return nullptr;
+    last = comma + 1;
+  }
+  return std::memchr(last, ',', static_cast<std::size_t>(end - last)) == nullptr ? end : nullptr;
 }
 
 // Parses the whole lines of [text, textEnd), the first being line `firstLine`, continuing the
@@ -283,8 +293,7 @@ void ParseLinesOf(const char* text, const char* textEnd, std::int64_t firstLine,
             filled += unused;
             if (filled == fields) {
               filled = 0;
-              run.used += static_cast<std::size_t>(fields);
-              run.lines.push_back(recordLine);
+              run.CloseRecord(fields, recordLine);
               break;
             }
             fieldInLine += unused - 1;  // and the loop's own step
@@ -327,8 +336,7 @@ void ParseLinesOf(const char* text, const char* textEnd, std::int64_t firstLine,
       const bool lineGoesOn = q < end;
       if (filled == fields) {
         filled = 0;
-        run.used += static_cast<std::size_t>(fields);
-        run.lines.push_back(recordLine);
+        run.CloseRecord(fields, recordLine);
         if (lineGoesOn) {
           run.failure = Failure{"the line holds more values than its record needs (" +
                                     std::to_string(fields) +
